@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace shelfwise::settings {
+
+class ByteCursor;
+class ValueStreamWriter;
+
+// Texts of the options and account files are stored as a length byte followed by the
+// characters, each combined by exclusive-or with this key, used cyclically from its start.
+inline constexpr std::array<std::uint8_t, 10> OptionsKey{0x03, 0x09, 0x11, 0x04, 0x0C,
+                                                         0x07, 0x02, 0x0D, 0x08, 0x05};
+
+// Texts longer than 255 characters are cut.
+void WriteScrambled(ValueStreamWriter& out, std::string_view text);
+// The text ends at the first stored byte 0, so a character equal to its key byte cuts the
+// text there. A string cut off by the end of the data reads as empty.
+std::string ReadScrambled(ByteCursor& in);
+
+} // namespace shelfwise::settings
