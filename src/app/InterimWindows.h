@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/ProgramWindows.h"
+
+namespace shelfwise::app {
+
+// The windows that exist so far. The book window is a plain main window whose closing takes the
+// real shutdown path; splash, login, maintenance log, tips, reminder and tray icon are not built
+// yet and do nothing here, except the login, which refuses: without a login dialog an
+// installation that asks for passwords stays closed.
+class InterimWindows : public ProgramWindows {
+public:
+    void ShowSplash() override {}
+    void CloseSplash() override {}
+    LoginResult RunLogin(settings::Settings&) override { return LoginResult::Refused; }
+    void CreateMaintenanceLog(settings::Settings&) override {}
+    void DestroyMaintenanceLog() override {}
+    std::unique_ptr<BookWindowHandle> CreateBookWindow(settings::Settings& settings) override;
+    bool TrayIconAvailable() override { return false; }
+    void ShowTips(settings::Settings&) override {}
+    bool ReminderCheck(settings::Settings&) override { return false; }
+    void OpenMaintenance(settings::Settings&) override {}
+};
+
+} // namespace shelfwise::app

@@ -1,0 +1,219 @@
+#include "app/Program.h"
+
+#include "platform/Help.h"
+#include "platform/MessageBox.h"
+#include "platform/TerminationSignal.h"
+#include "settings/SettingsFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSessionManager>
+#include <QTimer>
+#include <QWidget>
+#include <exception>
+#include <string>
+
+namespace shelfwise::app {
+
+using settings::ProgramTitle;
+namespace platform = shelfwise::platform;
+
+namespace {
+
+constexpr int NotClosedNormallyHelpContext = 123;
+
+// Hints of a minimised window are not shown.
+class HintFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) {
+            if (auto* widget = qobject_cast<QWidget*>(watched);
+                widget && widget->window()->isMinimized()) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+QString pathText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+} // namespace
+
+Program::Program(std::filesystem::path programDir, ProgramWindows& windows) : windows_(windows) {
+    settings_.ProgramDir = std::move(programDir);
+}
+
+Program::~Program() = default;
+
+int Program::Run() {
+    if (!StartUp()) {
+        return 0;
+    }
+    platform::TerminationSignal termination;
+    connect(&termination, &platform::TerminationSignal::terminationRequested, this,
+            &Program::Terminate);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &Program::EndSession);
+    HintFilter hints;
+    qApp->installEventFilter(&hints);
+
+    // A closed book window may leave the program running in the tray; only the program's own
+    // shutdown ends the loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTimer::singleShot(0, this, &Program::FirstActivation);
+    QApplication::exec();
+
+    AfterLoop();
+    DestroyWindows();
+    return 0;
+}
+
+bool Program::StartUp() {
+    auto& s = settings_;
+    // 1-3: directories, fixed texts, tray icon off until the options say otherwise.
+    s.DataRoot = s.ProgramDir;
+    QDir::setCurrent(pathText(s.ProgramDir));
+    QApplication::setApplicationDisplayName(settings::ApplicationTitle);
+    platform::SetHelpDirectory(s.ProgramDir / "help");
+    s.ShowTrayIcon = false;
+
+    windows_.ShowSplash();
+    s.LoginRefused = false;
+
+    const bool securityOptionsExisted = settings::ReadSecurityOptions(s);
+    settings::SetPublicDir(s);
+    if (!settings::EnsureDataDirectories(s)) {
+        platform::ShowWarning("Could not Create Data Directory!");
+    }
+
+    RunLogin(securityOptionsExisted);
+    if (s.LoginRefused) {
+        windows_.CloseSplash();
+        platform::ShowError(s.AccountDeactivated
+                                ? "Your acount has been disactivated! Please, contact the "
+                                  "System Supervisor."
+                                : "Incorrect Login!");
+        return false;
+    }
+
+    settings::ReadUiOptions(s);
+    templates_ = std::make_unique<settings::TemplateCatalogues>(s.DataDir);
+    templates_->Load();
+    settings::ReadDateFormats(s);
+
+    windows_.CreateMaintenanceLog(s);
+    settings::ReadReminderDates(s);
+
+    bookWindow_ = windows_.CreateBookWindow(s);
+    bookWindow_->SetCloseHandler([this] { BookWindowCloseRequested(); });
+    windows_.CloseSplash();
+
+    if (s.ShowTips) {
+        windows_.ShowTips(s);
+    }
+    return true;
+}
+
+void Program::RunLogin(bool securityOptionsExisted) {
+    auto& s = settings_;
+    if (!securityOptionsExisted) {
+        return;
+    }
+    const bool noPassword =
+        s.PasswordMode == settings::opt::PasswordMode::NotRequired || s.SupervisorPassword.empty();
+    if (noPassword && s.UserCount == settings::opt::UserCount::OneUser) {
+        return;
+    }
+    const LoginResult result = windows_.RunLogin(s);
+    if (result != LoginResult::Accepted) {
+        s.LoginRefused = true;
+        s.AccountDeactivated = result == LoginResult::Deactivated;
+    }
+}
+
+void Program::FirstActivation() {
+    if (activated_) {
+        return;
+    }
+    activated_ = true;
+    if (!settings::ShutMarkerIsClean(settings_)) {
+        QApplication::beep();
+        platform::ShowMessage(
+            {platform::MessageKind::Warning,
+             std::string(ProgramTitle) +
+                 " was not Closed normally!\nIt is STRONGLY recommended that you Restore the "
+                 "last used database from your backup. For more information click on Help.",
+             platform::ButtonOk | platform::ButtonHelp, NotClosedNormallyHelpContext});
+    }
+    settings::WriteShutMarker(settings_, settings::ShutMarker::Running);
+    if (bookWindow_) {
+        bookWindow_->Widget()->activateWindow();
+        bookWindow_->Widget()->setFocus();
+    }
+}
+
+void Program::BookWindowCloseRequested() {
+    closeRefused_ = false;
+    if (settings_.ShowReminders && !platform::IsUnattended() && windows_.ReminderCheck(settings_)) {
+        windows_.OpenMaintenance(settings_);
+    }
+    if (!bookWindow_->RecordCheck()) {
+        closeRefused_ = true;
+        return;
+    }
+    bookWindow_->Widget()->hide();
+    if (!settings_.ShowTrayIcon || !windows_.TrayIconAvailable()) {
+        CloseMainWindow();
+    }
+}
+
+void Program::CloseMainWindow() {
+    if (closing_) {
+        return;
+    }
+    closing_ = true;
+    if (bookWindow_ && bookWindow_->Widget()->isVisible()) {
+        BookWindowCloseRequested();
+        // A record the user still has to correct keeps the program open rather than losing it.
+        if (closeRefused_ && !platform::IsUnattended()) {
+            closing_ = false;
+            return;
+        }
+    }
+    QApplication::exit(0);
+}
+
+void Program::Terminate() {
+    platform::SetUnattended(true);
+    CloseMainWindow();
+}
+
+void Program::EndSession(QSessionManager& manager) {
+    platform::ShowInformation(std::string(ProgramTitle) + " is shutting down.");
+    try {
+        CloseMainWindow();
+    } catch (const std::exception&) {
+        platform::ShowError(std::string(ProgramTitle) +
+                            " could not be shut down! Try to close it before shutting down "
+                            "Windows.");
+        manager.cancel();
+    }
+}
+
+void Program::AfterLoop() {
+    settings::WriteReminderDates(settings_);
+}
+
+void Program::DestroyWindows() {
+    // The last created window goes first: the maintenance log, then the main window, whose end
+    // frees the book window, marks the session closed and saves the template catalogues.
+    windows_.DestroyMaintenanceLog();
+    bookWindow_.reset();
+    settings::WriteShutMarker(settings_, settings::ShutMarker::Closed);
+    templates_->Save();
+}
+
+} // namespace shelfwise::app

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ProgramWindows.h"
+#include "settings/Settings.h"
+#include "settings/TemplateCatalogues.h"
+
+#include <QObject>
+#include <filesystem>
+#include <memory>
+
+class QSessionManager;
+
+namespace shelfwise::app {
+
+// The program's life: the start-up sequence, the message loop and the orderly end with its
+// fixed order of saves. The windows it creates come through ProgramWindows.
+class Program : public QObject {
+    Q_OBJECT
+public:
+    Program(std::filesystem::path programDir, ProgramWindows& windows);
+    ~Program() override;
+
+    // Runs start-up, the message loop and shutdown; returns the exit code.
+    int Run();
+
+    settings::Settings& Settings() { return settings_; }
+    // The header, label and filter template catalogues of the session (after start-up).
+    settings::TemplateCatalogues* Templates() { return templates_.get(); }
+
+    // Closing the main (tray) window ends the program: the book window is closed first. A close
+    // already under way is not started again.
+    void CloseMainWindow();
+
+    // SIGTERM: the same orderly end, with no dialog that waits for a user.
+    void Terminate();
+
+    // The desktop session ends.
+    void EndSession(QSessionManager& manager);
+
+private:
+    bool StartUp();
+    void RunLogin(bool securityOptionsExisted);
+    void FirstActivation();
+    void BookWindowCloseRequested();
+    void AfterLoop();
+    void DestroyWindows();
+
+    settings::Settings settings_;
+    ProgramWindows& windows_;
+    std::unique_ptr<settings::TemplateCatalogues> templates_;
+    std::unique_ptr<BookWindowHandle> bookWindow_;
+    bool activated_ = false;
+    bool closing_ = false;      // the main window's close is under way
+    bool closeRefused_ = false; // the book window's record check refused the last close
+};
+
+} // namespace shelfwise::app

@@ -1,0 +1,197 @@
+#include "app/Program.h"
+
+#include "app/InterimWindows.h"
+#include "platform/MessageBox.h"
+#include "settings/SettingsFiles.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace shelfwise;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The real start-up with the windows that exist, watched: the book window is closed (or the
+// process is sent SIGTERM) once the loop runs, and the state of the files is noted when the
+// maintenance log window goes, which is the first window destroyed.
+class WatchedWindows : public app::InterimWindows {
+public:
+    app::LoginResult loginResult = app::LoginResult::Accepted;
+    int loginsAsked = 0;
+    bool sendTerm = false;
+    bool remindWrittenBeforeWindowsGo = false;
+    std::string shutMarkerBeforeWindowsGo;
+    bool uiOptionsBeforeWindowsGo = true;
+    fs::path dataDir;
+
+    app::LoginResult RunLogin(settings::Settings&) override {
+        ++loginsAsked;
+        return loginResult;
+    }
+    std::unique_ptr<app::BookWindowHandle> CreateBookWindow(settings::Settings& s) override {
+        dataDir = s.DataDir;
+        auto window = InterimWindows::CreateBookWindow(s);
+        QWidget* widget = window->Widget();
+        QTimer::singleShot(50, widget, [this, widget] {
+            if (sendTerm) {
+                std::raise(SIGTERM);
+            } else {
+                widget->close();
+            }
+        });
+        return window;
+    }
+    void DestroyMaintenanceLog() override {
+        remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
+        shutMarkerBeforeWindowsGo = readFile(dataDir / "shut.dat");
+        uiOptionsBeforeWindowsGo = fs::exists(dataDir / "options.dat");
+    }
+};
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        programDir = fs::temp_directory_path() /
+                     ("shelfwise-program-" +
+                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(programDir);
+        fs::create_directories(programDir);
+        platform::SetMessageHook([this](const platform::Message& m) {
+            messages.push_back(m);
+            return platform::DefaultAnswer(m.buttons);
+        });
+    }
+    void TearDown() override {
+        platform::SetMessageHook(nullptr);
+        platform::SetUnattended(false);
+        fs::remove_all(programDir);
+    }
+
+    int run() {
+        app::Program program(programDir, windows);
+        return program.Run();
+    }
+
+    fs::path dataDir() const { return programDir / "DATA"; }
+
+    fs::path programDir;
+    WatchedWindows windows;
+    std::vector<platform::Message> messages;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) {
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_TRUE(fs::is_directory(dataDir()));
+    EXPECT_TRUE(fs::is_directory(dataDir() / "BACKUP"));
+    EXPECT_EQ(windows.loginsAsked, 0);
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+
+    // After the loop the reminder dates go first; the options files and the closed marker
+    // follow when the windows are destroyed.
+    EXPECT_TRUE(windows.remindWrittenBeforeWindowsGo);
+    EXPECT_FALSE(windows.uiOptionsBeforeWindowsGo);
+    EXPECT_EQ(windows.shutMarkerBeforeWindowsGo, "#10*");
+
+    EXPECT_TRUE(fs::exists(programDir / "options.dat"));
+    EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
+    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    EXPECT_EQ(fs::file_size(dataDir() / "remind.dat"), 32u);
+    for (const char* catalogue : {"filters.tml", "headers.tml", "labels.tml"}) {
+        EXPECT_TRUE(fs::exists(dataDir() / catalogue)) << catalogue;
+    }
+}
+
+TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {
+    for (const std::string marker : {"#10*", ""}) {
+        fs::create_directories(dataDir());
+        std::ofstream(dataDir() / "shut.dat", std::ios::binary) << marker;
+        messages.clear();
+
+        run();
+
+        ASSERT_EQ(messages.size(), 1u) << "marker '" << marker << "'";
+        EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+        EXPECT_EQ(messages[0].text,
+                  "Quorvan Shelfwise was not Closed normally!\nIt is STRONGLY recommended that "
+                  "you Restore the last used database from your backup. For more information "
+                  "click on Help.");
+        EXPECT_EQ(messages[0].helpContext, 123);
+        EXPECT_EQ(messages[0].buttons, unsigned(platform::ButtonOk | platform::ButtonHelp));
+        EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    }
+    messages.clear();
+    run();
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProgramTest, ARefusedLoginEndsAtOnceWithoutWritingAnything) {
+    struct Case {
+        app::LoginResult result;
+        const char* message;
+    };
+    const Case cases[] = {
+        {app::LoginResult::Deactivated,
+         "Your acount has been disactivated! Please, contact the System Supervisor."},
+        {app::LoginResult::Refused, "Incorrect Login!"},
+    };
+    settings::Settings secured;
+    secured.ProgramDir = secured.DataRoot = programDir;
+    secured.PasswordMode = settings::opt::PasswordMode::Required;
+    secured.SupervisorPassword = "secret";
+    ASSERT_TRUE(settings::WriteSecurityOptions(secured));
+    const std::string securityFile = readFile(programDir / "options.dat");
+
+    for (const Case& c : cases) {
+        windows.loginResult = c.result;
+        messages.clear();
+
+        EXPECT_EQ(run(), 0);
+
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(readFile(programDir / "options.dat"), securityFile);
+        for (const char* file : {"options.dat", "shut.dat", "remind.dat", "labels.tml"}) {
+            EXPECT_FALSE(fs::exists(dataDir() / file)) << file;
+        }
+    }
+    EXPECT_EQ(windows.loginsAsked, 2);
+}
+
+TEST_F(ProgramTest, SigtermTakesTheOrderlyEndWithoutWaitingForAUser) {
+    windows.sendTerm = true;
+
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_TRUE(platform::IsUnattended());
+    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
+    EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
+}
+
+TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn) {
+    std::ofstream(programDir / "DATA") << "a file where the directory should be";
+
+    run();
+
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(messages[0].text, "Could not Create Data Directory!");
+    EXPECT_TRUE(fs::exists(programDir / "options.dat"));
+}
