@@ -5,7 +5,6 @@
 #include "settings/SettingsFiles.h"
 #include "settings/ValueStreamWriter.h"
 
-#include <array>
 #include <bit>
 #include <cmath>
 #include <ctime>

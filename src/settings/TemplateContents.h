@@ -13,7 +13,8 @@ public:
     // False when the file could not be written.
     virtual bool Write(const std::filesystem::path& file) = 0;
     // False when the file could not be read. A kind that cleared its contents before reading
-    // restores a usable state itself before it reports the failure.
+    // restores a usable state itself before it reports the failure (the label kind reloads
+    // "labels.dat").
     virtual bool Read(const std::filesystem::path& file) = 0;
 };
 
