@@ -1,0 +1,62 @@
+#include "engine/DbfFile.h"
+
+#include "engine/RecordBuffer.h"
+
+namespace shelfwise::engine {
+
+void DbfFile::create(const std::filesystem::path& path, const DbfHeader& header) {
+    std::string bytes = header.serialize();
+    bytes.push_back(kEndOfFile);
+    PosixFile file = PosixFile::create(path);
+    file.writeAt(bytes.data(), bytes.size(), 0);
+    file.sync();
+}
+
+DbfFile::DbfFile(const std::filesystem::path& path, PosixFile::Access access)
+    : file_(path, access) {}
+
+void DbfFile::readRecord(std::uint32_t n, RecordBuffer& record) const {
+    if (n == 0 || n > header_.recordCount()) {
+        file_.fail("record " + std::to_string(n) + " does not exist");
+    }
+    file_.readAt(record.data(), record.size(), header_.recordOffset(n), "a record");
+}
+
+void DbfFile::writeRecord(std::uint32_t n, const RecordBuffer& record) {
+    if (n <= header_.recordCount()) {
+        file_.writeAt(record.data(), record.size(), header_.recordOffset(n));
+        return;
+    }
+    std::string bytes = record.bytes();
+    bytes.push_back(kEndOfFile);
+    file_.writeAt(bytes.data(), bytes.size(), header_.recordOffset(n));
+}
+
+void DbfFile::writeHeader() {
+    file_.writeAt(header_.fixedPart().data(), DbfHeader::kFixedSize, 0);
+}
+
+bool DbfFile::refreshHeader() {
+    std::array<std::uint8_t, DbfHeader::kFixedSize> fixed{};
+    file_.readAt(fixed.data(), fixed.size(), 0, "the table header");
+    const std::uint16_t headerLength = header_.headerLength();
+    const std::uint16_t recordLength = header_.recordLength();
+    if (!header_.adoptFixedPart(fixed)) {
+        return false;
+    }
+    if (header_.headerLength() != headerLength || header_.recordLength() != recordLength) {
+        file_.fail("the table's structure was changed by another program");
+    }
+    return true;
+}
+
+void DbfFile::truncateRecords(std::uint32_t count) {
+    header_.setRecordCount(count);
+    header_.markChanged();
+    const char end = kEndOfFile;
+    file_.writeAt(&end, 1, header_.recordOffset(count + 1));
+    file_.truncate(header_.recordOffset(count + 1) + 1);
+    writeHeader();
+}
+
+} // namespace shelfwise::engine

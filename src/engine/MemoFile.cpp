@@ -1,0 +1,160 @@
+#include "engine/MemoFile.h"
+
+#include "engine/ByteOrder.h"
+
+#include <algorithm>
+#include <array>
+
+namespace shelfwise::engine {
+
+// Header, block 0:
+//   0-3    next block to append (dBASE IV: head of the free-block chain; we never build one
+//          and append at the end of the file, which is safe whatever chain another program
+//          left)
+//   8-15   base name of the table, NUL-padded
+//   16     0x00 (dBASE IV), 0x03 (dBASE III)
+//   20-21  block size (dBASE III files leave it 0 and mean 512)
+// dBASE IV value at block n, offset n * block size:
+//   0-3    FF FF 08 00
+//   4-7    length of the value plus these 8 bytes
+//   8-     the value, then zeros to the end of the last block
+// dBASE III value: the bytes up to 0x1A 0x1A, then zeros to the end of the last block.
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kBlockSignature = {0xFF, 0xFF, 0x08, 0x00};
+constexpr std::size_t kValueHeaderSize = 8;
+constexpr std::string_view kDbaseThreeEnd = "\x1A\x1A";
+
+} // namespace
+
+void MemoFile::create(const std::filesystem::path& path, const std::string& tableBaseName,
+                      bool dbaseThree) {
+    std::array<std::uint8_t, kBlockSize> header{};
+    storeU32(&header[0], 1);
+    std::copy_n(tableBaseName.begin(), std::min<std::size_t>(tableBaseName.size(), 8), &header[8]);
+    if (dbaseThree) {
+        header[16] = 0x03;
+    } else {
+        storeU16(&header[20], kBlockSize);
+    }
+    PosixFile file = PosixFile::create(path);
+    file.writeAt(header.data(), header.size(), 0);
+}
+
+MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, bool dbaseThree)
+    : file_(path, access), dbaseThree_(dbaseThree) {
+    std::array<std::uint8_t, 24> header{};
+    file_.readAt(header.data(), header.size(), 0, "the memo file header");
+    const std::uint16_t size = loadU16(&header[20]);
+    blockSize_ = dbaseThree_ || size == 0 ? kBlockSize : size;
+    if (blockSize_ < 64 || blockSize_ % 64 != 0) {
+        file_.fail("damaged memo file (block size " + std::to_string(blockSize_) + ")");
+    }
+}
+
+std::string MemoFile::read(std::uint32_t block) const {
+    const std::uint64_t fileSize = file_.size();
+    const std::uint64_t offset = std::uint64_t(block) * blockSize_;
+    if (block == 0 || offset >= fileSize) {
+        file_.fail("damaged memo (block " + std::to_string(block) + " lies outside the file)");
+    }
+    if (dbaseThree_) {
+        return readDbaseThree(offset, fileSize);
+    }
+    std::array<std::uint8_t, kValueHeaderSize> header{};
+    file_.readAt(header.data(), header.size(), offset, "a memo block");
+    if (!std::equal(kBlockSignature.begin(), kBlockSignature.end(), header.begin())) {
+        file_.fail("damaged memo (block " + std::to_string(block) + " has no memo header)");
+    }
+    const std::uint32_t length = loadU32(&header[4]);
+    if (length < kValueHeaderSize || offset + length > fileSize) {
+        file_.fail("damaged memo (block " + std::to_string(block) + " claims " +
+                   std::to_string(length) + " bytes)");
+    }
+    std::string value(length - kValueHeaderSize, '\0');
+    file_.readAt(value.data(), value.size(), offset + kValueHeaderSize, "a memo");
+    return value;
+}
+
+std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const {
+    std::string value;
+    std::string chunk(blockSize_, '\0');
+    while (offset < fileSize) {
+        const std::size_t got = file_.readSomeAt(chunk.data(), chunk.size(), offset);
+        const std::size_t searchFrom = value.empty() ? 0 : value.size() - 1;
+        value.append(chunk, 0, got);
+        if (const std::size_t end = value.find(kDbaseThreeEnd, searchFrom);
+            end != std::string::npos) {
+            value.resize(end);
+            return value;
+        }
+        offset += got;
+    }
+    // Some writers end a value with a single 0x1A.
+    if (const std::size_t end = value.find('\x1A'); end != std::string::npos) {
+        value.resize(end);
+        return value;
+    }
+    file_.fail("damaged memo (a value has no end mark)");
+}
+
+std::uint32_t MemoFile::reusableBlocks(std::uint32_t block) const {
+    const std::uint64_t offset = std::uint64_t(block) * blockSize_;
+    std::array<std::uint8_t, kValueHeaderSize> header{};
+    if (dbaseThree_ || block == 0 ||
+        file_.readSomeAt(header.data(), header.size(), offset) != header.size() ||
+        !std::equal(kBlockSignature.begin(), kBlockSignature.end(), header.begin())) {
+        return 0;
+    }
+    const std::uint64_t length = loadU32(&header[4]);
+    if (length < kValueHeaderSize || offset + length > file_.size()) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>((length + blockSize_ - 1) / blockSize_);
+}
+
+std::uint32_t MemoFile::write(std::uint32_t oldBlock, std::string_view data) {
+    if (data.empty()) {
+        return 0;
+    }
+    std::string stored;
+    if (dbaseThree_) {
+        if (data.find(kDbaseThreeEnd) != std::string_view::npos) {
+            file_.fail("a dBASE III memo file cannot hold a value containing 0x1A 0x1A");
+        }
+        stored.append(data).append(kDbaseThreeEnd);
+    } else {
+        if (data.size() > 0xFFFFFFFFu - kValueHeaderSize) {
+            file_.fail("a memo value is too long");
+        }
+        stored.assign(reinterpret_cast<const char*>(kBlockSignature.data()), 4);
+        stored.resize(kValueHeaderSize);
+        storeU32(reinterpret_cast<std::uint8_t*>(stored.data()) + 4,
+                 static_cast<std::uint32_t>(data.size() + kValueHeaderSize));
+        stored.append(data);
+    }
+    const std::uint64_t blocksNeeded = (stored.size() + blockSize_ - 1) / blockSize_;
+    if (blocksNeeded <= reusableBlocks(oldBlock)) {
+        file_.writeAt(stored.data(), stored.size(), std::uint64_t(oldBlock) * blockSize_);
+        return oldBlock;
+    }
+    return append(stored);
+}
+
+std::uint32_t MemoFile::append(const std::string& stored) {
+    const std::uint64_t endBlock =
+        std::max<std::uint64_t>(1, (file_.size() + blockSize_ - 1) / blockSize_);
+    const std::uint64_t blocks = (stored.size() + blockSize_ - 1) / blockSize_;
+    if (endBlock + blocks > 0xFFFFFFFFu) {
+        file_.fail("the memo file is full");
+    }
+    std::string padded = stored;
+    padded.resize(blocks * blockSize_, '\0');
+    file_.writeAt(padded.data(), padded.size(), endBlock * blockSize_);
+    std::array<std::uint8_t, 4> next{};
+    storeU32(next.data(), static_cast<std::uint32_t>(endBlock + blocks));
+    file_.writeAt(next.data(), next.size(), 0);
+    return static_cast<std::uint32_t>(endBlock);
+}
+
+} // namespace shelfwise::engine

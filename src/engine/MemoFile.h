@@ -1,0 +1,52 @@
+#pragma once
+
+// Internal: not part of the engine's public interface.
+
+#include "engine/PosixFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace shelfwise::engine {
+
+// The .dbt file that holds the values of memo and binary fields, addressed by block number.
+// dBASE IV files (each value a block header with its length) are read and written; dBASE III
+// files (values ended by 0x1A 0x1A) are read and appended to.
+class MemoFile {
+public:
+    static constexpr std::uint32_t kBlockSize = 512;
+
+    // A new, empty memo file for the table with the given base name.
+    static void create(const std::filesystem::path& path, const std::string& tableBaseName,
+                       bool dbaseThree = false);
+
+    MemoFile() = default;
+    MemoFile(const std::filesystem::path& path, PosixFile::Access access, bool dbaseThree);
+
+    bool isOpen() const { return file_.isOpen(); }
+    bool dbaseThree() const { return dbaseThree_; }
+    const std::filesystem::path& path() const { return file_.path(); }
+
+    // The value stored at `block`; throws EngineError naming the file when the block lies
+    // outside the file, has a bad header or claims more bytes than the file holds.
+    std::string read(std::uint32_t block) const;
+    // Stores `data` and returns its block (0 for an empty value). The blocks of `oldBlock`
+    // are written over when the new value fits in them; otherwise new blocks are appended.
+    // Callers serialise writers (the table's header lock).
+    std::uint32_t write(std::uint32_t oldBlock, std::string_view data);
+    void sync() { file_.sync(); }
+
+private:
+    std::string readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const;
+    // Blocks a dBASE IV value at `block` occupies, or 0 when it cannot be reused.
+    std::uint32_t reusableBlocks(std::uint32_t block) const;
+    std::uint32_t append(const std::string& stored);
+
+    PosixFile file_;
+    std::uint32_t blockSize_ = kBlockSize;
+    bool dbaseThree_ = false;
+};
+
+} // namespace shelfwise::engine

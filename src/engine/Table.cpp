@@ -1,0 +1,824 @@
+#include "engine/Table.h"
+
+#include "engine/DbfFile.h"
+#include "engine/EngineError.h"
+#include "engine/MemoFile.h"
+#include "engine/RecordBuffer.h"
+#include "engine/RecordOrder.h"
+#include "engine/TableLocks.h"
+#include "engine/TablePaths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+namespace shelfwise::engine {
+
+struct Table::Impl {
+    // Settings.
+    std::filesystem::path directory;
+    std::string fileName;
+    bool exclusive = false;
+    bool readOnly = false;
+
+    // The open table.
+    std::unique_ptr<DbfFile> dbf;
+    std::unique_ptr<TableLocks> locks;
+    MemoFile memo;
+    std::unique_ptr<PhysicalOrder> physical;
+    RecordOrder* order = nullptr;
+    std::unique_ptr<RecordBuffer> current;  // the record shown, with unposted changes
+    std::unique_ptr<RecordBuffer> original; // the record as read by edit()
+    std::unique_ptr<RecordBuffer> scratch;  // candidates while skipping deleted records
+    std::map<int, std::string> pendingMemos;
+    State state = State::Closed;
+    std::uint32_t recno = 0;
+    bool bof = true;
+    bool eof = true;
+    bool bulk = false;
+
+    std::string tableName() const {
+        return dbf ? dbf->file().path().string() : (directory / fileName).string();
+    }
+    [[noreturn]] void fail(const std::string& message) const {
+        throw EngineError(tableName() + ": " + message);
+    }
+    void requireOpen() const {
+        if (state == State::Closed) {
+            fail("the table is not open");
+        }
+    }
+    void requireClosed() const {
+        if (state != State::Closed) {
+            fail("the table is open");
+        }
+    }
+    void requireBrowse() const {
+        requireOpen();
+        if (state != State::Browse) {
+            fail("the record being edited must be posted or cancelled first");
+        }
+    }
+    void requireEditing() const {
+        if (state != State::Edit && state != State::Insert) {
+            fail("the table is not in edit or insert mode");
+        }
+    }
+    void requireWritable() const {
+        requireOpen();
+        if (readOnly) {
+            fail("the table is open read-only");
+        }
+    }
+    void requireExclusive(const char* operation) const {
+        if (!exclusive) {
+            fail(std::string(operation) + " needs the table opened exclusively");
+        }
+    }
+    bool isMemo(int position) const {
+        const char type = current->field(position).type;
+        return type == 'M' || type == 'B';
+    }
+
+    // Takes in the header as another writer may have left it; drops what that makes stale.
+    void refresh() {
+        if (!exclusive && dbf->refreshHeader()) {
+            physical->invalidate();
+        }
+    }
+
+    class ReadGuard;
+    class WriteGuard;
+
+    void open();
+    void reset();
+    bool loadLive(std::uint32_t n);
+    void accept();
+    void moveToEmpty();
+    void first();
+    void last();
+    bool step(bool forward);
+    void post();
+    void writeMemos();
+    void sync();
+    void deleteCurrent();
+    void pack();
+    void empty();
+};
+
+// Holds the header while the cursor reads a shared table, so no writer is half way through a
+// post, and takes in the header as the last writer left it. Exclusive opens need neither.
+class Table::Impl::ReadGuard {
+public:
+    explicit ReadGuard(Table::Impl& t) : t_(t) {
+        if (!t_.exclusive) {
+            t_.locks->lockHeaderShared();
+        }
+        try {
+            t_.refresh();
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~ReadGuard() { release(); }
+    ReadGuard(const ReadGuard&) = delete;
+    ReadGuard& operator=(const ReadGuard&) = delete;
+
+private:
+    void release() {
+        if (!t_.exclusive) {
+            t_.locks->unlockHeader();
+        }
+    }
+    Table::Impl& t_;
+};
+
+// Serialises writers of a shared table: appends, posts, deletions and key updates.
+class Table::Impl::WriteGuard {
+public:
+    WriteGuard(Table::Impl& t, bool forAppend) : t_(t) {
+        if (!t_.exclusive) {
+            t_.locks->lockHeader(forAppend);
+        }
+        try {
+            t_.refresh();
+        } catch (...) {
+            release();
+            throw;
+        }
+    }
+    ~WriteGuard() { release(); }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+
+private:
+    void release() {
+        if (!t_.exclusive) {
+            t_.locks->unlockHeader();
+        }
+    }
+    Table::Impl& t_;
+};
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+void Table::Impl::open() {
+    const TablePaths paths(directory, fileName);
+    if (!paths.tableExists()) {
+        fail("the table does not exist");
+    }
+    // A write lock needs a descriptor open for writing, so an exclusive open always has one.
+    const auto access =
+        readOnly && !exclusive ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
+    dbf = std::make_unique<DbfFile>(paths.table(), access);
+    locks = std::make_unique<TableLocks>(dbf->file());
+    if (!locks->tryLockOpen(exclusive)) {
+        fail(exclusive ? "the table is in use by someone else and cannot be opened exclusively"
+                       : "the table is opened exclusively by someone else");
+    }
+    if (!exclusive) {
+        locks->lockHeaderShared();
+    }
+    try {
+        dbf->readHeader();
+    } catch (...) {
+        if (!exclusive) {
+            locks->unlockHeader();
+        }
+        throw;
+    }
+    if (!exclusive) {
+        locks->unlockHeader();
+    }
+    const DbfHeader& header = dbf->header();
+    const auto memoAccess = readOnly ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
+    if (header.needsMemoFile()) {
+        const auto memoPath = paths.existingMemo();
+        if (!memoPath) {
+            fail("the memo file (.dbt) is missing");
+        }
+        memo = MemoFile(*memoPath, memoAccess, header.dbaseThreeMemo());
+    }
+    const std::string name = paths.table().string();
+    current = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    original = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    scratch = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    physical = std::make_unique<PhysicalOrder>(*dbf);
+    order = physical.get();
+    state = State::Browse;
+    first();
+}
+
+void Table::Impl::reset() {
+    order = nullptr;
+    physical.reset();
+    current.reset();
+    original.reset();
+    scratch.reset();
+    pendingMemos.clear();
+    memo = MemoFile();
+    locks.reset();
+    dbf.reset(); // closing the descriptor releases every lock it holds
+    state = State::Closed;
+    recno = 0;
+    bof = eof = true;
+    bulk = false;
+}
+
+// Reads record `n` into the scratch buffer; true when it is live.
+bool Table::Impl::loadLive(std::uint32_t n) {
+    dbf->readRecord(n, *scratch);
+    return !scratch->deleted();
+}
+
+void Table::Impl::accept() {
+    std::swap(current, scratch);
+    recno = 0;
+}
+
+void Table::Impl::moveToEmpty() {
+    current->clear();
+    recno = 0;
+    bof = eof = true;
+}
+
+void Table::Impl::first() {
+    ReadGuard guard(*this);
+    for (auto n = order->first(); n; n = order->next()) {
+        if (loadLive(*n)) {
+            accept();
+            recno = *n;
+            bof = true;
+            eof = false;
+            return;
+        }
+    }
+    moveToEmpty();
+}
+
+void Table::Impl::last() {
+    ReadGuard guard(*this);
+    for (auto n = order->last(); n; n = order->prior()) {
+        if (loadLive(*n)) {
+            accept();
+            recno = *n;
+            bof = false;
+            eof = true;
+            return;
+        }
+    }
+    moveToEmpty();
+}
+
+// One live record forward or back; false (and the position kept) at the end.
+bool Table::Impl::step(bool forward) {
+    if (recno == 0) {
+        (forward ? eof : bof) = true;
+        return false;
+    }
+    ReadGuard guard(*this);
+    for (auto n = forward ? order->next() : order->prior(); n;
+         n = forward ? order->next() : order->prior()) {
+        if (loadLive(*n)) {
+            accept();
+            recno = *n;
+            bof = eof = false;
+            return true;
+        }
+    }
+    order->positionOn(recno, *current);
+    (forward ? eof : bof) = true;
+    return false;
+}
+
+void Table::Impl::writeMemos() {
+    for (const auto& [position, value] : pendingMemos) {
+        const std::uint32_t oldBlock = state == State::Edit ? original->memoBlock(position) : 0;
+        current->setMemoBlock(position, memo.write(oldBlock, value));
+    }
+}
+
+void Table::Impl::sync() {
+    if (memo.isOpen() && !readOnly) {
+        memo.sync();
+    }
+    dbf->sync();
+}
+
+void Table::Impl::post() {
+    const bool inserting = state == State::Insert;
+    std::uint32_t n = 0;
+    {
+        WriteGuard guard(*this, inserting);
+        DbfHeader& header = dbf->header();
+        n = inserting ? header.recordCount() + 1 : recno;
+        if (inserting && n == 0) {
+            fail("the table is full");
+        }
+        writeMemos();
+        dbf->writeRecord(n, *current);
+        if (inserting) {
+            if (!bulk) {
+                // The record reaches the disk before the count that makes it part of the
+                // table, so a crash never leaves a count beyond the file.
+                sync();
+            }
+            header.setRecordCount(n);
+        }
+        header.markChanged();
+        if (!bulk) {
+            dbf->writeHeader();
+            sync();
+        }
+    }
+    if (!inserting) {
+        locks->unlockRecord(n);
+    } else {
+        physical->adjustCount(+1);
+    }
+    pendingMemos.clear();
+    original->assign(*current);
+    recno = n;
+    order->positionOn(n, *current);
+    bof = eof = false;
+    state = State::Browse;
+}
+
+void Table::Impl::deleteCurrent() {
+    {
+        WriteGuard guard(*this, false);
+        dbf->readRecord(recno, *scratch);
+        if (scratch->deleted()) {
+            return;
+        }
+        scratch->setDeleted(true);
+        dbf->writeRecord(recno, *scratch);
+        dbf->header().markChanged();
+        dbf->writeHeader();
+        sync();
+    }
+    physical->adjustCount(-1);
+}
+
+void Table::Impl::pack() {
+    const DbfHeader& header = dbf->header();
+    const std::uint32_t total = header.recordCount();
+    const std::size_t length = header.recordLength();
+    std::vector<int> memoPositions;
+    for (int i = 0; i < static_cast<int>(header.fields().size()); ++i) {
+        if (isMemo(i)) {
+            memoPositions.push_back(i);
+        }
+    }
+    const std::uint32_t perChunk =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, (1u << 20) / length));
+    std::string chunk;
+    auto forEachLive = [&](auto&& visit) {
+        for (std::uint32_t n = 1; n <= total; n += perChunk) {
+            const std::uint32_t records = std::min(perChunk, total - n + 1);
+            chunk.resize(std::size_t(records) * length);
+            dbf->file().readAt(chunk.data(), chunk.size(), header.recordOffset(n), "a record");
+            for (std::uint32_t i = 0; i < records; ++i) {
+                char* bytes = chunk.data() + i * length;
+                if (bytes[0] != '*') {
+                    visit(bytes);
+                }
+            }
+        }
+    };
+
+    // The live memo values go to a fresh memo file first, so a memo that cannot be read
+    // stops the pack before the table is touched.
+    std::vector<std::uint32_t> newBlocks;
+    std::filesystem::path packedMemoPath;
+    if (!memoPositions.empty()) {
+        packedMemoPath = memo.path();
+        packedMemoPath += ".pack";
+        MemoFile::create(packedMemoPath, TablePaths(directory, fileName).lowerBaseName(),
+                         memo.dbaseThree());
+        MemoFile packed(packedMemoPath, PosixFile::Access::ReadWrite, memo.dbaseThree());
+        try {
+            forEachLive([&](char* bytes) {
+                std::copy_n(bytes, length, scratch->data());
+                for (int position : memoPositions) {
+                    const std::uint32_t block = scratch->memoBlock(position);
+                    newBlocks.push_back(block == 0 ? 0 : packed.write(0, memo.read(block)));
+                }
+            });
+            packed.sync();
+        } catch (...) {
+            std::filesystem::remove(packedMemoPath);
+            throw;
+        }
+    }
+
+    // Live records move towards the start; each chunk is read before anything is written
+    // over it.
+    std::uint64_t writeOffset = header.recordOffset(1);
+    std::uint32_t kept = 0;
+    std::size_t nextBlock = 0;
+    std::string out;
+    forEachLive([&](char* bytes) {
+        std::copy_n(bytes, length, scratch->data());
+        for (int position : memoPositions) {
+            scratch->setMemoBlock(position, newBlocks[nextBlock++]);
+        }
+        out.append(scratch->bytes());
+        ++kept;
+        if (out.size() >= (1u << 20)) {
+            dbf->file().writeAt(out.data(), out.size(), writeOffset);
+            writeOffset += out.size();
+            out.clear();
+        }
+    });
+    dbf->file().writeAt(out.data(), out.size(), writeOffset);
+    dbf->truncateRecords(kept);
+    if (!memoPositions.empty()) {
+        const std::filesystem::path memoPath = memo.path();
+        const bool dbaseThree = memo.dbaseThree();
+        std::filesystem::rename(packedMemoPath, memoPath);
+        memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
+    }
+    physical->invalidate();
+    sync();
+}
+
+void Table::Impl::empty() {
+    dbf->truncateRecords(0);
+    if (memo.isOpen()) {
+        const std::filesystem::path memoPath = memo.path();
+        const bool dbaseThree = memo.dbaseThree();
+        MemoFile::create(memoPath, TablePaths(directory, fileName).lowerBaseName(), dbaseThree);
+        memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
+    }
+    physical->invalidate();
+    sync();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Table::Table() : impl_(std::make_unique<Impl>()) {}
+
+Table::~Table() {
+    try {
+        close();
+    } catch (...) {
+        // A destructor cannot report; close() explicitly to see flush errors.
+        impl_->reset();
+    }
+}
+
+void Table::setDirectory(std::filesystem::path directory) {
+    impl_->requireClosed();
+    impl_->directory = std::move(directory);
+}
+
+void Table::setFileName(std::string fileName) {
+    impl_->requireClosed();
+    impl_->fileName = std::move(fileName);
+}
+
+void Table::setExclusive(bool exclusive) {
+    impl_->requireClosed();
+    impl_->exclusive = exclusive;
+}
+
+void Table::setReadOnly(bool readOnly) {
+    impl_->requireClosed();
+    impl_->readOnly = readOnly;
+}
+
+const std::filesystem::path& Table::directory() const {
+    return impl_->directory;
+}
+const std::string& Table::fileName() const {
+    return impl_->fileName;
+}
+bool Table::exclusive() const {
+    return impl_->exclusive;
+}
+bool Table::readOnly() const {
+    return impl_->readOnly;
+}
+
+void Table::open() {
+    if (isOpen()) {
+        return;
+    }
+    try {
+        impl_->open();
+    } catch (...) {
+        impl_->reset();
+        throw;
+    }
+}
+
+void Table::close() {
+    if (!isOpen()) {
+        return;
+    }
+    if (impl_->bulk) {
+        try {
+            endBulkLoad();
+        } catch (...) {
+            impl_->reset();
+            throw;
+        }
+    }
+    impl_->reset();
+}
+
+bool Table::isOpen() const {
+    return impl_->state != State::Closed;
+}
+Table::State Table::state() const {
+    return impl_->state;
+}
+
+int Table::fieldCount() const {
+    impl_->requireOpen();
+    return static_cast<int>(impl_->dbf->header().fields().size());
+}
+
+const FieldDescriptor& Table::field(int position) const {
+    impl_->requireOpen();
+    return impl_->current->field(position);
+}
+
+int Table::fieldPosition(std::string_view name) const {
+    impl_->requireOpen();
+    const FieldList& fields = impl_->dbf->header().fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (equalsIgnoringCase(fields[i].name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::string Table::text(int position) const {
+    impl_->requireOpen();
+    return impl_->isMemo(position) ? bytes(position) : impl_->current->text(position);
+}
+
+double Table::number(int position) const {
+    impl_->requireOpen();
+    return impl_->current->number(position).value_or(0.0);
+}
+
+std::optional<std::chrono::year_month_day> Table::date(int position) const {
+    impl_->requireOpen();
+    return impl_->current->date(position);
+}
+
+std::string Table::bytes(int position) const {
+    impl_->requireOpen();
+    if (!impl_->isMemo(position)) {
+        impl_->fail("field " + field(position).name + " is not a memo or binary field");
+    }
+    if (const auto pending = impl_->pendingMemos.find(position);
+        pending != impl_->pendingMemos.end()) {
+        return pending->second;
+    }
+    const std::uint32_t block = impl_->current->memoBlock(position);
+    if (block == 0) {
+        return {};
+    }
+    Impl::ReadGuard guard(*impl_);
+    return impl_->memo.read(block);
+}
+
+bool Table::isEmpty(int position) const {
+    impl_->requireOpen();
+    if (const auto pending = impl_->pendingMemos.find(position);
+        pending != impl_->pendingMemos.end()) {
+        return pending->second.empty();
+    }
+    return impl_->current->isEmpty(position);
+}
+
+void Table::setText(int position, std::string_view text) {
+    impl_->requireEditing();
+    if (impl_->isMemo(position)) {
+        impl_->pendingMemos[position] = std::string(text);
+    } else {
+        impl_->current->setText(position, text);
+    }
+}
+
+void Table::setNumber(int position, double value) {
+    impl_->requireEditing();
+    impl_->current->setNumber(position, value);
+}
+
+void Table::setDate(int position, std::optional<std::chrono::year_month_day> date) {
+    impl_->requireEditing();
+    impl_->current->setDate(position, date);
+}
+
+void Table::setBytes(int position, std::string_view bytes) {
+    impl_->requireEditing();
+    if (!impl_->isMemo(position)) {
+        impl_->fail("field " + field(position).name + " is not a memo or binary field");
+    }
+    impl_->pendingMemos[position] = std::string(bytes);
+}
+
+void Table::clear(int position) {
+    setText(position, {});
+}
+
+void Table::first() {
+    impl_->requireBrowse();
+    impl_->first();
+}
+
+void Table::last() {
+    impl_->requireBrowse();
+    impl_->last();
+}
+
+void Table::next() {
+    impl_->requireBrowse();
+    impl_->step(true);
+}
+
+void Table::prior() {
+    impl_->requireBrowse();
+    impl_->step(false);
+}
+
+int Table::moveBy(int count) {
+    impl_->requireBrowse();
+    int moved = 0;
+    while (count > 0 && impl_->step(true)) {
+        --count;
+        ++moved;
+    }
+    while (count < 0 && impl_->step(false)) {
+        ++count;
+        --moved;
+    }
+    return moved;
+}
+
+bool Table::atBegin() const {
+    return impl_->bof;
+}
+bool Table::atEnd() const {
+    return impl_->eof;
+}
+
+std::uint32_t Table::recordCount() const {
+    impl_->requireOpen();
+    Impl::ReadGuard guard(*impl_);
+    return impl_->order->count();
+}
+
+std::uint32_t Table::recordNumber() const {
+    return impl_->recno;
+}
+
+void Table::append() {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->current->clear();
+    impl_->pendingMemos.clear();
+    impl_->state = State::Insert;
+}
+
+// dBASE tables have no physical insert position: an insert is an append.
+void Table::insert() {
+    append();
+}
+
+void Table::edit() {
+    impl_->requireWritable();
+    if (impl_->state == State::Edit) {
+        return;
+    }
+    impl_->requireBrowse();
+    const std::uint32_t n = impl_->recno;
+    if (n == 0) {
+        impl_->fail("there is no record to edit");
+    }
+    if (!impl_->locks->tryLockRecord(n)) {
+        impl_->fail("record " + std::to_string(n) + " is locked by another user");
+    }
+    try {
+        Impl::ReadGuard guard(*impl_);
+        impl_->dbf->readRecord(n, *impl_->scratch);
+        if (impl_->scratch->deleted()) {
+            impl_->fail("record " + std::to_string(n) + " was deleted by another user");
+        }
+    } catch (...) {
+        impl_->locks->unlockRecord(n);
+        throw;
+    }
+    impl_->accept();
+    impl_->recno = n;
+    impl_->original->assign(*impl_->current);
+    impl_->pendingMemos.clear();
+    impl_->state = State::Edit;
+}
+
+void Table::post() {
+    impl_->requireOpen();
+    if (impl_->state == State::Browse) {
+        return;
+    }
+    impl_->post();
+}
+
+void Table::cancel() {
+    impl_->requireOpen();
+    const State was = impl_->state;
+    if (was == State::Browse) {
+        return;
+    }
+    impl_->pendingMemos.clear();
+    impl_->state = State::Browse;
+    if (was == State::Edit) {
+        impl_->locks->unlockRecord(impl_->recno);
+        impl_->current->assign(*impl_->original);
+    } else if (impl_->recno != 0) {
+        Impl::ReadGuard guard(*impl_);
+        impl_->dbf->readRecord(impl_->recno, *impl_->current);
+    } else {
+        impl_->current->clear();
+    }
+}
+
+void Table::deleteRecord() {
+    impl_->requireWritable();
+    if (impl_->state == State::Insert) {
+        cancel();
+        return;
+    }
+    const std::uint32_t n = impl_->recno;
+    if (n == 0) {
+        impl_->fail("there is no record to delete");
+    }
+    const bool editing = impl_->state == State::Edit;
+    if (!editing && !impl_->locks->tryLockRecord(n)) {
+        impl_->fail("record " + std::to_string(n) + " is locked by another user");
+    }
+    try {
+        impl_->deleteCurrent();
+    } catch (...) {
+        if (!editing) {
+            impl_->locks->unlockRecord(n);
+        }
+        throw;
+    }
+    impl_->locks->unlockRecord(n);
+    impl_->pendingMemos.clear();
+    impl_->state = State::Browse;
+    if (!impl_->step(true) && !impl_->step(false)) {
+        impl_->moveToEmpty();
+    }
+}
+
+void Table::beginBulkLoad() {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("a bulk load");
+    impl_->bulk = true;
+}
+
+void Table::endBulkLoad() {
+    if (!impl_->bulk) {
+        return;
+    }
+    impl_->bulk = false;
+    impl_->dbf->writeHeader();
+    impl_->sync();
+}
+
+void Table::empty() {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("emptying");
+    impl_->empty();
+    impl_->first();
+}
+
+void Table::pack() {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("packing");
+    impl_->pack();
+    impl_->first();
+}
+
+} // namespace shelfwise::engine

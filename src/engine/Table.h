@@ -1,0 +1,119 @@
+#pragma once
+
+// Public interface of the table engine: a cursor on one dBASE table.
+
+#include "engine/FieldDescriptor.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace shelfwise::engine {
+
+// A cursor on one dBASE table (.dbf with its .dbt memo file and .mdx production index).
+//
+// Set the directory, file name and open mode, then open. Fields are addressed by their
+// position in the table file (0-based). Text is single-byte Windows-1252, passed as bytes.
+// Every failure throws EngineError with a message that names the file.
+//
+// Sharing: any number of shared opens may coexist, in this process or others; an exclusive
+// open fails while any other open exists, and a shared open fails while an exclusive one
+// exists. edit() takes a record lock that other cursors and programs see; post() writes the
+// record, its memo values and its index keys, then the header, and flushes to disk before it
+// returns. Deleted records are skipped in every order.
+class Table {
+public:
+    enum class State { Closed, Browse, Edit, Insert };
+
+    Table();
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Where and how; only while closed. The file name may lack ".dbf"; existing files are
+    // found whatever their case.
+    void setDirectory(std::filesystem::path directory);
+    void setFileName(std::string fileName);
+    void setExclusive(bool exclusive);
+    void setReadOnly(bool readOnly);
+    const std::filesystem::path& directory() const;
+    const std::string& fileName() const;
+    bool exclusive() const;
+    bool readOnly() const;
+
+    void open();
+    // Discards an unposted edit or insert, releases every lock and closes the files.
+    void close();
+    bool isOpen() const;
+    State state() const;
+
+    // Fields by position.
+    int fieldCount() const;
+    const FieldDescriptor& field(int position) const;
+    // Position of the field with that name (case-insensitive), or -1.
+    int fieldPosition(std::string_view name) const;
+
+    // Field values of the current record. Text is trimmed of trailing blanks (numbers of
+    // leading ones too); dates read as YYYYMMDD, logicals as T or F, memo and binary fields
+    // as their whole value. An empty field reads as "" and number 0.
+    std::string text(int position) const;
+    double number(int position) const;
+    std::optional<std::chrono::year_month_day> date(int position) const;
+    std::string bytes(int position) const;
+    bool isEmpty(int position) const;
+    // Setters need edit or insert state. Text wider than a character field is cut; a number
+    // that does not fit its field throws.
+    void setText(int position, std::string_view text);
+    void setNumber(int position, double value);
+    void setDate(int position, std::optional<std::chrono::year_month_day> date);
+    void setBytes(int position, std::string_view bytes);
+    void clear(int position);
+
+    // Navigation in the current order. first() sets atBegin(), last() sets atEnd(); next()
+    // past the last record and prior() before the first leave the cursor where it was and set
+    // atEnd() or atBegin(). moveBy() returns how many records it moved.
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int count);
+    bool atBegin() const;
+    bool atEnd() const;
+    // Records in the current order and range, deleted ones not counted.
+    std::uint32_t recordCount() const;
+    // Physical number (1-based) of the current record; 0 when there is none.
+    std::uint32_t recordNumber() const;
+
+    // Editing.
+    void append();
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    // Marks the current record deleted, removes its keys and moves to the next record (the
+    // previous one at the end).
+    void deleteRecord();
+
+    // Bulk loading (exclusive opens only): until endBulkLoad(), posts skip index updates and
+    // flushes; endBulkLoad() rebuilds every tag, writes the header and flushes. close() ends a
+    // bulk load too.
+    void beginBulkLoad();
+    void endBulkLoad();
+
+    // Empty (exclusive opens only): removes every record and memo value and empties every
+    // tag.
+    void empty();
+    // Pack (exclusive opens only): drops deleted records, compacts the memo file and
+    // rebuilds every tag.
+    void pack();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace shelfwise::engine

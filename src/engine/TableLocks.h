@@ -1,0 +1,49 @@
+#pragma once
+
+// Internal: not part of the engine's public interface.
+
+#include "engine/PosixFile.h"
+
+#include <cstdint>
+
+namespace shelfwise::engine {
+
+// The byte-range locks of one open table, as Linux open-file-description locks on its .dbf.
+// They conflict between any two opens, in this process or another, and stay put when some
+// other descriptor of the file is closed.
+//
+// Offsets follow the xBase scheme other programs use, so they see our locks and we see theirs:
+//   0xEFFFFFFE        header: held (write) by a writer while it appends, posts or updates
+//                     keys; readers of a shared table hold it (read) while they navigate
+//   0xEFFFFFFF        append: held together with the header while a record is appended
+//   0xEFFFFFFE - n    record n (1-based): held (write) from edit to post or cancel
+//   0xEFFFFFFE, 2     table: header and append bytes, held (write) for an exclusive open
+// One byte of our own marks the open itself:
+//   0xF0000000        open: every shared open holds it as a read lock, an exclusive open as a
+//                     write lock, so an exclusive open fails while any other open exists and
+//                     a shared open fails while an exclusive one exists
+class TableLocks {
+public:
+    explicit TableLocks(const PosixFile& file) : file_(&file) {}
+
+    // Taken at open; false when another open conflicts. Released when the file is closed.
+    bool tryLockOpen(bool exclusive);
+
+    // Waits a bounded time for the header (and, for appends, the append byte); throws
+    // EngineError naming the file when another program keeps it.
+    void lockHeader(bool forAppend);
+    void lockHeaderShared();
+    void unlockHeader();
+
+    bool tryLockRecord(std::uint32_t recordNumber);
+    void unlockRecord(std::uint32_t recordNumber);
+
+private:
+    enum class Kind { Read, Write, Unlock };
+    bool tryLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+    void waitForLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+
+    const PosixFile* file_;
+};
+
+} // namespace shelfwise::engine

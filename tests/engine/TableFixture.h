@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/FieldDescriptor.h"
+#include "engine/Table.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace shelfwise::engine::testing {
+
+// A fresh directory per test, removed afterwards.
+class TableFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "engine-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // A table with one field of every kind: NAME C(20), PRICE N(10,2), RATE F(12,4),
+    // ADDED D, ACTIVE L, NOTES M, LOGO B.
+    static FieldList everyKind() {
+        return {{"NAME", 'C', 20, 0}, {"PRICE", 'N', 10, 2}, {"RATE", 'F', 12, 4},
+                {"ADDED", 'D', 8, 0}, {"ACTIVE", 'L', 1, 0}, {"NOTES", 'M', 10, 0},
+                {"LOGO", 'B', 10, 0}};
+    }
+
+    void openOn(Table& table, const std::string& name, bool exclusive = false) const {
+        table.setDirectory(dir);
+        table.setFileName(name);
+        table.setExclusive(exclusive);
+        table.open();
+    }
+
+    std::filesystem::path dir;
+};
+
+} // namespace shelfwise::engine::testing
