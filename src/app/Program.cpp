@@ -102,6 +102,7 @@ bool Program::StartUp() {
     settings::ReadUiOptions(s);
     templates_ = std::make_unique<settings::TemplateCatalogues>(s.DataDir);
     templates_->Load();
+    settings::ReloadLabels(s);
     settings::ReadDateFormats(s);
 
     windows_.CreateMaintenanceLog(s);

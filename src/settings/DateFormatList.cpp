@@ -2,6 +2,7 @@
 
 #include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
+#include "settings/TextLines.h"
 
 #include <charconv>
 
@@ -28,24 +29,18 @@ int ParseFormat(std::string_view line) {
 
 DateFormatList DateFormatList::FromText(std::string_view text) {
     DateFormatList list;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        auto line = text.substr(0, end);
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
+    for (const auto line : SplitLines(text)) {
         list.Lines.push_back({ParseFormat(line)});
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
     return list;
 }
 
 std::string DateFormatList::ToText() const {
-    std::string text;
+    std::vector<std::string> lines;
     for (const auto& line : Lines) {
-        text += std::to_string(line.Format) + "\r\n";
+        lines.push_back(std::to_string(line.Format));
     }
-    return text;
+    return JoinLines(lines);
 }
 
 void ReadDateFormats(Settings& settings) {

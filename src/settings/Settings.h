@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace shelfwise::settings {
 
@@ -87,6 +88,10 @@ struct Settings {
     bool AutoFill = true;
     bool ShowReminders = true;
     bool ShowTrayIcon = false;
+
+    // The field labels: entry i names field number i + 1. Empty until "labels.dat" is read or
+    // the book window fills it from its designed captions.
+    std::vector<std::string> FieldLabels;
 
     // Date display formats of the record's date fields, and the maintenance reminder dates.
     DateFormatList DateFormats;

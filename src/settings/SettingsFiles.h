@@ -12,6 +12,7 @@ inline constexpr const char* OptionsFileName = "options.dat";
 inline constexpr const char* DateFormatsFileName = "date.dat";
 inline constexpr const char* ShutMarkerFileName = "shut.dat";
 inline constexpr const char* ReminderFileName = "remind.dat";
+inline constexpr const char* LabelsFileName = "labels.dat";
 
 // Every write replaces its file through a temporary file in the same directory, so a crash
 // never leaves a half-written settings file. Reads of missing, short or damaged files keep
@@ -45,6 +46,12 @@ bool WriteUiOptions(const Settings& settings);
 // error; the caller shows "Could not Save Options to a File!".
 void ReadDateFormats(Settings& settings);
 bool WriteDateFormats(const Settings& settings);
+
+// "labels.dat" in DataDir: one field label per CR LF line, in field order. Reloading replaces
+// the list (empty when the file is missing); writing returns false on a write error, which the
+// caller reports as "Could not Save Options to a File!".
+void ReloadLabels(Settings& settings);
+bool WriteLabels(const Settings& settings);
 
 // "shut.dat" in DataDir: running while a session is active, closed after an orderly end.
 enum class ShutMarker { Running, Closed };

@@ -36,6 +36,7 @@ public:
     std::string shutMarkerBeforeWindowsGo;
     bool uiOptionsBeforeWindowsGo = true;
     fs::path dataDir;
+    settings::Settings seenByBookWindow;
 
     app::LoginResult RunLogin(settings::Settings&) override {
         ++loginsAsked;
@@ -43,6 +44,7 @@ public:
     }
     std::unique_ptr<app::BookWindowHandle> CreateBookWindow(settings::Settings& s) override {
         dataDir = s.DataDir;
+        seenByBookWindow = s;
         auto window = InterimWindows::CreateBookWindow(s);
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
@@ -115,6 +117,28 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
     for (const char* catalogue : {"filters.tml", "headers.tml", "labels.tml"}) {
         EXPECT_TRUE(fs::exists(dataDir() / catalogue)) << catalogue;
     }
+}
+
+TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
+    fs::create_directories(dataDir());
+    std::ofstream(dataDir() / "labels.dat", std::ios::binary) << "Title:\r\nMaker:\r\n";
+    std::ofstream(dataDir() / "date.dat", std::ios::binary) << "1\r\n3\r\n2\r\n";
+    settings::Settings previous;
+    previous.DataDir = dataDir();
+    previous.Reminders.LastBackup = 36526.5;
+    ASSERT_TRUE(settings::WriteReminderDates(previous));
+    previous.SpeedBarLocation = settings::opt::SpeedBarLocation::Top;
+    ASSERT_TRUE(settings::WriteUiOptions(previous));
+
+    run();
+
+    const settings::Settings& seen = windows.seenByBookWindow;
+    EXPECT_EQ(seen.DataDir, dataDir());
+    EXPECT_EQ(seen.FieldLabels, (std::vector<std::string>{"Title:", "Maker:"}));
+    ASSERT_EQ(seen.DateFormats.Lines.size(), 3u);
+    EXPECT_EQ(seen.DateFormats.Lines[1].Format, 3);
+    EXPECT_EQ(seen.Reminders.LastBackup, 36526.5);
+    EXPECT_EQ(seen.SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
 }
 
 TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {

@@ -21,6 +21,24 @@ protected:
     Settings settings;
 };
 
+// ---- labels.dat ----
+
+TEST_F(SmallSettingsFiles, LabelsAreCrLfLinesInFieldOrder) {
+    settings.FieldLabels = {"Application Name:", "Producer:", "Caf\xe9 Notes:"};
+    ASSERT_TRUE(WriteLabels(settings));
+    const std::string text = "Application Name:\r\nProducer:\r\nCaf\xe9 Notes:\r\n";
+    EXPECT_EQ(ReadBytes(data / "labels.dat"), Bytes(text.begin(), text.end()));
+
+    WriteText(data / "labels.dat", "First\nSecond\r\nThird");
+    settings.FieldLabels = {"stale"};
+    ReloadLabels(settings);
+    EXPECT_EQ(settings.FieldLabels, (std::vector<std::string>{"First", "Second", "Third"}));
+
+    std::filesystem::remove(data / "labels.dat");
+    ReloadLabels(settings);
+    EXPECT_TRUE(settings.FieldLabels.empty());
+}
+
 // ---- date.dat ----
 
 TEST_F(SmallSettingsFiles, DateFormatsAreCrLfLinesOfFormatIndexes) {
