@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/DateFormatList.h"
+#include "settings/ElementColors.h"
 #include "settings/FontRecord.h"
 #include "settings/ReminderDates.h"
 
@@ -96,6 +97,9 @@ struct Settings {
     // Date display formats of the record's date fields, and the maintenance reminder dates.
     DateFormatList DateFormats;
     ReminderDates Reminders;
+
+    // The colour of every coloured element of the book window, from "color.lst".
+    ElementColors Colors;
 
     // Session values, set by the login.
     opt::UserAccess UserAccess = opt::UserAccess::ReadWrite;
