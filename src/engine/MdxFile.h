@@ -109,6 +109,8 @@ private:
     enum class State { BeforeFirst, On, AfterLast };
 
     MdxCursor(MdxFile::Impl& file, std::string tag);
+    // Takes a new position: on `entry` when `onEntry`, otherwise off the entries at `offSide`.
+    bool place(bool onEntry, std::vector<Step> path, IndexEntry entry, State offSide);
 
     MdxFile::Impl* file_;
     std::string tag_;

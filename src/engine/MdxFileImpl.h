@@ -1,0 +1,100 @@
+#pragma once
+
+#include "engine/EngineError.h"
+#include "engine/MdxFile.h"
+#include "engine/MdxTree.h"
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace shelfwise::engine {
+
+// The open index: its header block and tags as last read, kept in step with the file.
+// Every public call runs through read() or write(), which compare the watched header bytes
+// with the file first and reload everything when another writer changed it.
+struct MdxFile::Impl : MdxPageAllocator {
+    Impl(const std::filesystem::path& path, bool writable);
+
+    // Bumped whenever the trees may have changed; cursors then find their entry again.
+    std::uint64_t generation = 0;
+
+    MdxTag& find(std::string_view name);
+    MdxTree tree(std::string_view name) { return MdxTree(storage, find(name), header); }
+
+    // Runs a reading body; when another writer changed the file meanwhile, runs it again.
+    template <typename Body> auto read(std::string_view tagName, Body&& body) {
+        for (int attempt = 1;; ++attempt) {
+            const bool lastAttempt = attempt == kReadAttempts;
+            refresh(tagName);
+            if (!lastAttempt && writerActive()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            if (lastAttempt && writerActive()) {
+                abandonedCounter = counter();
+            }
+            try {
+                auto result = body();
+                if (lastAttempt || !changedOnDisk()) {
+                    return result;
+                }
+            } catch (const EngineError&) {
+                if (lastAttempt || !changedOnDisk()) {
+                    throw;
+                }
+            }
+        }
+    }
+
+    // Runs a changing body between two steps of the change counter: odd while it writes.
+    template <typename Body> auto write(Body&& body) {
+        if (!storage.file().writable()) {
+            throw EngineError("The index " + storage.file().path().string() + " is open read-only");
+        }
+        refresh({});
+        setCounter((counter() + 1) | 1);
+        storage.file().writeAt(&header[mdx::kChangeCounter], 4, mdx::kChangeCounter);
+        ++generation;
+        try {
+            auto result = body();
+            setCounter(counter() + 1);
+            mdx::stampDate(&header[mdx::kUpdated]);
+            writeHeaderFields();
+            return result;
+        } catch (...) {
+            abandonWrite();
+            throw;
+        }
+    }
+
+    // After a tree change: the tag header first, then the blocks it no longer reaches.
+    void finishTagChange(MdxTag& tag, const std::vector<std::uint32_t>& freed);
+    void writeHeaderFields();
+    void writeHeaderBlock();
+
+    std::uint32_t allocate() override;
+    void publishGrowth() override { writeHeaderFields(); }
+    void release(std::uint32_t page) override;
+
+    MdxStorage storage;
+    mdx::HeaderBlock header{};
+    std::vector<MdxTag> tags;
+
+private:
+    static constexpr int kReadAttempts = 20;
+
+    void load();
+    void refresh(std::string_view tagName);
+    bool changedOnDisk();
+    bool writerActive() const { return counter() % 2 == 1 && abandonedCounter != counter(); }
+    std::uint32_t counter() const;
+    void setCounter(std::uint32_t value);
+    // After a failed change: the counter even again, the file read afresh.
+    void abandonWrite();
+
+    // An odd counter that outlived every wait: its writer died, so reads stop waiting for it.
+    std::optional<std::uint32_t> abandonedCounter;
+};
+
+} // namespace shelfwise::engine

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/MdxFormat.h"
+#include "engine/PosixFile.h"
+
+#include <memory>
+#include <span>
+#include <unordered_map>
+
+namespace shelfwise::engine {
+
+// The .mdx file with a cache of its blocks. The cache holds what this process last read or
+// wrote; the owner drops it when another writer changed the file.
+class MdxStorage {
+public:
+    MdxStorage(const std::filesystem::path& path, bool writable);
+
+    PosixFile& file() { return file_; }
+
+    std::shared_ptr<const mdx::Block> block(std::uint32_t page);
+    void writeBlock(std::uint32_t page, const mdx::Block& block);
+    // Writes consecutive blocks in one call, bypassing the cache (bulk builds).
+    void writeBlocks(std::uint32_t firstPage, std::span<const mdx::Block> blocks);
+    void dropCache() { cache_.clear(); }
+
+private:
+    static constexpr std::size_t kCacheBlocks = 8192;
+
+    PosixFile file_;
+    std::unordered_map<std::uint32_t, std::shared_ptr<const mdx::Block>> cache_;
+};
+
+} // namespace shelfwise::engine
