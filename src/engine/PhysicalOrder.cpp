@@ -1,8 +1,8 @@
 #include "engine/DbfFile.h"
 #include "engine/RecordOrder.h"
+#include "engine/RecordScan.h"
 
 #include <algorithm>
-#include <string>
 
 namespace shelfwise::engine {
 
@@ -41,24 +41,13 @@ std::uint32_t PhysicalOrder::count() {
     if (liveCount_ && countedRecords_ == header.recordCount()) {
         return *liveCount_;
     }
-    // Only the deleted flags matter, but they are spread over the records: read many records
-    // per call.
-    const std::uint32_t total = header.recordCount();
-    const std::size_t recordLength = header.recordLength();
-    const std::uint32_t perChunk =
-        static_cast<std::uint32_t>(std::max<std::size_t>(1, (1u << 20) / recordLength));
-    std::string chunk;
     std::uint32_t live = 0;
-    for (std::uint32_t n = 1; n <= total; n += perChunk) {
-        const std::uint32_t records = std::min(perChunk, total - n + 1);
-        chunk.resize(std::size_t(records) * recordLength);
-        dbf_.file().readAt(chunk.data(), chunk.size(), header.recordOffset(n), "a record");
-        for (std::uint32_t i = 0; i < records; ++i) {
-            live += chunk[i * recordLength] != '*';
-        }
+    RecordScan scan(dbf_);
+    while (const char* record = scan.next()) {
+        live += record[0] != '*';
     }
     liveCount_ = live;
-    countedRecords_ = total;
+    countedRecords_ = header.recordCount();
     return live;
 }
 

@@ -51,6 +51,21 @@ std::optional<std::chrono::year_month_day> parseDate(std::string_view s) {
 
 } // namespace
 
+std::uint32_t parseMemoBlock(std::string_view raw, const std::string& tableName,
+                             const FieldDescriptor& field) {
+    const std::string_view t = trim(raw);
+    std::uint32_t block = 0;
+    if (t.empty()) {
+        return 0;
+    }
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), block);
+    if (ec != std::errc() || end != t.data() + t.size()) {
+        throw EngineError(tableName + ": field " + field.name + ": damaged memo block number \"" +
+                          std::string(t) + "\"");
+    }
+    return block;
+}
+
 RecordBuffer::RecordBuffer(const FieldList& fields, std::size_t recordLength, std::string tableName)
     : fields_(&fields), bytes_(recordLength, ' '), tableName_(std::move(tableName)) {}
 
@@ -80,7 +95,7 @@ std::string RecordBuffer::text(int position) const {
     case 'C':
         return std::string(trimRight(r));
     case 'D':
-        return isBlankDate(r) ? std::string() : std::string(trim(r));
+        return date(position) ? std::string(r) : std::string();
     case 'L':
         switch (r[0]) {
         case 'T':
@@ -272,16 +287,7 @@ bool RecordBuffer::isEmpty(int position) const {
 }
 
 std::uint32_t RecordBuffer::memoBlock(int position) const {
-    const std::string_view t = trim(raw(position));
-    std::uint32_t block = 0;
-    if (t.empty()) {
-        return 0;
-    }
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), block);
-    if (ec != std::errc() || end != t.data() + t.size()) {
-        fail(position, "damaged memo block number \"" + std::string(t) + "\"");
-    }
-    return block;
+    return parseMemoBlock(raw(position), tableName_, field(position));
 }
 
 void RecordBuffer::setMemoBlock(int position, std::uint32_t block) {

@@ -12,6 +12,11 @@
 
 namespace shelfwise::engine {
 
+// The block number stored in a memo or binary field; 0 when blank. Throws EngineError
+// (naming the table and field) when the field holds anything else.
+std::uint32_t parseMemoBlock(std::string_view raw, const std::string& tableName,
+                             const FieldDescriptor& field);
+
 // The bytes of one record and the typed view of its fields, by position. Memo and binary
 // fields hold only their block number here; their values live in the memo file.
 //

@@ -4,9 +4,13 @@
 #include "engine/EngineError.h"
 #include "engine/MemoFile.h"
 #include "engine/RecordBuffer.h"
+#include "engine/RecordKeySource.h"
 #include "engine/RecordOrder.h"
+#include "engine/RecordScan.h"
 #include "engine/TableLocks.h"
 #include "engine/TablePaths.h"
+#include "engine/TagOrder.h"
+#include "engine/TagSet.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,12 +24,18 @@ struct Table::Impl {
     std::string fileName;
     bool exclusive = false;
     bool readOnly = false;
+    std::string tagName;
+    KeyRecord rangeStart;
+    KeyRecord rangeEnd;
 
     // The open table.
+    std::unique_ptr<TablePaths> paths;
     std::unique_ptr<DbfFile> dbf;
     std::unique_ptr<TableLocks> locks;
     MemoFile memo;
+    TagSet tags;
     std::unique_ptr<PhysicalOrder> physical;
+    std::unique_ptr<TagOrder> tagOrder;
     RecordOrder* order = nullptr;
     std::unique_ptr<RecordBuffer> current;  // the record shown, with unposted changes
     std::unique_ptr<RecordBuffer> original; // the record as read by edit()
@@ -75,6 +85,12 @@ struct Table::Impl {
             fail(std::string(operation) + " needs the table opened exclusively");
         }
     }
+    const FieldList& fields() const { return dbf->header().fields(); }
+    bool indexed() const { return tags.isOpen() && !tags.tags().empty() && !bulk; }
+    RecordKeySource keySource(const RecordBuffer& record) const {
+        return RecordKeySource(fields(), record.data(), memo, dbf->file().path().string(),
+                               &pendingMemos);
+    }
     bool isMemo(int position) const {
         const char type = current->field(position).type;
         return type == 'M' || type == 'B';
@@ -91,6 +107,9 @@ struct Table::Impl {
     class WriteGuard;
 
     void open();
+    void openIndex();
+    void selectTag();
+    std::string rangeKey(const KeyRecord& keyRecord);
     void reset();
     bool loadLive(std::uint32_t n);
     void accept();
@@ -104,6 +123,7 @@ struct Table::Impl {
     void deleteCurrent();
     void pack();
     void empty();
+    void rebuildTags();
 };
 
 // Holds the header while the cursor reads a shared table, so no writer is half way through a
@@ -173,14 +193,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 } // namespace
 
 void Table::Impl::open() {
-    const TablePaths paths(directory, fileName);
-    if (!paths.tableExists()) {
+    paths = std::make_unique<TablePaths>(directory, fileName);
+    if (!paths->tableExists()) {
         fail("the table does not exist");
     }
     // A write lock needs a descriptor open for writing, so an exclusive open always has one.
     const auto access =
         readOnly && !exclusive ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
-    dbf = std::make_unique<DbfFile>(paths.table(), access);
+    dbf = std::make_unique<DbfFile>(paths->table(), access);
     locks = std::make_unique<TableLocks>(dbf->file());
     if (!locks->tryLockOpen(exclusive)) {
         fail(exclusive ? "the table is in use by someone else and cannot be opened exclusively"
@@ -203,24 +223,78 @@ void Table::Impl::open() {
     const DbfHeader& header = dbf->header();
     const auto memoAccess = readOnly ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
     if (header.needsMemoFile()) {
-        const auto memoPath = paths.existingMemo();
+        const auto memoPath = paths->existingMemo();
         if (!memoPath) {
             fail("the memo file (.dbt) is missing");
         }
         memo = MemoFile(*memoPath, memoAccess, header.dbaseThreeMemo());
     }
-    const std::string name = paths.table().string();
+    openIndex();
+    const std::string name = paths->table().string();
     current = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     original = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     scratch = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     physical = std::make_unique<PhysicalOrder>(*dbf);
-    order = physical.get();
     state = State::Browse;
+    selectTag();
     first();
+}
+
+void Table::Impl::openIndex() {
+    if (!dbf->header().hasProductionIndex()) {
+        return; // an .mdx without the flag does not belong to the table
+    }
+    const auto indexPath = paths->existingIndex();
+    if (!indexPath) {
+        fail("the production index (.mdx) is missing");
+    }
+    ReadGuard guard(*this);
+    tags.open(*indexPath, readOnly, fields());
+}
+
+// Puts the cursor in the order of `tagName`, with no range; also after the tag list changed.
+void Table::Impl::selectTag() {
+    order = physical.get();
+    tagOrder.reset();
+    if (tagName.empty()) {
+        return;
+    }
+    const TagSet::Tag* tag = tags.isOpen() ? tags.find(tagName) : nullptr;
+    if (tag == nullptr) {
+        fail("there is no tag " + tagName);
+    }
+    tagOrder = std::make_unique<TagOrder>(tags.file(), *tag, [this, tag](const RecordBuffer& r) {
+        return tag->expression.evaluate(keySource(r));
+    });
+    order = tagOrder.get();
+}
+
+// The part of the current tag's key that the filled fields of the key record decide.
+std::string Table::Impl::rangeKey(const KeyRecord& keyRecord) {
+    if (!tagOrder) {
+        fail("ranges and key searches need a current tag");
+    }
+    const TagSet::Tag& tag = *tags.find(tagName);
+    RecordBuffer record(fields(), dbf->header().recordLength(), tableName());
+    std::map<int, std::string> memoValues;
+    std::vector<bool> filled(fields().size(), false);
+    for (const KeyField& f : keyRecord) {
+        if (isMemo(f.position)) {
+            memoValues[f.position] = f.text;
+        } else {
+            record.setText(f.position, f.text);
+        }
+        filled[static_cast<std::size_t>(f.position)] = true;
+    }
+    const std::string key = tag.expression.evaluate(
+        RecordKeySource(fields(), record.data(), memo, dbf->file().path().string(), &memoValues));
+    return key.substr(0, tag.expression.prefixLength(filled));
 }
 
 void Table::Impl::reset() {
     order = nullptr;
+    tagOrder.reset();
+    tags.close();
     physical.reset();
     current.reset();
     original.reset();
@@ -229,6 +303,7 @@ void Table::Impl::reset() {
     memo = MemoFile();
     locks.reset();
     dbf.reset(); // closing the descriptor releases every lock it holds
+    paths.reset();
     state = State::Closed;
     recno = 0;
     bof = eof = true;
@@ -312,6 +387,9 @@ void Table::Impl::sync() {
     if (memo.isOpen() && !readOnly) {
         memo.sync();
     }
+    if (tags.isOpen() && !readOnly) {
+        tags.flush();
+    }
     dbf->sync();
 }
 
@@ -325,8 +403,17 @@ void Table::Impl::post() {
         if (inserting && n == 0) {
             fail("the table is full");
         }
+        // Old keys come from the memo values before they are written over.
+        std::vector<std::string> oldKeys;
+        if (indexed() && !inserting) {
+            oldKeys = tags.keysOf(RecordKeySource(fields(), original->data(), memo, tableName()));
+        }
         writeMemos();
         dbf->writeRecord(n, *current);
+        if (indexed()) {
+            const std::vector<std::string> newKeys = tags.keysOf(keySource(*current));
+            tags.replaceKeys(inserting ? nullptr : &oldKeys, &newKeys, n);
+        }
         if (inserting) {
             if (!bulk) {
                 // The record reaches the disk before the count that makes it part of the
@@ -340,6 +427,7 @@ void Table::Impl::post() {
             dbf->writeHeader();
             sync();
         }
+        order->positionOn(n, *current);
     }
     if (!inserting) {
         locks->unlockRecord(n);
@@ -349,7 +437,6 @@ void Table::Impl::post() {
     pendingMemos.clear();
     original->assign(*current);
     recno = n;
-    order->positionOn(n, *current);
     bof = eof = false;
     state = State::Browse;
 }
@@ -360,6 +447,11 @@ void Table::Impl::deleteCurrent() {
         dbf->readRecord(recno, *scratch);
         if (scratch->deleted()) {
             return;
+        }
+        if (indexed()) {
+            const std::vector<std::string> keys =
+                tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, tableName()));
+            tags.replaceKeys(&keys, nullptr, recno);
         }
         scratch->setDeleted(true);
         dbf->writeRecord(recno, *scratch);
@@ -372,7 +464,6 @@ void Table::Impl::deleteCurrent() {
 
 void Table::Impl::pack() {
     const DbfHeader& header = dbf->header();
-    const std::uint32_t total = header.recordCount();
     const std::size_t length = header.recordLength();
     std::vector<int> memoPositions;
     for (int i = 0; i < static_cast<int>(header.fields().size()); ++i) {
@@ -380,19 +471,11 @@ void Table::Impl::pack() {
             memoPositions.push_back(i);
         }
     }
-    const std::uint32_t perChunk =
-        static_cast<std::uint32_t>(std::max<std::size_t>(1, (1u << 20) / length));
-    std::string chunk;
     auto forEachLive = [&](auto&& visit) {
-        for (std::uint32_t n = 1; n <= total; n += perChunk) {
-            const std::uint32_t records = std::min(perChunk, total - n + 1);
-            chunk.resize(std::size_t(records) * length);
-            dbf->file().readAt(chunk.data(), chunk.size(), header.recordOffset(n), "a record");
-            for (std::uint32_t i = 0; i < records; ++i) {
-                char* bytes = chunk.data() + i * length;
-                if (bytes[0] != '*') {
-                    visit(bytes);
-                }
+        RecordScan scan(*dbf);
+        while (const char* bytes = scan.next()) {
+            if (bytes[0] != '*') {
+                visit(bytes);
             }
         }
     };
@@ -404,11 +487,10 @@ void Table::Impl::pack() {
     if (!memoPositions.empty()) {
         packedMemoPath = memo.path();
         packedMemoPath += ".pack";
-        MemoFile::create(packedMemoPath, TablePaths(directory, fileName).lowerBaseName(),
-                         memo.dbaseThree());
+        MemoFile::create(packedMemoPath, paths->lowerBaseName(), memo.dbaseThree());
         MemoFile packed(packedMemoPath, PosixFile::Access::ReadWrite, memo.dbaseThree());
         try {
-            forEachLive([&](char* bytes) {
+            forEachLive([&](const char* bytes) {
                 std::copy_n(bytes, length, scratch->data());
                 for (int position : memoPositions) {
                     const std::uint32_t block = scratch->memoBlock(position);
@@ -428,7 +510,7 @@ void Table::Impl::pack() {
     std::uint32_t kept = 0;
     std::size_t nextBlock = 0;
     std::string out;
-    forEachLive([&](char* bytes) {
+    forEachLive([&](const char* bytes) {
         std::copy_n(bytes, length, scratch->data());
         for (int position : memoPositions) {
             scratch->setMemoBlock(position, newBlocks[nextBlock++]);
@@ -450,6 +532,7 @@ void Table::Impl::pack() {
         memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
     }
     physical->invalidate();
+    rebuildTags();
     sync();
 }
 
@@ -458,11 +541,19 @@ void Table::Impl::empty() {
     if (memo.isOpen()) {
         const std::filesystem::path memoPath = memo.path();
         const bool dbaseThree = memo.dbaseThree();
-        MemoFile::create(memoPath, TablePaths(directory, fileName).lowerBaseName(), dbaseThree);
+        MemoFile::create(memoPath, paths->lowerBaseName(), dbaseThree);
         memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
     }
     physical->invalidate();
+    rebuildTags();
     sync();
+}
+
+void Table::Impl::rebuildTags() {
+    if (tags.isOpen()) {
+        tags.rebuild(paths->lowerBaseName(), fields(), *dbf, memo);
+        selectTag();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -692,6 +783,7 @@ std::uint32_t Table::recordNumber() const {
 void Table::append() {
     impl_->requireWritable();
     impl_->requireBrowse();
+    impl_->original->assign(*impl_->current); // what cancel() shows again
     impl_->current->clear();
     impl_->pendingMemos.clear();
     impl_->state = State::Insert;
@@ -750,13 +842,8 @@ void Table::cancel() {
     impl_->state = State::Browse;
     if (was == State::Edit) {
         impl_->locks->unlockRecord(impl_->recno);
-        impl_->current->assign(*impl_->original);
-    } else if (impl_->recno != 0) {
-        Impl::ReadGuard guard(*impl_);
-        impl_->dbf->readRecord(impl_->recno, *impl_->current);
-    } else {
-        impl_->current->clear();
     }
+    impl_->current->assign(*impl_->original);
 }
 
 void Table::deleteRecord() {
@@ -793,6 +880,9 @@ void Table::beginBulkLoad() {
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("a bulk load");
+    if (!impl_->tagName.empty()) {
+        impl_->fail("a bulk load works in physical order: set no tag first");
+    }
     impl_->bulk = true;
 }
 
@@ -802,7 +892,149 @@ void Table::endBulkLoad() {
     }
     impl_->bulk = false;
     impl_->dbf->writeHeader();
+    impl_->rebuildTags();
     impl_->sync();
+}
+
+std::vector<TagInfo> Table::tags() const {
+    impl_->requireOpen();
+    std::vector<TagInfo> list;
+    if (impl_->tags.isOpen()) {
+        for (const TagSet::Tag& tag : impl_->tags.tags()) {
+            list.push_back({tag.info.name, tag.info.expression, tag.info.descending});
+        }
+    }
+    return list;
+}
+
+void Table::setTag(const std::string& name) {
+    if (!isOpen()) {
+        impl_->tagName = name;
+        return;
+    }
+    impl_->requireBrowse();
+    if (impl_->bulk && !name.empty()) {
+        impl_->fail("a bulk load works in physical order");
+    }
+    const std::string previous = impl_->tagName;
+    impl_->tagName = name;
+    try {
+        impl_->selectTag();
+    } catch (...) {
+        impl_->tagName = previous;
+        impl_->selectTag();
+        throw;
+    }
+    impl_->rangeStart.clear();
+    impl_->rangeEnd.clear();
+    impl_->first();
+}
+
+const std::string& Table::tag() const {
+    return impl_->tagName;
+}
+
+void Table::addTag(const std::string& name, const std::string& expression, bool descending) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("adding a tag");
+    if (!impl_->tags.isOpen()) {
+        impl_->tags.create(impl_->paths->newIndex(), impl_->paths->lowerBaseName(),
+                           impl_->fields());
+        impl_->dbf->header().setProductionIndex(true);
+        impl_->dbf->header().markChanged();
+        impl_->dbf->writeHeader();
+    }
+    impl_->tags.addTag(name, expression, descending, impl_->fields(), *impl_->dbf, impl_->memo);
+    impl_->selectTag(); // the tag list moved
+    impl_->sync();
+}
+
+void Table::deleteTag(const std::string& name) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("deleting a tag");
+    if (!impl_->tags.isOpen()) {
+        impl_->fail("there is no tag " + name);
+    }
+    impl_->tags.deleteTag(name);
+    if (impl_->tags.find(impl_->tagName) == nullptr) {
+        impl_->tagName.clear();
+    }
+    impl_->selectTag();
+    impl_->sync();
+    impl_->first();
+}
+
+void Table::regenerateIndexes() {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    impl_->requireExclusive("regenerating the indexes");
+    impl_->rebuildTags();
+    impl_->sync();
+    impl_->first();
+}
+
+std::vector<std::string> Table::checkIndexes() {
+    impl_->requireOpen();
+    if (!impl_->tags.isOpen()) {
+        return {};
+    }
+    Impl::ReadGuard guard(*impl_);
+    return impl_->tags.check(impl_->fields(), *impl_->dbf, impl_->memo);
+}
+
+std::string Table::key() const {
+    impl_->requireOpen();
+    if (!impl_->tagOrder) {
+        return {};
+    }
+    return impl_->tags.find(impl_->tagName)->expression.evaluate(impl_->keySource(*impl_->current));
+}
+
+void Table::setRangeStart(KeyRecord start) {
+    impl_->rangeStart = std::move(start);
+}
+
+void Table::setRangeEnd(KeyRecord end) {
+    impl_->rangeEnd = std::move(end);
+}
+
+void Table::applyRange() {
+    impl_->requireBrowse();
+    std::string start = impl_->rangeKey(impl_->rangeStart);
+    std::string end = impl_->rangeKey(impl_->rangeEnd);
+    impl_->tagOrder->setRange(std::move(start), std::move(end));
+    impl_->first();
+}
+
+void Table::cancelRange() {
+    impl_->requireBrowse();
+    impl_->rangeStart.clear();
+    impl_->rangeEnd.clear();
+    if (impl_->tagOrder) {
+        impl_->tagOrder->setRange({}, {});
+    }
+    impl_->first();
+}
+
+bool Table::findKey(const KeyRecord& key) {
+    impl_->requireBrowse();
+    const std::string prefix = impl_->rangeKey(key);
+    Impl::ReadGuard guard(*impl_);
+    TagOrder& order = *impl_->tagOrder;
+    for (auto n = order.seek(prefix); n; n = order.nextWithPrefix(prefix)) {
+        if (impl_->loadLive(*n)) {
+            impl_->accept();
+            impl_->recno = *n;
+            impl_->bof = impl_->eof = false;
+            return true;
+        }
+    }
+    if (impl_->recno != 0) {
+        order.positionOn(impl_->recno, *impl_->current);
+    }
+    return false;
 }
 
 void Table::empty() {

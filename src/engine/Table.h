@@ -11,8 +11,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shelfwise::engine {
+
+// One tag of the table's production index.
+struct TagInfo {
+    std::string name;       // upper case, at most 10 characters
+    std::string expression; // dBASE key expression
+    bool descending = false;
+};
+
+// A field of a key record: the value a range bound or a search key gives a field, as text.
+// Fields a key record leaves out match every value.
+struct KeyField {
+    int position = 0;
+    std::string text;
+};
+using KeyRecord = std::vector<KeyField>;
 
 // A cursor on one dBASE table (.dbf with its .dbt memo file and .mdx production index).
 //
@@ -87,6 +103,30 @@ public:
     std::uint32_t recordCount() const;
     // Physical number (1-based) of the current record; 0 when there is none.
     std::uint32_t recordNumber() const;
+
+    // Indexes. The tag list is read at open. Adding, deleting and regenerating tags need an
+    // exclusive open. setTag() works open or closed; "" means physical order.
+    std::vector<TagInfo> tags() const;
+    void setTag(const std::string& name);
+    const std::string& tag() const;
+    void addTag(const std::string& name, const std::string& expression, bool descending);
+    void deleteTag(const std::string& name);
+    void regenerateIndexes();
+    // Problems found by comparing every tag with the records; empty when all is well.
+    std::vector<std::string> checkIndexes();
+    // Key of the current record in the current tag, as the index stores it.
+    std::string key() const;
+
+    // Ranges on the current tag. A bound is the key of a record in which only the given
+    // fields are filled; only the part of the key those fields decide is compared, so the
+    // rest matches every value. applyRange() goes to the first record in range.
+    void setRangeStart(KeyRecord start);
+    void setRangeEnd(KeyRecord end);
+    void applyRange();
+    void cancelRange();
+    // Goes to the first record (in range) whose key begins with the key record's key; false,
+    // and the cursor unmoved, when there is none.
+    bool findKey(const KeyRecord& key);
 
     // Editing.
     void append();

@@ -1,0 +1,23 @@
+#include "engine/RecordKeySource.h"
+
+#include "engine/MemoFile.h"
+#include "engine/RecordBuffer.h"
+
+namespace shelfwise::engine {
+
+std::string_view RecordKeySource::field(std::size_t index) const {
+    const FieldDescriptor& f = fields_.at(index);
+    return std::string_view(bytes_ + f.offset, f.width);
+}
+
+std::string RecordKeySource::memo(std::size_t index) const {
+    if (pending_ != nullptr) {
+        if (const auto it = pending_->find(static_cast<int>(index)); it != pending_->end()) {
+            return it->second;
+        }
+    }
+    const std::uint32_t block = parseMemoBlock(field(index), tableName_, fields_.at(index));
+    return block == 0 ? std::string() : memo_.read(block);
+}
+
+} // namespace shelfwise::engine

@@ -1,0 +1,298 @@
+#include "TableFixture.h"
+#include "engine/EngineError.h"
+#include "engine/TableOperations.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace shelfwise::engine::testing {
+namespace {
+
+// RECNO N(8), MARK C(1), NAME C(20), PRICE N(10,2), ADDED D, NOTES M.
+class IndexTest : public TableFixture {
+protected:
+    struct Row {
+        const char* mark;
+        const char* name;
+        double price;
+        const char* added;
+    };
+
+    void SetUp() override {
+        TableFixture::SetUp();
+        createTable(dir, "data.dbf",
+                    {{"RECNO", 'N', 8, 0},
+                     {"MARK", 'C', 1, 0},
+                     {"NAME", 'C', 20, 0},
+                     {"PRICE", 'N', 10, 2},
+                     {"ADDED", 'D', 8, 0},
+                     {"NOTES", 'M', 10, 0}});
+        const Row rows[] = {
+            {"2", "delta", 40, "20200104"},   {"0", "Alpha", 10, "20200101"},
+            {"2", "charlie", 30, "20200103"}, {"2", "bravo", 20, "20200102"},
+            {"0", "echo", 50, "20200105"},    {"2", "Apple", 15, "20200106"},
+            {"2", "zulu", 5, "20200107"},     {"0", "123 go", 1, "20200108"},
+        };
+        Table t;
+        openOn(t, "data.dbf");
+        int n = 0;
+        for (const Row& row : rows) {
+            t.append();
+            t.setNumber(0, ++n);
+            t.setText(1, row.mark);
+            t.setText(2, row.name);
+            t.setNumber(3, row.price);
+            t.setText(4, row.added);
+            t.setText(5, std::string("first line of ") + row.name + "\r\nsecond");
+            t.post();
+        }
+    }
+
+    void addTags(std::initializer_list<TagInfo> tags) {
+        Table t;
+        openOn(t, "data.dbf", true);
+        for (const TagInfo& tag : tags) {
+            t.addTag(tag.name, tag.expression, tag.descending);
+        }
+    }
+
+    static std::vector<std::string> names(Table& t) {
+        std::vector<std::string> out;
+        for (t.first(); !t.atEnd(); t.next()) {
+            out.push_back(t.text(2));
+        }
+        return out;
+    }
+
+    using Names = std::vector<std::string>;
+};
+
+TEST_F(IndexTest, TagsOrderRecordsByTheirKeysInEitherDirection) {
+    addTags({{"BYNAME", "UPPER(NAME)", false},
+             {"BYNAMED", "UPPER(NAME)", true},
+             {"BYPRICE", "STR(PRICE, 20, 4)", false},
+             {"BYDATE", "STR({12/31/3099}-ADDED, 10, 0)", false},
+             {"BYNUM", "RECNO", true}});
+    EXPECT_TRUE(std::filesystem::exists(dir / "data.mdx"));
+    Table t;
+    openOn(t, "data.dbf");
+    const std::vector<TagInfo> tags = t.tags();
+    ASSERT_EQ(tags.size(), 5u);
+    EXPECT_EQ(tags[1].name, "BYNAMED");
+    EXPECT_EQ(tags[1].expression, "UPPER(NAME)");
+    EXPECT_TRUE(tags[1].descending);
+
+    const Names byName = {"123 go", "Alpha", "Apple", "bravo", "charlie", "delta", "echo", "zulu"};
+    t.setTag("byname");
+    EXPECT_EQ(names(t), byName);
+    t.setTag("BYNAMED");
+    EXPECT_EQ(names(t), Names(byName.rbegin(), byName.rend()));
+    t.setTag("BYPRICE");
+    EXPECT_EQ(names(t),
+              (Names{"123 go", "zulu", "Alpha", "Apple", "bravo", "charlie", "delta", "echo"}));
+    t.setTag("BYDATE"); // newest first, by the complement of the date
+    EXPECT_EQ(names(t).front(), "123 go");
+    EXPECT_EQ(names(t).back(), "Alpha");
+    t.setTag("BYNUM"); // numeric key, descending option
+    EXPECT_EQ(names(t).front(), "123 go");
+    t.last();
+    EXPECT_EQ(t.text(2), "delta");
+    t.prior();
+    EXPECT_EQ(t.text(2), "Alpha");
+
+    EXPECT_THROW(t.setTag("NOSUCH"), EngineError);
+    EXPECT_EQ(t.tag(), "BYNUM");
+    t.setTag("");
+    EXPECT_EQ(names(t).front(), "delta"); // physical order again
+    EXPECT_TRUE(t.checkIndexes().empty());
+}
+
+TEST_F(IndexTest, PostsAndDeletesKeepEveryTagInStep) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}, {"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}});
+    Table t;
+    openOn(t, "data.dbf");
+    t.setTag("BYNAME");
+    t.first(); // "123 go"
+    t.edit();
+    t.setText(2, "yankee");
+    t.setText(5, "zz memo moves it last");
+    t.post();
+    EXPECT_EQ(t.text(2), "yankee"); // the cursor stays on the posted record
+    t.next();
+    EXPECT_EQ(t.text(2), "zulu");
+    t.append();
+    t.setText(2, "Beta");
+    t.post();
+    t.prior();
+    EXPECT_EQ(t.text(2), "Apple");
+    t.findKey({{2, "CHARLIE"}});
+    t.deleteRecord();
+    EXPECT_EQ(t.text(2), "delta"); // the next record in key order
+    EXPECT_EQ(names(t),
+              (Names{"Alpha", "Apple", "Beta", "bravo", "delta", "echo", "yankee", "zulu"}));
+    t.setTag("BYMEMO");
+    t.last();
+    EXPECT_EQ(t.text(2), "yankee");
+    EXPECT_EQ(t.recordCount(), 8u);
+    EXPECT_TRUE(t.checkIndexes().empty());
+}
+
+TEST_F(IndexTest, RangesCompareOnlyTheKeyPartTheGivenFieldsDecide) {
+    addTags({{"IDXF", "MARK+UPPER(NAME)", false}, {"IDXD", "UPPER(NAME)", true}});
+    Table t;
+    openOn(t, "data.dbf");
+    t.setTag("IDXF");
+    // The filter range: mark "2" to "3", the name left open.
+    t.setRangeStart({{1, "2"}});
+    t.setRangeEnd({{1, "3"}});
+    t.applyRange();
+    EXPECT_EQ(names(t), (Names{"Apple", "bravo", "charlie", "delta", "zulu"}));
+    EXPECT_EQ(t.recordCount(), 5u);
+    t.last();
+    EXPECT_EQ(t.text(2), "zulu");
+
+    // Letter "A" within the filter: from "\001" to "A\377".
+    t.setRangeStart({{1, "2"}, {2, "\001"}});
+    t.setRangeEnd({{1, "2"}, {2, "A\377"}});
+    t.applyRange();
+    EXPECT_EQ(names(t), (Names{"Apple"}));
+    EXPECT_EQ(t.recordCount(), 1u);
+    // An empty range.
+    t.setRangeStart({{1, "2"}, {2, "E"}});
+    t.setRangeEnd({{1, "2"}, {2, "E\377"}});
+    t.applyRange();
+    EXPECT_TRUE(t.atBegin() && t.atEnd());
+    EXPECT_EQ(t.recordCount(), 0u);
+    t.cancelRange();
+    EXPECT_EQ(t.recordCount(), 8u);
+
+    // Descending: the start takes the upper text, the end the lower.
+    t.setTag("IDXD");
+    t.setRangeStart({{2, "C\377"}});
+    t.setRangeEnd({{2, "B"}});
+    t.applyRange();
+    EXPECT_EQ(names(t), (Names{"charlie", "bravo"}));
+    t.last();
+    EXPECT_EQ(t.text(2), "bravo");
+    EXPECT_EQ(t.recordCount(), 2u);
+    EXPECT_TRUE(t.findKey({{2, "CHARLIE"}}));
+    EXPECT_FALSE(t.findKey({{2, "DELTA"}})); // outside the range
+    EXPECT_EQ(t.text(2), "charlie");
+}
+
+TEST_F(IndexTest, FindKeyGoesToTheFirstMatchOrStaysWhereItWas) {
+    addTags({{"BYNAME", "UPPER(NAME)", false},
+             {"IDXF", "MARK+UPPER(NAME)", false},
+             {"BYDATE", "ADDED", false}});
+    Table t;
+    openOn(t, "data.dbf");
+    t.setTag("BYNAME");
+    EXPECT_TRUE(t.findKey({{2, "charlie"}}));
+    EXPECT_EQ(t.text(2), "charlie");
+    // A filled field is a whole value: "A" is the name "A", not every name beginning with A.
+    EXPECT_FALSE(t.findKey({{2, "A"}}));
+    EXPECT_EQ(t.text(2), "charlie");
+    t.next();
+    EXPECT_EQ(t.text(2), "delta");
+    // Fields left out of the key record match anything.
+    t.setTag("IDXF");
+    EXPECT_TRUE(t.findKey({{1, "2"}}));
+    EXPECT_EQ(t.text(2), "Apple");
+    EXPECT_TRUE(t.findKey({{1, "0"}, {2, "echo"}}));
+    EXPECT_EQ(t.text(2), "echo");
+    t.setTag("BYDATE");
+    EXPECT_TRUE(t.findKey({{4, "20200105"}}));
+    EXPECT_EQ(t.text(2), "echo");
+    EXPECT_EQ(t.key().size(), 8u);
+    Table physical;
+    openOn(physical, "data.dbf");
+    EXPECT_THROW(physical.findKey({{2, "A"}}), EngineError);
+}
+
+TEST_F(IndexTest, TagChangesNeedExclusiveUseAndSurviveReopening) {
+    Table shared;
+    openOn(shared, "data.dbf");
+    EXPECT_THROW(shared.addTag("IDX0", "NAME", false), EngineError);
+    shared.close();
+
+    Table t;
+    openOn(t, "data.dbf", true);
+    EXPECT_THROW(t.addTag("BAD NAME", "NAME", false), EngineError);
+    EXPECT_THROW(t.addTag("IDX0", "NOSUCHFIELD", false), EngineError);
+    t.addTag("IDX0", "NAME", false);
+    EXPECT_THROW(t.addTag("idx0", "NAME", false), EngineError);
+    t.addTag("IDX1", "UPPER(NAME)", false);
+    t.addTag("IDX2", "MARK", false);
+    t.setTag("IDX1");
+    t.deleteTag("IDX1");
+    EXPECT_EQ(t.tag(), ""); // the current tag went with it
+    t.close();
+
+    std::ifstream in(dir / "data.dbf", std::ios::binary);
+    char header[32];
+    in.read(header, sizeof header);
+    EXPECT_EQ(header[28], 1); // production index flag
+
+    openOn(t, "data.dbf");
+    ASSERT_EQ(t.tags().size(), 2u);
+    EXPECT_EQ(t.tags()[0].name, "IDX0");
+    EXPECT_EQ(t.tags()[1].name, "IDX2");
+    t.setTag("IDX0");
+    EXPECT_EQ(t.text(2), "123 go");
+}
+
+TEST_F(IndexTest, IndexFileIsFoundWhateverItsCaseAndMissingOneIsAnError) {
+    addTags({{"IDX0", "UPPER(NAME)", false}});
+    std::filesystem::rename(dir / "data.mdx", dir / "DATA.MDX");
+    std::filesystem::rename(dir / "data.dbf", dir / "Data.DBF");
+    Table t;
+    t.setTag("IDX0");
+    openOn(t, "data.dbf");
+    EXPECT_EQ(t.text(2), "123 go");
+    t.close();
+    std::filesystem::remove(dir / "DATA.MDX");
+    EXPECT_THROW(openOn(t, "data.dbf"), EngineError);
+}
+
+TEST_F(IndexTest, PackEmptyBulkLoadAndRegenerateRebuildTheTags) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}, {"BYMEMO", "MLINE(NOTES, 1)", true}});
+    Table t;
+    openOn(t, "data.dbf", true);
+    for (int i = 0; i < 3; ++i) {
+        t.first();
+        t.deleteRecord();
+    }
+    const auto memoBefore = std::filesystem::file_size(dir / "data.dbt");
+    t.pack();
+    EXPECT_LT(std::filesystem::file_size(dir / "data.dbt"), memoBefore);
+    EXPECT_EQ(t.recordCount(), 5u);
+    t.setTag("BYNAME");
+    EXPECT_EQ(names(t), (Names{"123 go", "Apple", "bravo", "echo", "zulu"}));
+    t.first();
+    EXPECT_EQ(t.bytes(5), "first line of 123 go\r\nsecond");
+    EXPECT_TRUE(t.checkIndexes().empty());
+
+    t.setTag("");
+    t.beginBulkLoad();
+    for (int i = 0; i < 100; ++i) {
+        t.append();
+        t.setText(2, "bulk" + std::to_string(i));
+        t.post();
+    }
+    t.endBulkLoad();
+    t.setTag("BYNAME");
+    EXPECT_EQ(t.recordCount(), 105u);
+    EXPECT_TRUE(t.checkIndexes().empty());
+    t.regenerateIndexes();
+    EXPECT_TRUE(t.checkIndexes().empty());
+
+    t.empty();
+    EXPECT_EQ(t.recordCount(), 0u);
+    EXPECT_TRUE(t.atEnd());
+    EXPECT_EQ(std::filesystem::file_size(dir / "data.dbt"), 512u);
+    EXPECT_EQ(t.tags().size(), 2u);
+    EXPECT_TRUE(t.checkIndexes().empty());
+}
+
+} // namespace
+} // namespace shelfwise::engine::testing

@@ -1,0 +1,216 @@
+#include "ChildProcess.h"
+#include "TableFixture.h"
+#include "engine/EngineError.h"
+#include "engine/TableOperations.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <optional>
+#include <set>
+#include <thread>
+
+namespace shelfwise::engine::testing {
+namespace {
+
+class SharingTest : public TableFixture {
+protected:
+    void SetUp() override {
+        TableFixture::SetUp();
+        createTable(dir, "data.dbf", {{"NAME", 'C', 12, 0}, {"NOTES", 'M', 10, 0}});
+        Table t;
+        openOn(t, "data.dbf");
+        for (const char* name : {"one", "two", "three"}) {
+            t.append();
+            t.setText(0, name);
+            t.post();
+        }
+    }
+
+    // True when a cursor with that mode can open the table now.
+    bool canOpen(bool exclusive) const {
+        Table t;
+        try {
+            openOn(t, "data.dbf", exclusive);
+            return true;
+        } catch (const EngineError&) {
+            return false;
+        }
+    }
+};
+
+TEST_F(SharingTest, OpenModesExcludeEachOtherBetweenCursorsOfOneProcess) {
+    {
+        Table shared;
+        openOn(shared, "data.dbf");
+        EXPECT_TRUE(canOpen(false));
+        EXPECT_FALSE(canOpen(true));
+    }
+    {
+        Table exclusive;
+        openOn(exclusive, "data.dbf", true);
+        EXPECT_FALSE(canOpen(false));
+        EXPECT_FALSE(canOpen(true));
+    }
+    EXPECT_TRUE(canOpen(true)); // closing released everything
+}
+
+TEST_F(SharingTest, OpenModesExcludeEachOtherBetweenProcesses) {
+    for (bool childExclusive : {false, true}) {
+        SCOPED_TRACE(childExclusive ? "child exclusive" : "child shared");
+        ChildProcess child([&](ChildProcess& self) {
+            Table t;
+            openOn(t, "data.dbf", childExclusive);
+            self.ready();
+            self.waitRelease();
+            return 0;
+        });
+        ASSERT_TRUE(child.waitReady());
+        EXPECT_EQ(canOpen(false), !childExclusive);
+        EXPECT_FALSE(canOpen(true));
+        child.release();
+        EXPECT_EQ(child.exitCode(), 0);
+        EXPECT_TRUE(canOpen(true));
+    }
+}
+
+TEST_F(SharingTest, RecordLocksAreSeenByOtherCursorsAndProcesses) {
+    Table a;
+    Table b;
+    openOn(a, "data.dbf");
+    openOn(b, "data.dbf");
+    a.edit();
+    EXPECT_THROW(b.edit(), EngineError); // same record
+    EXPECT_THROW(b.deleteRecord(), EngineError);
+    b.next();
+    b.edit(); // another record is free
+    b.cancel();
+
+    ChildProcess child([&](ChildProcess& self) {
+        Table t;
+        openOn(t, "data.dbf");
+        bool lockedOut = false;
+        try {
+            t.edit();
+        } catch (const EngineError&) {
+            lockedOut = true;
+        }
+        self.ready();
+        self.waitRelease();
+        t.edit(); // free again once the parent posted
+        t.setText(0, "child");
+        t.post();
+        return lockedOut ? 0 : 1;
+    });
+    ASSERT_TRUE(child.waitReady());
+    a.setText(0, "parent");
+    a.post();
+    child.release();
+    EXPECT_EQ(child.exitCode(), 0);
+    b.first();
+    EXPECT_EQ(b.text(0), "child");
+}
+
+TEST_F(SharingTest, ACursorSeesWhatAnotherWriterChanged) {
+    Table reader;
+    Table writer;
+    openOn(reader, "data.dbf");
+    openOn(writer, "data.dbf");
+    EXPECT_EQ(reader.recordCount(), 3u);
+
+    writer.append();
+    writer.setText(0, "four");
+    writer.setText(1, "a memo");
+    writer.post();
+    writer.first();
+    writer.deleteRecord();
+
+    EXPECT_EQ(reader.recordCount(), 3u);
+    reader.last();
+    EXPECT_EQ(reader.text(0), "four");
+    EXPECT_EQ(reader.text(1), "a memo");
+    reader.first();
+    EXPECT_EQ(reader.text(0), "two");
+}
+
+TEST_F(SharingTest, WritersInTwoProcessesAppendWithoutLosingRecords) {
+    constexpr int kEach = 150;
+    auto appendMany = [&](const std::string& prefix) {
+        Table t;
+        openOn(t, "data.dbf");
+        for (int i = 0; i < kEach; ++i) {
+            t.append();
+            t.setText(0, prefix + std::to_string(i));
+            t.setText(1, std::string(600, prefix[0])); // memo blocks are appended too
+            t.post();
+        }
+    };
+    ChildProcess child([&](ChildProcess& self) {
+        self.ready();
+        appendMany("c");
+        return 0;
+    });
+    ASSERT_TRUE(child.waitReady());
+    appendMany("p");
+    EXPECT_EQ(child.exitCode(), 0);
+
+    Table t;
+    openOn(t, "data.dbf");
+    std::set<std::string> names;
+    for (t.first(); !t.atEnd(); t.next()) {
+        const std::string name = t.text(0);
+        names.insert(name);
+        const bool appended = name[0] == 'c' || name[0] == 'p';
+        EXPECT_EQ(t.text(1), appended ? std::string(600, name[0]) : std::string()) << name;
+    }
+    EXPECT_EQ(names.size(), 3u + 2 * kEach);
+    EXPECT_EQ(t.recordCount(), 3u + 2 * kEach);
+}
+
+TEST_F(SharingTest, AWriterWaitsForAHeaderLockHeldBrieflyAndFailsWhenItIsKept) {
+    // Another xBase program holding the header lock (byte 0xEFFFFFFE of the .dbf), for a
+    // while or until released.
+    auto holdHeader = [&](std::optional<std::chrono::milliseconds> howLong) {
+        return std::make_unique<ChildProcess>([this, howLong](ChildProcess& self) {
+            const int fd = ::open((dir / "data.dbf").c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = 0xEFFFFFFE;
+            lock.l_len = 1;
+            if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+                return 1;
+            }
+            self.ready();
+            if (howLong) {
+                std::this_thread::sleep_for(*howLong);
+            } else {
+                self.waitRelease();
+            }
+            return 0;
+        });
+    };
+    Table t;
+    openOn(t, "data.dbf");
+    {
+        auto child = holdHeader(std::chrono::milliseconds(300));
+        ASSERT_TRUE(child->waitReady());
+        t.edit();
+        t.setText(0, "waited");
+        t.post();
+        EXPECT_EQ(child->exitCode(), 0);
+    }
+    EXPECT_EQ(t.text(0), "waited");
+    {
+        auto child = holdHeader(std::nullopt);
+        ASSERT_TRUE(child->waitReady());
+        t.append();
+        EXPECT_THROW(t.post(), EngineError);
+        t.cancel();
+        EXPECT_EQ(t.text(0), "waited");
+        child->release();
+    }
+    EXPECT_EQ(t.recordCount(), 3u);
+}
+
+} // namespace
+} // namespace shelfwise::engine::testing
