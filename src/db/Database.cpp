@@ -1,0 +1,620 @@
+#include "db/Database.h"
+
+#include "db/CompressedFile.h"
+#include "db/Progress.h"
+#include "engine/EngineError.h"
+#include "engine/TableOperations.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <thread>
+
+namespace shelfwise::db {
+
+namespace {
+
+using engine::EngineError;
+using engine::Table;
+
+constexpr int kSilentRetries = 10;
+constexpr std::size_t kMenuCaptionLength = 50;
+constexpr int kCorruptMemoHelp = 2;
+// The temporary template copy of an index repair, made in the table's own directory because
+// the program directory may be read-only.
+constexpr const char* kRepairTemplateName = "idx$$$.dbf";
+
+std::string upperCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string baseName(const std::string& fileName) {
+    return std::filesystem::path(fileName).stem().string();
+}
+
+std::string withTableExtension(const std::string& fileName) {
+    return std::filesystem::path(fileName).has_extension() ? fileName : fileName + ".dbf";
+}
+
+// dBASE files come from systems that ignore case: "DATA.MDX" names "data.mdx" too.
+std::optional<std::filesystem::path> findFile(const std::filesystem::path& directory,
+                                              const std::string& name) {
+    std::error_code error;
+    if (std::filesystem::exists(directory / name, error)) {
+        return directory / name;
+    }
+    const std::string wanted = upperCase(name);
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        if (upperCase(it->path().filename().string()) == wanted) {
+            return it->path();
+        }
+    }
+    return std::nullopt;
+}
+
+// An open that failed because another cursor or program holds the table.
+bool isSharingConflict(const EngineError& error) {
+    return std::string_view(error.what()).find("someone else") != std::string_view::npos;
+}
+
+std::string formatDate(const std::optional<std::chrono::year_month_day>& date, int format) {
+    if (!date) {
+        return {};
+    }
+    const int y = static_cast<int>(date->year());
+    const unsigned m = static_cast<unsigned>(date->month());
+    const unsigned d = static_cast<unsigned>(date->day());
+    char text[16];
+    switch (format) {
+    case 1:
+        std::snprintf(text, sizeof text, "%02u/%02u/%04d", d, m, y);
+        break;
+    case 2:
+        std::snprintf(text, sizeof text, "%04d/%02u/%02u", y, m, d);
+        break;
+    case 3:
+        std::snprintf(text, sizeof text, "%04d", y);
+        break;
+    default:
+        std::snprintf(text, sizeof text, "%02u/%02u/%04d", m, d, y);
+        break;
+    }
+    return text;
+}
+
+// Closes the table and puts its open mode back, also when the work in between fails.
+class ReopenGuard {
+public:
+    explicit ReopenGuard(Table& table) : table_(table), exclusive_(table.exclusive()) {}
+    ~ReopenGuard() {
+        try {
+            table_.close();
+        } catch (const EngineError&) {
+        }
+        table_.setExclusive(exclusive_);
+    }
+    ReopenGuard(const ReopenGuard&) = delete;
+    ReopenGuard& operator=(const ReopenGuard&) = delete;
+
+private:
+    Table& table_;
+    bool exclusive_;
+};
+
+} // namespace
+
+TDatabase::TDatabase(settings::Settings& settings) : Index(*this, settings), settings_(settings) {}
+
+TDatabase::~TDatabase() {
+    CloseTables();
+}
+
+bool TDatabase::OpenDatabase() {
+    if (!openCatalogue() || !openCopyBuffer() || !openDataTable()) {
+        return false;
+    }
+    Fields.ReadDecimals(DataTable);
+    try {
+        RegisterInCatalogue(settings_.DataFileName);
+    } catch (const EngineError&) {
+        platform::ShowError("Could not Open the Master.dbf file!");
+        return false;
+    }
+    FirstOpen = false;
+    return true;
+}
+
+bool TDatabase::openCatalogue() {
+    MasterTable.close();
+    MasterTable.setTag(MasterTag);
+    if (OpenTable(MasterTable, MasterTableName, false)) {
+        return true;
+    }
+    try {
+        // A catalogue that exists but cannot be opened is kept aside, never overwritten.
+        setAside(MasterTableName, "master$$");
+        MasterTable.setDirectory(settings_.DatabaseDir);
+        MasterTable.setFileName(MasterTableName);
+        MasterTable.setExclusive(false);
+        if (!CreateCatalogue(MasterTable)) {
+            throw EngineError("the catalogue could not be created");
+        }
+        MasterTable.open();
+    } catch (const EngineError&) {
+        platform::ShowError("Could not Open the Master.dbf file!");
+        return false;
+    }
+    return true;
+}
+
+bool TDatabase::openCopyBuffer() {
+    CopyTable.close();
+    CopyTable.setTag("");
+    if (!OpenTable(CopyTable, CopyTableName, false)) {
+        try {
+            // The copy buffer holds the record templates: kept aside, never overwritten.
+            setAside(CopyTableName, "copy$$$");
+            if (!CreateInDatabaseDir(CopyTableName, false)) {
+                throw EngineError("the copy buffer could not be created");
+            }
+            CopyTable.setDirectory(settings_.DatabaseDir);
+            CopyTable.setFileName(CopyTableName);
+            CopyTable.setExclusive(false);
+            CopyTable.open();
+        } catch (const EngineError&) {
+            platform::ShowError("Could not Open the Copy/Paste file!");
+            return false;
+        }
+    }
+    try {
+        if (RecordCount(CopyTable) == 0) {
+            CopyTable.append();
+            CopyTable.post();
+        }
+    } catch (const EngineError&) {
+        platform::ShowError("Could not Open the Copy/Paste file!");
+        return false;
+    }
+    return true;
+}
+
+bool TDatabase::openDataTable() {
+    DataTable.close();
+    DataTable.setTag("");
+    const std::string& fileName = settings_.DataFileName;
+    if (findFile(settings_.DatabaseDir, baseName(fileName) + ".dbt") &&
+        OpenTable(DataTable, fileName, false)) {
+        Fields.Build(DataTable);
+        Index.ReadSortState();
+        Index.ApplySort();
+        if (LoadFilter) {
+            LoadFilter();
+        }
+        return true;
+    }
+    platform::ShowWarning(
+        "Could not Open the database! A new database will be created. The original file (if "
+        "existed) was renamed to BAD$$$.DBF.");
+    return createDataTable();
+}
+
+bool TDatabase::createDataTable() {
+    const std::string& fileName = settings_.DataFileName;
+    try {
+        DataTable.close();
+        setAside(fileName, BadTableBaseName);
+        if (!CreateInDatabaseDir(fileName, true)) {
+            throw EngineError("the data table could not be created");
+        }
+        DataTable.setDirectory(settings_.DatabaseDir);
+        DataTable.setFileName(fileName);
+        DataTable.setExclusive(false);
+        DataTable.setTag("");
+        DataTable.open();
+        Index.ResetSort();
+        Fields.Build(DataTable);
+        if (ClearFilter) {
+            ClearFilter();
+        }
+        Index.ApplySort();
+    } catch (const EngineError&) {
+        platform::ShowError("Could not Open the new database!");
+        return false;
+    }
+    return true;
+}
+
+// Renames an existing table (and its memo and index) to another base name in the database
+// directory, replacing an earlier set of that name. The engine refuses while the table is
+// open anywhere.
+void TDatabase::setAside(const std::string& fileName, const std::string& asideBaseName) {
+    if (!engine::tableExists(settings_.DatabaseDir, fileName)) {
+        return;
+    }
+    const std::string aside = asideBaseName + ".dbf";
+    DropTable(settings_.DatabaseDir, aside);
+    engine::renameTable(settings_.DatabaseDir, fileName, aside);
+}
+
+bool TDatabase::OpenTable(Table& table, const std::string& fileName, bool exclusive) {
+    if (!engine::tableExists(settings_.DatabaseDir, fileName)) {
+        return false;
+    }
+    table.close();
+    table.setDirectory(settings_.DatabaseDir);
+    table.setFileName(fileName);
+    table.setExclusive(exclusive);
+    EnsureOpen(table, true);
+    int failures = 0;
+    while (!table.isOpen()) {
+        try {
+            table.open();
+        } catch (const EngineError&) {
+            if (++failures <= kSilentRetries) {
+                continue;
+            }
+            if (exclusive ||
+                !platform::AskYesNo(platform::MessageKind::Warning,
+                                    "Cannot open the file: " + fileName + "\nRetry?")) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
+    if (table.isOpen()) {
+        return true;
+    }
+    try {
+        table.open();
+        return true;
+    } catch (const EngineError& error) {
+        // A table someone else holds is not damaged: its index must not be touched.
+        if (isSharingConflict(error)) {
+            return false;
+        }
+    }
+    try {
+        repairIndex(table);
+        if (regenerate) {
+            ReopenGuard guard(table);
+            const std::string tag = table.tag();
+            table.setExclusive(true);
+            table.setTag("");
+            try {
+                table.open();
+                table.regenerateIndexes();
+            } catch (...) {
+                table.setTag(tag);
+                throw;
+            }
+            table.close();
+            table.setTag(tag);
+        }
+        table.open();
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+}
+
+// Replaces the table's production index by the template's, whose tags the regeneration then
+// fills from the records.
+void TDatabase::repairIndex(Table& table) {
+    const std::filesystem::path& dir = table.directory();
+    const std::string base = baseName(table.fileName());
+    if (const auto damaged = findFile(dir, base + ".mdx")) {
+        std::filesystem::remove(*damaged);
+    }
+    const std::filesystem::path target = dir / (lowerCase(base) + ".mdx");
+    const std::string name = upperCase(withTableExtension(table.fileName()));
+    std::optional<std::filesystem::path> templateIndex;
+    if (name == "DATA.DBF" || name == "MASTER.DBF") {
+        templateIndex = findFile(settings_.ProgramDir, baseName(name) + ".mdx");
+        if (!templateIndex || !CopyFileCompressed(*templateIndex, target)) {
+            throw EngineError(target.string() + ": the template index could not be copied");
+        }
+        return;
+    }
+    Table temporary;
+    temporary.setDirectory(dir);
+    temporary.setFileName(kRepairTemplateName);
+    if (!CreateFromTemplate(temporary, true)) {
+        throw EngineError(target.string() + ": the template could not be copied");
+    }
+    templateIndex = findFile(dir, baseName(kRepairTemplateName) + ".mdx");
+    const bool copied = templateIndex && CopyFileCompressed(*templateIndex, target);
+    DropTable(dir, kRepairTemplateName);
+    if (!copied) {
+        throw EngineError(target.string() + ": the template index could not be copied");
+    }
+}
+
+bool TDatabase::CreateFromTemplate(Table& table, bool keepIndexes) {
+    try {
+        table.close();
+        DeleteTableFiles(table);
+        engine::copyTable(settings_.ProgramDir, DataTemplateName, table.directory(),
+                          table.fileName());
+        if (!keepIndexes) {
+            DropAllIndexes(table);
+        }
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+}
+
+bool TDatabase::CreateInDatabaseDir(const std::string& fileName, bool keepIndexes) {
+    Table table;
+    table.setDirectory(settings_.DatabaseDir);
+    table.setFileName(fileName);
+    return CreateFromTemplate(table, keepIndexes);
+}
+
+bool TDatabase::CreateCatalogue(Table& table) {
+    try {
+        table.close();
+        engine::copyTable(settings_.ProgramDir, MasterTableName, table.directory(),
+                          table.fileName());
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+}
+
+void TDatabase::DeleteTableFiles(Table& table) {
+    if (engine::tableExists(table.directory(), table.fileName())) {
+        engine::deleteTable(table.directory(), table.fileName());
+    }
+}
+
+void TDatabase::DropTable(const std::filesystem::path& directory, const std::string& fileName) {
+    try {
+        engine::deleteTable(directory, fileName);
+    } catch (const EngineError&) {
+    }
+}
+
+void TDatabase::DropAllIndexes(Table& table) {
+    ReopenGuard guard(table);
+    table.close();
+    table.setExclusive(true);
+    table.setTag("");
+    table.open();
+    for (const engine::TagInfo& tag : table.tags()) {
+        table.deleteTag(tag.name);
+    }
+}
+
+std::uint32_t TDatabase::RecordCount(const Table& table) const {
+    return table.isOpen() ? table.recordCount() : 0;
+}
+
+bool TDatabase::MoveToRecord(Table& table, std::uint32_t n) {
+    if (!table.isOpen()) {
+        return false;
+    }
+    if (n < table.recordCount() + 1) {
+        table.first();
+        table.moveBy(static_cast<int>(n));
+    } else {
+        table.last();
+        table.next();
+    }
+    return true;
+}
+
+std::uint32_t TDatabase::CopyRecords(Table& source, Table& target, int& badRecords) {
+    if (CurrentProgress) {
+        CurrentProgress->SetProgressTotal(RecordCount(source));
+    }
+    badRecords = 0;
+    std::uint32_t next = 1;
+    const int fields = std::min(source.fieldCount(), target.fieldCount());
+    for (source.first(); !source.atEnd(); source.next()) {
+        bool bad = false;
+        target.append();
+        for (int position = 0; position < fields; ++position) {
+            try {
+                CopyField(source, target, position);
+            } catch (const EngineError&) {
+                bad = true;
+            }
+        }
+        try {
+            target.setNumber(RecordNumberField, next);
+            target.post();
+            ++next;
+        } catch (const EngineError&) {
+            target.cancel();
+            bad = true;
+        }
+        if (bad) {
+            ++badRecords;
+        }
+        if (CurrentProgress) {
+            CurrentProgress->StepProgress();
+        }
+    }
+    target.close();
+    return next;
+}
+
+void TDatabase::AssignRecordNumber(Table& table) {
+    if (!table.isEmpty(RecordNumberField)) {
+        return;
+    }
+    // The catalogue record is locked before its number is read, so two programs adding
+    // records at once never give out the same number.
+    constexpr int kLockTries = 100;
+    for (int tries = 1;; ++tries) {
+        try {
+            MasterTable.edit();
+            break;
+        } catch (const EngineError&) {
+            if (tries >= kLockTries) {
+                throw;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    try {
+        const double last = std::round(MasterTable.number(CatalogueLastNumber));
+        table.setNumber(RecordNumberField, last + 1);
+        MasterTable.setNumber(CatalogueLastNumber, last + 1);
+        MasterTable.post();
+    } catch (const EngineError&) {
+        MasterTable.cancel();
+        throw;
+    }
+}
+
+void TDatabase::RegisterInCatalogue(const std::string& fileName) {
+    if (MasterTable.findKey({{CatalogueFileName, fileName}})) {
+        return;
+    }
+    MasterTable.append();
+    MasterTable.setText(CatalogueFileName, fileName);
+    MasterTable.setText(CatalogueName, fileName);
+    MasterTable.setNumber(CatalogueLastNumber, 1);
+    MasterTable.post();
+}
+
+void TDatabase::SetLastRecordNumber(double number, const std::string& fileName) {
+    RegisterInCatalogue(fileName);
+    MasterTable.edit();
+    try {
+        MasterTable.setNumber(CatalogueLastNumber, number);
+        MasterTable.post();
+    } catch (const EngineError&) {
+        MasterTable.cancel();
+        throw;
+    }
+}
+
+void TDatabase::CopyRecordToBuffer(std::uint32_t recordIndex) {
+    MoveToRecord(DataTable, recordIndex);
+    if (DataTable.atEnd()) {
+        platform::ShowWarning("Empty Record - Not Copied!");
+        return;
+    }
+    try {
+        CopyTable.first();
+        CopyTable.edit();
+        const int fields = std::min(DataTable.fieldCount(), CopyTable.fieldCount());
+        for (int position = FirstDataField; position < fields; ++position) {
+            CopyField(DataTable, CopyTable, position);
+        }
+        CopyTable.post();
+        CopyBufferFilled = true;
+    } catch (const EngineError&) {
+        if (CopyTable.isOpen() && CopyTable.state() != Table::State::Browse) {
+            CopyTable.cancel();
+        }
+    }
+}
+
+void TDatabase::PasteFromBuffer(std::uint32_t recordIndex, TLetterTabPanel* panel) {
+    if (!CopyBufferFilled) {
+        return;
+    }
+    MoveToRecord(DataTable, recordIndex);
+    try {
+        char oldLetter = 0;
+        if (DataTable.atEnd()) {
+            DataTable.append();
+            AssignRecordNumber(DataTable);
+        } else {
+            oldLetter = Index.FirstLetter(DataTable);
+            DataTable.edit();
+        }
+        CopyTable.first();
+        const int fields = std::min(DataTable.fieldCount(), CopyTable.fieldCount());
+        for (int position = FirstDataField; position < fields; ++position) {
+            CopyField(CopyTable, DataTable, position);
+        }
+        const char newLetter = Index.FirstLetter(DataTable);
+        DataTable.post();
+        Index.AdjustLetterCount(oldLetter, newLetter, panel);
+    } catch (const EngineError&) {
+        if (DataTable.isOpen() && DataTable.state() != Table::State::Browse) {
+            DataTable.cancel();
+        }
+    }
+}
+
+std::vector<std::string> TDatabase::FieldValueMenu(Table& table) {
+    std::vector<std::string> captions;
+    std::size_t dateField = 0;
+    for (int position = FirstDataField; position < table.fieldCount(); ++position) {
+        std::string caption;
+        switch (table.field(position).type) {
+        case 'M':
+            caption = memoLine(table, position);
+            break;
+        case 'D': {
+            const auto& lines = settings_.DateFormats.Lines;
+            const int format = dateField < lines.size() ? lines[dateField].Format : 0;
+            ++dateField;
+            caption = formatDate(table.date(position), format);
+            break;
+        }
+        case 'B':
+        case 'G':
+            caption =
+                std::string("<PICTURE>") + (table.isEmpty(position) ? " - Empty" : " - Not Empty");
+            break;
+        default:
+            caption = table.text(position);
+            break;
+        }
+        captions.push_back(caption.substr(0, kMenuCaptionLength));
+    }
+    return captions;
+}
+
+std::string TDatabase::memoLine(Table& table, int position) {
+    try {
+        const std::string text = table.text(position);
+        return text.substr(0, text.find_first_of("\r\n"));
+    } catch (const EngineError&) {
+        platform::ShowError("Corrupt Memo Field!!! You should delete record: \n" +
+                                table.text(FirstDataField + 1),
+                            kCorruptMemoHelp);
+        return {};
+    }
+}
+
+void TDatabase::CloseTables() {
+    for (Table* table : {&CopyTable, &DataTable, &MasterTable}) {
+        try {
+            table->close();
+        } catch (const EngineError&) {
+        }
+    }
+}
+
+} // namespace shelfwise::db

@@ -1,0 +1,368 @@
+#include "db/IndexManager.h"
+
+#include "db/Database.h"
+#include "db/LetterTabPanel.h"
+#include "db/RecordSchema.h"
+#include "engine/EngineError.h"
+#include "engine/Table.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <fstream>
+#include <utility>
+
+namespace shelfwise::db {
+
+namespace {
+
+using engine::EngineError;
+using engine::KeyRecord;
+using engine::Table;
+
+// Bounds of the letter ranges. The top bound goes through the key's UPPER like the records
+// do, so it is the highest byte an upper-cased key can hold (0xFF itself upper-cases to 0x9F
+// and would leave accented capitals outside letter "Z").
+constexpr char kBottom = '\x01';
+constexpr char kTop = '\xF7';
+
+std::uint8_t tagOptions(const engine::TagInfo& tag) {
+    return static_cast<std::uint8_t>(ixExpression | (tag.descending ? ixDescending : 0));
+}
+
+} // namespace
+
+TIndex::TIndex(TDatabase& database, const settings::Settings& settings)
+    : database_(database), settings_(settings) {}
+
+void TIndex::ResetSort() {
+    Sort = {};
+    key_ = {};
+    SaveSort();
+}
+
+std::filesystem::path TIndex::SortStatePath() const {
+    return (settings_.DatabaseDir / settings_.DataFileName).replace_extension("idx");
+}
+
+void TIndex::ReadSortState() {
+    ResetSort();
+    std::ifstream in(SortStatePath(), std::ios::binary);
+    unsigned char bytes[4];
+    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
+        return; // missing or short: record number order
+    }
+    Sort.PrimaryField = bytes[0];
+    Sort.PrimaryDescending = bytes[1] != 0;
+    Sort.SecondaryField = bytes[2];
+    Sort.SecondaryDescending = bytes[3] != 0;
+}
+
+bool TIndex::WriteSortState() const {
+    std::ofstream out(SortStatePath(), std::ios::binary | std::ios::trunc);
+    const char bytes[4] = {static_cast<char>(Sort.PrimaryField),
+                           static_cast<char>(Sort.PrimaryDescending ? 1 : 0),
+                           static_cast<char>(Sort.SecondaryField),
+                           static_cast<char>(Sort.SecondaryDescending ? 1 : 0)};
+    return out && out.write(bytes, sizeof bytes) && out.flush();
+}
+
+void TIndex::BuildKey() {
+    engine::FieldList fields;
+    if (table_ != nullptr && table_->isOpen()) {
+        for (int i = 0; i < table_->fieldCount(); ++i) {
+            fields.push_back(table_->field(i));
+        }
+    }
+    key_ = BuildSortKey(fields, Sort);
+}
+
+std::string TIndex::PrepareIndex(Table& table) {
+    table_ = &table;
+    // Field and tag definitions come from the table file, so a closed table is opened
+    // shared for a moment to read them.
+    const bool wasOpen = table.isOpen();
+    if (!wasOpen) {
+        table.open();
+    }
+    BuildKey();
+    const std::vector<engine::TagInfo> tags = table.tags();
+    if (!wasOpen) {
+        table.close();
+    }
+
+    const std::string& expression = Filtered ? key_.FilteredExpression : key_.Expression;
+    const std::uint8_t options = Filtered ? key_.FilteredOptions : key_.Options;
+    if (!key_.Expression.empty()) {
+        for (const engine::TagInfo& tag : tags) {
+            if (tag.expression == expression && tagOptions(tag) == options) {
+                return tag.name;
+            }
+        }
+    }
+    const std::string prefix = Filtered ? "IDXF" : "IDX";
+    // The number is the count of tags; a name left over after tags were deleted out of
+    // order is skipped rather than refused.
+    std::size_t number = tags.size();
+    auto taken = [&tags](const std::string& name) {
+        for (const engine::TagInfo& tag : tags) {
+            if (tag.name == name) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (taken(prefix + std::to_string(number))) {
+        ++number;
+    }
+    const std::string name = prefix + std::to_string(number);
+    if (key_.Expression.empty()) {
+        return name;
+    }
+
+    const bool wasExclusive = table.exclusive();
+    const std::string tag = table.tag();
+    table.close();
+    table.setTag("");
+    if (!database_.OpenTable(table, table.fileName(), true)) {
+        table.setExclusive(wasExclusive);
+        table.setTag(tag);
+        return {};
+    }
+    try {
+        table.addTag(name, expression, (options & ixDescending) != 0);
+    } catch (...) {
+        table.close();
+        table.setExclusive(wasExclusive);
+        table.setTag(tag);
+        throw;
+    }
+    table.close();
+    table.setExclusive(wasExclusive);
+    table.setTag(tag);
+    return name;
+}
+
+bool TIndex::ApplySort() {
+    Table& table = database_.DataTable;
+    const std::string remembered = table.tag();
+    table.close();
+    table.setTag("");
+    try {
+        const std::string name = PrepareIndex(table);
+        if (!name.empty()) {
+            table.setTag(name);
+            table.open();
+            if (RecountLetters) {
+                RecountLetters();
+            }
+            database_.Fields.ReadDecimals(table);
+            return true;
+        }
+    } catch (const EngineError&) {
+    }
+    // Back to the tag that served before; physical order when even that one is gone.
+    table.close();
+    table.setExclusive(false);
+    for (const std::string& tag : {remembered, std::string()}) {
+        try {
+            table.setTag(tag);
+            table.open();
+            database_.Fields.ReadDecimals(table);
+            break;
+        } catch (const EngineError&) {
+        }
+    }
+    RestoreSort();
+    if (!database_.FirstOpen) {
+        platform::ShowError("Unable to create Index!\nDatabase may be used by someone else - "
+                            "this function requires Exclusive Database Use.");
+    }
+    return false;
+}
+
+bool TIndex::ChangeSort(const SortValues& sort) {
+    SaveSort();
+    Sort = sort;
+    if (SortUnchanged()) {
+        return true;
+    }
+    const FilterState filter = Filter;
+    const bool filtered = Filtered;
+    Filter = FilterState::fsFilterOff;
+    Filtered = false;
+    if (ApplySort()) {
+        return true;
+    }
+    // The table is back on the previous tag: the filter that tag serves comes back with it.
+    RestoreSort();
+    Filter = filter;
+    Filtered = filtered;
+    return false;
+}
+
+bool TIndex::ChangeFilter(FilterState state) {
+    const FilterState filter = Filter;
+    const bool filtered = Filtered;
+    Filter = state;
+    Filtered = state != FilterState::fsFilterOff;
+    if (ApplySort()) {
+        return true;
+    }
+    Filter = filter;
+    Filtered = filtered;
+    return false;
+}
+
+bool TIndex::primaryIsText() const {
+    return Sort.PrimaryField < database_.Fields.TextFields.size() &&
+           database_.Fields.TextFields.test(Sort.PrimaryField);
+}
+
+bool TIndex::LetterTabsActive() const {
+    return settings_.LetterTabs == settings::opt::LetterTabs::Use && primaryIsText();
+}
+
+bool TIndex::SetLetterRange(Table& table, char letter) {
+    const bool hasTag = !table.tag().empty();
+    std::string mark;
+    if (Filtered && Filter != FilterState::fsFilterOff) {
+        mark = Filter == FilterState::fsNormal ? MarkPassed : MarkFailed;
+    }
+    const int primary = Sort.PrimaryField;
+    if (hasTag && primary >= FirstDataField && primary < table.fieldCount() &&
+        table.field(primary).type == 'C' &&
+        settings_.LetterTabs != settings::opt::LetterTabs::DontUse) {
+        std::string lower = letter == 'A' ? std::string(1, kBottom) : std::string(1, letter);
+        std::string upper = letter == 'Z' ? std::string(1, kTop) : std::string{letter, kTop};
+        if (Sort.PrimaryDescending) {
+            std::swap(lower, upper);
+        }
+        KeyRecord start;
+        KeyRecord end;
+        if (!mark.empty()) {
+            start.push_back({MarkField, mark});
+            end.push_back({MarkField, mark});
+        }
+        start.push_back({primary, lower});
+        end.push_back({primary, upper});
+        table.setRangeStart(std::move(start));
+        table.setRangeEnd(std::move(end));
+        table.applyRange();
+        return true;
+    }
+    // Range bounds are key prefixes, so one mark value bounds both ends in either direction.
+    if (hasTag && !mark.empty()) {
+        table.setRangeStart({{MarkField, mark}});
+        table.setRangeEnd({{MarkField, mark}});
+        table.applyRange();
+    } else {
+        table.cancelRange();
+    }
+    table.first();
+    return false;
+}
+
+void TIndex::CountAllLetters() {
+    if (!LetterTabsActive()) {
+        return;
+    }
+    Table& table = database_.DataTable;
+    for (char letter = 'Z'; letter >= 'A'; --letter) {
+        count(letter) = 0;
+        if (SetLetterRange(table, letter)) {
+            count(letter) = static_cast<std::int32_t>(database_.RecordCount(table));
+        }
+    }
+}
+
+void TIndex::RefreshLetterCount(TLetterTabPanel* panel, char letter) {
+    if (!LetterTabsActive() || !isLetter(letter)) {
+        return;
+    }
+    count(letter) = static_cast<std::int32_t>(database_.RecordCount(database_.DataTable));
+    if (panel != nullptr) {
+        ColourLetterTab(*panel, letter);
+    }
+}
+
+void TIndex::AdjustLetterCount(char oldLetter, char newLetter, TLetterTabPanel* panel) {
+    if (isLetter(oldLetter) && count(oldLetter) > 0) {
+        --count(oldLetter);
+    }
+    if (isLetter(newLetter)) {
+        ++count(newLetter);
+    }
+    if (panel != nullptr) {
+        ColourLetterTab(*panel, oldLetter);
+        ColourLetterTab(*panel, newLetter);
+    }
+}
+
+std::int32_t TIndex::LetterCount(char letter) const {
+    return isLetter(letter) ? counts_[static_cast<std::size_t>(letter - 'A')] : 0;
+}
+
+char TIndex::FirstLetter(const Table& table) const {
+    const int primary = Sort.PrimaryField;
+    if (!table.isOpen() || primary >= table.fieldCount() || table.field(primary).type != 'C') {
+        return 0;
+    }
+    const std::string text = table.text(primary);
+    if (text.empty()) {
+        return 'A';
+    }
+    const auto c = static_cast<unsigned char>(text.front());
+    if (c >= 'a' && c <= 'z') {
+        return static_cast<char>(c - 'a' + 'A');
+    }
+    if (c < 'A') {
+        return 'A';
+    }
+    return c > 'Z' ? 'Z' : static_cast<char>(c);
+}
+
+char TIndex::PreviousNonEmptyLetter(char letter) const {
+    if (static_cast<unsigned char>(letter) > 'Z') {
+        return letter;
+    }
+    for (char c = static_cast<char>(letter - 1); c >= 'A'; --c) {
+        if (LetterCount(c) > 0) {
+            return c;
+        }
+    }
+    return letter;
+}
+
+char TIndex::NextNonEmptyLetter(char letter) const {
+    if (static_cast<unsigned char>(letter) <= '@') {
+        return letter;
+    }
+    for (char c = static_cast<char>(letter + 1); c <= 'Z'; ++c) {
+        if (LetterCount(c) > 0) {
+            return c;
+        }
+    }
+    return letter;
+}
+
+void TIndex::ColourLetterTab(TLetterTabPanel& panel, char letter) const {
+    if (!isLetter(letter) || !panel.FindLetterTab(letter)) {
+        return;
+    }
+    if (LetterCount(letter) != 0) {
+        panel.ColourLetterTab(letter, NotEmptyLetterTabText, NotEmptyLetterTabBackground);
+    } else {
+        panel.ColourLetterTab(letter, EmptyLetterTabText, EmptyLetterTabBackground);
+    }
+}
+
+void TIndex::ColourAllLetterTabs(TLetterTabPanel& panel) const {
+    if (!LetterTabsActive()) {
+        return;
+    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        ColourLetterTab(panel, letter);
+    }
+}
+
+} // namespace shelfwise::db
