@@ -312,6 +312,9 @@ void Table::Impl::reset() {
 
 // Reads record `n` into the scratch buffer; true when it is live.
 bool Table::Impl::loadLive(std::uint32_t n) {
+    if (n > dbf->header().recordCount()) {
+        return false; // a key left by a writer that crashed before its record counted
+    }
     dbf->readRecord(n, *scratch);
     return !scratch->deleted();
 }
@@ -410,21 +413,31 @@ void Table::Impl::post() {
         }
         writeMemos();
         dbf->writeRecord(n, *current);
+        // An append makes its record part of the table before it files its keys: the record
+        // reaches the disk before the count that admits it, and a crash before the keys are
+        // written leaves a record the tags lack (found by a check, cured by regenerating),
+        // never keys of a record that is not there.
+        if (inserting) {
+            if (!bulk) {
+                sync();
+            }
+            header.setRecordCount(n);
+            header.markChanged();
+            if (!bulk) {
+                dbf->writeHeader();
+            }
+        }
         if (indexed()) {
             const std::vector<std::string> newKeys = tags.keysOf(keySource(*current));
             tags.replaceKeys(inserting ? nullptr : &oldKeys, &newKeys, n);
         }
-        if (inserting) {
+        if (!inserting) {
+            header.markChanged();
             if (!bulk) {
-                // The record reaches the disk before the count that makes it part of the
-                // table, so a crash never leaves a count beyond the file.
-                sync();
+                dbf->writeHeader();
             }
-            header.setRecordCount(n);
         }
-        header.markChanged();
         if (!bulk) {
-            dbf->writeHeader();
             sync();
         }
         order->positionOn(n, *current);
