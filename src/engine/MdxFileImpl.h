@@ -23,6 +23,7 @@ struct MdxFile::Impl : MdxPageAllocator {
     MdxTree tree(std::string_view name) { return MdxTree(storage, find(name), header); }
 
     // Runs a reading body; when another writer changed the file meanwhile, runs it again.
+    // While the counter is odd a writer is at work: wait for it, but not for one that died.
     template <typename Body> auto read(std::string_view tagName, Body&& body) {
         for (int attempt = 1;; ++attempt) {
             const bool lastAttempt = attempt == kReadAttempts;
@@ -34,13 +35,19 @@ struct MdxFile::Impl : MdxPageAllocator {
             if (lastAttempt && writerActive()) {
                 abandonedCounter = counter();
             }
+            // A body served from the cache saw the file as it was when refresh() checked it;
+            // one that read blocks may have met a writer at work.
+            const auto readsBefore = storage.diskReads();
+            const auto settled = [&] {
+                return lastAttempt || storage.diskReads() == readsBefore || !changedOnDisk();
+            };
             try {
                 auto result = body();
-                if (lastAttempt || !changedOnDisk()) {
+                if (settled()) {
                     return result;
                 }
             } catch (const EngineError&) {
-                if (lastAttempt || !changedOnDisk()) {
+                if (settled()) {
                     throw;
                 }
             }

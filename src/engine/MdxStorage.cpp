@@ -12,6 +12,7 @@ std::shared_ptr<const mdx::Block> MdxStorage::block(std::uint32_t page) {
     auto block = std::make_shared<mdx::Block>();
     file_.readAt(block->data(), block->size(), std::uint64_t{page} * mdx::kPageSize,
                  "an index node");
+    ++diskReads_;
     if (cache_.size() >= kCacheBlocks) {
         cache_.clear(); // the upper levels come back with the next few reads
     }

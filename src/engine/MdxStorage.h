@@ -22,12 +22,15 @@ public:
     // Writes consecutive blocks in one call, bypassing the cache (bulk builds).
     void writeBlocks(std::uint32_t firstPage, std::span<const mdx::Block> blocks);
     void dropCache() { cache_.clear(); }
+    // Blocks read from the file so far (cache hits do not count).
+    std::uint64_t diskReads() const { return diskReads_; }
 
 private:
     static constexpr std::size_t kCacheBlocks = 8192;
 
     PosixFile file_;
     std::unordered_map<std::uint32_t, std::shared_ptr<const mdx::Block>> cache_;
+    std::uint64_t diskReads_ = 0;
 };
 
 } // namespace shelfwise::engine
