@@ -1,0 +1,105 @@
+#pragma once
+
+#include "db/Database.h"
+#include "engine/Table.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shelfwise::db::testing {
+
+// The build's program directory, which holds the generated template tables.
+inline std::filesystem::path BuildProgramDir() {
+    const char* dir = std::getenv("SHELFWISE_PROGRAM_DIR");
+    return dir != nullptr ? dir : BUILD_PROGRAM_DIR;
+}
+
+// A temporary program directory with copies of the template tables and an empty database
+// directory; messages are recorded and answered from a script (default: the box's default).
+class DatabaseFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "db-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        programDir = root / "program";
+        databaseDir = root / "DATA";
+        std::filesystem::create_directories(programDir);
+        std::filesystem::create_directories(databaseDir);
+        for (const char* name : {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx",
+                                 "list.dbf", "list.mdx"}) {
+            std::filesystem::copy_file(BuildProgramDir() / name, programDir / name);
+        }
+        settings.ProgramDir = programDir;
+        settings.DataRoot = root;
+        settings.PublicDir = databaseDir;
+        settings.DataDir = databaseDir;
+        settings.DatabaseDir = databaseDir;
+        platform::SetMessageHook([this](const platform::Message& message) {
+            messages.push_back(message);
+            if (answers.empty()) {
+                return platform::DefaultAnswer(message.buttons);
+            }
+            const platform::MessageAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        database = std::make_unique<TDatabase>(settings);
+    }
+
+    void TearDown() override {
+        database.reset();
+        platform::SetMessageHook(nullptr);
+        std::filesystem::remove_all(root);
+    }
+
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const platform::Message& m : messages) {
+            texts.push_back(m.text);
+        }
+        return texts;
+    }
+
+    // Appends a record to the open data table with the given application name and producer,
+    // numbered the way the book window numbers new records.
+    void addRecord(const std::string& name, const std::string& producer = {},
+                   const std::string& mark = {}) {
+        engine::Table& t = database->DataTable;
+        t.append();
+        database->AssignRecordNumber(t);
+        t.setText(FirstDataField, name);
+        t.setText(FirstDataField + 1, producer);
+        if (!mark.empty()) {
+            t.setText(MarkField, mark);
+        }
+        t.post();
+    }
+
+    // The application names of the data table in its current order and range.
+    std::vector<std::string> names() {
+        std::vector<std::string> result;
+        engine::Table& t = database->DataTable;
+        for (t.first(); !t.atEnd(); t.next()) {
+            result.push_back(t.text(FirstDataField));
+        }
+        return result;
+    }
+
+    std::filesystem::path root;
+    std::filesystem::path programDir;
+    std::filesystem::path databaseDir;
+    settings::Settings settings;
+    std::vector<platform::Message> messages;
+    std::deque<platform::MessageAnswer> answers;
+    std::unique_ptr<TDatabase> database;
+};
+
+} // namespace shelfwise::db::testing
