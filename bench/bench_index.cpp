@@ -52,16 +52,29 @@ std::filesystem::path indexPath(const char* name) {
     return std::filesystem::temp_directory_path() / name;
 }
 
-// One index of 1,000,000 keys shared by the reading benchmarks.
-MdxFile& sharedIndex() {
-    static const std::unique_ptr<MdxFile> index = [] {
-        const auto path = indexPath("bench_index_shared.mdx");
+// One index of 1,000,000 keys shared by the reading benchmarks, removed at exit.
+struct SharedIndex {
+    std::filesystem::path path = indexPath("bench_index_shared.mdx");
+    std::unique_ptr<MdxFile> file;
+
+    SharedIndex() {
         MdxFile::create(path, "BENCH");
-        auto file = std::make_unique<MdxFile>(path, MdxFile::Mode::ReadWrite);
+        file = std::make_unique<MdxFile>(path, MdxFile::Mode::ReadWrite);
         file->addTag(kTag, sourceOf(entries()));
-        return file;
-    }();
-    return *index;
+    }
+    ~SharedIndex() {
+        file.reset();
+        std::filesystem::remove(path);
+    }
+};
+
+SharedIndex& shared() {
+    static SharedIndex index;
+    return index;
+}
+
+MdxFile& sharedIndex() {
+    return *shared().file;
 }
 
 void BM_BuildTag(benchmark::State& state) {
@@ -127,8 +140,7 @@ void BM_InsertAndRemove(benchmark::State& state) {
 BENCHMARK(BM_InsertAndRemove)->Unit(benchmark::kMicrosecond);
 
 void BM_OpenAndFirst20(benchmark::State& state) {
-    sharedIndex();
-    const auto path = indexPath("bench_index_shared.mdx");
+    const auto& path = shared().path;
     for (auto _ : state) {
         MdxFile index(path, MdxFile::Mode::ReadOnly);
         auto cursor = index.cursor("NAME");
