@@ -89,7 +89,7 @@ struct MdxFile::Impl : MdxPageAllocator {
     std::vector<MdxTag> tags;
 
 private:
-    static constexpr int kReadAttempts = 20;
+    static constexpr int kReadAttempts = 10;
 
     void load();
     void refresh(std::string_view tagName);
