@@ -158,6 +158,17 @@ void BM_OpenAndRead20InTagOrder(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndRead20InTagOrder)->Unit(benchmark::kMicrosecond);
 
+// Jumping half way through the tag, as a page list does to reach a position.
+void BM_MoveByHalfInTagOrder(benchmark::State& state) {
+    Table table;
+    openShared(table, "IDX1");
+    for (auto _ : state) {
+        table.first();
+        benchmark::DoNotOptimize(table.moveBy(kRecords / 2));
+    }
+}
+BENCHMARK(BM_MoveByHalfInTagOrder)->Unit(benchmark::kMillisecond);
+
 // An edit that moves the record in the tag, posted with its flush to disk.
 void BM_PostEdit(benchmark::State& state) {
     Table table;

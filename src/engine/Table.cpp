@@ -114,9 +114,13 @@ struct Table::Impl {
     bool loadLive(std::uint32_t n);
     void accept();
     void moveToEmpty();
+    void firstLocked();
+    void lastLocked();
+    bool stepLocked(bool forward);
     void first();
     void last();
     bool step(bool forward);
+    int moveBy(int count);
     void post();
     void writeMemos();
     void sync();
@@ -330,8 +334,8 @@ void Table::Impl::moveToEmpty() {
     bof = eof = true;
 }
 
-void Table::Impl::first() {
-    ReadGuard guard(*this);
+// The moves below expect the caller to hold a ReadGuard.
+void Table::Impl::firstLocked() {
     for (auto n = order->first(); n; n = order->next()) {
         if (loadLive(*n)) {
             accept();
@@ -344,8 +348,7 @@ void Table::Impl::first() {
     moveToEmpty();
 }
 
-void Table::Impl::last() {
-    ReadGuard guard(*this);
+void Table::Impl::lastLocked() {
     for (auto n = order->last(); n; n = order->prior()) {
         if (loadLive(*n)) {
             accept();
@@ -359,12 +362,11 @@ void Table::Impl::last() {
 }
 
 // One live record forward or back; false (and the position kept) at the end.
-bool Table::Impl::step(bool forward) {
+bool Table::Impl::stepLocked(bool forward) {
     if (recno == 0) {
         (forward ? eof : bof) = true;
         return false;
     }
-    ReadGuard guard(*this);
     for (auto n = forward ? order->next() : order->prior(); n;
          n = forward ? order->next() : order->prior()) {
         if (loadLive(*n)) {
@@ -377,6 +379,49 @@ bool Table::Impl::step(bool forward) {
     order->positionOn(recno, *current);
     (forward ? eof : bof) = true;
     return false;
+}
+
+void Table::Impl::first() {
+    ReadGuard guard(*this);
+    firstLocked();
+}
+
+void Table::Impl::last() {
+    ReadGuard guard(*this);
+    lastLocked();
+}
+
+bool Table::Impl::step(bool forward) {
+    ReadGuard guard(*this);
+    return stepLocked(forward);
+}
+
+int Table::Impl::moveBy(int count) {
+    ReadGuard guard(*this);
+    const bool forward = count > 0;
+    const int wanted = forward ? count : -count;
+    int moved = 0;
+    auto result = [&] { return forward ? moved : -moved; };
+    if (tagOrder && recno != 0 && wanted > 1) {
+        // Tags hold no keys of deleted records (deleting removes them), so a long move steps
+        // over entries without reading their records; only the record it ends on is read.
+        for (; moved < wanted - 1; ++moved) {
+            if (!(forward ? order->next() : order->prior())) {
+                forward ? lastLocked() : firstLocked();
+                return result();
+            }
+        }
+        if (!stepLocked(forward)) {
+            forward ? lastLocked() : firstLocked();
+            return result();
+        }
+        ++moved;
+        return result();
+    }
+    while (moved < wanted && stepLocked(forward)) {
+        ++moved;
+    }
+    return result();
 }
 
 void Table::Impl::writeMemos() {
@@ -764,16 +809,7 @@ void Table::prior() {
 
 int Table::moveBy(int count) {
     impl_->requireBrowse();
-    int moved = 0;
-    while (count > 0 && impl_->step(true)) {
-        --count;
-        ++moved;
-    }
-    while (count < 0 && impl_->step(false)) {
-        ++count;
-        --moved;
-    }
-    return moved;
+    return impl_->moveBy(count);
 }
 
 bool Table::atBegin() const {

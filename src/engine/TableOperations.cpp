@@ -62,6 +62,16 @@ void nameMemoTable(const std::filesystem::path& memo, const std::string& baseNam
     file.writeAt(name.data(), name.size(), 8);
 }
 
+// The index header names its table too, at bytes 4-19 (NUL-padded, at most 15 characters);
+// MdxFile offers no call to change it, so the bytes are written here.
+void nameIndexTable(const std::filesystem::path& index, const std::string& baseName) {
+    PosixFile file(index, PosixFile::Access::ReadWrite);
+    std::array<char, 16> name{};
+    std::copy_n(baseName.begin(), std::min<std::size_t>(baseName.size(), name.size() - 1),
+                name.begin());
+    file.writeAt(name.data(), name.size(), 4);
+}
+
 void removeFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::remove(path, ec) && ec) {
@@ -142,7 +152,9 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
     if (const auto index = source.existingIndex()) {
         PosixFile to = PosixFile::create(target.newIndex());
         copyBytes(PosixFile(*index, PosixFile::Access::ReadOnly), to);
-        to.sync();
+        to.close();
+        nameIndexTable(target.newIndex(), target.lowerBaseName());
+        PosixFile(target.newIndex(), PosixFile::Access::ReadWrite).sync();
     }
     copyBytes(sourceDbf, hold.file());
     hold.file().sync();
@@ -168,6 +180,7 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
     }
     if (index) {
         renameFile(*index, to.newIndex());
+        nameIndexTable(to.newIndex(), to.lowerBaseName());
     }
     renameFile(from.table(), to.table());
 }

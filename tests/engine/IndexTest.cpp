@@ -107,6 +107,25 @@ TEST_F(IndexTest, TagsOrderRecordsByTheirKeysInEitherDirection) {
     EXPECT_TRUE(t.checkIndexes().empty());
 }
 
+TEST_F(IndexTest, MoveByStepsThroughKeyOrderAndStopsAtTheEnds) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}});
+    Table t;
+    openOn(t, "data.dbf");
+    t.setTag("BYNAME");
+    EXPECT_EQ(t.moveBy(3), 3);
+    EXPECT_EQ(t.text(2), "bravo");
+    EXPECT_EQ(t.moveBy(1), 1);
+    EXPECT_EQ(t.text(2), "charlie");
+    EXPECT_EQ(t.moveBy(10), 3);
+    EXPECT_EQ(t.text(2), "zulu");
+    EXPECT_TRUE(t.atEnd());
+    EXPECT_EQ(t.moveBy(-2), -2);
+    EXPECT_EQ(t.text(2), "delta");
+    EXPECT_EQ(t.moveBy(-50), -5);
+    EXPECT_EQ(t.text(2), "123 go");
+    EXPECT_TRUE(t.atBegin());
+}
+
 TEST_F(IndexTest, PostsAndDeletesKeepEveryTagInStep) {
     addTags({{"BYNAME", "UPPER(NAME)", false}, {"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}});
     Table t;

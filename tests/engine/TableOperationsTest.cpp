@@ -9,6 +9,8 @@
 namespace shelfwise::engine::testing {
 namespace {
 
+using namespace std::string_literals;
+
 class TableOperationsTest : public TableFixture {
 protected:
     void SetUp() override {
@@ -83,6 +85,15 @@ TEST_F(TableOperationsTest, RenameMovesEveryCompanionFile) {
     EXPECT_EQ(filesIn(dir),
               (std::vector<std::string>{"TEMP$$$.DBF", "temp$$$.dbt", "temp$$$.mdx"}));
     EXPECT_EQ(contents(dir, "temp$$$.dbf").size(), 2u);
+    // The memo and index headers name the table they belong to.
+    std::ifstream memo(dir / "temp$$$.dbt", std::ios::binary);
+    std::string memoHeader(16, '\0');
+    memo.read(memoHeader.data(), 16);
+    EXPECT_EQ(memoHeader.substr(8, 8), "temp$$$\0"s);
+    std::ifstream index(dir / "temp$$$.mdx", std::ios::binary);
+    std::string indexHeader(20, '\0');
+    index.read(indexHeader.data(), 20);
+    EXPECT_EQ(indexHeader.substr(4, 8), "temp$$$\0"s);
 
     createTable(dir, "data.dbf", everyKind());
     EXPECT_THROW(renameTable(dir, "temp$$$.dbf", "data.dbf"), EngineError); // target exists
