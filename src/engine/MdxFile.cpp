@@ -160,7 +160,7 @@ std::vector<MdxTagInfo> MdxFile::tags() const {
 }
 
 void MdxFile::addTag(const MdxTagInfo& info, const IndexEntrySource& entries) {
-    impl_->write([&] {
+    impl_->write({}, [&] {
         auto& tags = impl_->tags;
         if (std::any_of(tags.begin(), tags.end(),
                         [&](const MdxTag& tag) { return sameName(tag.info.name, info.name); })) {
@@ -185,7 +185,7 @@ void MdxFile::addTag(const MdxTagInfo& info, const IndexEntrySource& entries) {
 }
 
 void MdxFile::deleteTag(std::string_view name) {
-    impl_->write([&] {
+    impl_->write(name, [&] {
         auto& tags = impl_->tags;
         auto& tag = impl_->find(name);
         std::vector<std::uint32_t> blocks;
@@ -206,7 +206,7 @@ void MdxFile::deleteTag(std::string_view name) {
 }
 
 bool MdxFile::insert(std::string_view tag, std::string_view key, std::uint32_t record) {
-    return impl_->write([&] {
+    return impl_->write(tag, [&] {
         std::vector<std::uint32_t> freed;
         if (!impl_->tree(tag).insert(key, record, *impl_, freed)) {
             return false;
@@ -217,7 +217,7 @@ bool MdxFile::insert(std::string_view tag, std::string_view key, std::uint32_t r
 }
 
 bool MdxFile::remove(std::string_view tag, std::string_view key, std::uint32_t record) {
-    return impl_->write([&] {
+    return impl_->write(tag, [&] {
         std::vector<std::uint32_t> freed;
         if (!impl_->tree(tag).remove(key, record, freed)) {
             return false;

@@ -55,11 +55,11 @@ struct MdxFile::Impl : MdxPageAllocator {
     }
 
     // Runs a changing body between two steps of the change counter: odd while it writes.
-    template <typename Body> auto write(Body&& body) {
+    template <typename Body> auto write(std::string_view tagName, Body&& body) {
         if (!storage.file().writable()) {
             throw EngineError("The index " + storage.file().path().string() + " is open read-only");
         }
-        refresh({});
+        refresh(tagName);
         setCounter((counter() + 1) | 1);
         storage.file().writeAt(&header[mdx::kChangeCounter], 4, mdx::kChangeCounter);
         ++generation;

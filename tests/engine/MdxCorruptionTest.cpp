@@ -205,3 +205,20 @@ TEST_F(MdxCorruptionTest, AnInterruptedWriterDoesNotStopOthers) {
     bytes = readFile(path);
     EXPECT_EQ(loadU32(at(bytes, 48)) % 2, 0u);
 }
+
+// Another program that rewrites a node in place and bumps only the tag's serial number.
+TEST_F(MdxCorruptionTest, NoticesAWriterThatBumpsOnlyTheTagSerial) {
+    auto bytes = goodFile();
+    const auto path = dir / "SERIAL.MDX";
+    writeFile(path, bytes);
+    MdxFile reader(path, MdxFile::Mode::ReadOnly);
+    auto cursor = reader.cursor("NAME");
+    ASSERT_TRUE(cursor.first());
+    ASSERT_NE(cursor.key()[0], '!');
+    const auto layout = layoutOf(bytes);
+    bytes[layout.firstLeaf + 12] = '!';
+    ++bytes[layout.tagHeader + 20];
+    writeFile(path, bytes);
+    ASSERT_TRUE(cursor.first());
+    EXPECT_EQ(cursor.key()[0], '!');
+}
