@@ -1,0 +1,543 @@
+#include "book/BookWindow.h"
+
+#include "book/BookLayout.h"
+#include "book/ColorDlg.h"
+#include "book/Colors.h"
+#include "book/LeftPage.h"
+#include "book/LetterBar.h"
+#include "book/RightPage.h"
+#include "book/SpeedBar.h"
+#include "book/Splitter.h"
+#include "book/TabOrderFile.h"
+#include "book/ViewOptionsMenu.h"
+#include "book/WindowPlacement.h"
+#include "book/WindowsText.h"
+#include "platform/Help.h"
+#include "platform/MessageBox.h"
+#include "settings/SettingsFiles.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QToolTip>
+#include <QUrl>
+
+namespace shelfwise::book {
+
+namespace {
+
+using settings::Element;
+namespace opt = settings::opt;
+
+constexpr int RowHelpContext = 105;
+constexpr int RightPageHelpContext = 31;
+constexpr int TemplateHelpContext = 99;
+constexpr int SortButtonHelpContext = 103;
+constexpr int HeaderHelpContext = 104;
+// The right page is never narrower than this once the window is up; a width read from
+// "wnd.dat" at creation is raised to at least the designed width.
+constexpr int CreationMinRightPageWidth = 280;
+constexpr int FinalMinRightPageWidth = 230;
+
+// Hides every hint of the application while the option says so.
+class HintSwitch : public QObject {
+public:
+    HintSwitch(const settings::Settings& settings, QObject* parent)
+        : QObject(parent), settings_(settings) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::ToolTip &&
+               settings_.HintMessages == opt::HintMessages::Hide;
+    }
+
+private:
+    const settings::Settings& settings_;
+};
+
+QFont ToQFont(const settings::FontRecord& record) {
+    QFont font(FromWindowsText(record.Name), record.Size);
+    font.setBold(record.Bold);
+    font.setItalic(record.Italic);
+    font.setUnderline(record.Underline);
+    font.setStrikeOut(record.StrikeOut);
+    return font;
+}
+
+settings::FontRecord ToFontRecord(const QFont& font) {
+    settings::FontRecord record;
+    record.Name = ToWindowsText(font.family());
+    record.Bold = font.bold();
+    record.Italic = font.italic();
+    record.Underline = font.underline();
+    record.StrikeOut = font.strikeOut();
+    record.Size = font.pointSize();
+    return record;
+}
+
+bool SameFont(const QFont& font, const settings::FontRecord& record) {
+    return ToFontRecord(font) == record;
+}
+
+void SetHelpContext(QObject* object, int context) {
+    object->setProperty("helpContext", context);
+}
+
+} // namespace
+
+TBookWindow::TBookWindow(settings::Settings& settings) : settings_(settings), menus_(this) {
+    // 1. The database's colours; a missing file keeps the defaults.
+    settings::LoadElementColors(settings_.DatabaseDir / settings::ElementColorsFileName,
+                                settings_.Colors);
+    // 2. The elements.
+    setObjectName(QStringLiteral("BookWindow"));
+    setWindowTitle(QString::fromLatin1(settings::ProgramTitle));
+    setToolTip(QStringLiteral("Use Right Mouse Button To Display Popup Menus"));
+    setMinimumSize(MinWidth, MinHeight);
+    // The designed sizes hold for the designed font.
+    setFont(QFont(QStringLiteral("Arial"), 8));
+    if (settings_.StayOnTop) {
+        setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("ClientArea"));
+    client_->setAutoFillBackground(true);
+    speedBar_ = new TSpeedBar(client_);
+    leftPage_ = new TLeftPage(client_);
+    letterBar_ = new TLetterBar(client_);
+    rightPage_ = new TRightPage(client_);
+    splitter_ = new TSplitter(client_);
+    viewOptions_ = new TViewOptionsMenu(settings_, this);
+    hintSwitch_ = new HintSwitch(settings_, this);
+    qApp->installEventFilter(hintSwitch_);
+    rightPage_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(rightPage_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        menus_.RightPageMenu()->popup(rightPage_->mapToGlobal(at));
+    });
+    rightPage_->TemplatePanel()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(rightPage_->TemplatePanel(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) {
+                menus_.TemplateMenu()->popup(rightPage_->TemplatePanel()->mapToGlobal(at));
+            });
+    leftPage_->SetRowMenu(menus_.RowMenu());
+    connect(splitter_, &TSplitter::Moved, this, &TBookWindow::MoveSplitter);
+    connect(viewOptions_, &TViewOptionsMenu::MenuModeChanged, this, &TBookWindow::ApplyMenuMode);
+    connect(viewOptions_, &TViewOptionsMenu::PlacementChanged, this, &TBookWindow::PlacePanels);
+    connect(viewOptions_, &TViewOptionsMenu::HintsChanged, this, &TBookWindow::ApplyHints);
+    auto* viewKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(viewKey, &QShortcut::activated, this,
+            [this] { PopupViewOptions(pos() + QPoint(50, 100)); });
+    ConnectCommands();
+    resize(DesignedWidth, DesignedHeight);
+}
+
+void TBookWindow::CompleteCreation() {
+    // 3, 4. State; the first sheets are active.
+    layoutSuspended_ = true;
+    rightPage_->Pages()->setCurrentIndex(0);
+    speedBar_->setCurrentIndex(0);
+    // 6, 7. Fields and help contexts.
+    BuildFieldLists();
+    SetHelpContext(this, HelpContext);
+    SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
+    SetHelpContext(leftPage_->Header(), HeaderHelpContext);
+    SetHelpContext(menus_.RowMenu(), RowHelpContext);
+    // 9. Letters on; the window starts at the top right of the screen.
+    SetShowLetters(true);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->geometry().width() - width(), 1);
+    }
+    // 10. The list header and the rows.
+    leftPage_->Header()->SetDefaultSections(settings_.FieldLabels);
+    leftPage_->CreateRows(ToQFont(settings_.RecordButtonFont));
+    // 11.
+    previousRightPageSize_ = rightPage_->size();
+    PlacePanels();
+    // 13, 14.
+    ApplyMenuMode();
+    ApplyColors();
+    // 16. A right page width from "wnd.dat", but not below the designed width.
+    if (const int right = ReadWindowPlacement(); right > 0 && right != rightPage_->width()) {
+        rightPage_->resize(std::max(right, minRightPageWidth_), rightPage_->height());
+    }
+    // 17.
+    layoutSuspended_ = false;
+    ApplyFonts();
+    LayoutWindow();
+    show();
+    // 19, 20.
+    minRightPageWidth_ = FinalMinRightPageWidth;
+    ReadTabOrder();
+}
+
+TBookWindow::~TBookWindow() {
+    layoutSuspended_ = true;
+    WriteWindowPlacement();
+    settings::WriteSecurityOptions(settings_);
+    settings::WriteUiOptions(settings_);
+    WriteTabOrder();
+    qApp->removeEventFilter(hintSwitch_);
+}
+
+void TBookWindow::BuildFieldLists() {
+    for (int page = 1; page <= rightPage_->Pages()->count(); ++page) {
+        for (QWidget* control : rightPage_->Pages()->PagePanel(page)->findChildren<QWidget*>(
+                 QString(), Qt::FindDirectChildrenOnly)) {
+            const int tag = control->property("tag").toInt();
+            if (tag <= 0) {
+                continue;
+            }
+            if (auto* label = qobject_cast<QLabel*>(control)) {
+                if (static_cast<int>(fieldLabels_.size()) < tag) {
+                    fieldLabels_.resize(tag);
+                }
+                fieldLabels_[tag - 1] = label;
+                label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
+            } else if (control->property("editorKind").isValid()) {
+                if (static_cast<int>(fieldEditors_.size()) < tag) {
+                    fieldEditors_.resize(tag);
+                }
+                fieldEditors_[tag - 1] = {
+                    control, static_cast<EditorKind>(control->property("editorKind").toInt())};
+            }
+        }
+    }
+    std::erase(fieldLabels_, nullptr);
+    std::erase_if(fieldEditors_, [](const FieldEditor& e) { return e.Widget == nullptr; });
+    if (settings_.FieldLabels.empty()) {
+        for (const QLabel* label : fieldLabels_) {
+            settings_.FieldLabels.push_back(ToWindowsText(label->text()));
+        }
+    }
+}
+
+void TBookWindow::ConnectCommands() {
+    menus_.Connect(QStringLiteral("Exit1"), this, [this] { close(); });
+    connect(speedBar_->Button(QStringLiteral("B_Exit")), &QToolButton::clicked, this,
+            [this] { close(); });
+    menus_.Connect(QStringLiteral("HelpContents1"), this, [] { platform::ShowHelp(HelpContext); });
+    menus_.Connect(QStringLiteral("Manual1"), this, [this] {
+        const auto manual = settings_.ProgramDir / "manual.rtf";
+        if (!QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
+            platform::ShowError("Could not load Manual.rtf file!\nTry to load Manual.rtf file "
+                                "into your word processor.");
+        }
+    });
+    menus_.Connect(QStringLiteral("RowFont1"), this, [this] { ChooseRowFont(); });
+    menus_.Connect(QStringLiteral("RowColor1"), this, [this] { EditRowColors(); });
+    menus_.Connect(QStringLiteral("RowHelp1"), this, [] { platform::ShowHelp(RowHelpContext); });
+    menus_.Connect(QStringLiteral("RightPageHelp1"), this,
+                   [] { platform::ShowHelp(RightPageHelpContext); });
+    menus_.Connect(QStringLiteral("TemplateHelp1"), this,
+                   [] { platform::ShowHelp(TemplateHelpContext); });
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        const QString name = button->objectName();
+        // The scroll buttons and the exit button work; every other command arrives with its
+        // own part of the program.
+        if (name != QLatin1String("B_Exit") && name != QLatin1String("SpeedButton1") &&
+            name != QLatin1String("SpeedButton2") && !name.isEmpty()) {
+            button->setEnabled(false);
+        }
+    }
+    for (auto* part :
+         {leftPage_->SortButton()->PrimaryPart(), leftPage_->SortButton()->SecondaryPart(),
+          leftPage_->SortButton()->FilterPart()}) {
+        part->setEnabled(false);
+    }
+}
+
+void TBookWindow::ChooseRowFont() {
+    bool ok = false;
+    const QFont font =
+        QFontDialog::getFont(&ok, ToQFont(settings_.RecordButtonFont), this, QString());
+    if (ok) {
+        settings_.RecordButtonFont = ToFontRecord(font);
+        ApplyFonts();
+    }
+}
+
+void TBookWindow::EditRowColors() {
+    if (EditColors(settings_, static_cast<std::size_t>(Element::RowText),
+                   QStringLiteral("Record Buttons"),
+                   {QStringLiteral("Text Color"), QStringLiteral("Bgnd Color"),
+                    QStringLiteral("Selected Button Text Color"),
+                    QStringLiteral("Selected Button Bgnd Color")},
+                   this)) {
+        ApplyColors();
+    }
+}
+
+int TBookWindow::MenuHeight() const {
+    return menus_.MainMenu()->isHidden() ? 0 : menus_.MainMenu()->sizeHint().height();
+}
+
+QSize TBookWindow::ClientSize() const {
+    return {width(), height() - MenuHeight()};
+}
+
+void TBookWindow::resizeEvent(QResizeEvent*) {
+    menus_.MainMenu()->setGeometry(0, 0, width(), MenuHeight());
+    client_->setGeometry(QRect(QPoint(0, MenuHeight()), ClientSize()));
+    if (!layoutSuspended_) {
+        LayoutWindow();
+    }
+}
+
+void TBookWindow::LayoutWindow() {
+    const QSize client = ClientSize();
+    const PageWidths pages =
+        FitPages(client.width(), letterBar_->width(), rightPage_->width(), minRightPageWidth_);
+    rightPage_->resize(pages.Right, rightPage_->height());
+    leftPage_->resize(pages.Left, leftPage_->height());
+    if (pages.WindowGrowth > 0) {
+        const bool suspended = layoutSuspended_;
+        layoutSuspended_ = true;
+        resize(width() + pages.WindowGrowth, height());
+        layoutSuspended_ = suspended;
+    }
+    // The speed bar spans the pages and the letter bar; its buttons follow its width.
+    speedBar_->resize(pages.Left + letterBar_->width() + pages.Right, TSpeedBar::DesignedHeight);
+    speedBar_->LayoutButtons();
+    const int speedBarHeight = speedBar_->isHidden() ? 0 : speedBar_->height();
+    const int pageHeight = client.height() - splitter_->height() - speedBarHeight;
+    leftPage_->resize(leftPage_->width(), pageHeight);
+    rightPage_->resize(rightPage_->width(), pageHeight);
+    letterBar_->resize(letterBar_->width(), pageHeight);
+    PlacePanels();
+    leftPage_->LayoutRows();
+    letterBar_->LayoutLetterTabs();
+    previousRightPageSize_ = rightPage_->size();
+}
+
+void TBookWindow::PlacePanels() {
+    PanelInput in;
+    in.LeftWidth = leftPage_->width();
+    in.RightWidth = rightPage_->width();
+    in.LetterBarWidth = letterBar_->width();
+    in.PageHeight = leftPage_->height();
+    in.SpeedBarHeight = speedBar_->height();
+    in.SpeedBarVisible = !speedBar_->isHidden();
+    in.SpeedBarAtBottom = settings_.SpeedBarLocation == opt::SpeedBarLocation::Bottom;
+    in.LetterTabsOnRight = settings_.LetterTabsLocation == opt::LetterTabsLocation::Right;
+    in.Splitter = splitter_->size();
+    const PanelPlacement placed = book::PlacePanels(in);
+    speedBar_->setGeometry(placed.SpeedBar.x(), placed.SpeedBar.y(), speedBar_->width(),
+                           speedBar_->height());
+    leftPage_->setGeometry(placed.LeftPage);
+    letterBar_->setGeometry(placed.LetterBar);
+    rightPage_->setGeometry(placed.RightPage);
+    splitter_->setGeometry(placed.Splitter);
+}
+
+void TBookWindow::ApplyMenuMode() {
+    layoutSuspended_ = true;
+    const auto mode = settings_.MenusAndSpeedBars;
+    const int speedBarHeight = speedBar_->height();
+    if (mode == opt::MenusAndSpeedBars::OnlyMenus) {
+        if (!speedBar_->isHidden()) {
+            speedBar_->hide();
+            resize(width(), height() - speedBarHeight);
+        }
+    } else if (speedBar_->isHidden()) {
+        speedBar_->show();
+        speedBar_->setCurrentIndex(0);
+        resize(width(), height() + speedBarHeight);
+    }
+    // The client area keeps its size when the menu bar comes or goes.
+    const bool menuWanted = mode != opt::MenusAndSpeedBars::OnlySpeedBars;
+    if (menuWanted == menus_.MainMenu()->isHidden()) {
+        const int menuHeight = menus_.MainMenu()->sizeHint().height();
+        menus_.MainMenu()->setVisible(menuWanted);
+        resize(width(), height() + (menuWanted ? menuHeight : -menuHeight));
+    }
+    layoutSuspended_ = false;
+    ApplyHints();
+    PlacePanels();
+    RefreshLabels();
+}
+
+void TBookWindow::ApplyHints() {
+    if (settings_.HintMessages == opt::HintMessages::Hide) {
+        QToolTip::hideText();
+    }
+}
+
+void TBookWindow::RefreshLabels() {
+    const auto& labels = settings_.FieldLabels;
+    for (std::size_t i = 0; i < fieldLabels_.size() && i < labels.size(); ++i) {
+        fieldLabels_[i]->setText(FromWindowsText(labels[i]));
+    }
+}
+
+void TBookWindow::ApplyColors() {
+    const auto& c = settings_.Colors;
+    const auto colour = [&c](Element e) { return ElementColor(c, e); };
+    leftPage_->SetRowColors(c);
+    letterBar_->Recolor(c, letterCounts_);
+    SetWidgetBackground(leftPage_, colour(Element::LeftPage));
+    SetWidgetBackground(leftPage_->PagingBar(), colour(Element::LeftPage));
+    SetWidgetColors(leftPage_->Header(), colour(Element::LeftLabelsText),
+                    colour(Element::LeftLabelsBackground));
+    speedBar_->SetColor(colour(Element::SpeedBar));
+    SetWidgetBackground(client_, colour(Element::WindowBackground));
+    SetWidgetColors(rightPage_, colour(Element::LabelText), colour(Element::RightPage));
+    SetWidgetColors(rightPage_->Status(), colour(Element::LabelText), colour(Element::RightPage));
+    SetWidgetBackground(rightPage_->TemplatePanel(), colour(Element::RightPage));
+    rightPage_->Pages()->SetColor(colour(Element::RecordPages));
+    SetWidgetBackground(rightPage_->RecordBar(), colour(Element::RecordSpeedBar));
+    for (QLabel* label : fieldLabels_) {
+        label->setAutoFillBackground(true);
+        SetWidgetColors(label, colour(Element::LabelText), colour(Element::LabelBackground));
+    }
+    for (QLabel* label : {rightPage_->PositionLabel(), rightPage_->PercentLabel()}) {
+        SetWidgetColors(label, colour(Element::LabelText), colour(Element::RecordSpeedBar));
+    }
+    const bool readOnly = settings::ReadOnlyAccess(settings_);
+    const QPalette system = QApplication::palette();
+    for (const FieldEditor& editor : fieldEditors_) {
+        Element text = Element::TextFieldText;
+        Element background = Element::TextFieldBackground;
+        switch (editor.Kind) {
+        case EditorKind::Picture:
+            continue;
+        case EditorKind::MultiLine:
+            text = Element::MultiLineText;
+            background = Element::MultiLineBackground;
+            break;
+        case EditorKind::Currency:
+            text = Element::CurrencyPositiveText;
+            background = Element::CurrencyBackground;
+            break;
+        default:
+            break;
+        }
+        if (readOnly) {
+            SetWidgetColors(editor.Widget,
+                            editor.Kind == EditorKind::Currency
+                                ? colour(text)
+                                : system.color(QPalette::Disabled, QPalette::Text),
+                            system.color(QPalette::Base));
+        } else {
+            SetWidgetColors(editor.Widget, colour(text), colour(background));
+        }
+    }
+    speedBar_->update();
+}
+
+void TBookWindow::ApplyFonts() {
+    const auto& rows = leftPage_->RowButtons();
+    if (rows.empty() || !SameFont(rows.front()->font(), settings_.RecordButtonFont)) {
+        leftPage_->CreateRows(ToQFont(settings_.RecordButtonFont));
+    }
+    bool singleLineChanged = false;
+    for (const FieldEditor& editor : fieldEditors_) {
+        if (editor.Kind == EditorKind::Picture) {
+            continue;
+        }
+        const bool multiLine = editor.Kind == EditorKind::MultiLine;
+        const auto& option = multiLine ? settings_.MultiLineFieldFont : settings_.OneLineFieldFont;
+        if (!SameFont(editor.Widget->font(), option)) {
+            editor.Widget->setFont(ToQFont(option));
+            singleLineChanged = singleLineChanged || !multiLine;
+        }
+    }
+    if (singleLineChanged && !layoutSuspended_) {
+        LayoutWindow();
+    }
+}
+
+void TBookWindow::SetShowLetters(bool show) {
+    showLetters_ = show;
+    letterBar_->EnableTabs(show);
+    if (show) {
+        letterBar_->Recolor(settings_.Colors, letterCounts_);
+    }
+}
+
+void TBookWindow::MoveSplitter(int distance) {
+    const int width = ClampRightPageWidth(rightPage_->width() - distance, minRightPageWidth_,
+                                          ClientSize().width());
+    rightPage_->resize(width, rightPage_->height());
+    LayoutWindow();
+    speedBar_->update();
+    splitter_->update();
+}
+
+int TBookWindow::ReadWindowPlacement() {
+    const auto placement = ReadWindowPlacementFile(settings_.DataDir / WindowPlacementFileName);
+    if (!placement) {
+        return 0;
+    }
+    if (placement->IsNormal()) {
+        resize(placement->Width, placement->Height);
+        move(placement->Left, placement->Top);
+        return placement->RightPageWidth;
+    }
+    if (placement->IsMaximized()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    return 0;
+}
+
+void TBookWindow::WriteWindowPlacement() {
+    WindowPlacement placement;
+    if (!isMaximized()) {
+        placement = {y(), x(), width(), height(), rightPage_->width()};
+    }
+    WriteWindowPlacementFile(settings_.DataDir / WindowPlacementFileName, placement);
+}
+
+void TBookWindow::ReadTabOrder() {
+    const auto line =
+        ReadTabOrderLine(settings_.DataDir / TabOrderFileName(settings_.DataFileName));
+    if (!line) {
+        return;
+    }
+    auto captions = rightPage_->Pages()->Captions();
+    for (const PageMove& move : TabOrderMoves(captions, *line)) {
+        rightPage_->Pages()->MovePage(move.From, move.To);
+    }
+    rightPage_->Pages()->setCurrentIndex(0);
+}
+
+void TBookWindow::WriteTabOrder() {
+    WriteTabOrderLine(settings_.DataDir / TabOrderFileName(settings_.DataFileName),
+                      TabOrderLine(rightPage_->Pages()->Captions()));
+}
+
+void TBookWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A window hidden by another command comes back as it was.
+    if (property("tag").toInt() == 1000) {
+        setProperty("tag", 0);
+        return;
+    }
+    RefreshLabels();
+}
+
+void TBookWindow::closeEvent(QCloseEvent* event) {
+    if (!closeHandler_) {
+        event->accept();
+        return;
+    }
+    // The window is only ever hidden by a close; the handler decides what follows.
+    event->ignore();
+    closeHandler_();
+}
+
+void TBookWindow::contextMenuEvent(QContextMenuEvent* event) {
+    PopupViewOptions(event->globalPos());
+}
+
+void TBookWindow::PopupViewOptions(const QPoint& at) {
+    viewOptions_->popup(at);
+}
+
+} // namespace shelfwise::book

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "book/BookMenus.h"
+#include "book/LetterTabStack.h"
+#include "settings/Settings.h"
+
+#include <QSize>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QLabel;
+
+namespace shelfwise::book {
+
+class TLeftPage;
+class TLetterBar;
+class TPanel;
+class TRightPage;
+class TSpeedBar;
+class TSplitter;
+class TViewOptionsMenu;
+
+// What a field editor is, for colours and fonts.
+enum class EditorKind { SingleLine, MultiLine, Currency, Date, Lookup, Picture };
+
+struct FieldEditor {
+    QWidget* Widget = nullptr;
+    EditorKind Kind = EditorKind::SingleLine;
+};
+
+// The book window as a frame (the generic window; the concrete record layout derives from
+// it): the speed bar, the left page with the list, the letter bar, the right page with the
+// record pages, and the splitter between the pages, all placed by the layout pass at every
+// size. It keeps the window placement in "wnd.dat" and the record tab order in the data file's
+// ".tab" file.
+class TBookWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int DesignedWidth = 638;
+    static constexpr int DesignedHeight = 519;
+    static constexpr int MinWidth = 400;
+    static constexpr int MinHeight = 300;
+    static constexpr int HelpContext = 1;
+
+    ~TBookWindow() override;
+
+    // The full layout pass.
+    void LayoutWindow();
+    // Places the speed bar, the pages, the letter bar and the splitter.
+    void PlacePanels();
+    // Applies MenusAndSpeedBars and HintMessages, then places the panels.
+    void ApplyMenuMode();
+    // Paints every element from the element colours.
+    void ApplyColors();
+    // Applies the three font options to the rows and the field editors.
+    void ApplyFonts();
+
+    // "wnd.dat": the window's geometry and the right page width; returns the width read (0 when
+    // nothing or a maximized window was read).
+    int ReadWindowPlacement();
+    void WriteWindowPlacement();
+    // The record tab order file of the open data file.
+    void ReadTabOrder();
+    void WriteTabOrder();
+
+    bool ShowLetters() const { return showLetters_; }
+    void SetShowLetters(bool show);
+
+    // The window never closes itself: a close asks this handler (start-up decides).
+    void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
+
+    settings::Settings& Settings() { return settings_; }
+    TBookMenus& Menus() { return menus_; }
+    TViewOptionsMenu* ViewOptions() const { return viewOptions_; }
+    TSpeedBar* SpeedBar() const { return speedBar_; }
+    TLeftPage* LeftPage() const { return leftPage_; }
+    TLetterBar* LetterBar() const { return letterBar_; }
+    TRightPage* RightPage() const { return rightPage_; }
+    TSplitter* Splitter() const { return splitter_; }
+    QWidget* ClientArea() const { return client_; }
+    const std::vector<FieldEditor>& FieldEditors() const { return fieldEditors_; }
+    const std::vector<QLabel*>& FieldLabels() const { return fieldLabels_; }
+    int MinRightPageWidth() const { return minRightPageWidth_; }
+
+protected:
+    explicit TBookWindow(settings::Settings& settings);
+
+    // Runs the creation sequence once the concrete window has put its fields on the record
+    // pages, and shows the window.
+    void CompleteCreation();
+
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildFieldLists();
+    void ConnectCommands();
+    void PopupViewOptions(const QPoint& at);
+    void MoveSplitter(int distance);
+    void ApplyHints();
+    void RefreshLabels();
+    int MenuHeight() const;
+    QSize ClientSize() const;
+    void EditRowColors();
+    void ChooseRowFont();
+
+    settings::Settings& settings_;
+    TBookMenus menus_;
+    TViewOptionsMenu* viewOptions_;
+    QWidget* client_;
+    TSpeedBar* speedBar_;
+    TLeftPage* leftPage_;
+    TLetterBar* letterBar_;
+    TRightPage* rightPage_;
+    TSplitter* splitter_;
+    QObject* hintSwitch_;
+
+    bool showLetters_ = true;
+    bool layoutSuspended_ = true;
+    QSize previousRightPageSize_{-1, -1};
+    int minRightPageWidth_ = 280;
+    std::vector<FieldEditor> fieldEditors_;
+    std::vector<QLabel*> fieldLabels_;
+    std::array<int, LetterCount> letterCounts_{};
+    std::function<void()> closeHandler_;
+};
+
+} // namespace shelfwise::book

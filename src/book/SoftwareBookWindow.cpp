@@ -1,0 +1,139 @@
+#include "book/SoftwareBookWindow.h"
+
+#include "book/Panel.h"
+#include "book/RecordTabs.h"
+#include "book/RightPage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace shelfwise::book {
+
+namespace {
+
+// The editor classes of the fields; each stands in a plain editor of its kind until its own
+// control arrives.
+enum class Editor { Edit, Lookup, Currency, Date, Picture, Phone, EMail, Web, Memo, Attachment };
+
+struct FieldDesign {
+    const char* Label;
+    QPoint LabelAt;
+    Editor Kind;
+    int Page;
+    QRect Geometry;
+    const char* Hint = nullptr;
+};
+
+const FieldDesign Fields[] = {
+    {"Application Name:", {6, 6}, Editor::Edit, 1, {6, 20, 257, 24}, "Enter Text Here"},
+    {"Producer:", {6, 58}, Editor::Lookup, 1, {70, 53, 193, 24}},
+    {"Category:", {6, 89}, Editor::Lookup, 1, {70, 84, 193, 24}},
+    {"Version #:", {6, 113}, Editor::Edit, 1, {6, 127, 51, 24}, "Enter Text Here"},
+    {"Serial #:", {62, 113}, Editor::Edit, 1, {62, 127, 105, 24}, "Enter Text Here"},
+    {"Price:", {172, 113}, Editor::Currency, 1, {172, 127, 91, 24}},
+    {"Version Date:", {6, 155}, Editor::Date, 1, {6, 169, 115, 24}},
+    {"Installation Date:", {6, 195}, Editor::Date, 1, {6, 209, 115, 24}},
+    {"Media:", {6, 235}, Editor::Lookup, 1, {6, 249, 115, 24}},
+    {"Operating System:", {6, 275}, Editor::Lookup, 1, {6, 289, 115, 24}},
+    {"Logo/Icon:", {128, 155}, Editor::Picture, 1, {127, 169, 136, 145}},
+    {"Phone Support:", {6, 7}, Editor::Phone, 2, {6, 21, 112, 24}},
+    {"Email Support:",
+     {123, 7},
+     Editor::EMail,
+     2,
+     {123, 21, 140, 24},
+     "E-Mail field - see Help on how to link it with E-Mail Applications"},
+    {"Internet:",
+     {6, 65},
+     Editor::Web,
+     2,
+     {70, 58, 193, 24},
+     "Internet Address Field - see Help on how to use it with your Web Browser"},
+    {"Status:", {6, 101}, Editor::Lookup, 2, {70, 96, 193, 24}},
+    {"Custom 1:", {6, 137}, Editor::Lookup, 2, {70, 132, 193, 24}},
+    {"Custom 2:", {6, 172}, Editor::Edit, 2, {70, 167, 193, 24}, "Enter Text Here"},
+    {"Custom 3:", {6, 208}, Editor::Edit, 2, {70, 203, 193, 24}, "Enter Text Here"},
+    {"Custom 4:", {6, 234}, Editor::Currency, 2, {6, 248, 99, 24}},
+    {"Custom 5:", {110, 234}, Editor::Lookup, 2, {111, 248, 152, 24}},
+    {"Custom 6:", {6, 276}, Editor::Date, 2, {6, 290, 99, 24}},
+    {"Attachment:", {110, 276}, Editor::Attachment, 2, {111, 290, 152, 24}},
+    {"Notes:", {7, 4}, Editor::Memo, 3, {6, 18, 257, 301}, "Enter Text Here"},
+    {"Picture:", {6, 2}, Editor::Picture, 4, {6, 16, 260, 305}},
+};
+
+EditorKind KindOf(Editor editor) {
+    switch (editor) {
+    case Editor::Memo:
+        return EditorKind::MultiLine;
+    case Editor::Currency:
+        return EditorKind::Currency;
+    case Editor::Date:
+        return EditorKind::Date;
+    case Editor::Lookup:
+        return EditorKind::Lookup;
+    case Editor::Picture:
+        return EditorKind::Picture;
+    default:
+        return EditorKind::SingleLine;
+    }
+}
+
+QWidget* MakeEditor(const FieldDesign& design, QWidget* page) {
+    switch (design.Kind) {
+    case Editor::Lookup: {
+        auto* box = new QComboBox(page);
+        box->setEditable(true);
+        return box;
+    }
+    case Editor::Memo: {
+        auto* memo = new QPlainTextEdit(page);
+        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return memo;
+    }
+    case Editor::Picture:
+        return new TPanel(QString(), page, TPanel::Bevel::Lowered);
+    case Editor::Currency: {
+        auto* edit = new QLineEdit(page);
+        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return edit;
+    }
+    case Editor::Date: {
+        auto* edit = new QLineEdit(page);
+        edit->setPlaceholderText(QStringLiteral("__/__/____"));
+        edit->setMaxLength(10);
+        return edit;
+    }
+    default:
+        return new QLineEdit(page);
+    }
+}
+
+} // namespace
+
+TSoftwareBookWindow::TSoftwareBookWindow(settings::Settings& settings) : TBookWindow(settings) {
+    setObjectName(QStringLiteral("Form3"));
+    TRecordTabs* pages = RightPage()->Pages();
+    int number = 0;
+    for (const FieldDesign& design : Fields) {
+        ++number;
+        QWidget* page = pages->PagePanel(design.Page);
+        auto* label = new QLabel(QString::fromLatin1(design.Label), page);
+        label->setObjectName(QStringLiteral("FieldLabel%1").arg(number));
+        label->setProperty("tag", number);
+        label->move(design.LabelAt);
+        label->adjustSize();
+        QWidget* editor = MakeEditor(design, page);
+        editor->setObjectName(QStringLiteral("L%1").arg(number));
+        editor->setProperty("tag", number);
+        editor->setProperty("editorKind", static_cast<int>(KindOf(design.Kind)));
+        editor->setGeometry(design.Geometry);
+        if (design.Hint) {
+            editor->setToolTip(QString::fromLatin1(design.Hint));
+        }
+    }
+    CompleteCreation();
+}
+
+} // namespace shelfwise::book

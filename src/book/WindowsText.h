@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace shelfwise::book {
+
+// Settings files and tables hold Windows-1252 text; widgets get Unicode.
+QString FromWindowsText(std::string_view text);
+// Characters outside the code page become '?'.
+std::string ToWindowsText(const QString& text);
+
+} // namespace shelfwise::book
