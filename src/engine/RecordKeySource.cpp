@@ -16,7 +16,7 @@ std::string RecordKeySource::memo(std::size_t index) const {
             return it->second;
         }
     }
-    const std::uint32_t block = parseMemoBlock(field(index), tableName_, fields_.at(index));
+    const std::uint32_t block = parseMemoBlock(field(index), table_.string(), fields_.at(index));
     return block == 0 ? std::string() : memo_.read(block);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/FieldDescriptor.h"
 #include "engine/KeyExpression.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -16,11 +17,11 @@ class MemoFile;
 // the memo file unless the cursor holds an unposted value for them.
 class RecordKeySource : public RecordSource {
 public:
+    // `table` names the table in error messages.
     RecordKeySource(const FieldList& fields, const char* bytes, const MemoFile& memo,
-                    const std::string& tableName,
+                    const std::filesystem::path& table,
                     const std::map<int, std::string>* pendingMemos = nullptr)
-        : fields_(fields), bytes_(bytes), memo_(memo), tableName_(tableName),
-          pending_(pendingMemos) {}
+        : fields_(fields), bytes_(bytes), memo_(memo), table_(table), pending_(pendingMemos) {}
 
     std::string_view field(std::size_t index) const override;
     std::string memo(std::size_t index) const override;
@@ -29,7 +30,7 @@ private:
     const FieldList& fields_;
     const char* bytes_;
     const MemoFile& memo_;
-    const std::string& tableName_;
+    const std::filesystem::path& table_;
     const std::map<int, std::string>* pending_;
 };
 

@@ -88,8 +88,7 @@ struct Table::Impl {
     const FieldList& fields() const { return dbf->header().fields(); }
     bool indexed() const { return tags.isOpen() && !tags.tags().empty() && !bulk; }
     RecordKeySource keySource(const RecordBuffer& record) const {
-        return RecordKeySource(fields(), record.data(), memo, dbf->file().path().string(),
-                               &pendingMemos);
+        return RecordKeySource(fields(), record.data(), memo, dbf->file().path(), &pendingMemos);
     }
     bool isMemo(int position) const {
         const char type = current->field(position).type;
@@ -291,7 +290,7 @@ std::string Table::Impl::rangeKey(const KeyRecord& keyRecord) {
         filled[static_cast<std::size_t>(f.position)] = true;
     }
     const std::string key = tag.expression.evaluate(
-        RecordKeySource(fields(), record.data(), memo, dbf->file().path().string(), &memoValues));
+        RecordKeySource(fields(), record.data(), memo, dbf->file().path(), &memoValues));
     return key.substr(0, tag.expression.prefixLength(filled));
 }
 
@@ -454,7 +453,8 @@ void Table::Impl::post() {
         // Old keys come from the memo values before they are written over.
         std::vector<std::string> oldKeys;
         if (indexed() && !inserting) {
-            oldKeys = tags.keysOf(RecordKeySource(fields(), original->data(), memo, tableName()));
+            oldKeys =
+                tags.keysOf(RecordKeySource(fields(), original->data(), memo, dbf->file().path()));
         }
         writeMemos();
         dbf->writeRecord(n, *current);
@@ -508,7 +508,7 @@ void Table::Impl::deleteCurrent() {
         }
         if (indexed()) {
             const std::vector<std::string> keys =
-                tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, tableName()));
+                tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, dbf->file().path()));
             tags.replaceKeys(&keys, nullptr, recno);
         }
         scratch->setDeleted(true);

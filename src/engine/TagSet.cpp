@@ -31,13 +31,13 @@ bool validTagName(std::string_view name) {
 IndexEntrySource liveEntries(const KeyExpression& expression, const FieldList& fields,
                              const DbfFile& dbf, const MemoFile& memo) {
     auto scan = std::make_shared<RecordScan>(dbf);
-    auto tableName = std::make_shared<std::string>(dbf.file().path().string());
-    return [=, &fields, &memo](IndexEntry& entry) {
+    return [=, &fields, &memo, &dbf](IndexEntry& entry) {
         while (const char* record = scan->next()) {
             if (record[0] == '*') {
                 continue;
             }
-            entry.key = expression.evaluate(RecordKeySource(fields, record, memo, *tableName));
+            entry.key =
+                expression.evaluate(RecordKeySource(fields, record, memo, dbf.file().path()));
             entry.record = scan->number();
             return true;
         }
@@ -156,7 +156,6 @@ void TagSet::rebuild(const std::string& tableBaseName, const FieldList& fields, 
 std::vector<std::string> TagSet::check(const FieldList& fields, const DbfFile& dbf,
                                        const MemoFile& memo) {
     constexpr std::size_t kReportedPerTag = 10;
-    const std::string tableName = dbf.file().path().string();
     const std::uint32_t recordCount = dbf.header().recordCount();
     std::vector<std::string> problems;
     std::string record(dbf.header().recordLength(), '\0');
@@ -188,7 +187,7 @@ std::vector<std::string> TagSet::check(const FieldList& fields, const DbfFile& d
                 }
                 seen[n] = true;
                 const std::string key = tag.expression.evaluate(
-                    RecordKeySource(fields, record.data(), memo, tableName));
+                    RecordKeySource(fields, record.data(), memo, dbf.file().path()));
                 if (key != cursor.key()) {
                     report("record " + std::to_string(n) + " is filed under a wrong key");
                 }

@@ -228,6 +228,28 @@ TEST_F(IndexTest, FindKeyGoesToTheFirstMatchOrStaysWhereItWas) {
     EXPECT_THROW(physical.findKey({{2, "A"}}), EngineError);
 }
 
+TEST_F(IndexTest, CheckReportsKeysThatNoLongerMatchTheirRecords) {
+    addTags({{"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}, {"BYNAME", "NAME", false}});
+    // Another program rewrites a name and spoils a memo block number behind the index's back.
+    {
+        std::fstream file(dir / "data.dbf", std::ios::in | std::ios::out | std::ios::binary);
+        const std::size_t headerLength = 32 + 6 * 32 + 1;
+        const std::size_t recordLength = 1 + 8 + 1 + 20 + 10 + 8 + 10;
+        file.seekp(headerLength + 1 + 8 + 1); // record 1, NAME
+        file.write("renamed   ", 10);
+        file.seekp(headerLength + recordLength + recordLength - 10); // record 2, NOTES
+        file.write("      12ab", 10);
+    }
+    Table t;
+    openOn(t, "data.dbf");
+    const std::vector<std::string> problems = t.checkIndexes();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("data.dbf: field NOTES: damaged memo block number"),
+              std::string::npos)
+        << problems[0];
+    EXPECT_EQ(problems[1], "tag BYNAME: record 1 is filed under a wrong key");
+}
+
 TEST_F(IndexTest, TagChangesNeedExclusiveUseAndSurviveReopening) {
     Table shared;
     openOn(shared, "data.dbf");
