@@ -232,12 +232,12 @@ void Table::Impl::open() {
         }
         memo = MemoFile(*memoPath, memoAccess, header.dbaseThreeMemo());
     }
-    openIndex();
     const std::string name = paths->table().string();
     current = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     original = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     scratch = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
     physical = std::make_unique<PhysicalOrder>(*dbf);
+    openIndex();
     state = State::Browse;
     selectTag();
     first();
