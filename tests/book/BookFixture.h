@@ -1,0 +1,74 @@
+#pragma once
+
+#include "book/SoftwareBookWindow.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace shelfwise::book::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const Bytes& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A program directory of its own with the public database's directory as data directory, and
+// message boxes recorded instead of shown.
+class BookFixture : public ::testing::Test {
+protected:
+    BookFixture() {
+        std::random_device random;
+        programDir = std::filesystem::temp_directory_path() /
+                     ("sw-book-" + std::to_string(random()) + std::to_string(random()));
+        dataDir = programDir / "DATA";
+        std::filesystem::create_directories(dataDir);
+        settings.ProgramDir = settings.DataRoot = programDir;
+        settings.PublicDir = settings.DataDir = settings.DatabaseDir = dataDir;
+        platform::SetMessageHook([this](const platform::Message& m) {
+            messages.push_back(m);
+            return answer;
+        });
+    }
+    ~BookFixture() override {
+        window.reset();
+        platform::SetMessageHook(nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(programDir, ignored);
+    }
+
+    TSoftwareBookWindow& Open() {
+        window = std::make_unique<TSoftwareBookWindow>(settings);
+        QApplication::processEvents();
+        return *window;
+    }
+    void Close() { window.reset(); }
+
+    template <typename T> T* Find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    std::filesystem::path programDir;
+    std::filesystem::path dataDir;
+    settings::Settings settings;
+    std::unique_ptr<TSoftwareBookWindow> window;
+    std::vector<platform::Message> messages;
+    platform::MessageAnswer answer = platform::MessageAnswer::Yes;
+};
+
+} // namespace shelfwise::book::test

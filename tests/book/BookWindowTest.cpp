@@ -1,0 +1,279 @@
+#include "BookFixture.h"
+#include "book/LeftPage.h"
+#include "book/LetterBar.h"
+#include "book/RightPage.h"
+#include "book/SpeedBar.h"
+#include "book/Splitter.h"
+#include "book/ViewOptionsMenu.h"
+#include "settings/SettingsFiles.h"
+
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabBar>
+#include <QTest>
+
+namespace shelfwise::book {
+namespace {
+
+using test::Bytes;
+using test::ReadBytes;
+using test::WriteBytes;
+
+class BookWindowTest : public test::BookFixture {
+protected:
+    int LeftWidth() const { return window->LeftPage()->width(); }
+    int RightWidth() const { return window->RightPage()->width(); }
+
+    void Drag(QWidget* widget, QPoint from, QPoint to) {
+        QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(widget, (from + to) / 2);
+        QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
+    }
+};
+
+TEST_F(BookWindowTest, OpensAtTheDesignedSizeWithEveryElementNamed) {
+    auto& w = Open();
+    EXPECT_EQ(w.size(), QSize(638, 519));
+    for (const char* name : {"PageControl1",  "TabSheet1",    "TabSheet2",
+                             "Panel1",        "SortButton1",  "QuorvanHeader1",
+                             "Panel6",        "B_First",      "B_PgUp",
+                             "SponsorBtn",    "B_PgDn",       "B_Last",
+                             "Panel7",        "Panel9",       "Panel5",
+                             "Panel8",        "SpeedButton1", "SpeedButton2",
+                             "PgRight",       "RStatus",      "Panel10",
+                             "TemplateBtn",   "Notebook1",    "Part1",
+                             "Part4",         "PgR1",         "PgR4",
+                             "Panel2",        "PgR_Lbl",      "Perc_Lbl",
+                             "B_RSynchro",    "B_RPaste",     "B_Prev",
+                             "B_Next",        "Splitter",     "MainMenu1",
+                             "PopupMenu1",    "PopupMenu2",   "PopupMenu3",
+                             "TemplateRMenu", "L1",           "L24"}) {
+        EXPECT_NE(Find<QObject>(name), nullptr) << name;
+    }
+    for (int i = 1; i <= 26; ++i) {
+        EXPECT_NE(Find<QObject>(qPrintable(QStringLiteral("ColorButton%1").arg(i))), nullptr);
+    }
+    EXPECT_EQ(w.SpeedBar()->StandardButtons().size(), 9u);
+    EXPECT_EQ(w.SpeedBar()->AdvancedButtons().back()->objectName(), QStringLiteral("B_Summary"));
+    EXPECT_EQ(w.FieldEditors().size(), 24u);
+    EXPECT_EQ(w.MinRightPageWidth(), 230);
+    // The designed captions become the field labels when none were saved.
+    ASSERT_EQ(settings.FieldLabels.size(), 24u);
+    EXPECT_EQ(settings.FieldLabels[1], "Producer:");
+    EXPECT_EQ(w.LeftPage()->Header()->count(), 2);
+    // The window starts at the top right of the screen.
+    EXPECT_EQ(w.y(), 1);
+    EXPECT_EQ(w.x(), QGuiApplication::primaryScreen()->geometry().width() - 638);
+}
+
+TEST_F(BookWindowTest, SizeSnapsBackTo400By300) {
+    auto& w = Open();
+    w.resize(300, 200);
+    EXPECT_EQ(w.height(), 300);
+    // At 400 wide the pages would not fit: the layout pass widens the window to the narrowest
+    // left page, letter bar and right page.
+    EXPECT_EQ(w.width(), 180 + 24 + 230);
+    w.resize(700, 250);
+    EXPECT_EQ(w.size(), QSize(700, 300));
+}
+
+TEST_F(BookWindowTest, RightPageGivesWayThenTheWindowWidens) {
+    auto& w = Open();
+    ASSERT_EQ(RightWidth(), 280);
+    w.resize(470, 519);
+    EXPECT_EQ(LeftWidth(), 180);
+    EXPECT_EQ(RightWidth(), 470 - 24 - 180);
+
+    w.resize(420, 519);
+    EXPECT_EQ(RightWidth(), 230);
+    EXPECT_EQ(LeftWidth(), 180);
+    EXPECT_EQ(w.width(), 180 + 24 + 230);
+}
+
+TEST_F(BookWindowTest, SplitterDragIsClampedToBothPages) {
+    auto& w = Open();
+    TSplitter* splitter = w.Splitter();
+    const QPoint centre(splitter->width() / 2, splitter->height() / 2);
+
+    Drag(splitter, centre, centre + QPoint(-40, 0));
+    EXPECT_EQ(RightWidth(), 320);
+    EXPECT_EQ(w.Splitter()->x(), w.RightPage()->x() - 5 - 12);
+
+    Drag(splitter, centre, centre + QPoint(-1000, 0));
+    EXPECT_EQ(LeftWidth(), 180);
+    EXPECT_EQ(w.width(), 638);
+
+    Drag(splitter, centre, centre + QPoint(1000, 0));
+    EXPECT_EQ(RightWidth(), 230);
+    EXPECT_EQ(LeftWidth(), 638 - 24 - 230);
+}
+
+TEST_F(BookWindowTest, SpeedBarButtonsLoseAndRegainTheirCaptions) {
+    auto& w = Open();
+    const auto captioned = [&w](bool shown) {
+        for (const auto* sheet :
+             {&w.SpeedBar()->StandardButtons(), &w.SpeedBar()->AdvancedButtons()}) {
+            for (const THotBtn* button : *sheet) {
+                if (button->CaptionShown() != shown || button->text().isEmpty() == shown) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    ASSERT_TRUE(captioned(true));
+    THotBtn* exit = w.SpeedBar()->Button(QStringLiteral("B_Exit"));
+    const int captionedWidth = exit->width();
+
+    w.resize(400, 519);
+    EXPECT_TRUE(captioned(false));
+    EXPECT_EQ(exit->width(), exit->height());
+
+    // Squares fit here, captions do not: they stay squares.
+    w.resize(500, 519);
+    EXPECT_TRUE(captioned(false));
+
+    w.resize(638, 519);
+    EXPECT_TRUE(captioned(true));
+    EXPECT_EQ(exit->width(), captionedWidth);
+    EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
+}
+
+TEST_F(BookWindowTest, LowWindowGivesFourteenPixelTabsAndScrollsThem) {
+    auto& w = Open();
+    w.resize(638, 300);
+    TLetterBar* bar = w.LetterBar();
+    EXPECT_EQ(bar->Tab(0)->height(), 14);
+    EXPECT_EQ(bar->Tab(1)->y(), 13);
+    EXPECT_TRUE(bar->ScrollDownButton()->isEnabled());
+    EXPECT_FALSE(bar->ScrollUpButton()->isEnabled());
+
+    QTest::mouseClick(bar->ScrollDownButton(), Qt::LeftButton);
+    EXPECT_EQ(bar->Tab(0)->y(), -13);
+    EXPECT_TRUE(bar->ScrollUpButton()->isEnabled());
+
+    w.resize(638, 900);
+    EXPECT_EQ(bar->Tab(0)->y(), 0);
+    EXPECT_GT(bar->Tab(0)->height(), 14);
+    EXPECT_FALSE(bar->ScrollDownButton()->isEnabled());
+}
+
+TEST_F(BookWindowTest, WindowPlacementFileCases) {
+    const auto wnd = dataDir / "wnd.dat";
+    {
+        WriteBytes(wnd, Bytes(20, 0));
+        Open();
+        EXPECT_TRUE(window->isMaximized());
+        Close();
+        EXPECT_EQ(ReadBytes(wnd), Bytes(20, 0));
+    }
+    {
+        // Width 0 with height 300 is no usable placement.
+        WriteBytes(wnd, {5, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 44, 1, 0, 0, 44, 1, 0, 0});
+        auto& w = Open();
+        EXPECT_FALSE(w.isMaximized());
+        EXPECT_EQ(w.size(), QSize(638, 519));
+        EXPECT_EQ(w.y(), 1);
+        Close();
+    }
+    {
+        // top 20, left 30, 700 x 500, right page 300
+        WriteBytes(wnd, {20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 0x2C, 1, 0, 0});
+        auto& w = Open();
+        EXPECT_EQ(w.size(), QSize(700, 500));
+        EXPECT_EQ(w.pos(), QPoint(30, 20));
+        EXPECT_EQ(RightWidth(), 300);
+        w.resize(720, 500);
+        Close();
+        EXPECT_EQ(ReadBytes(wnd),
+                  (Bytes{20, 0, 0, 0, 30, 0, 0, 0, 0xD0, 2, 0, 0, 0xF4, 1, 0, 0, 0x2C, 1, 0, 0}));
+    }
+}
+
+TEST_F(BookWindowTest, ARightPageWidthFromTheFileIsRaisedToTheDesignedWidth) {
+    WriteBytes(dataDir / "wnd.dat",
+               {20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 200, 0, 0, 0});
+    Open();
+    EXPECT_EQ(RightWidth(), 280);
+}
+
+TEST_F(BookWindowTest, DraggedTabOrderSurvivesARestart) {
+    auto& w = Open();
+    QTabBar* tabs = w.RightPage()->Pages()->tabBar();
+    Drag(tabs, tabs->tabRect(2).center(), tabs->tabRect(0).center());
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Part 3"));
+    EXPECT_EQ(w.RightPage()->Pages()->currentIndex(), 0);
+    Close();
+
+    const std::string text = "3124\r\n";
+    EXPECT_EQ(ReadBytes(dataDir / "data.tab"), Bytes(text.begin(), text.end()));
+
+    auto& again = Open();
+    QTabBar* reopened = again.RightPage()->Pages()->tabBar();
+    EXPECT_EQ(reopened->tabText(0), QStringLiteral("Part 3"));
+    EXPECT_EQ(reopened->tabText(3), QStringLiteral("Part 4"));
+    EXPECT_EQ(again.RightPage()->Pages()->currentIndex(), 0);
+    // The pages moved with their tabs.
+    EXPECT_EQ(again.RightPage()->Pages()->widget(0)->objectName(), QStringLiteral("Part3"));
+}
+
+TEST_F(BookWindowTest, ShowOnlySpeedBarsAndShowOnlyMenus) {
+    auto& w = Open();
+    const int menuHeight = w.Menus().MainMenu()->height();
+    const int pageHeight = w.LeftPage()->height();
+    ASSERT_GT(menuHeight, 0);
+
+    w.ViewOptions()->findChild<QAction*>(QStringLiteral("ShowOnlySpeedBars1"))->trigger();
+    EXPECT_TRUE(w.Menus().MainMenu()->isHidden());
+    EXPECT_EQ(w.height(), 519 - menuHeight);
+    EXPECT_EQ(w.LeftPage()->height(), pageHeight);
+    EXPECT_EQ(settings.MenusAndSpeedBars, settings::opt::MenusAndSpeedBars::OnlySpeedBars);
+
+    w.ViewOptions()->findChild<QAction*>(QStringLiteral("ShowOnlyMenus1"))->trigger();
+    EXPECT_FALSE(w.Menus().MainMenu()->isHidden());
+    EXPECT_TRUE(w.SpeedBar()->isHidden());
+    EXPECT_EQ(w.height(), 519 - 60);
+    EXPECT_EQ(w.LeftPage()->height(), pageHeight);
+    EXPECT_EQ(w.LeftPage()->y(), 0);
+
+    w.ViewOptions()->UpdateChecks();
+    EXPECT_TRUE(
+        w.ViewOptions()->findChild<QAction*>(QStringLiteral("ShowOnlyMenus1"))->isChecked());
+    EXPECT_FALSE(w.ViewOptions()->findChild<QAction*>(QStringLiteral("ShowBoth1"))->isChecked());
+}
+
+TEST_F(BookWindowTest, LocationsOfSpeedBarAndLetterTabs) {
+    auto& w = Open();
+    EXPECT_EQ(w.SpeedBar()->y(), w.LeftPage()->height());
+    w.ViewOptions()->findChild<QAction*>(QStringLiteral("SpeedBarAtTheTop1"))->trigger();
+    EXPECT_EQ(w.SpeedBar()->y(), 0);
+    EXPECT_EQ(w.LeftPage()->y(), 60);
+
+    w.ViewOptions()->findChild<QAction*>(QStringLiteral("DisplayOnRightSide1"))->trigger();
+    EXPECT_EQ(w.RightPage()->x(), w.LeftPage()->width());
+    EXPECT_EQ(w.LetterBar()->x(), w.RightPage()->x() + w.RightPage()->width());
+    EXPECT_EQ(settings.LetterTabsLocation, settings::opt::LetterTabsLocation::Right);
+}
+
+TEST_F(BookWindowTest, ClosingAsksTheHandlerAndNeverDestroysTheWindow) {
+    auto& w = Open();
+    int asked = 0;
+    w.SetCloseHandler([&asked] { ++asked; });
+    w.close();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(BookWindowTest, DestructionSavesBothOptionsFiles) {
+    settings.SpeedBarLocation = settings::opt::SpeedBarLocation::Top;
+    Open();
+    Close();
+    EXPECT_TRUE(std::filesystem::exists(programDir / "options.dat"));
+    settings::Settings read;
+    read.DatabaseDir = dataDir;
+    settings::ReadUiOptions(read);
+    EXPECT_EQ(read.SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
+}
+
+} // namespace
+} // namespace shelfwise::book
