@@ -1,13 +1,11 @@
 #include "app/InterimWindows.h"
 
-#include "app/InterimBookWindow.h"
+#include "app/BookWindowAdapter.h"
 
 namespace shelfwise::app {
 
 std::unique_ptr<BookWindowHandle> InterimWindows::CreateBookWindow(settings::Settings& settings) {
-    auto window = std::make_unique<InterimBookWindow>(settings);
-    window->show();
-    return window;
+    return std::make_unique<BookWindowAdapter>(settings);
 }
 
 } // namespace shelfwise::app

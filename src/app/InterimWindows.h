@@ -4,10 +4,9 @@
 
 namespace shelfwise::app {
 
-// The windows that exist so far. The book window is a plain main window whose closing takes the
-// real shutdown path; splash, login, maintenance log, tips, reminder and tray icon are not built
-// yet and do nothing here, except the login, which refuses: without a login dialog an
-// installation that asks for passwords stays closed.
+// The windows that exist so far: the book window is the real one; splash, login, maintenance
+// log, tips, reminder and tray icon are not built yet and do nothing here, except the login,
+// which refuses: without a login dialog an installation that asks for passwords stays closed.
 class InterimWindows : public ProgramWindows {
 public:
     void ShowSplash() override {}
