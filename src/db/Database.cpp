@@ -145,15 +145,8 @@ bool TDatabase::openCatalogue() {
         return true;
     }
     try {
-        // A catalogue that exists but cannot be opened is kept aside, never overwritten.
-        setAside(MasterTableName, "master$$");
-        MasterTable.setDirectory(settings_.DatabaseDir);
-        MasterTable.setFileName(MasterTableName);
-        MasterTable.setExclusive(false);
-        if (!CreateCatalogue(MasterTable)) {
-            throw EngineError("the catalogue could not be created");
-        }
-        MasterTable.open();
+        replaceTable(MasterTable, MasterTableName, "master$$",
+                     [this] { return CreateCatalogue(MasterTable); });
     } catch (const EngineError&) {
         platform::ShowError("Could not Open the Master.dbf file!");
         return false;
@@ -164,23 +157,11 @@ bool TDatabase::openCatalogue() {
 bool TDatabase::openCopyBuffer() {
     CopyTable.close();
     CopyTable.setTag("");
-    if (!OpenTable(CopyTable, CopyTableName, false)) {
-        try {
-            // The copy buffer holds the record templates: kept aside, never overwritten.
-            setAside(CopyTableName, "copy$$$");
-            if (!CreateInDatabaseDir(CopyTableName, false)) {
-                throw EngineError("the copy buffer could not be created");
-            }
-            CopyTable.setDirectory(settings_.DatabaseDir);
-            CopyTable.setFileName(CopyTableName);
-            CopyTable.setExclusive(false);
-            CopyTable.open();
-        } catch (const EngineError&) {
-            platform::ShowError("Could not Open the Copy/Paste file!");
-            return false;
-        }
-    }
     try {
+        if (!OpenTable(CopyTable, CopyTableName, false)) {
+            replaceTable(CopyTable, CopyTableName, "copy$$$",
+                         [this] { return CreateInDatabaseDir(CopyTableName, false); });
+        }
         if (RecordCount(CopyTable) == 0) {
             CopyTable.append();
             CopyTable.post();
@@ -216,15 +197,9 @@ bool TDatabase::createDataTable() {
     const std::string& fileName = settings_.DataFileName;
     try {
         DataTable.close();
-        setAside(fileName, BadTableBaseName);
-        if (!CreateInDatabaseDir(fileName, true)) {
-            throw EngineError("the data table could not be created");
-        }
-        DataTable.setDirectory(settings_.DatabaseDir);
-        DataTable.setFileName(fileName);
-        DataTable.setExclusive(false);
         DataTable.setTag("");
-        DataTable.open();
+        replaceTable(DataTable, fileName, BadTableBaseName,
+                     [this, &fileName] { return CreateInDatabaseDir(fileName, true); });
         Index.ResetSort();
         Fields.Build(DataTable);
         if (ClearFilter) {
@@ -236,6 +211,23 @@ bool TDatabase::createDataTable() {
         return false;
     }
     return true;
+}
+
+// Makes a table that could not be opened anew, and opens it shared. One that exists is set
+// aside first, never overwritten: the catalogue and the copy buffer (which holds the record
+// templates) keep their records on disk like a data table does.
+void TDatabase::replaceTable(Table& table, const std::string& fileName,
+                             const std::string& asideBaseName,
+                             const std::function<bool()>& create) {
+    setAside(fileName, asideBaseName);
+    table.close();
+    table.setDirectory(settings_.DatabaseDir);
+    table.setFileName(fileName);
+    table.setExclusive(false);
+    if (!create()) {
+        throw EngineError((settings_.DatabaseDir / fileName).string() + ": could not be created");
+    }
+    table.open();
 }
 
 // Renames an existing table (and its memo and index) to another base name in the database

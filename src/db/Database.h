@@ -78,6 +78,8 @@ private:
     bool createDataTable();
     void afterDataTableOpen();
     void repairIndex(engine::Table& table);
+    void replaceTable(engine::Table& table, const std::string& fileName,
+                      const std::string& asideBaseName, const std::function<bool()>& create);
     void setAside(const std::string& fileName, const std::string& asideBaseName);
     std::string memoLine(engine::Table& table, int position);
 

@@ -1,5 +1,7 @@
 #include "db/CompressedFile.h"
 
+#include "DatabaseFixture.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -71,11 +73,7 @@ TEST(ExpandSzddTest, RefusesDamagedInput) {
 
 class CopyFileCompressedTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lz-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
+    void SetUp() override { dir = db::testing::MakeTemporaryDirectory("lz"); }
     void TearDown() override { std::filesystem::remove_all(dir); }
     void write(const std::string& name, const std::string& content) {
         std::ofstream(dir / name, std::ios::binary) << content;

@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -21,14 +22,22 @@ inline std::filesystem::path BuildProgramDir() {
     return dir != nullptr ? dir : BUILD_PROGRAM_DIR;
 }
 
+// A fresh directory under the system's temporary directory; the caller removes it.
+inline std::filesystem::path MakeTemporaryDirectory(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::filesystem::filesystem_error("mkdtemp",
+                                                std::error_code(errno, std::generic_category()));
+    }
+    return pattern;
+}
+
 // A temporary program directory with copies of the template tables and an empty database
 // directory; messages are recorded and answered from a script (default: the box's default).
 class DatabaseFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "db-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = MakeTemporaryDirectory("db");
         programDir = root / "program";
         databaseDir = root / "DATA";
         std::filesystem::create_directories(programDir);
