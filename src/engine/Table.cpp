@@ -829,6 +829,24 @@ std::uint32_t Table::recordNumber() const {
     return impl_->recno;
 }
 
+bool Table::goToRecord(std::uint32_t recordNumber) {
+    impl_->requireBrowse();
+    Impl::ReadGuard guard(*impl_);
+    if (recordNumber == 0 || !impl_->loadLive(recordNumber)) {
+        return false;
+    }
+    if (impl_->tagOrder &&
+        !impl_->tagOrder->inRange(impl_->tags.find(impl_->tagName)
+                                      ->expression.evaluate(impl_->keySource(*impl_->scratch)))) {
+        return false;
+    }
+    impl_->accept();
+    impl_->recno = recordNumber;
+    impl_->order->positionOn(recordNumber, *impl_->current);
+    impl_->bof = impl_->eof = false;
+    return true;
+}
+
 void Table::append() {
     impl_->requireWritable();
     impl_->requireBrowse();

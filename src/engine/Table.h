@@ -103,6 +103,9 @@ public:
     std::uint32_t recordCount() const;
     // Physical number (1-based) of the current record; 0 when there is none.
     std::uint32_t recordNumber() const;
+    // Goes to the live record with that physical number, in whatever order is current; false,
+    // and the cursor unmoved, when there is none or it lies outside the applied range.
+    bool goToRecord(std::uint32_t recordNumber);
 
     // Indexes. The tag list is read at open. Adding, deleting and regenerating tags need an
     // exclusive open. setTag() works open or closed; "" means physical order.

@@ -18,6 +18,10 @@ int TagOrder::order(std::string_view a, std::string_view b) const {
     return tag_.info.descending ? -c : c;
 }
 
+bool TagOrder::inRange(std::string_view key) const {
+    return (start_.empty() || order(key, start_) >= 0) && (end_.empty() || order(key, end_) <= 0);
+}
+
 bool TagOrder::afterEnd() const {
     return !end_.empty() && order(cursor_.key(), end_) > 0;
 }

@@ -22,6 +22,7 @@ public:
 
     const std::string& tagName() const { return tag_.info.name; }
     void setRange(std::string start, std::string end);
+    bool inRange(std::string_view key) const;
 
     std::optional<std::uint32_t> first() override;
     std::optional<std::uint32_t> last() override;

@@ -126,6 +126,28 @@ TEST_F(IndexTest, MoveByStepsThroughKeyOrderAndStopsAtTheEnds) {
     EXPECT_TRUE(t.atBegin());
 }
 
+TEST_F(IndexTest, GoToRecordFindsAPhysicalNumberInTheCurrentOrder) {
+    addTags({{"IDXF", "MARK+UPPER(NAME)", false}});
+    Table t;
+    openOn(t, "data.dbf");
+    EXPECT_TRUE(t.goToRecord(3));
+    EXPECT_EQ(t.text(2), "charlie");
+    t.setTag("IDXF");
+    ASSERT_TRUE(t.goToRecord(4)); // "2" + "BRAVO"
+    t.next();
+    EXPECT_EQ(t.text(2), "charlie");
+    t.setRangeStart({{1, "2"}});
+    t.setRangeEnd({{1, "2"}});
+    t.applyRange();
+    EXPECT_FALSE(t.goToRecord(2)); // "Alpha" is marked "0": outside the range
+    EXPECT_FALSE(t.goToRecord(99));
+    EXPECT_EQ(t.text(2), "Apple"); // unmoved
+    t.cancelRange();
+    ASSERT_TRUE(t.goToRecord(6));
+    t.deleteRecord();
+    EXPECT_FALSE(t.goToRecord(6)); // deleted
+}
+
 TEST_F(IndexTest, PostsAndDeletesKeepEveryTagInStep) {
     addTags({{"BYNAME", "UPPER(NAME)", false}, {"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}});
     Table t;
