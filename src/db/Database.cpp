@@ -461,6 +461,7 @@ void TDatabase::AssignRecordNumber(Table& table) {
     }
     // The catalogue record is locked before its number is read, so two programs adding
     // records at once never give out the same number.
+    RegisterInCatalogue(settings_.DataFileName);
     constexpr int kLockTries = 100;
     for (int tries = 1;; ++tries) {
         try {

@@ -47,9 +47,6 @@ public:
     std::function<void()> LoadFilter;
     std::function<void()> ClearFilter;
 
-    settings::Settings& Settings() { return settings_; }
-    const settings::Settings& Settings() const { return settings_; }
-
     bool OpenDatabase();
     bool OpenTable(engine::Table& table, const std::string& fileName, bool exclusive);
     bool EnsureOpen(engine::Table& table, bool regenerate);

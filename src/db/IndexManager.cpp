@@ -223,6 +223,9 @@ bool TIndex::LetterTabsActive() const {
 }
 
 bool TIndex::SetLetterRange(Table& table, char letter) {
+    if (!table.isOpen()) {
+        return false;
+    }
     const bool hasTag = !table.tag().empty();
     std::string mark;
     if (Filtered && Filter != FilterState::fsFilterOff) {

@@ -5,6 +5,7 @@
 #include "engine/EngineError.h"
 
 #include <gmock/gmock.h>
+#include <set>
 
 namespace shelfwise::db::testing {
 namespace {
@@ -134,6 +135,40 @@ TEST_F(EditCursorTest, SortingFailsWhileAnotherProgramHasTheTableOpen) {
     // Alone again, the sort builds its tag, and the other program will find it.
     EXPECT_TRUE(database->Index.ChangeSort({FirstDataField, true, 0, false}));
     EXPECT_THAT(names(), ElementsAre("delta", "charlie", "bravo", "alpha"));
+}
+
+TEST_F(EditCursorTest, TwoProgramsAddingRecordsNeverShareANumber) {
+    constexpr int kEach = 20;
+    ChildProcess child([this](ChildProcess& self) {
+        TDatabase other(settings);
+        if (!other.OpenDatabase()) {
+            return 10;
+        }
+        self.ready();
+        self.waitRelease();
+        engine::Table& t = other.DataTable;
+        for (int i = 0; i < kEach; ++i) {
+            t.append();
+            other.AssignRecordNumber(t);
+            t.setText(FirstDataField, "child");
+            t.post();
+        }
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.waitReady());
+    child.release();
+    for (int i = 0; i < kEach; ++i) {
+        addRecord("parent");
+    }
+    EXPECT_EQ(child.exitCode(), 0);
+
+    std::set<double> numbers;
+    engine::Table& t = database->DataTable;
+    for (t.first(); !t.atEnd(); t.next()) {
+        numbers.insert(t.number(RecordNumberField));
+    }
+    EXPECT_EQ(numbers.size(), 4u + 2 * kEach);
 }
 
 } // namespace
