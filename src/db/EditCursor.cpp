@@ -26,18 +26,8 @@ void TEditCursor::Close() {
     table_.close();
 }
 
-// The engine has no seek by physical number: deleted records are skipped by moveBy, so the
-// walk lands at or after the wanted record and steps back to it.
 bool TEditCursor::MoveToRecordNumber(std::uint32_t recordNumber) {
-    if (!table_.isOpen() || recordNumber == 0) {
-        return false;
-    }
-    table_.first();
-    table_.moveBy(static_cast<int>(recordNumber - 1));
-    while (table_.recordNumber() > recordNumber && !table_.atBegin()) {
-        table_.prior();
-    }
-    return table_.recordNumber() == recordNumber;
+    return table_.isOpen() && table_.goToRecord(recordNumber);
 }
 
 bool TEditCursor::MoveToPosition(std::uint32_t position) {
