@@ -96,6 +96,18 @@ std::string formatDate(const std::optional<std::chrono::year_month_day>& date, i
     return text;
 }
 
+// Runs work on table files; false when the engine or the file system refuses it.
+template <typename Work> bool succeeds(Work work) {
+    try {
+        work();
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    } catch (const std::filesystem::filesystem_error&) {
+        return false;
+    }
+}
+
 // Closes the table and puts its open mode back, also when the work in between fails.
 class ReopenGuard {
 public:
@@ -282,7 +294,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
             return false;
         }
     }
-    try {
+    return succeeds([&] {
         repairIndex(table);
         if (regenerate) {
             ReopenGuard guard(table);
@@ -300,12 +312,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
             table.setTag(tag);
         }
         table.open();
-        return true;
-    } catch (const EngineError&) {
-        return false;
-    } catch (const std::filesystem::filesystem_error&) {
-        return false;
-    }
+    });
 }
 
 // Replaces the table's production index by the template's, whose tags the regeneration then
@@ -341,7 +348,7 @@ void TDatabase::repairIndex(Table& table) {
 }
 
 bool TDatabase::CreateFromTemplate(Table& table, bool keepIndexes) {
-    try {
+    return succeeds([&] {
         table.close();
         DeleteTableFiles(table);
         engine::copyTable(settings_.ProgramDir, DataTemplateName, table.directory(),
@@ -349,12 +356,7 @@ bool TDatabase::CreateFromTemplate(Table& table, bool keepIndexes) {
         if (!keepIndexes) {
             DropAllIndexes(table);
         }
-        return true;
-    } catch (const EngineError&) {
-        return false;
-    } catch (const std::filesystem::filesystem_error&) {
-        return false;
-    }
+    });
 }
 
 bool TDatabase::CreateInDatabaseDir(const std::string& fileName, bool keepIndexes) {
@@ -365,16 +367,11 @@ bool TDatabase::CreateInDatabaseDir(const std::string& fileName, bool keepIndexe
 }
 
 bool TDatabase::CreateCatalogue(Table& table) {
-    try {
+    return succeeds([&] {
         table.close();
         engine::copyTable(settings_.ProgramDir, MasterTableName, table.directory(),
                           table.fileName());
-        return true;
-    } catch (const EngineError&) {
-        return false;
-    } catch (const std::filesystem::filesystem_error&) {
-        return false;
-    }
+    });
 }
 
 void TDatabase::DeleteTableFiles(Table& table) {
