@@ -12,6 +12,7 @@
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
 #include "book/WindowsText.h"
+#include "db/RecordSchema.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
@@ -91,7 +92,8 @@ void SetHelpContext(QObject* object, int context) {
 
 } // namespace
 
-TBookWindow::TBookWindow(settings::Settings& settings) : settings_(settings), menus_(this) {
+TBookWindow::TBookWindow(settings::Settings& settings)
+    : settings_(settings), database_(settings), menus_(this) {
     // 1. The database's colours; a missing file keeps the defaults.
     settings::LoadElementColors(settings_.DatabaseDir / settings::ElementColorsFileName,
                                 settings_.Colors);
@@ -148,6 +150,8 @@ void TBookWindow::CompleteCreation() {
     SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
     SetHelpContext(leftPage_->Header(), HeaderHelpContext);
     SetHelpContext(menus_.RowMenu(), RowHelpContext);
+    // 8. The tables are the database's; its index manager reports every re-open.
+    database_.Index.RecountLetters = [this] { RecountLetters(); };
     // 9. Letters on; the window starts at the top right of the screen.
     SetShowLetters(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -159,7 +163,8 @@ void TBookWindow::CompleteCreation() {
     // 11.
     previousRightPageSize_ = rightPage_->size();
     PlacePanels();
-    // 13, 14.
+    // 12 - 14.
+    OpenBook();
     ApplyMenuMode();
     ApplyColors();
     // 16. A right page width from "wnd.dat", but not below the designed width.
@@ -179,10 +184,56 @@ void TBookWindow::CompleteCreation() {
 TBookWindow::~TBookWindow() {
     layoutSuspended_ = true;
     WriteWindowPlacement();
+    if (database_.DataTable.isOpen()) {
+        database_.Index.WriteSortState();
+    }
     settings::WriteSecurityOptions(settings_);
     settings::WriteUiOptions(settings_);
     WriteTabOrder();
     qApp->removeEventFilter(hintSwitch_);
+    database_.CloseTables();
+}
+
+void TBookWindow::OpenBook() {
+    if (!database_.OpenDatabase()) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    ResetLetterTabs();
+    QString caption = QString::fromLatin1(settings::ProgramTitle) +
+                      QStringLiteral(" - Database: ") +
+                      FromWindowsText(database_.MasterTable.text(db::CatalogueName));
+    if (settings::ReadOnlyAccess(settings_)) {
+        caption += QStringLiteral(" [Read Only Mode]");
+    }
+    setWindowTitle(caption);
+}
+
+std::array<int, LetterCount> TBookWindow::LetterCounts() const {
+    std::array<int, LetterCount> counts{};
+    for (int i = 0; i < LetterCount; ++i) {
+        counts[i] = database_.Index.LetterCount(static_cast<char>('A' + i));
+    }
+    return counts;
+}
+
+void TBookWindow::RecountLetters() {
+    if (database_.Index.LetterTabsActive()) {
+        database_.Index.CountAllLetters();
+        letterBar_->Recolor(settings_.Colors, LetterCounts());
+    }
+    letterBar_->Tab(0)->SetSelected(true);
+    if (!database_.Index.SetLetterRange(database_.DataTable, 'A')) {
+        letterBar_->EnableTabs(false);
+    }
+}
+
+void TBookWindow::ResetLetterTabs() {
+    const bool active = database_.Index.LetterTabsActive();
+    letterBar_->EnableTabs(active);
+    if (active) {
+        letterBar_->Recolor(settings_.Colors, LetterCounts());
+    }
 }
 
 void TBookWindow::BuildFieldLists() {
@@ -380,7 +431,7 @@ void TBookWindow::ApplyColors() {
     const auto& c = settings_.Colors;
     const auto colour = [&c](Element e) { return ElementColor(c, e); };
     leftPage_->SetRowColors(c);
-    letterBar_->Recolor(c, letterCounts_);
+    letterBar_->Recolor(c, LetterCounts());
     SetWidgetBackground(leftPage_, colour(Element::LeftPage));
     SetWidgetBackground(leftPage_->PagingBar(), colour(Element::LeftPage));
     SetWidgetColors(leftPage_->Header(), colour(Element::LeftLabelsText),
@@ -457,7 +508,7 @@ void TBookWindow::SetShowLetters(bool show) {
     showLetters_ = show;
     letterBar_->EnableTabs(show);
     if (show) {
-        letterBar_->Recolor(settings_.Colors, letterCounts_);
+        letterBar_->Recolor(settings_.Colors, LetterCounts());
     }
 }
 

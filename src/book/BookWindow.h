@@ -2,6 +2,7 @@
 
 #include "book/BookMenus.h"
 #include "book/LetterTabStack.h"
+#include "db/Database.h"
 #include "settings/Settings.h"
 
 #include <QSize>
@@ -46,6 +47,15 @@ public:
 
     ~TBookWindow() override;
 
+    // Opens the database of the settings and shows its name in the caption; a database that
+    // cannot be opened makes the window ask to be closed.
+    void OpenBook();
+    // Counts the records of every letter and recolours the tabs (the index manager calls it
+    // whenever it re-opens the record table).
+    void RecountLetters();
+    // Letter tabs on: every tab enabled and coloured by its count; off: every tab disabled.
+    void ResetLetterTabs();
+
     // The full layout pass.
     void LayoutWindow();
     // Places the speed bar, the pages, the letter bar and the splitter.
@@ -72,6 +82,7 @@ public:
     void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
 
     settings::Settings& Settings() { return settings_; }
+    db::TDatabase& Database() { return database_; }
     TBookMenus& Menus() { return menus_; }
     TViewOptionsMenu* ViewOptions() const { return viewOptions_; }
     TSpeedBar* SpeedBar() const { return speedBar_; }
@@ -108,7 +119,10 @@ private:
     void EditRowColors();
     void ChooseRowFont();
 
+    std::array<int, LetterCount> LetterCounts() const;
+
     settings::Settings& settings_;
+    db::TDatabase database_;
     TBookMenus menus_;
     TViewOptionsMenu* viewOptions_;
     QWidget* client_;
@@ -125,7 +139,6 @@ private:
     int minRightPageWidth_ = 280;
     std::vector<FieldEditor> fieldEditors_;
     std::vector<QLabel*> fieldLabels_;
-    std::array<int, LetterCount> letterCounts_{};
     std::function<void()> closeHandler_;
 };
 

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -28,6 +29,19 @@ inline void WriteBytes(const std::filesystem::path& file, const Bytes& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
+// The build's program directory holds the generated template tables.
+inline std::filesystem::path BuildProgramDir() {
+    const char* dir = std::getenv("SHELFWISE_PROGRAM_DIR");
+    return dir != nullptr ? dir : BUILD_PROGRAM_DIR;
+}
+
+inline void CopyTemplateTables(const std::filesystem::path& programDir) {
+    for (const char* name :
+         {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx", "list.dbf", "list.mdx"}) {
+        std::filesystem::copy_file(BuildProgramDir() / name, programDir / name);
+    }
+}
+
 // A program directory of its own with the public database's directory as data directory, and
 // message boxes recorded instead of shown.
 class BookFixture : public ::testing::Test {
@@ -38,6 +52,7 @@ protected:
                      ("sw-book-" + std::to_string(random()) + std::to_string(random()));
         dataDir = programDir / "DATA";
         std::filesystem::create_directories(dataDir);
+        CopyTemplateTables(programDir);
         settings.ProgramDir = settings.DataRoot = programDir;
         settings.PublicDir = settings.DataDir = settings.DatabaseDir = dataDir;
         platform::SetMessageHook([this](const platform::Message& m) {

@@ -5,6 +5,7 @@
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
 #include "book/ViewOptionsMenu.h"
+#include "db/RecordSchema.h"
 #include "settings/SettingsFiles.h"
 
 #include <QMenuBar>
@@ -273,6 +274,70 @@ TEST_F(BookWindowTest, DestructionSavesBothOptionsFiles) {
     read.DatabaseDir = dataDir;
     settings::ReadUiOptions(read);
     EXPECT_EQ(read.SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
+}
+
+} // namespace
+} // namespace shelfwise::book
+
+namespace shelfwise::book {
+namespace {
+
+class BookWindowDatabaseTest : public test::BookFixture {};
+
+TEST_F(BookWindowDatabaseTest, CaptionNamesTheOpenDatabase) {
+    // The first open makes the data table and says so; the next one is silent.
+    Open();
+    Close();
+    messages.clear();
+    auto& w = Open();
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
+    EXPECT_TRUE(w.Database().DataTable.isOpen());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvan Shelfwise - Database: data.dbf"));
+    Close();
+
+    settings.UserAccess = settings::opt::UserAccess::ReadOnly;
+    EXPECT_EQ(Open().windowTitle(),
+              QStringLiteral("Quorvan Shelfwise - Database: data.dbf [Read Only Mode]"));
+}
+
+TEST_F(BookWindowDatabaseTest, ADatabaseThatCannotOpenAsksToCloseTheWindow) {
+    std::filesystem::remove(programDir / "master.dbf");
+    std::filesystem::remove(programDir / "data.dbf");
+    int closes = 0;
+    window = std::make_unique<TSoftwareBookWindow>(settings);
+    auto& w = *window;
+    w.SetCloseHandler([&closes] { ++closes; });
+    QApplication::processEvents();
+    EXPECT_FALSE(messages.empty());
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvan Shelfwise"));
+}
+
+TEST_F(BookWindowDatabaseTest, LetterTabsFollowTheRecordCounts) {
+    auto& w = Open();
+    // Entry order: no letter tabs.
+    EXPECT_FALSE(w.LetterBar()->Tab(0)->isEnabled());
+
+    engine::Table& table = w.Database().DataTable;
+    for (const char* name : {"Beta", "bravo", "Delta"}) {
+        table.append();
+        w.Database().AssignRecordNumber(table);
+        table.setText(db::FirstDataField, name);
+        table.post();
+    }
+    w.Database().Index.Sort.PrimaryField = db::FirstDataField;
+    ASSERT_TRUE(w.Database().Index.ApplySort());
+    w.ResetLetterTabs();
+
+    const auto& c = settings.Colors;
+    const QColor filled = QColor::fromRgb(c.Rgb(settings::Element::FilledTabText));
+    const QColor empty = QColor::fromRgb(c.Rgb(settings::Element::EmptyTabText));
+    EXPECT_TRUE(w.LetterBar()->Tab(0)->isEnabled());
+    EXPECT_EQ(w.LetterBar()->Tab(1)->TextColor(), filled);
+    EXPECT_EQ(w.LetterBar()->Tab(3)->TextColor(), filled);
+    EXPECT_EQ(w.LetterBar()->Tab(2)->TextColor(), empty);
+    EXPECT_EQ(w.Database().Index.LetterCount('B'), 2);
+    EXPECT_TRUE(w.LetterBar()->Tab(0)->Selected());
 }
 
 } // namespace
