@@ -199,9 +199,14 @@ bool TDatabase::openDataTable() {
         }
         return true;
     }
-    platform::ShowWarning(
-        "Could not Open the database! A new database will be created. The original file (if "
-        "existed) was renamed to BAD$$$.DBF.");
+    // A directory that never held the table (a first run, a new user's directory) gets its
+    // table without a warning about a file that was never there.
+    if (findFile(settings_.DatabaseDir, fileName) ||
+        findFile(settings_.DatabaseDir, baseName(fileName) + ".dbt")) {
+        platform::ShowWarning(
+            "Could not Open the database! A new database will be created. The original file "
+            "(if existed) was renamed to BAD$$$.DBF.");
+    }
     return createDataTable();
 }
 

@@ -110,12 +110,7 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
     EXPECT_TRUE(fs::is_directory(dataDir()));
     EXPECT_TRUE(fs::is_directory(dataDir() / "BACKUP"));
     EXPECT_EQ(windows.loginsAsked, 0);
-    // The only message: the book window made a new database.
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text.rfind("Could not Open the database! A new database will be "
-                                     "created.",
-                                     0),
-              0u);
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
 
     // After the loop the reminder dates go first; the options files and the closed marker
     // follow when the windows are destroyed.
@@ -155,7 +150,6 @@ TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
 }
 
 TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {
-    run(); // makes the database
     for (const std::string marker : {"#10*", ""}) {
         fs::create_directories(dataDir());
         std::ofstream(dataDir() / "shut.dat", std::ios::binary) << marker;
