@@ -3,8 +3,10 @@
 #include "book/BookLayout.h"
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
+#include "book/DateEdit.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
@@ -146,6 +148,8 @@ void TBookWindow::CompleteCreation() {
     speedBar_->setCurrentIndex(0);
     // 6, 7. Fields and help contexts.
     BuildFieldLists();
+    recordPage_ = new TRecordPage(database_, settings_, fieldEditors_, this);
+    recordPage_->RecordLoaded = [this] { ShowRecordState(); };
     SetHelpContext(this, HelpContext);
     SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
     SetHelpContext(leftPage_->Header(), HeaderHelpContext);
@@ -164,6 +168,7 @@ void TBookWindow::CompleteCreation() {
     previousRightPageSize_ = rightPage_->size();
     PlacePanels();
     // 12 - 14.
+    ApplyDateFormats();
     OpenBook();
     ApplyMenuMode();
     ApplyColors();
@@ -183,6 +188,10 @@ void TBookWindow::CompleteCreation() {
 
 TBookWindow::~TBookWindow() {
     layoutSuspended_ = true;
+    if (recordPage_ != nullptr && database_.DataTable.isOpen()) {
+        recordPage_->CommitRecord();
+        recordPage_->EditCursor().Close();
+    }
     WriteWindowPlacement();
     if (database_.DataTable.isOpen()) {
         database_.Index.WriteSortState();
@@ -207,6 +216,97 @@ void TBookWindow::OpenBook() {
         caption += QStringLiteral(" [Read Only Mode]");
     }
     setWindowTitle(caption);
+    if (recordPage_->ReopenEditCursor()) {
+        recordPage_->ShowRecordAt(0);
+    }
+}
+
+void TBookWindow::ShowRecordAt(int position) {
+    recordPage_->ShowRecordAt(position);
+}
+
+bool TBookWindow::CommitRecord() {
+    return recordPage_->CommitRecord();
+}
+
+void TBookWindow::ShowRecordState() {
+    rightPage_->Status()->SetCaption(recordPage_->StatusText());
+    UpdateRecordCommands();
+}
+
+void TBookWindow::UpdateRecordCommands() {
+    if (fieldEditors_.empty()) {
+        return;
+    }
+    const bool enabled = !settings::ReadOnlyAccess(settings_) && !recordPage_->RecordInUse();
+    if (fieldEditors_.front().Widget->isEnabled() != enabled) {
+        for (const FieldEditor& editor : fieldEditors_) {
+            editor.Widget->setEnabled(enabled);
+        }
+        ApplyColors();
+    }
+}
+
+void TBookWindow::ApplyDateFormats() {
+    const auto& lines = settings_.DateFormats.Lines;
+    for (std::size_t k = 0; k < dateEditors_.size() && k < lines.size(); ++k) {
+        const int format = lines[k].Format;
+        if (format >= 0 && format < static_cast<int>(std::size(TDateEdit::Formats))) {
+            dateEditors_[k]->SetDisplayFormat(QString::fromLatin1(TDateEdit::Formats[format]));
+        }
+    }
+}
+
+int TBookWindow::EditorIndexOf(const QWidget* widget) const {
+    for (; widget != nullptr; widget = widget->parentWidget()) {
+        for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {
+            if (fieldEditors_[i].Widget == widget) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+int TBookWindow::PageOf(const QWidget* editor) const {
+    const TRecordTabs* pages = rightPage_->Pages();
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->isAncestorOf(editor)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool TBookWindow::IsTabStop(const FieldEditor& editor) const {
+    return (editor.Widget->focusPolicy() & Qt::TabFocus) != 0 && editor.Widget->isEnabled();
+}
+
+bool TBookWindow::focusNextPrevChild(bool next) {
+    const int current = EditorIndexOf(focusWidget());
+    if (current < 0) {
+        return QWidget::focusNextPrevChild(next);
+    }
+    const int count = static_cast<int>(fieldEditors_.size());
+    const int page = PageOf(fieldEditors_[current].Widget);
+    const int step = next ? 1 : -1;
+    for (int i = current + step; i >= 0 && i < count; i += step) {
+        if (PageOf(fieldEditors_[i].Widget) == page && IsTabStop(fieldEditors_[i])) {
+            fieldEditors_[i].Widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    TRecordTabs* pages = rightPage_->Pages();
+    const int target = (page + step + pages->count()) % pages->count();
+    pages->setCurrentIndex(target);
+    for (int n = 0; n < count; ++n) {
+        const FieldEditor& editor = fieldEditors_[next ? n : count - 1 - n];
+        if (PageOf(editor.Widget) == target && IsTabStop(editor)) {
+            editor.Widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            break;
+        }
+    }
+    return true;
 }
 
 std::array<int, LetterCount> TBookWindow::LetterCounts() const {
@@ -251,6 +351,9 @@ void TBookWindow::BuildFieldLists() {
                 fieldLabels_[tag - 1] = label;
                 label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
             } else if (control->property("editorKind").isValid()) {
+                if (auto* date = qobject_cast<TDateEdit*>(control)) {
+                    dateEditors_.push_back(date);
+                }
                 if (static_cast<int>(fieldEditors_.size()) < tag) {
                     fieldEditors_.resize(tag);
                 }
@@ -266,6 +369,17 @@ void TBookWindow::BuildFieldLists() {
             settings_.FieldLabels.push_back(ToWindowsText(label->text()));
         }
     }
+    // Date editors in field order, each tied to its line of the date format list.
+    std::ranges::sort(dateEditors_, {},
+                      [](const TDateEdit* e) { return e->property("tag").toInt(); });
+    if (settings_.DateFormats.Lines.empty()) {
+        settings_.DateFormats.Lines.resize(dateEditors_.size());
+    }
+    std::vector<int> fields;
+    for (const TDateEdit* editor : dateEditors_) {
+        fields.push_back(editor->property("tag").toInt() - 1);
+    }
+    settings_.DateFormats.AssignFields(fields);
 }
 
 void TBookWindow::ConnectCommands() {
@@ -450,7 +564,8 @@ void TBookWindow::ApplyColors() {
     for (QLabel* label : {rightPage_->PositionLabel(), rightPage_->PercentLabel()}) {
         SetWidgetColors(label, colour(Element::LabelText), colour(Element::RecordSpeedBar));
     }
-    const bool readOnly = settings::ReadOnlyAccess(settings_);
+    const bool readOnly = settings::ReadOnlyAccess(settings_) ||
+                          (recordPage_ != nullptr && recordPage_->RecordInUse());
     const QPalette system = QApplication::palette();
     for (const FieldEditor& editor : fieldEditors_) {
         Element text = Element::TextFieldText;

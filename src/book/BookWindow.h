@@ -17,7 +17,9 @@ namespace shelfwise::book {
 
 class TLeftPage;
 class TLetterBar;
+class TDateEdit;
 class TPanel;
+class TRecordPage;
 class TRightPage;
 class TSpeedBar;
 class TSplitter;
@@ -56,6 +58,15 @@ public:
     // Letter tabs on: every tab enabled and coloured by its count; off: every tab disabled.
     void ResetLetterTabs();
 
+    // Each date editor's display format from its entry of the date format list; an entry
+    // that is no known format leaves the editor's format.
+    void ApplyDateFormats();
+    // Editors enabled, or disabled and grey while the record is read-only or in use.
+    void UpdateRecordCommands();
+    // Shows the record at that position (from 0) of the record table's range.
+    void ShowRecordAt(int position);
+    bool CommitRecord();
+
     // The full layout pass.
     void LayoutWindow();
     // Places the speed bar, the pages, the letter bar and the splitter.
@@ -93,6 +104,8 @@ public:
     QWidget* ClientArea() const { return client_; }
     const std::vector<FieldEditor>& FieldEditors() const { return fieldEditors_; }
     const std::vector<QLabel*>& FieldLabels() const { return fieldLabels_; }
+    const std::vector<TDateEdit*>& DateEditors() const { return dateEditors_; }
+    TRecordPage* RecordPage() const { return recordPage_; }
     int MinRightPageWidth() const { return minRightPageWidth_; }
 
 protected:
@@ -106,9 +119,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Tab and Shift+Tab walk the field editors in field order across the record pages.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildFieldLists();
+    void ShowRecordState();
+    int EditorIndexOf(const QWidget* widget) const;
+    int PageOf(const QWidget* editor) const;
+    bool IsTabStop(const FieldEditor& editor) const;
     void ConnectCommands();
     void PopupViewOptions(const QPoint& at);
     void MoveSplitter(int distance);
@@ -139,6 +158,8 @@ private:
     int minRightPageWidth_ = 280;
     std::vector<FieldEditor> fieldEditors_;
     std::vector<QLabel*> fieldLabels_;
+    std::vector<TDateEdit*> dateEditors_;
+    TRecordPage* recordPage_ = nullptr;
     std::function<void()> closeHandler_;
 };
 

@@ -1,20 +1,20 @@
 #include "book/SoftwareBookWindow.h"
 
-#include "book/Panel.h"
+#include "book/CurrencyEdit.h"
+#include "book/DateEdit.h"
+#include "book/LinkEdits.h"
+#include "book/Lookup.h"
+#include "book/MultiImgControl.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 
 namespace shelfwise::book {
 
 namespace {
 
-// The editor classes of the fields; each stands in a plain editor of its kind until its own
-// control arrives.
 enum class Editor { Edit, Lookup, Currency, Date, Picture, Phone, EMail, Web, Memo, Attachment };
 
 struct FieldDesign {
@@ -24,19 +24,20 @@ struct FieldDesign {
     int Page;
     QRect Geometry;
     const char* Hint = nullptr;
+    const char* ListFile = nullptr;
 };
 
 const FieldDesign Fields[] = {
     {"Application Name:", {6, 6}, Editor::Edit, 1, {6, 20, 257, 24}, "Enter Text Here"},
-    {"Producer:", {6, 58}, Editor::Lookup, 1, {70, 53, 193, 24}},
-    {"Category:", {6, 89}, Editor::Lookup, 1, {70, 84, 193, 24}},
+    {"Producer:", {6, 58}, Editor::Lookup, 1, {70, 53, 193, 24}, nullptr, "list1.dbf"},
+    {"Category:", {6, 89}, Editor::Lookup, 1, {70, 84, 193, 24}, nullptr, "list2.dbf"},
     {"Version #:", {6, 113}, Editor::Edit, 1, {6, 127, 51, 24}, "Enter Text Here"},
     {"Serial #:", {62, 113}, Editor::Edit, 1, {62, 127, 105, 24}, "Enter Text Here"},
     {"Price:", {172, 113}, Editor::Currency, 1, {172, 127, 91, 24}},
     {"Version Date:", {6, 155}, Editor::Date, 1, {6, 169, 115, 24}},
     {"Installation Date:", {6, 195}, Editor::Date, 1, {6, 209, 115, 24}},
-    {"Media:", {6, 235}, Editor::Lookup, 1, {6, 249, 115, 24}},
-    {"Operating System:", {6, 275}, Editor::Lookup, 1, {6, 289, 115, 24}},
+    {"Media:", {6, 235}, Editor::Lookup, 1, {6, 249, 115, 24}, nullptr, "list3.dbf"},
+    {"Operating System:", {6, 275}, Editor::Lookup, 1, {6, 289, 115, 24}, nullptr, "list4.dbf"},
     {"Logo/Icon:", {128, 155}, Editor::Picture, 1, {127, 169, 136, 145}},
     {"Phone Support:", {6, 7}, Editor::Phone, 2, {6, 21, 112, 24}},
     {"Email Support:",
@@ -51,12 +52,12 @@ const FieldDesign Fields[] = {
      2,
      {70, 58, 193, 24},
      "Internet Address Field - see Help on how to use it with your Web Browser"},
-    {"Status:", {6, 101}, Editor::Lookup, 2, {70, 96, 193, 24}},
-    {"Custom 1:", {6, 137}, Editor::Lookup, 2, {70, 132, 193, 24}},
+    {"Status:", {6, 101}, Editor::Lookup, 2, {70, 96, 193, 24}, nullptr, "list5.dbf"},
+    {"Custom 1:", {6, 137}, Editor::Lookup, 2, {70, 132, 193, 24}, nullptr, "list6.dbf"},
     {"Custom 2:", {6, 172}, Editor::Edit, 2, {70, 167, 193, 24}, "Enter Text Here"},
     {"Custom 3:", {6, 208}, Editor::Edit, 2, {70, 203, 193, 24}, "Enter Text Here"},
     {"Custom 4:", {6, 234}, Editor::Currency, 2, {6, 248, 99, 24}},
-    {"Custom 5:", {110, 234}, Editor::Lookup, 2, {111, 248, 152, 24}},
+    {"Custom 5:", {110, 234}, Editor::Lookup, 2, {111, 248, 152, 24}, nullptr, "list7.dbf"},
     {"Custom 6:", {6, 276}, Editor::Date, 2, {6, 290, 99, 24}},
     {"Attachment:", {110, 276}, Editor::Attachment, 2, {111, 290, 152, 24}},
     {"Notes:", {7, 4}, Editor::Memo, 3, {6, 18, 257, 301}, "Enter Text Here"},
@@ -82,29 +83,34 @@ EditorKind KindOf(Editor editor) {
 
 QWidget* MakeEditor(const FieldDesign& design, QWidget* page) {
     switch (design.Kind) {
-    case Editor::Lookup: {
-        auto* box = new QComboBox(page);
-        box->setEditable(true);
-        return box;
-    }
+    case Editor::Lookup:
+        return new TLookup(QString::fromLatin1(design.ListFile), page);
     case Editor::Memo: {
         auto* memo = new QPlainTextEdit(page);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        memo->setTabChangesFocus(true);
         return memo;
     }
-    case Editor::Picture:
-        return new TPanel(QString(), page, TPanel::Bevel::Lowered);
-    case Editor::Currency: {
-        auto* edit = new QLineEdit(page);
-        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return edit;
+    case Editor::Picture: {
+        // The logo's window text is "L12", the picture's is empty; only the picture is a tab
+        // stop.
+        const bool logo = design.Page == 1;
+        auto* picture = new TDbMultiImgControl(logo ? QStringLiteral("L12") : QString(), page);
+        picture->setFocusPolicy(logo ? Qt::ClickFocus : Qt::StrongFocus);
+        return picture;
     }
-    case Editor::Date: {
-        auto* edit = new QLineEdit(page);
-        edit->setPlaceholderText(QStringLiteral("__/__/____"));
-        edit->setMaxLength(10);
-        return edit;
-    }
+    case Editor::Currency:
+        return new TCurrencyEdit(page);
+    case Editor::Date:
+        return new TDateEdit(page);
+    case Editor::Phone:
+        return new TPhoneEdit(page);
+    case Editor::EMail:
+        return new TEMailEdit(page);
+    case Editor::Web:
+        return new TWebEdit(page);
+    case Editor::Attachment:
+        return new TMultiMediaEdit(page);
     default:
         return new QLineEdit(page);
     }

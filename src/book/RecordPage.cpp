@@ -1,0 +1,248 @@
+#include "book/RecordPage.h"
+
+#include "book/FieldBinding.h"
+#include "db/Database.h"
+#include "db/RecordSchema.h"
+#include "engine/EngineError.h"
+#include "platform/MessageBox.h"
+#include "settings/SettingsFiles.h"
+
+#include <QApplication>
+#include <cmath>
+
+namespace shelfwise::book {
+
+namespace {
+
+// Reading or writing a memo or picture field failed: the record's memo data is damaged.
+struct CorruptMemo {};
+
+bool IsMemoOrPicture(char type) {
+    return type == 'M' || type == 'B' || type == 'G';
+}
+
+class HourGlass {
+public:
+    HourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~HourGlass() { QApplication::restoreOverrideCursor(); }
+    HourGlass(const HourGlass&) = delete;
+    HourGlass& operator=(const HourGlass&) = delete;
+};
+
+} // namespace
+
+TRecordPage::TRecordPage(db::TDatabase& database, settings::Settings& settings,
+                         const std::vector<FieldEditor>& editors, QObject* parent)
+    : QObject(parent), database_(database), settings_(settings), editors_(editors),
+      editCursor_(database) {}
+
+bool TRecordPage::ReadOnly() const {
+    return settings::ReadOnlyAccess(settings_);
+}
+
+bool TRecordPage::ReopenEditCursor() {
+    editCursor_.Close();
+    recordPosition_ = 0;
+    return editCursor_.Open();
+}
+
+void TRecordPage::ShowRecordAt(int position) {
+    if (!database_.DataTable.isOpen()) {
+        platform::ShowError("Database is not Open! Cannot display details.");
+        return;
+    }
+    const auto before = database_.RecordCount(database_.DataTable);
+    if (recordPosition_ > 0 && !recordCommitted_ && !CommitRecord()) {
+        return;
+    }
+    // A settled record never keeps its lock into the next one.
+    if (editCursor_.IsEditing()) {
+        editCursor_.Cancel();
+    }
+    recordInUse_ = false;
+    newRecord_ = false;
+    const auto count = database_.RecordCount(database_.DataTable);
+    if (count > before) {
+        ++position;
+    }
+    if (position >= 0 && static_cast<std::uint32_t>(position) < count &&
+        editCursor_.MoveToPosition(static_cast<std::uint32_t>(position))) {
+        LoadCurrentRecord(position + 1);
+    } else {
+        newRecord_ = true;
+        LoadCurrentRecord(static_cast<int>(count) + 1);
+    }
+}
+
+void TRecordPage::TryLockRecord() {
+    recordInUse_ = !ReadOnly() && !editCursor_.LockForEdit();
+}
+
+void TRecordPage::LoadCurrentRecord(int position) {
+    recordLetter_ = 0;
+    if (newRecord_) {
+        ClearEditors();
+        currentRecordId_ = -1;
+    } else {
+        TryLockRecord();
+        const engine::Table& table = editCursor_.Table();
+        FillEditors(table);
+        currentRecordId_ = static_cast<int>(std::lround(table.number(db::RecordNumberField)));
+        recordLetter_ = database_.Index.FirstLetter(table);
+    }
+    recordPosition_ = position;
+    if (RecordLoaded) {
+        RecordLoaded();
+    }
+    recordCommitted_ = false;
+}
+
+void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
+    std::string name;
+    try {
+        name = table.text(3);
+    } catch (const engine::EngineError&) {
+    }
+    platform::ShowMessage({platform::MessageKind::Error,
+                           "Corrupt Memo Field!!! You should delete record: " + name +
+                               "\nYou may have to use Advanced/Maintenance/Repair Data File "
+                               "function.",
+                           platform::ButtonOk | platform::ButtonHelp, CorruptMemoHelpContext});
+}
+
+bool TRecordPage::FillEditors(const engine::Table& table) {
+    const bool onRecord = !table.atEnd();
+    for (std::size_t i = 0; i < editors_.size(); ++i) {
+        const FieldEditor& editor = editors_[i];
+        const int position = static_cast<int>(i) + db::FirstDataField;
+        if (!onRecord || position >= table.fieldCount()) {
+            TFieldBinding::Clear(editor);
+            continue;
+        }
+        try {
+            TFieldBinding::Show(editor, table, position);
+        } catch (const engine::EngineError&) {
+            if (!IsMemoOrPicture(table.field(position).type)) {
+                throw;
+            }
+            ShowCorruptMemo(table);
+            TFieldBinding::Clear(editor);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TRecordPage::WriteRecordFields(engine::Table& table) {
+    if (recordInUse_) {
+        return true;
+    }
+    const HourGlass hourGlass;
+    const bool isEditCursor = &table == &editCursor_.Table();
+    const char oldLetter = newRecord_ ? 0 : recordLetter_;
+    for (int attempt = 1; attempt <= WriteAttempts; ++attempt) {
+        try {
+            if (table.state() == engine::Table::State::Browse) {
+                table.edit();
+            }
+            for (std::size_t i = 0; i < editors_.size(); ++i) {
+                const int position = static_cast<int>(i) + db::FirstDataField;
+                if (position >= table.fieldCount()) {
+                    break;
+                }
+                try {
+                    TFieldBinding::Write(editors_[i], table, position);
+                } catch (const engine::EngineError&) {
+                    if (IsMemoOrPicture(table.field(position).type)) {
+                        throw CorruptMemo{};
+                    }
+                    throw;
+                }
+            }
+            const char newLetter = database_.Index.FirstLetter(table);
+            table.post();
+            if (isEditCursor && oldLetter != newLetter) {
+                database_.Index.AdjustLetterCount(oldLetter, newLetter, LetterPanel);
+            }
+            return true;
+        } catch (const CorruptMemo&) {
+            ShowCorruptMemo(table);
+            return false;
+        } catch (const engine::EngineError&) {
+        }
+    }
+    return false;
+}
+
+bool TRecordPage::CommitRecord() {
+    if (ReadOnly() || recordInUse_) {
+        return true;
+    }
+    engine::Table& table = editCursor_.Table();
+    bool result = true;
+    if (RecordIsEmpty()) {
+        // Nothing is appended for an empty new record, so no record number is used up.
+        if (editCursor_.IsEditing()) {
+            editCursor_.Cancel();
+        }
+    } else {
+        try {
+            if (newRecord_) {
+                table.append();
+                database_.AssignRecordNumber(table);
+            }
+            result = WriteRecordFields(table);
+        } catch (const engine::EngineError&) {
+            result = false;
+        }
+        if (!result) {
+            result = platform::AskYesNo(
+                platform::MessageKind::Warning,
+                "Could not Update the record!\nDo you want to continue anyway?\n(If you answer "
+                "Yes changes to the current record will be discarded.)");
+            if (result && editCursor_.IsEditing()) {
+                editCursor_.Cancel();
+            }
+        }
+    }
+    recordCommitted_ = result;
+    return result;
+}
+
+bool TRecordPage::SettleRecord() {
+    const bool wasNew = newRecord_;
+    if (!CommitRecord()) {
+        return false;
+    }
+    recordCommitted_ = true;
+    if (!wasNew) {
+        return true;
+    }
+    ShowRecordAt(recordPosition_ - 1);
+    return CommitRecord();
+}
+
+bool TRecordPage::RecordIsEmpty() const {
+    return std::none_of(editors_.begin(), editors_.end(), TFieldBinding::IsFilled);
+}
+
+void TRecordPage::ClearEditors() {
+    for (const FieldEditor& editor : editors_) {
+        TFieldBinding::Clear(editor);
+    }
+}
+
+QString TRecordPage::StatusText() const {
+    if (newRecord_) {
+        return QStringLiteral("New Record");
+    }
+    if (ReadOnly()) {
+        return QStringLiteral("Read Only Access");
+    }
+    if (recordInUse_) {
+        return QStringLiteral("Read Only Access - Record In Use");
+    }
+    return QStringLiteral("Read/Write Access");
+}
+
+} // namespace shelfwise::book

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "book/BookWindow.h"
+#include "db/EditCursor.h"
+
+#include <QObject>
+#include <functional>
+
+namespace shelfwise::db {
+class TLetterTabPanel;
+}
+
+namespace shelfwise::book {
+
+// The record shown on the right page and its state: it loads a record through the edit
+// cursor into the field editors, holds the record lock while the record is shown, and
+// settles the record (stores it, drops it when empty, or leaves it alone when read-only)
+// before every move.
+class TRecordPage : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int WriteAttempts = 100;
+    static constexpr int CorruptMemoHelpContext = 62;
+
+    TRecordPage(db::TDatabase& database, settings::Settings& settings,
+                const std::vector<FieldEditor>& editors, QObject* parent);
+
+    // Runs after every load: status line, commands, position display and the list.
+    std::function<void()> RecordLoaded;
+    db::TLetterTabPanel* LetterPanel = nullptr;
+
+    bool ReopenEditCursor();
+    void ShowRecordAt(int position);
+    void LoadCurrentRecord(int position);
+    bool FillEditors(const engine::Table& table);
+    bool WriteRecordFields(engine::Table& table);
+    bool CommitRecord();
+    bool SettleRecord();
+    bool RecordIsEmpty() const;
+    void ClearEditors();
+    QString StatusText() const;
+
+    bool NewRecord() const { return newRecord_; }
+    bool RecordInUse() const { return recordInUse_; }
+    bool RecordCommitted() const { return recordCommitted_; }
+    int RecordPosition() const { return recordPosition_; }
+    int CurrentRecordId() const { return currentRecordId_; }
+    char RecordLetter() const { return recordLetter_; }
+    db::TEditCursor& EditCursor() { return editCursor_; }
+
+private:
+    bool ReadOnly() const;
+    void TryLockRecord();
+    void ShowCorruptMemo(const engine::Table& table) const;
+
+    db::TDatabase& database_;
+    settings::Settings& settings_;
+    const std::vector<FieldEditor>& editors_;
+    db::TEditCursor editCursor_;
+    bool newRecord_ = false;
+    bool recordInUse_ = false;
+    bool recordCommitted_ = false;
+    int recordPosition_ = 0;
+    int currentRecordId_ = -1;
+    char recordLetter_ = 0;
+};
+
+} // namespace shelfwise::book

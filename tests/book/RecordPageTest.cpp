@@ -1,0 +1,278 @@
+#include "book/RecordPage.h"
+
+#include "BookFixture.h"
+#include "book/CurrencyEdit.h"
+#include "book/DateEdit.h"
+#include "book/MultiImgControl.h"
+#include "book/NumberText.h"
+#include "book/RecordTabs.h"
+#include "book/RightPage.h"
+#include "db/RecordSchema.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+namespace shelfwise::book {
+namespace {
+
+using namespace std::chrono;
+
+constexpr int AppName = db::FirstDataField;         // field 1
+constexpr int Price = db::FirstDataField + 5;       // field 6
+constexpr int InstallDate = db::FirstDataField + 7; // field 8
+constexpr int Logo = db::FirstDataField + 10;       // field 11
+constexpr int Internet = db::FirstDataField + 13;   // field 14
+constexpr int Notes = db::FirstDataField + 22;      // field 23
+constexpr int Picture = db::FirstDataField + 23;    // field 24
+
+std::string PngBytes() {
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+class RecordPageTest : public test::BookFixture {
+public:
+    // The data table as another program sees it.
+    std::unique_ptr<engine::Table> OpenData() {
+        auto table = std::make_unique<engine::Table>();
+        table->setDirectory(dataDir);
+        table->setFileName("data.dbf");
+        table->open();
+        return table;
+    }
+
+    // Adds a record through the window's record table, as the copy buffer or an import would.
+    void AddRecord(const std::string& name, const std::string& picture = {}) {
+        engine::Table& table = window->Database().DataTable;
+        table.append();
+        window->Database().AssignRecordNumber(table);
+        table.setText(AppName, name);
+        table.setNumber(Price, 12.5);
+        table.setDate(InstallDate, year_month_day{year(2024), month(3), day(7)});
+        table.setBytes(Notes, "first line\r\nsecond line");
+        if (!picture.empty()) {
+            table.setBytes(Picture, picture);
+        }
+        table.post();
+    }
+
+    template <typename T = QLineEdit> T* Editor(int field) const {
+        return Find<T>(qPrintable(QStringLiteral("L%1").arg(field)));
+    }
+
+    QString Status() const { return window->RightPage()->Status()->Caption(); }
+};
+
+TEST_F(RecordPageTest, LeavingANewRecordStoresItOnlyWhenAnEditorHoldsSomething) {
+    const std::string png = PngBytes();
+    struct Case {
+        const char* what;
+        std::function<void(RecordPageTest&)> fill;
+        bool stored;
+    };
+    const Case cases[] = {
+        {"nothing", [](RecordPageTest&) {}, false},
+        {"zero price and no date",
+         [](RecordPageTest& t) {
+             t.Editor<TCurrencyEdit>(6)->SetValue(0);
+             t.Editor<TDateEdit>(7)->setText(QStringLiteral("13/45/20"));
+         },
+         false},
+        {"picture in field 24 only",
+         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(24)->SetPicture(png); }, false},
+        {"picture in field 11 only",
+         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(11)->SetPicture(png); }, true},
+        {"a name", [](RecordPageTest& t) { t.Editor(1)->setText(QStringLiteral("Editor")); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& w = Open();
+        ASSERT_TRUE(w.RecordPage()->NewRecord());
+        EXPECT_EQ(Status(), QStringLiteral("New Record"));
+        c.fill(*this);
+        const auto before = w.Database().DataTable.recordCount();
+        w.ShowRecordAt(0);
+        EXPECT_EQ(w.Database().DataTable.recordCount(), before + (c.stored ? 1 : 0));
+        Close();
+        if (c.stored) {
+            // Empty the table for the next case.
+            auto data = OpenData();
+            data->first();
+            data->deleteRecord();
+        }
+    }
+}
+
+TEST_F(RecordPageTest, ANameAndALogoAreStoredAtTheirPositions) {
+    const std::string png = PngBytes();
+    Open();
+    Editor(1)->setText(QStringLiteral("Editor"));
+    Editor<TDbMultiImgControl>(11)->SetPicture(png);
+    Close();
+    auto data = OpenData();
+    ASSERT_EQ(data->recordCount(), 1u);
+    data->first();
+    EXPECT_EQ(data->text(AppName), "Editor");
+    EXPECT_EQ(data->bytes(Logo), png);
+    EXPECT_TRUE(data->isEmpty(Picture));
+    EXPECT_GT(data->number(db::RecordNumberField), 0);
+}
+
+TEST_F(RecordPageTest, ARecordLoadsIntoItsEditorsAndIsStoredBackIntact) {
+    const std::string png = PngBytes();
+    auto& w = Open();
+    AddRecord("Compiler", png);
+    w.ShowRecordAt(0);
+    EXPECT_EQ(Status(), QStringLiteral("Read/Write Access"));
+    w.Database().DataTable.first();
+    EXPECT_EQ(w.RecordPage()->CurrentRecordId(), w.Database().DataTable.number(0));
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    EXPECT_EQ(Editor<TCurrencyEdit>(6)->text(), QStringLiteral("12.50"));
+    EXPECT_EQ(Editor<TDateEdit>(8)->text(), QStringLiteral("03/07/2024"));
+    EXPECT_EQ(Editor<QPlainTextEdit>(23)->toPlainText(), QStringLiteral("first line\nsecond line"));
+    EXPECT_EQ(Editor<TDbMultiImgControl>(24)->Picture(), png);
+    Editor<TCurrencyEdit>(6)->setText(QStringLiteral("1,234.5"));
+    Editor(14)->setText(QString(300, 'w'));
+    Close();
+
+    auto data = OpenData();
+    data->first();
+    EXPECT_EQ(data->text(AppName), "Compiler");
+    EXPECT_DOUBLE_EQ(data->number(Price), 1234.5);
+    EXPECT_EQ(data->date(InstallDate), (year_month_day{year(2024), month(3), day(7)}));
+    EXPECT_EQ(data->bytes(Notes), "first line\r\nsecond line");
+    EXPECT_EQ(data->bytes(Picture), png);
+    EXPECT_EQ(data->text(Internet), std::string(254, 'w'));
+}
+
+TEST_F(RecordPageTest, EmptyingEveryEditorOfAnExistingRecordKeepsItsContents) {
+    auto& w = Open();
+    AddRecord("Compiler");
+    w.ShowRecordAt(0);
+    w.RecordPage()->ClearEditors();
+    EXPECT_TRUE(w.RecordPage()->RecordIsEmpty());
+    w.ShowRecordAt(1);
+    EXPECT_TRUE(w.RecordPage()->NewRecord());
+    w.ShowRecordAt(0);
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
+}
+
+TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
+    Open();
+    AddRecord("Compiler");
+    Close();
+    auto other = OpenData();
+    other->first();
+    other->edit();
+
+    auto& w = Open();
+    EXPECT_TRUE(w.RecordPage()->RecordInUse());
+    EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    for (const FieldEditor& editor : w.FieldEditors()) {
+        EXPECT_FALSE(editor.Widget->isEnabled()) << editor.Widget->objectName().toStdString();
+    }
+    Editor(1)->setText(QStringLiteral("Changed"));
+    w.ShowRecordAt(1);
+    EXPECT_TRUE(w.RecordPage()->NewRecord());
+    EXPECT_TRUE(Editor(1)->isEnabled());
+    other->cancel();
+    other->first();
+    EXPECT_EQ(other->text(AppName), "Compiler");
+}
+
+TEST_F(RecordPageTest, TheShownRecordIsLockedAgainstOthers) {
+    auto& w = Open();
+    AddRecord("Compiler");
+    w.ShowRecordAt(0);
+    auto other = OpenData();
+    other->first();
+    EXPECT_ANY_THROW(other->edit());
+    w.ShowRecordAt(1);
+    EXPECT_NO_THROW(other->edit());
+    other->cancel();
+}
+
+TEST_F(RecordPageTest, DateEditorsTakeTheirFormatsFromTheDateFormatList) {
+    // Entry 7 is no format: the editor keeps its designed one.
+    settings.DateFormats.Lines = {{7}, {1}, {3}};
+    auto& w = Open();
+    ASSERT_EQ(w.DateEditors().size(), 3u);
+    EXPECT_EQ(Editor<TDateEdit>(7)->DisplayFormat(), QStringLiteral("mm/dd/yyyy"));
+    EXPECT_EQ(Editor<TDateEdit>(8)->DisplayFormat(), QStringLiteral("dd/mm/yyyy"));
+    EXPECT_EQ(Editor<TDateEdit>(21)->DisplayFormat(), QStringLiteral("yyyy"));
+    EXPECT_EQ(settings.DateFormats.Lines[2].FieldIndex, 20);
+
+    AddRecord("Compiler");
+    w.ShowRecordAt(0);
+    EXPECT_EQ(Editor<TDateEdit>(8)->text(), QStringLiteral("07/03/2024"));
+    Editor<TDateEdit>(21)->SetDate(year_month_day{year(2020), month(5), day(9)});
+    EXPECT_EQ(Editor<TDateEdit>(21)->text(), QStringLiteral("2020"));
+    Close();
+    auto data = OpenData();
+    data->first();
+    // A year-only format keeps the whole date it was given.
+    EXPECT_EQ(data->date(db::FirstDataField + 20), (year_month_day{year(2020), month(5), day(9)}));
+    EXPECT_EQ(data->date(InstallDate), (year_month_day{year(2024), month(3), day(7)}));
+}
+
+TEST_F(RecordPageTest, TabAndShiftTabWalkTheEditorsAcrossThePages) {
+    auto& w = Open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    TRecordTabs* pages = w.RightPage()->Pages();
+    struct Case {
+        int from;
+        Qt::Key key;
+        int to;
+        int page;
+    };
+    // The logo (field 11) is no tab stop, so field 10 is the last stop of the first page.
+    const Case cases[] = {{1, Qt::Key_Tab, 2, 0},      {10, Qt::Key_Tab, 12, 1},
+                          {22, Qt::Key_Tab, 23, 2},    {24, Qt::Key_Tab, 1, 0},
+                          {1, Qt::Key_Backtab, 24, 3}, {12, Qt::Key_Backtab, 10, 0},
+                          {5, Qt::Key_Backtab, 4, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        QWidget* from = w.FieldEditors()[c.from - 1].Widget;
+        pages->setCurrentIndex(c.from <= 11 ? 0 : c.from <= 22 ? 1 : c.from == 23 ? 2 : 3);
+        from->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), c.key);
+        EXPECT_EQ(pages->currentIndex(), c.page);
+        const QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        const QWidget* expected = w.FieldEditors()[c.to - 1].Widget;
+        EXPECT_TRUE(focused == expected || expected->isAncestorOf(focused))
+            << focused->objectName().toStdString();
+    }
+}
+
+TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
+    struct Case {
+        const char* text;
+        char decimal;
+        char thousands;
+        double value;
+    };
+    const Case cases[] = {
+        {"1.234,5", ',', '.', 1234.5},     {"-12", '.', ',', 12},
+        {"no digits", '.', ',', 0},        {"", '.', ',', 0},
+        {"1.2.3", '.', '.', 12.3},         {"1,2,3", ',', '.', 0},
+        {"$ 1,000.25", '.', ',', 1000.25},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(ReadNumberText(c.text, c.decimal, c.thousands), c.value) << c.text;
+    }
+}
+
+} // namespace
+} // namespace shelfwise::book
