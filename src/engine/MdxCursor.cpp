@@ -94,4 +94,27 @@ bool MdxCursor::prior() {
     });
 }
 
+std::uint64_t MdxCursor::position() {
+    return file_->read(tag_, [&] {
+        auto tree = file_->tree(tag_);
+        if (state_ != State::On) {
+            return state_ == State::BeforeFirst ? 0 : tree.count({}, {});
+        }
+        MdxPath path = path_;
+        if (generation_ != file_->generation) {
+            tree.seekEntry(key_, record_, path);
+        }
+        return tree.position(path);
+    });
+}
+
+bool MdxCursor::moveTo(std::uint64_t position) {
+    return file_->read(tag_, [&] {
+        auto tree = file_->tree(tag_);
+        MdxPath path;
+        const bool found = tree.select(position, path);
+        return place(found, path, found ? tree.entry(path) : IndexEntry{}, State::AfterLast);
+    });
+}
+
 } // namespace shelfwise::engine

@@ -28,6 +28,7 @@ MdxFile::Impl::Impl(const std::filesystem::path& path, bool writable) : storage(
 
 void MdxFile::Impl::load() {
     storage.dropCache();
+    counts.clear();
     ++generation;
     tags.clear();
     const auto size = storage.file().size();
@@ -123,6 +124,7 @@ std::uint32_t MdxFile::Impl::allocate() {
 }
 
 void MdxFile::Impl::release(std::uint32_t page) {
+    counts.forget(page); // the block may come back as another node
     Block block{};
     storeU32(block.data() + kFreeNext, loadU32(&header[kFirstFreePage]));
     storeU32(block.data() + kFreeMarkField, kFreeMark);

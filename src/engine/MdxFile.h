@@ -94,6 +94,12 @@ public:
     bool seekExact(std::string_view key, std::uint32_t record);
     bool next();
     bool prior();
+    // Entries before the cursor in tag order (before where its entry was, when a change
+    // removed it); all of them after the last.
+    std::uint64_t position();
+    // The entry with `position` entries before it, found by the subtree counts without
+    // walking; past the last the cursor goes off the entries.
+    bool moveTo(std::uint64_t position);
 
     bool onEntry() const { return state_ == State::On; }
     const std::string& key() const { return key_; }

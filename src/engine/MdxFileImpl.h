@@ -20,7 +20,7 @@ struct MdxFile::Impl : MdxPageAllocator {
     std::uint64_t generation = 0;
 
     MdxTag& find(std::string_view name);
-    MdxTree tree(std::string_view name) { return MdxTree(storage, find(name), header); }
+    MdxTree tree(std::string_view name) { return MdxTree(storage, find(name), header, counts); }
 
     // Runs a reading body; when another writer changed the file meanwhile, runs it again.
     // While the counter is odd a writer is at work: wait for it, but not for one that died.
@@ -85,6 +85,8 @@ struct MdxFile::Impl : MdxPageAllocator {
     void release(std::uint32_t page) override;
 
     MdxStorage storage;
+    // Kept and dropped with the node cache.
+    MdxCounts counts;
     mdx::HeaderBlock header{};
     std::vector<MdxTag> tags;
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <unordered_set>
 
 namespace shelfwise::engine {
@@ -30,8 +31,8 @@ std::string_view MdxNode::key(std::size_t slot) const {
             keyLength_};
 }
 
-MdxTree::MdxTree(MdxStorage& storage, MdxTag& tag, const HeaderBlock& header)
-    : storage_(storage), tag_(tag), header_(header), order_(tag.info) {}
+MdxTree::MdxTree(MdxStorage& storage, MdxTag& tag, const HeaderBlock& header, MdxCounts& counts)
+    : storage_(storage), tag_(tag), header_(header), counts_(counts), order_(tag.info) {}
 
 void MdxTree::damaged(const std::string& problem) const {
     throw EngineError("The index file is damaged: tag " + tag_.info.name + ": " + problem);
@@ -157,18 +158,24 @@ bool MdxTree::retreat(MdxPath& path) {
 
 bool MdxTree::seek(std::string_view key, MdxPath& path) {
     checkKey(key, true);
+    descend(key, false, path);
+    return settle(path);
+}
+
+void MdxTree::descend(std::string_view key, bool pastEqual, MdxPath& path) {
     path.clear();
     std::uint32_t page = tag_.root;
     while (true) {
         checkDepth(path);
         const MdxNode current = node(page);
-        // The first slot whose key is at or after the sought one: in an interior node the
-        // first child holding such keys, in a leaf the entry itself.
+        // The first slot whose key is at (unless pastEqual) or after the sought one: in an
+        // interior node the first child holding such keys, in a leaf the entry itself.
         std::size_t low = 0;
         std::size_t high = current.count();
         while (low < high) {
             const auto middle = (low + high) / 2;
-            if (order_.keys(current.key(middle), key) < 0) {
+            const int order = order_.keys(current.key(middle), key);
+            if (order < 0 || (pastEqual && order == 0)) {
                 low = middle + 1;
             } else {
                 high = middle;
@@ -176,7 +183,7 @@ bool MdxTree::seek(std::string_view key, MdxPath& path) {
         }
         path.push_back({page, static_cast<std::uint32_t>(low)});
         if (current.leaf()) {
-            return settle(path);
+            return;
         }
         page = current.pointer(low);
     }
@@ -262,44 +269,100 @@ IndexEntry MdxTree::entry(const MdxPath& path) {
     return {std::string(leaf.key(slot)), leaf.pointer(slot)};
 }
 
+const std::vector<std::uint64_t>& MdxTree::childCounts(std::uint32_t page, std::size_t depth) {
+    if (const auto* known = counts_.find(page)) {
+        return *known;
+    }
+    if (depth >= kMaxDepth) {
+        damaged("the tree is deeper than " + std::to_string(kMaxDepth) + " levels (a loop?)");
+    }
+    const MdxNode current = node(page);
+    std::vector<std::uint64_t> counts;
+    for (std::size_t slot = 0; slot <= current.count(); ++slot) {
+        counts.push_back(entriesUnder(current.pointer(slot), depth + 1));
+    }
+    return counts_.store(page, std::move(counts));
+}
+
+std::uint64_t MdxTree::entriesUnder(std::uint32_t page, std::size_t depth) {
+    const MdxNode current = node(page);
+    if (current.leaf()) {
+        return current.count();
+    }
+    const auto& counts = childCounts(page, depth);
+    return std::accumulate(counts.begin(), counts.end(), std::uint64_t{0});
+}
+
+std::uint64_t MdxTree::position(const MdxPath& path) {
+    std::uint64_t before = path.back().slot;
+    for (std::size_t level = 0; level + 1 < path.size(); ++level) {
+        const auto& counts = childCounts(path[level].page, level);
+        const auto slot = std::min<std::size_t>(path[level].slot, counts.size());
+        before = std::accumulate(counts.begin(), counts.begin() + static_cast<std::ptrdiff_t>(slot),
+                                 before);
+    }
+    return before;
+}
+
+bool MdxTree::select(std::uint64_t position, MdxPath& path) {
+    path.clear();
+    std::uint32_t page = tag_.root;
+    while (true) {
+        checkDepth(path);
+        const MdxNode current = node(page);
+        if (current.leaf()) {
+            if (position >= current.count()) {
+                if (path.empty()) {
+                    return false;
+                }
+                damaged("a node holds fewer entries than its parent counted");
+            }
+            path.push_back({page, static_cast<std::uint32_t>(position)});
+            return true;
+        }
+        const auto& counts = childCounts(page, path.size());
+        std::size_t slot = 0;
+        while (slot < counts.size() && position >= counts[slot]) {
+            position -= counts[slot++];
+        }
+        if (slot == counts.size()) {
+            if (path.empty()) {
+                return false;
+            }
+            damaged("a node holds fewer entries than its parent counted");
+        }
+        path.push_back({page, static_cast<std::uint32_t>(slot)});
+        page = current.pointer(slot);
+    }
+}
+
 std::uint64_t MdxTree::count(std::string_view from, std::string_view to) {
+    checkKey(from, true);
     checkKey(to, true);
     MdxPath path;
-    if (!(from.empty() ? first(path) : seek(from, path))) {
-        return 0;
+    std::uint64_t begin = 0;
+    if (!from.empty()) {
+        descend(from, false, path);
+        begin = position(path);
     }
-    std::uint64_t total = 0;
-    std::optional<IndexEntry> previous;
-    const auto limit = loadU32(&header_[kPageCount]);
-    for (std::uint32_t leaves = 0; leaves <= limit; ++leaves) {
-        const MdxNode leaf = node(path.back().page);
-        const std::size_t start = path.back().slot;
-        const std::size_t count = leaf.count();
-        if (previous && order_.entries(leaf.key(start), leaf.pointer(start), previous->key,
-                                       previous->record) <= 0) {
-            damaged("entries out of order");
-        }
-        if (!to.empty() && order_.keys(leaf.key(count - 1), to) > 0) {
-            std::size_t low = start;
-            std::size_t high = count;
-            while (low < high) {
-                const auto middle = (low + high) / 2;
-                if (order_.keys(leaf.key(middle), to) > 0) {
-                    high = middle;
-                } else {
-                    low = middle + 1;
-                }
-            }
-            return total + (low - start);
-        }
-        total += count - start;
-        previous = IndexEntry{std::string(leaf.key(count - 1)), leaf.pointer(count - 1)};
-        path.back().slot = static_cast<std::uint32_t>(count);
-        if (!settle(path)) {
-            return total;
+    std::uint64_t end = 0;
+    if (to.empty()) {
+        end = entriesUnder(tag_.root, 0);
+    } else {
+        descend(to, true, path);
+        end = position(path);
+    }
+    return end > begin ? end - begin : 0;
+}
+
+void MdxTree::recount(const MdxPath& path, int delta, bool reshaped) {
+    for (std::size_t level = 0; level + 1 < path.size(); ++level) {
+        if (reshaped) {
+            counts_.forget(path[level].page);
+        } else {
+            counts_.adjust(path[level].page, path[level].slot, delta);
         }
     }
-    damaged("the tree loops");
 }
 
 std::uint64_t MdxTree::check() {
@@ -463,6 +526,7 @@ bool MdxTree::insert(std::string_view key, std::uint32_t record, MdxPageAllocato
         items.keys.insert(items.keys.begin() + parentSlot, halves.separator);
     }
     tag_.hasKeys = true;
+    recount(path, 1, !freed.empty());
     if (!freed.empty()) {
         refreshEdges();
     }
@@ -533,6 +597,7 @@ bool MdxTree::remove(std::string_view key, std::uint32_t record,
         tag_.pages -= kPagesPerBlock;
         tag_.root = root.pointer(0);
     }
+    recount(path, -1, freed.size() != nodesBefore);
     if (freed.size() != nodesBefore) {
         refreshEdges();
     }

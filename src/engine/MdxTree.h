@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/MdxCounts.h"
 #include "engine/MdxHeader.h"
 #include "engine/MdxStorage.h"
 
@@ -66,10 +67,10 @@ private:
 
 // The B-tree of one tag: paths, moves, counts and single-entry changes. Blocks removed
 // from the tree are handed back to the caller, who releases them once the tag header no
-// longer reaches them.
+// longer reaches them. Counts come from the subtree counts, which changes keep right.
 class MdxTree {
 public:
-    MdxTree(MdxStorage& storage, MdxTag& tag, const mdx::HeaderBlock& header);
+    MdxTree(MdxStorage& storage, MdxTag& tag, const mdx::HeaderBlock& header, MdxCounts& counts);
 
     enum class Found { Exact, After, End };
 
@@ -83,6 +84,10 @@ public:
     // Positions on (key, record) or the first entry after it.
     Found seekEntry(std::string_view key, std::uint32_t record, MdxPath& path);
     IndexEntry entry(const MdxPath& path);
+    // The number of entries before the position.
+    std::uint64_t position(const MdxPath& path);
+    // Positions `path` on the entry with `position` entries before it; false past the last.
+    bool select(std::uint64_t position, MdxPath& path);
 
     std::uint64_t count(std::string_view from, std::string_view to);
     std::uint64_t check();
@@ -114,6 +119,15 @@ private:
     MdxNode node(std::uint32_t page);
     void checkDepth(const MdxPath& path) const;
     void descendEdge(MdxPath& path, std::uint32_t page, bool rightmost);
+    // Path to the first slot whose key comes after `key` (with `pastEqual`) or is at or
+    // after it; the leaf slot may be past its last entry.
+    void descend(std::string_view key, bool pastEqual, MdxPath& path);
+    // Entries under each child of an interior node, counted once and then remembered.
+    const std::vector<std::uint64_t>& childCounts(std::uint32_t page, std::size_t depth);
+    std::uint64_t entriesUnder(std::uint32_t page, std::size_t depth);
+    // After a change at the leaf of `path`: adjusts the counts along it by `delta`, or forgets
+    // them when nodes split, merged or went away.
+    void recount(const MdxPath& path, int delta, bool reshaped);
     // Moves an end-of-leaf position to the next entry; false past the last.
     bool settle(MdxPath& path);
     // Moves to the entry before the position; false before the first.
@@ -130,6 +144,7 @@ private:
     MdxStorage& storage_;
     MdxTag& tag_;
     const mdx::HeaderBlock& header_;
+    MdxCounts& counts_;
     MdxOrder order_;
 };
 

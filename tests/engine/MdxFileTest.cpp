@@ -197,8 +197,9 @@ TEST_F(MdxFileTest, HoldsAtMost47Tags) {
     EXPECT_EQ(index.tags().size(), 47u);
 }
 
-// Many random changes against a model: order, seeks, exact re-seeks, range counts and the
-// tree check must agree after every step, in both directions.
+// Many random changes against a model, made through two opens of the file, with a second tag
+// added and deleted on the way so that its blocks are reused: order, seeks, exact re-seeks,
+// range counts, positions and the tree check must agree in both opens, in both directions.
 TEST_F(MdxFileTest, InsertRemoveSeekAndCountAgreeWithAModel) {
     for (const bool descending : {false, true}) {
         SCOPED_TRACE(descending ? "descending" : "ascending");
@@ -208,7 +209,9 @@ TEST_F(MdxFileTest, InsertRemoveSeekAndCountAgreeWithAModel) {
         auto initial = randomEntries(random, 300, kLength);
         MdxFile index(path, MdxFile::Mode::ReadWrite);
         index.addTag(characterTag("K", kLength, descending), sourceOf(initial));
+        MdxFile other(path, MdxFile::Mode::ReadWrite);
         Model model(initial.begin(), initial.end(), EntryOrder{KeyType::Character, descending});
+        const auto spare = randomEntries(random, 700, kLength);
         auto fresh = randomEntries(random, 4000, kLength);
         std::uniform_int_distribution<int> action(0, 9);
         const auto pick = [&] {
@@ -218,48 +221,73 @@ TEST_F(MdxFileTest, InsertRemoveSeekAndCountAgreeWithAModel) {
             return *it;
         };
         for (std::size_t step = 0; step < fresh.size(); ++step) {
+            // Stretches of changes from one open (which keeps its counts up), from the other,
+            // and from both in turn.
+            const auto stretch = step / 300 % 3;
+            MdxFile& by = stretch == 1 || (stretch == 2 && step % 2 == 0) ? other : index;
+            if (step % 600 == 200) {
+                by.addTag(characterTag("SPARE", kLength), sourceOf(spare));
+            } else if (step % 600 == 400) {
+                by.deleteTag("SPARE");
+            }
+            const bool spareThere = step % 600 >= 200 && step % 600 < 400;
             const int what = action(random);
-            if (what < 5 || model.empty()) {
-                const Entry entry{fresh[step].first, fresh[step].second + 1000};
-                EXPECT_EQ(index.insert("K", entry.first, entry.second), model.insert(entry).second);
-            } else if (what < 9) {
-                const Entry entry = pick();
-                EXPECT_TRUE(index.remove("K", entry.first, entry.second));
-                model.erase(entry);
-                EXPECT_FALSE(index.remove("K", entry.first, entry.second));
-            } else {
+            if (step % 1500 == 1499) {
                 // Removing nearly everything empties leaves and shrinks the tree.
                 while (model.size() > 3) {
                     const Entry entry = pick();
-                    ASSERT_TRUE(index.remove("K", entry.first, entry.second));
+                    ASSERT_TRUE(by.remove("K", entry.first, entry.second));
                     model.erase(entry);
                 }
+            } else if (what < 7 || model.empty()) {
+                const Entry entry{fresh[step].first, fresh[step].second + 1000};
+                EXPECT_EQ(by.insert("K", entry.first, entry.second), model.insert(entry).second);
+            } else {
+                const Entry entry = pick();
+                EXPECT_TRUE(by.remove("K", entry.first, entry.second));
+                model.erase(entry);
+                EXPECT_FALSE(by.remove("K", entry.first, entry.second));
             }
             if (step % 97 != 0) {
                 continue;
             }
-            ASSERT_EQ(index.check("K"), model.size());
             const auto prefix = fresh[step].first.substr(0, 1 + step % 2);
             const auto bound =
                 prefix + std::string(kLength - prefix.size(), descending ? ' ' : '\xFF');
-            auto cursor = index.cursor("K");
             const auto expected = model.lower_bound(
                 {prefix + std::string(kLength - prefix.size(), descending ? '\xFF' : ' '), 0});
-            ASSERT_EQ(cursor.seek(prefix), expected != model.end());
-            if (expected != model.end()) {
-                EXPECT_EQ(Entry(cursor.key(), cursor.record()), *expected);
-            }
             const auto upper = model.upper_bound({bound, 0xFFFFFFFF});
             const auto distance = [](auto from, auto to) {
                 return static_cast<std::uint64_t>(std::distance(from, to));
             };
-            EXPECT_EQ(index.count("K", prefix, prefix), distance(expected, upper));
-            EXPECT_EQ(index.count("K", "", prefix), distance(model.begin(), upper));
-            EXPECT_EQ(index.count("K", prefix, ""), distance(expected, model.end()));
-            if (!model.empty()) {
-                const Entry target = pick();
-                EXPECT_TRUE(cursor.seekExact(target.first, target.second));
-                EXPECT_FALSE(cursor.seekExact(target.first, target.second + 50000));
+            for (MdxFile* open : {&index, &other}) {
+                SCOPED_TRACE(open == &index ? "this open" : "the other open");
+                ASSERT_EQ(open->check("K"), model.size());
+                auto cursor = open->cursor("K");
+                ASSERT_EQ(cursor.seek(prefix), expected != model.end());
+                if (expected != model.end()) {
+                    EXPECT_EQ(Entry(cursor.key(), cursor.record()), *expected);
+                    EXPECT_EQ(cursor.position(), distance(model.begin(), expected));
+                }
+                EXPECT_EQ(open->count("K", prefix, prefix), distance(expected, upper));
+                EXPECT_EQ(open->count("K", "", prefix), distance(model.begin(), upper));
+                EXPECT_EQ(open->count("K", prefix, ""), distance(expected, model.end()));
+                EXPECT_EQ(open->count("K", "", ""), model.size());
+                if (spareThere) {
+                    EXPECT_EQ(open->count("SPARE", "", ""), spare.size());
+                }
+                const auto at = std::uniform_int_distribution<std::size_t>(0, model.size())(random);
+                ASSERT_EQ(cursor.moveTo(at), at < model.size());
+                EXPECT_EQ(cursor.position(), at);
+                if (at < model.size()) {
+                    EXPECT_EQ(Entry(cursor.key(), cursor.record()),
+                              *std::next(model.begin(), static_cast<std::ptrdiff_t>(at)));
+                }
+                if (!model.empty()) {
+                    const Entry target = pick();
+                    EXPECT_TRUE(cursor.seekExact(target.first, target.second));
+                    EXPECT_FALSE(cursor.seekExact(target.first, target.second + 50000));
+                }
             }
         }
         const std::vector<Entry> expected(model.begin(), model.end());
@@ -365,5 +393,27 @@ TEST_F(MdxFileTest, DeletedTagsLeaveTheirBlocksForReuse) {
     EXPECT_EQ(index.check("B"), 4000u);
     if (perlReaderAvailable()) {
         EXPECT_EQ(perlWalk(dir, path, "B"), hexed(walk(index.cursor("B"))));
+    }
+}
+
+// Blocks of a counted tree, once deleted, come back in trees of other shapes: each new tree
+// must be counted afresh, whichever blocks it took.
+TEST_F(MdxFileTest, ReusedBlocksAreCountedAfresh) {
+    const auto path = created();
+    std::mt19937 random(9);
+    const auto entries = randomEntries(random, 3000, 30);
+    MdxFile index(path, MdxFile::Mode::ReadWrite);
+    std::size_t previous = entries.size();
+    index.addTag(characterTag("T", 30), sourceOf(entries));
+    for (const std::size_t size : {2900, 2500, 2000, 1500, 1000, 2950, 400, 2990}) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(index.count("T", "", ""), previous);
+        index.deleteTag("T");
+        const std::vector<Entry> some(entries.begin(),
+                                      entries.begin() + static_cast<std::ptrdiff_t>(size));
+        index.addTag(characterTag("T", 30), sourceOf(some));
+        EXPECT_EQ(index.count("T", "", ""), size);
+        EXPECT_EQ(index.count("T", "A", "C"), index.check("T") - index.count("T", "D", ""));
+        previous = size;
     }
 }
