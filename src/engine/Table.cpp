@@ -402,13 +402,14 @@ int Table::Impl::moveBy(int count) {
     int moved = 0;
     auto result = [&] { return forward ? moved : -moved; };
     if (tagOrder && recno != 0 && wanted > 1) {
-        // Tags hold no keys of deleted records (deleting removes them), so a long move steps
-        // over entries without reading their records; only the record it ends on is read.
-        for (; moved < wanted - 1; ++moved) {
-            if (!(forward ? order->next() : order->prior())) {
-                forward ? lastLocked() : firstLocked();
-                return result();
-            }
+        // Tags hold no keys of deleted records (deleting removes them), so a long move skips
+        // entries by the index's counts without reading records; only the record it ends on
+        // is read.
+        const auto skip = static_cast<std::uint32_t>(wanted - 1);
+        moved = static_cast<int>(tagOrder->skip(forward, skip));
+        if (moved < wanted - 1) {
+            forward ? lastLocked() : firstLocked();
+            return result();
         }
         if (!stepLocked(forward)) {
             forward ? lastLocked() : firstLocked();

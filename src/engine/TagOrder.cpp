@@ -1,5 +1,6 @@
 #include "engine/TagOrder.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace shelfwise::engine {
@@ -102,6 +103,24 @@ void TagOrder::positionOn(std::uint32_t n, const RecordBuffer& record) {
 
 std::uint32_t TagOrder::count() {
     return static_cast<std::uint32_t>(file_.count(tag_.info.name, start_, end_));
+}
+
+std::uint32_t TagOrder::skip(bool forward, std::uint32_t count) {
+    const auto name = tag_.info.name;
+    const std::uint64_t here = cursor_.position();
+    // Entries up to the range end, or before the range start.
+    const std::uint64_t limit =
+        forward ? file_.count(name, {}, end_)
+                : (start_.empty() ? 0 : file_.count(name, {}, {}) - file_.count(name, start_, {}));
+    std::uint64_t available = 0;
+    if (forward && limit > here + 1) {
+        available = limit - here - 1;
+    } else if (!forward && here > limit) {
+        available = here - limit;
+    }
+    const auto moved = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, available));
+    cursor_.moveTo(forward ? here + moved : here - moved);
+    return moved;
 }
 
 std::optional<std::uint32_t> TagOrder::seek(const std::string& prefix) {

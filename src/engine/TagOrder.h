@@ -33,6 +33,9 @@ public:
     void invalidate() override {} // the index notices changes itself
     // The first entry in range whose key begins with `prefix`; then the next such entry.
     std::optional<std::uint32_t> seek(const std::string& prefix);
+    // Moves up to `count` entries forward or back without walking them, stopping on the last
+    // (first) entry in range; returns how many it moved. The cursor must be on an entry.
+    std::uint32_t skip(bool forward, std::uint32_t count);
     std::optional<std::uint32_t> nextWithPrefix(const std::string& prefix);
 
 private:

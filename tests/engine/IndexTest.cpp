@@ -126,6 +126,47 @@ TEST_F(IndexTest, MoveByStepsThroughKeyOrderAndStopsAtTheEnds) {
     EXPECT_TRUE(t.atBegin());
 }
 
+// Long moves skip entries by the index's counts: they must stop at the range's ends in
+// either direction of the tag.
+TEST_F(IndexTest, MoveByStopsAtTheEndsOfARange) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}, {"BYNAMED", "UPPER(NAME)", true}});
+    struct Case {
+        const char* tag;
+        const char* start;
+        const char* end;
+        Names inRange;
+    };
+    const std::vector<Case> cases = {
+        {"BYNAME", "bravo", "delta", {"bravo", "charlie", "delta"}},
+        {"BYNAMED", "echo", "bravo", {"echo", "delta", "charlie", "bravo"}},
+        {"BYNAME",
+         "Alpha",
+         "zulu",
+         {"Alpha", "Apple", "bravo", "charlie", "delta", "echo", "zulu"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.tag) + " " + c.start + ".." + c.end);
+        Table t;
+        openOn(t, "data.dbf");
+        t.setTag(c.tag);
+        t.setRangeStart({{2, c.start}});
+        t.setRangeEnd({{2, c.end}});
+        t.applyRange();
+        const int last = static_cast<int>(c.inRange.size()) - 1;
+        EXPECT_EQ(t.moveBy(2), 2);
+        EXPECT_EQ(t.text(2), c.inRange[2]);
+        EXPECT_EQ(t.moveBy(50), last - 2);
+        EXPECT_EQ(t.text(2), c.inRange.back());
+        EXPECT_TRUE(t.atEnd());
+        EXPECT_EQ(t.moveBy(-last), -last);
+        EXPECT_EQ(t.text(2), c.inRange.front());
+        t.moveBy(1);
+        EXPECT_EQ(t.moveBy(-50), -1);
+        EXPECT_EQ(t.text(2), c.inRange.front());
+        EXPECT_TRUE(t.atBegin());
+    }
+}
+
 TEST_F(IndexTest, GoToRecordFindsAPhysicalNumberInTheCurrentOrder) {
     addTags({{"IDXF", "MARK+UPPER(NAME)", false}});
     Table t;
