@@ -68,7 +68,7 @@ std::optional<std::filesystem::path> findFile(const std::filesystem::path& direc
 
 // An open that failed because another cursor or program holds the table.
 bool isSharingConflict(const EngineError& error) {
-    return std::string_view(error.what()).find("someone else") != std::string_view::npos;
+    return error.reason() == EngineError::Reason::Locked;
 }
 
 std::string formatDate(const std::optional<std::chrono::year_month_day>& date, int format) {

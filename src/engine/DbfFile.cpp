@@ -17,7 +17,8 @@ DbfFile::DbfFile(const std::filesystem::path& path, PosixFile::Access access)
 
 void DbfFile::readRecord(std::uint32_t n, RecordBuffer& record) const {
     if (n == 0 || n > header_.recordCount()) {
-        file_.fail("record " + std::to_string(n) + " does not exist");
+        file_.fail("record " + std::to_string(n) + " does not exist",
+                   EngineError::Reason::NotFound);
     }
     file_.readAt(record.data(), record.size(), header_.recordOffset(n), "a record");
 }
@@ -45,7 +46,8 @@ bool DbfFile::refreshHeader() {
         return false;
     }
     if (header_.headerLength() != headerLength || header_.recordLength() != recordLength) {
-        file_.fail("the table's structure was changed by another program");
+        file_.fail("the table's structure was changed by another program",
+                   EngineError::Reason::Damaged);
     }
     return true;
 }

@@ -122,11 +122,13 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
     if (!knownVersion(h.version())) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", h.version());
-        file.fail(std::string("not a dBASE table (version byte ") + hex + ")");
+        file.fail(std::string("not a dBASE table (version byte ") + hex + ")",
+                  EngineError::Reason::Damaged);
     }
     const std::uint16_t headerLength = h.headerLength();
     if (headerLength < kFixedSize + kDescriptorSize + 1 || headerLength > fileSize) {
-        file.fail("damaged table header (header length " + std::to_string(headerLength) + ")");
+        file.fail("damaged table header (header length " + std::to_string(headerLength) + ")",
+                  EngineError::Reason::Damaged);
     }
     std::string descriptors(headerLength - kFixedSize, '\0');
     file.readAt(descriptors.data(), descriptors.size(), kFixedSize, "the field list");
@@ -135,13 +137,15 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
     std::size_t pos = 0;
     while (true) {
         if (pos >= descriptors.size()) {
-            file.fail("damaged table header (field list has no end mark)");
+            file.fail("damaged table header (field list has no end mark)",
+                      EngineError::Reason::Damaged);
         }
         if (bytes[pos] == kFieldListEnd) {
             break;
         }
         if (pos + kDescriptorSize > descriptors.size()) {
-            file.fail("damaged table header (field list runs past the header)");
+            file.fail("damaged table header (field list runs past the header)",
+                      EngineError::Reason::Damaged);
         }
         const std::uint8_t* d = bytes + pos;
         FieldDescriptor f;
@@ -151,22 +155,24 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
         f.decimals = f.type == 'N' || f.type == 'F' ? d[17] : 0;
         f.offset = offset;
         if (std::string problem = checkField(f); !problem.empty()) {
-            file.fail("damaged table header (" + problem + ")");
+            file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
         }
         offset += f.width;
         h.fields_.push_back(std::move(f));
         pos += kDescriptorSize;
     }
     if (h.fields_.empty()) {
-        file.fail("damaged table header (no fields)");
+        file.fail("damaged table header (no fields)", EngineError::Reason::Damaged);
     }
     if (offset != h.recordLength()) {
         file.fail("damaged table header (record length " + std::to_string(h.recordLength()) +
-                  " does not match the fields)");
+                      " does not match the fields)",
+                  EngineError::Reason::Damaged);
     }
     if (h.recordOffset(h.recordCount() + 1) > fileSize) {
         file.fail("damaged table (record count " + std::to_string(h.recordCount()) +
-                  " runs past the end of the file)");
+                      " runs past the end of the file)",
+                  EngineError::Reason::Damaged);
     }
     return h;
 }

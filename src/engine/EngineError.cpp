@@ -2,6 +2,7 @@
 
 namespace shelfwise::engine {
 
-EngineError::EngineError(const std::string& message) : std::runtime_error(message) {}
+EngineError::EngineError(const std::string& message, Reason reason)
+    : std::runtime_error(message), reason_(reason) {}
 
 } // namespace shelfwise::engine

@@ -34,7 +34,8 @@ void MdxFile::Impl::load() {
     const auto size = storage.file().size();
     if (size < kHeaderSize) {
         throw EngineError("The index file is damaged: " + storage.file().path().string() +
-                          " is too short");
+                              " is too short",
+                          EngineError::Reason::Damaged);
     }
     storage.file().readAt(header.data(), header.size(), 0, "the index header");
     checkHeader(header, size);
@@ -87,7 +88,8 @@ MdxTag& MdxFile::Impl::find(std::string_view name) {
     const auto it = std::find_if(tags.begin(), tags.end(),
                                  [&](const MdxTag& tag) { return sameName(tag.info.name, name); });
     if (it == tags.end()) {
-        throw EngineError("The index has no tag " + std::string(name));
+        throw EngineError("The index has no tag " + std::string(name),
+                          EngineError::Reason::NotFound);
     }
     return *it;
 }

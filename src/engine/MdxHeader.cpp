@@ -15,7 +15,7 @@ namespace shelfwise::engine::mdx {
 namespace {
 
 [[noreturn]] void damaged(const std::string& problem) {
-    throw EngineError("The index file is damaged: " + problem);
+    throw EngineError("The index file is damaged: " + problem, EngineError::Reason::Damaged);
 }
 
 std::size_t itemLengthFor(std::size_t keyLength) {

@@ -17,7 +17,8 @@ MdxNode::MdxNode(std::shared_ptr<const Block> block, const MdxTag& tag, std::uin
       count_(loadU32(block_->data() + kNodeCount)) {
     if (count_ > tag.maxKeys) {
         throw EngineError("The index file is damaged: node " + std::to_string(page) + " of tag " +
-                          tag.info.name + " claims " + std::to_string(count_) + " keys");
+                              tag.info.name + " claims " + std::to_string(count_) + " keys",
+                          EngineError::Reason::Damaged);
     }
     leaf_ = loadU32(block_->data() + kNodeItems + count_ * itemLength_) == 0;
 }
@@ -35,7 +36,8 @@ MdxTree::MdxTree(MdxStorage& storage, MdxTag& tag, const HeaderBlock& header, Md
     : storage_(storage), tag_(tag), header_(header), counts_(counts), order_(tag.info) {}
 
 void MdxTree::damaged(const std::string& problem) const {
-    throw EngineError("The index file is damaged: tag " + tag_.info.name + ": " + problem);
+    throw EngineError("The index file is damaged: tag " + tag_.info.name + ": " + problem,
+                      EngineError::Reason::Damaged);
 }
 
 void MdxTree::checkKey(std::string_view key, bool bound) const {

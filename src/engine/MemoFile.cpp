@@ -48,7 +48,8 @@ MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, 
     const std::uint16_t size = loadU16(&header[20]);
     blockSize_ = dbaseThree_ || size == 0 ? kBlockSize : size;
     if (blockSize_ < 64 || blockSize_ % 64 != 0) {
-        file_.fail("damaged memo file (block size " + std::to_string(blockSize_) + ")");
+        file_.fail("damaged memo file (block size " + std::to_string(blockSize_) + ")",
+                   EngineError::Reason::Damaged);
     }
 }
 
@@ -56,7 +57,8 @@ std::string MemoFile::read(std::uint32_t block) const {
     const std::uint64_t fileSize = file_.size();
     const std::uint64_t offset = std::uint64_t(block) * blockSize_;
     if (block == 0 || offset >= fileSize) {
-        file_.fail("damaged memo (block " + std::to_string(block) + " lies outside the file)");
+        file_.fail("damaged memo (block " + std::to_string(block) + " lies outside the file)",
+                   EngineError::Reason::Damaged);
     }
     if (dbaseThree_) {
         return readDbaseThree(offset, fileSize);
@@ -64,12 +66,14 @@ std::string MemoFile::read(std::uint32_t block) const {
     std::array<std::uint8_t, kValueHeaderSize> header{};
     file_.readAt(header.data(), header.size(), offset, "a memo block");
     if (!std::equal(kBlockSignature.begin(), kBlockSignature.end(), header.begin())) {
-        file_.fail("damaged memo (block " + std::to_string(block) + " has no memo header)");
+        file_.fail("damaged memo (block " + std::to_string(block) + " has no memo header)",
+                   EngineError::Reason::Damaged);
     }
     const std::uint32_t length = loadU32(&header[4]);
     if (length < kValueHeaderSize || offset + length > fileSize) {
         file_.fail("damaged memo (block " + std::to_string(block) + " claims " +
-                   std::to_string(length) + " bytes)");
+                       std::to_string(length) + " bytes)",
+                   EngineError::Reason::Damaged);
     }
     std::string value(length - kValueHeaderSize, '\0');
     file_.readAt(value.data(), value.size(), offset + kValueHeaderSize, "a memo");
@@ -95,7 +99,7 @@ std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSiz
         value.resize(end);
         return value;
     }
-    file_.fail("damaged memo (a value has no end mark)");
+    file_.fail("damaged memo (a value has no end mark)", EngineError::Reason::Damaged);
 }
 
 std::uint32_t MemoFile::reusableBlocks(std::uint32_t block) const {
@@ -120,12 +124,13 @@ std::uint32_t MemoFile::write(std::uint32_t oldBlock, std::string_view data) {
     std::string stored;
     if (dbaseThree_) {
         if (data.find(kDbaseThreeEnd) != std::string_view::npos) {
-            file_.fail("a dBASE III memo file cannot hold a value containing 0x1A 0x1A");
+            file_.fail("a dBASE III memo file cannot hold a value containing 0x1A 0x1A",
+                       EngineError::Reason::Usage);
         }
         stored.append(data).append(kDbaseThreeEnd);
     } else {
         if (data.size() > 0xFFFFFFFFu - kValueHeaderSize) {
-            file_.fail("a memo value is too long");
+            file_.fail("a memo value is too long", EngineError::Reason::Usage);
         }
         stored.assign(reinterpret_cast<const char*>(kBlockSignature.data()), 4);
         stored.resize(kValueHeaderSize);
@@ -146,7 +151,7 @@ std::uint32_t MemoFile::append(const std::string& stored) {
         std::max<std::uint64_t>(1, (file_.size() + blockSize_ - 1) / blockSize_);
     const std::uint64_t blocks = (stored.size() + blockSize_ - 1) / blockSize_;
     if (endBlock + blocks > 0xFFFFFFFFu) {
-        file_.fail("the memo file is full");
+        file_.fail("the memo file is full", EngineError::Reason::Usage);
     }
     std::string padded = stored;
     padded.resize(blocks * blockSize_, '\0');

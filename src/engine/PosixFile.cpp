@@ -19,7 +19,9 @@ int openOrThrow(const std::filesystem::path& path, int flags) {
         fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        throw EngineError(path.string() + ": cannot open: " + std::strerror(errno));
+        throw EngineError(path.string() + ": cannot open: " + std::strerror(errno),
+                          errno == ENOENT ? EngineError::Reason::NotFound
+                                          : EngineError::Reason::Io);
     }
     return fd;
 }
@@ -65,7 +67,7 @@ void PosixFile::close() {
 void PosixFile::readAt(void* buffer, std::size_t size, std::uint64_t offset,
                        const char* what) const {
     if (readSomeAt(buffer, size, offset) != size) {
-        fail(std::string("file ends inside ") + what);
+        fail(std::string("file ends inside ") + what, EngineError::Reason::Damaged);
     }
 }
 
@@ -123,12 +125,12 @@ void PosixFile::sync() {
     }
 }
 
-void PosixFile::fail(const std::string& message) const {
-    throw EngineError(path_.string() + ": " + message);
+void PosixFile::fail(const std::string& message, EngineError::Reason reason) const {
+    throw EngineError(path_.string() + ": " + message, reason);
 }
 
 void PosixFile::failWithErrno(const std::string& action) const {
-    fail(action + ": " + std::strerror(errno));
+    fail(action + ": " + std::strerror(errno), EngineError::Reason::Io);
 }
 
 } // namespace shelfwise::engine

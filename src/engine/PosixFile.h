@@ -2,6 +2,8 @@
 
 // Internal: not part of the engine's public interface.
 
+#include "engine/EngineError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -43,7 +45,7 @@ public:
     void close();
 
     // An EngineError for this file: "<path>: <message>".
-    [[noreturn]] void fail(const std::string& message) const;
+    [[noreturn]] void fail(const std::string& message, EngineError::Reason reason) const;
 
 private:
     [[noreturn]] void failWithErrno(const std::string& action) const;

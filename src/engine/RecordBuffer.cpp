@@ -61,7 +61,8 @@ std::uint32_t parseMemoBlock(std::string_view raw, const std::string& tableName,
     const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), block);
     if (ec != std::errc() || end != t.data() + t.size()) {
         throw EngineError(tableName + ": field " + field.name + ": damaged memo block number \"" +
-                          std::string(t) + "\"");
+                              std::string(t) + "\"",
+                          EngineError::Reason::Damaged);
     }
     return block;
 }
@@ -80,8 +81,8 @@ const FieldDescriptor& RecordBuffer::field(int position) const {
     return (*fields_)[static_cast<std::size_t>(position)];
 }
 
-void RecordBuffer::fail(int position, const std::string& what) const {
-    throw EngineError(tableName_ + ": field " + field(position).name + ": " + what);
+void RecordBuffer::fail(int position, const std::string& what, EngineError::Reason reason) const {
+    throw EngineError(tableName_ + ": field " + field(position).name + ": " + what, reason);
 }
 
 std::string_view RecordBuffer::raw(int position) const {
@@ -247,7 +248,7 @@ std::optional<std::chrono::year_month_day> RecordBuffer::date(int position) cons
     }
     const auto date = parseDate(r);
     if (!date) {
-        fail(position, "damaged date \"" + std::string(r) + "\"");
+        fail(position, "damaged date \"" + std::string(r) + "\"", EngineError::Reason::Damaged);
     }
     return date;
 }

@@ -2,6 +2,7 @@
 
 // Internal: not part of the engine's public interface.
 
+#include "engine/EngineError.h"
 #include "engine/FieldDescriptor.h"
 
 #include <chrono>
@@ -55,7 +56,8 @@ public:
     void setMemoBlock(int position, std::uint32_t block);
 
 private:
-    [[noreturn]] void fail(int position, const std::string& what) const;
+    [[noreturn]] void fail(int position, const std::string& what,
+                           EngineError::Reason reason = EngineError::Reason::Usage) const;
     char* at(int position) { return bytes_.data() + field(position).offset; }
     void fill(int position, std::string_view rightJustified);
 

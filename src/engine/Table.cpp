@@ -50,8 +50,9 @@ struct Table::Impl {
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
     }
-    [[noreturn]] void fail(const std::string& message) const {
-        throw EngineError(tableName() + ": " + message);
+    [[noreturn]] void fail(const std::string& message,
+                           EngineError::Reason reason = EngineError::Reason::Usage) const {
+        throw EngineError(tableName() + ": " + message, reason);
     }
     void requireOpen() const {
         if (state == State::Closed) {
@@ -198,7 +199,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 void Table::Impl::open() {
     paths = std::make_unique<TablePaths>(directory, fileName);
     if (!paths->tableExists()) {
-        fail("the table does not exist");
+        fail("the table does not exist", EngineError::Reason::NotFound);
     }
     // A write lock needs a descriptor open for writing, so an exclusive open always has one.
     const auto access =
@@ -207,7 +208,8 @@ void Table::Impl::open() {
     locks = std::make_unique<TableLocks>(dbf->file());
     if (!locks->tryLockOpen(exclusive)) {
         fail(exclusive ? "the table is in use by someone else and cannot be opened exclusively"
-                       : "the table is opened exclusively by someone else");
+                       : "the table is opened exclusively by someone else",
+             EngineError::Reason::Locked);
     }
     if (!exclusive) {
         locks->lockHeaderShared();
@@ -228,7 +230,7 @@ void Table::Impl::open() {
     if (header.needsMemoFile()) {
         const auto memoPath = paths->existingMemo();
         if (!memoPath) {
-            fail("the memo file (.dbt) is missing");
+            fail("the memo file (.dbt) is missing", EngineError::Reason::NotFound);
         }
         memo = MemoFile(*memoPath, memoAccess, header.dbaseThreeMemo());
     }
@@ -249,7 +251,7 @@ void Table::Impl::openIndex() {
     }
     const auto indexPath = paths->existingIndex();
     if (!indexPath) {
-        fail("the production index (.mdx) is missing");
+        fail("the production index (.mdx) is missing", EngineError::Reason::NotFound);
     }
     ReadGuard guard(*this);
     tags.open(*indexPath, readOnly, fields());
@@ -264,7 +266,7 @@ void Table::Impl::selectTag() {
     }
     const TagSet::Tag* tag = tags.isOpen() ? tags.find(tagName) : nullptr;
     if (tag == nullptr) {
-        fail("there is no tag " + tagName);
+        fail("there is no tag " + tagName, EngineError::Reason::NotFound);
     }
     tagOrder = std::make_unique<TagOrder>(tags.file(), *tag, [this, tag](const RecordBuffer& r) {
         return tag->expression.evaluate(keySource(r));
@@ -873,13 +875,15 @@ void Table::edit() {
         impl_->fail("there is no record to edit");
     }
     if (!impl_->locks->tryLockRecord(n)) {
-        impl_->fail("record " + std::to_string(n) + " is locked by another user");
+        impl_->fail("record " + std::to_string(n) + " is locked by another user",
+                    EngineError::Reason::Locked);
     }
     try {
         Impl::ReadGuard guard(*impl_);
         impl_->dbf->readRecord(n, *impl_->scratch);
         if (impl_->scratch->deleted()) {
-            impl_->fail("record " + std::to_string(n) + " was deleted by another user");
+            impl_->fail("record " + std::to_string(n) + " was deleted by another user",
+                        EngineError::Reason::NotFound);
         }
     } catch (...) {
         impl_->locks->unlockRecord(n);
@@ -926,7 +930,8 @@ void Table::deleteRecord() {
     }
     const bool editing = impl_->state == State::Edit;
     if (!editing && !impl_->locks->tryLockRecord(n)) {
-        impl_->fail("record " + std::to_string(n) + " is locked by another user");
+        impl_->fail("record " + std::to_string(n) + " is locked by another user",
+                    EngineError::Reason::Locked);
     }
     try {
         impl_->deleteCurrent();
@@ -1023,7 +1028,7 @@ void Table::deleteTag(const std::string& name) {
     impl_->requireBrowse();
     impl_->requireExclusive("deleting a tag");
     if (!impl_->tags.isOpen()) {
-        impl_->fail("there is no tag " + name);
+        impl_->fail("there is no tag " + name, EngineError::Reason::NotFound);
     }
     impl_->tags.deleteTag(name);
     if (impl_->tags.find(impl_->tagName) == nullptr) {

@@ -31,7 +31,7 @@ bool TableLocks::tryLock(std::uint64_t offset, std::uint64_t length, Kind kind) 
         if (errno == EAGAIN || errno == EACCES) {
             return false;
         }
-        file_->fail(std::string("lock failed: ") + std::strerror(errno));
+        file_->fail(std::string("lock failed: ") + std::strerror(errno), EngineError::Reason::Io);
     }
     return true;
 }
@@ -41,7 +41,7 @@ void TableLocks::waitForLock(std::uint64_t offset, std::uint64_t length, Kind ki
     auto pause = std::chrono::microseconds(50);
     while (!tryLock(offset, length, kind)) {
         if (std::chrono::steady_clock::now() >= deadline) {
-            file_->fail("the table is locked by another user");
+            file_->fail("the table is locked by another user", EngineError::Reason::Locked);
         }
         std::this_thread::sleep_for(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));

@@ -21,7 +21,7 @@ public:
     explicit ExclusiveHold(const std::filesystem::path& table)
         : file_(table, PosixFile::Access::ReadWrite), locks_(file_) {
         if (!locks_.tryLockOpen(true)) {
-            file_.fail("the table is in use by someone else");
+            file_.fail("the table is in use by someone else", EngineError::Reason::Locked);
         }
     }
     PosixFile& file() { return file_; }
@@ -75,7 +75,8 @@ void nameIndexTable(const std::filesystem::path& index, const std::string& baseN
 void removeFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::remove(path, ec) && ec) {
-        throw EngineError(path.string() + ": cannot delete: " + ec.message());
+        throw EngineError(path.string() + ": cannot delete: " + ec.message(),
+                          EngineError::Reason::Io);
     }
 }
 
@@ -83,8 +84,8 @@ void renameFile(const std::filesystem::path& from, const std::filesystem::path& 
     std::error_code ec;
     std::filesystem::rename(from, to, ec);
     if (ec) {
-        throw EngineError(from.string() + ": cannot rename to " + to.string() + ": " +
-                          ec.message());
+        throw EngineError(from.string() + ": cannot rename to " + to.string() + ": " + ec.message(),
+                          EngineError::Reason::Io);
     }
 }
 
@@ -114,7 +115,8 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
                const std::filesystem::path& targetDirectory, const std::string& targetName) {
     const TablePaths source(sourceDirectory, sourceName);
     if (!source.tableExists()) {
-        throw EngineError(source.table().string() + ": the table does not exist");
+        throw EngineError(source.table().string() + ": the table does not exist",
+                          EngineError::Reason::NotFound);
     }
     const TablePaths target(targetDirectory, targetName);
     if (std::filesystem::equivalent(source.directory(), target.directory()) &&
@@ -126,7 +128,8 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
     PosixFile sourceDbf(source.table(), PosixFile::Access::ReadOnly);
     TableLocks sourceLocks(sourceDbf);
     if (!sourceLocks.tryLockOpen(false)) {
-        sourceDbf.fail("the table is opened exclusively by someone else");
+        sourceDbf.fail("the table is opened exclusively by someone else",
+                       EngineError::Reason::Locked);
     }
     sourceLocks.lockHeaderShared();
 
@@ -165,7 +168,8 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
                  const std::string& newFileName) {
     const TablePaths from(directory, fileName);
     if (!from.tableExists()) {
-        throw EngineError(from.table().string() + ": the table does not exist");
+        throw EngineError(from.table().string() + ": the table does not exist",
+                          EngineError::Reason::NotFound);
     }
     const TablePaths to(directory, newFileName);
     if (to.tableExists()) {
@@ -188,7 +192,8 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
 void deleteTable(const std::filesystem::path& directory, const std::string& fileName) {
     const TablePaths paths(directory, fileName);
     if (!paths.tableExists()) {
-        throw EngineError(paths.table().string() + ": the table does not exist");
+        throw EngineError(paths.table().string() + ": the table does not exist",
+                          EngineError::Reason::NotFound);
     }
     ExclusiveHold hold(paths.table());
     for (const auto& file : existingFiles(paths)) {

@@ -73,7 +73,7 @@ void TagSet::compile(const FieldList& fields) {
             KeyExpression expression(info.expression, fields);
             tags_.push_back({std::move(info), std::move(expression)});
         } catch (const EngineError& e) {
-            throw EngineError(path_.string() + ": tag " + info.name + ": " + e.what());
+            throw EngineError(path_.string() + ": tag " + info.name + ": " + e.what(), e.reason());
         }
     }
 }
@@ -135,7 +135,8 @@ void TagSet::addTag(const std::string& name, const std::string& expression, bool
 void TagSet::deleteTag(std::string_view name) {
     const Tag* tag = find(name);
     if (tag == nullptr) {
-        throw EngineError(path_.string() + ": there is no tag " + std::string(name));
+        throw EngineError(path_.string() + ": there is no tag " + std::string(name),
+                          EngineError::Reason::NotFound);
     }
     file_->deleteTag(tag->info.name);
     tags_.erase(tags_.begin() + (tag - tags_.data()));

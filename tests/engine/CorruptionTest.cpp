@@ -135,6 +135,7 @@ TEST_F(CorruptionTest, EveryDamageIsReportedAsAnEngineErrorNamingTheFile) {
             ADD_FAILURE() << "no error";
         } catch (const EngineError& e) {
             EXPECT_NE(std::string(e.what()).find(damage.file), std::string::npos) << e.what();
+            EXPECT_EQ(e.reason(), EngineError::Reason::Damaged) << e.what();
         }
     }
 }

@@ -32,7 +32,8 @@ protected:
         try {
             openOn(t, "data.dbf", exclusive);
             return true;
-        } catch (const EngineError&) {
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.reason(), EngineError::Reason::Locked) << e.what();
             return false;
         }
     }
@@ -79,8 +80,9 @@ TEST_F(SharingTest, RecordLocksAreSeenByOtherCursorsAndProcesses) {
     openOn(a, "data.dbf");
     openOn(b, "data.dbf");
     a.edit();
-    EXPECT_THROW(b.edit(), EngineError); // same record
-    EXPECT_THROW(b.deleteRecord(), EngineError);
+    using Reason = EngineError::Reason;
+    EXPECT_EQ(reasonOf([&] { b.edit(); }), Reason::Locked); // same record
+    EXPECT_EQ(reasonOf([&] { b.deleteRecord(); }), Reason::Locked);
     b.next();
     b.edit(); // another record is free
     b.cancel();

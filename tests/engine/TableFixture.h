@@ -1,11 +1,13 @@
 #pragma once
 
+#include "engine/EngineError.h"
 #include "engine/FieldDescriptor.h"
 #include "engine/Table.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 namespace shelfwise::engine::testing {
@@ -33,6 +35,17 @@ protected:
         table.setFileName(name);
         table.setExclusive(exclusive);
         table.open();
+    }
+
+    // The reason of the EngineError the action throws; none when it throws nothing.
+    template <typename Action>
+    static std::optional<EngineError::Reason> reasonOf(const Action& action) {
+        try {
+            action();
+        } catch (const EngineError& e) {
+            return e.reason();
+        }
+        return std::nullopt;
     }
 
     std::filesystem::path dir;

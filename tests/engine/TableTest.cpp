@@ -316,10 +316,11 @@ TEST_F(TableTest, MissingTableOrMemoFileIsAnErrorNamingTheFile) {
         FAIL() << "opened a missing table";
     } catch (const EngineError& e) {
         EXPECT_NE(std::string(e.what()).find("nothing.dbf"), std::string::npos) << e.what();
+        EXPECT_EQ(e.reason(), EngineError::Reason::NotFound);
     }
     createTable(dir, "data", everyKind());
     std::filesystem::remove(dir / "data.dbt");
-    EXPECT_THROW(openOn(t, "data"), EngineError);
+    EXPECT_EQ(reasonOf([&] { openOn(t, "data"); }), EngineError::Reason::NotFound);
     EXPECT_FALSE(t.isOpen());
 }
 
