@@ -6,6 +6,7 @@
 #include "book/DateEdit.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/PageReader.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "book/SpeedBar.h"
@@ -113,7 +114,7 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     client_->setObjectName(QStringLiteral("ClientArea"));
     client_->setAutoFillBackground(true);
     speedBar_ = new TSpeedBar(client_);
-    leftPage_ = new TLeftPage(client_);
+    leftPage_ = new TLeftPage(client_, settings_.FieldLabels);
     letterBar_ = new TLetterBar(client_);
     rightPage_ = new TRightPage(client_);
     splitter_ = new TSplitter(client_);
@@ -130,6 +131,11 @@ TBookWindow::TBookWindow(settings::Settings& settings)
                 menus_.TemplateMenu()->popup(rightPage_->TemplatePanel()->mapToGlobal(at));
             });
     leftPage_->SetRowMenu(menus_.RowMenu());
+    connect(leftPage_, &TLeftPage::RowClicked, this, [this](int row) {
+        previousRow_ = row;
+        ShowRecordAt(pageStart_ + row);
+    });
+    connect(leftPage_, &TLeftPage::ColumnsChanged, this, &TBookWindow::RedrawPage);
     connect(splitter_, &TSplitter::Moved, this, &TBookWindow::MoveSplitter);
     connect(viewOptions_, &TViewOptionsMenu::MenuModeChanged, this, &TBookWindow::ApplyMenuMode);
     connect(viewOptions_, &TViewOptionsMenu::PlacementChanged, this, &TBookWindow::PlacePanels);
@@ -162,7 +168,7 @@ void TBookWindow::CompleteCreation() {
         move(screen->geometry().width() - width(), 1);
     }
     // 10. The list header and the rows.
-    leftPage_->Header()->SetDefaultSections(settings_.FieldLabels);
+    leftPage_->Header()->LoadHeader(settings_.DataDir / HeaderFileName);
     leftPage_->CreateRows(ToQFont(settings_.RecordButtonFont));
     // 11.
     previousRightPageSize_ = rightPage_->size();
@@ -181,6 +187,7 @@ void TBookWindow::CompleteCreation() {
     ApplyFonts();
     LayoutWindow();
     show();
+    RedrawPage();
     // 19, 20.
     minRightPageWidth_ = FinalMinRightPageWidth;
     ReadTabOrder();
@@ -199,6 +206,7 @@ TBookWindow::~TBookWindow() {
     settings::WriteSecurityOptions(settings_);
     settings::WriteUiOptions(settings_);
     WriteTabOrder();
+    leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
     qApp->removeEventFilter(hintSwitch_);
     database_.CloseTables();
 }
@@ -216,6 +224,14 @@ void TBookWindow::OpenBook() {
         caption += QStringLiteral(" [Read Only Mode]");
     }
     setWindowTitle(caption);
+    std::vector<bool> listable;
+    for (std::size_t i = 0; i < settings_.FieldLabels.size(); ++i) {
+        const std::size_t position = i + db::FirstDataField;
+        listable.push_back(
+            position >= database_.Fields.MemoFields.size() ||
+            (!database_.Fields.MemoFields[position] && !database_.Fields.PictureFields[position]));
+    }
+    leftPage_->Header()->SetListableFields(std::move(listable));
     if (recordPage_->ReopenEditCursor()) {
         recordPage_->ShowRecordAt(0);
     }
@@ -232,6 +248,8 @@ bool TBookWindow::CommitRecord() {
 void TBookWindow::ShowRecordState() {
     rightPage_->Status()->SetCaption(recordPage_->StatusText());
     UpdateRecordCommands();
+    pageRedrawAllowed_ = true;
+    RedrawPage();
 }
 
 void TBookWindow::UpdateRecordCommands() {
@@ -476,9 +494,33 @@ void TBookWindow::LayoutWindow() {
     rightPage_->resize(rightPage_->width(), pageHeight);
     letterBar_->resize(letterBar_->width(), pageHeight);
     PlacePanels();
-    leftPage_->LayoutRows();
+    const bool rowsChanged = leftPage_->LayoutRows();
     letterBar_->LayoutLetterTabs();
     previousRightPageSize_ = rightPage_->size();
+    if (rowsChanged) {
+        RedrawPage();
+    }
+}
+
+void TBookWindow::RedrawPage() {
+    if (!isVisible() || !pageRedrawAllowed_) {
+        return;
+    }
+    leftPage_->ClearRows();
+    const TPageReader reader(settings_.FieldLabels, settings_.DateFormats);
+    const PageTexts page = reader.Read(
+        database_.DataTable, pageStart_, static_cast<int>(leftPage_->RowButtons().size()),
+        leftPage_->Header()->Captions(), recordPage_->CurrentRecordId());
+    leftPage_->ShowTexts(page);
+    currentRow_ = page.CurrentRow;
+    if (currentRow_ >= 0) {
+        previousRow_ = currentRow_;
+        leftPage_->SelectRow(currentRow_);
+    } else if (previousRow_ >= 0) {
+        leftPage_->SelectRow(-1);
+        previousRow_ = -1;
+    }
+    leftPage_->FocusRow(currentRow_);
 }
 
 void TBookWindow::PlacePanels() {

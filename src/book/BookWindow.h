@@ -66,6 +66,11 @@ public:
     // Shows the record at that position (from 0) of the record table's range.
     void ShowRecordAt(int position);
     bool CommitRecord();
+    // Refills the rows of the left page from PageStart and marks the shown record's row.
+    void RedrawPage();
+    int PageStart() const { return pageStart_; }
+    void SetPageStart(int start) { pageStart_ = start; }
+    int CurrentRow() const { return currentRow_; }
 
     // The full layout pass.
     void LayoutWindow();
@@ -160,6 +165,10 @@ private:
     std::vector<QLabel*> fieldLabels_;
     std::vector<TDateEdit*> dateEditors_;
     TRecordPage* recordPage_ = nullptr;
+    int pageStart_ = 0;
+    int currentRow_ = -1;
+    int previousRow_ = -1;
+    bool pageRedrawAllowed_ = true;
     std::function<void()> closeHandler_;
 };
 

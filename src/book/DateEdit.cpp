@@ -9,9 +9,20 @@ TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(10);
 }
 
-QString TDateEdit::QtFormat() const {
-    QString format = format_;
+namespace {
+
+QString QtFormat(QString format) {
     return format.replace(QLatin1String("mm"), QLatin1String("MM"));
+}
+
+QDate ToQDate(const std::chrono::year_month_day& date) {
+    return {int(date.year()), int(unsigned(date.month())), int(unsigned(date.day()))};
+}
+
+} // namespace
+
+QString TDateEdit::FormatDate(const Date& date, const QString& format) {
+    return date ? ToQDate(*date).toString(QtFormat(format)) : QString();
 }
 
 void TDateEdit::SetDisplayFormat(const QString& format) {
@@ -26,12 +37,11 @@ TDateEdit::Date TDateEdit::GetDate() const {
         return std::nullopt;
     }
     if (shown_) {
-        const QDate last(int(shown_->year()), unsigned(shown_->month()), unsigned(shown_->day()));
-        if (last.toString(QtFormat()) == typed) {
+        if (FormatDate(shown_, format_) == typed) {
             return shown_;
         }
     }
-    const QDate date = QDate::fromString(typed, QtFormat());
+    const QDate date = QDate::fromString(typed, QtFormat(format_));
     if (!date.isValid()) {
         return std::nullopt;
     }
@@ -42,12 +52,7 @@ TDateEdit::Date TDateEdit::GetDate() const {
 
 void TDateEdit::SetDate(Date date) {
     shown_ = date;
-    if (!date) {
-        clear();
-        return;
-    }
-    const QDate shown(int(date->year()), unsigned(date->month()), unsigned(date->day()));
-    setText(shown.toString(QtFormat()));
+    setText(FormatDate(date, format_));
 }
 
 } // namespace shelfwise::book

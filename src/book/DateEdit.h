@@ -17,6 +17,9 @@ public:
 
     explicit TDateEdit(QWidget* parent);
 
+    // The date written in a display format such as "dd/mm/yyyy".
+    static QString FormatDate(const Date& date, const QString& format);
+
     void SetDisplayFormat(const QString& format);
     QString DisplayFormat() const { return format_; }
 
@@ -25,8 +28,6 @@ public:
     bool IsEmpty() const { return !GetDate().has_value(); }
 
 private:
-    QString QtFormat() const;
-
     QString format_ = QString::fromLatin1(Formats[0]);
     // The date last shown, kept whole while its text is unchanged (a year-only format).
     Date shown_;

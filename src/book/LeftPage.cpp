@@ -30,13 +30,17 @@ BarButton Bar(const QWidget* button) {
 
 } // namespace
 
-TLeftPage::TLeftPage(QWidget* parent)
+TLeftPage::TLeftPage(QWidget* parent, const std::vector<std::string>& fieldLabels)
     : TPanel(QStringLiteral("Panel1"), parent, TPanel::Bevel::Lowered) {
     SetSpine(Spine::Right);
     sortButton_ = new TSortButton(this);
     sortButton_->setGeometry(5, 3, 316, 20);
-    header_ = new TQuorvanHeader(this);
+    header_ = new TQuorvanHeader(this, fieldLabels);
     header_->setGeometry(5, 25, 316, 20);
+    connect(header_, &TQuorvanHeader::HChange, this, [this] {
+        RebuildColumns();
+        emit ColumnsChanged();
+    });
 
     pagingBar_ = new TPanel(QStringLiteral("Panel6"), this);
     first_ =
@@ -75,6 +79,7 @@ TFormatedButton* TLeftPage::AddRow(int index) {
     const int top = header_->y() + header_->height() + index * (rowHeight_ + RowGap) + 8;
     row->setGeometry(4, top, width() - 8, rowHeight_);
     row->SetColumns(HeaderColumns());
+    connect(row, &QAbstractButton::clicked, this, [this, index] { emit RowClicked(index); });
     row->show();
     rows_.push_back(row);
     return row;
@@ -100,8 +105,9 @@ int TLeftPage::RowsPerPage() const {
     return std::max(1, (height() - rows_.front()->y() - PagingBarHeight) / (rowHeight_ + RowGap));
 }
 
-void TLeftPage::LayoutRows() {
+bool TLeftPage::LayoutRows() {
     const int count = RowsPerPage();
+    bool changed = static_cast<int>(rows_.size()) != count;
     while (static_cast<int>(rows_.size()) > count) {
         delete rows_.back();
         rows_.pop_back();
@@ -118,8 +124,43 @@ void TLeftPage::LayoutRows() {
     if (listWidth != listWidth_) {
         listWidth_ = listWidth;
         RebuildColumns();
+        changed = true;
     }
     LayoutPagingBar();
+    return changed;
+}
+
+void TLeftPage::ShowTexts(const PageTexts& page) {
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        std::vector<TFormatedButton::Column> columns = HeaderColumns();
+        if (r < page.Rows.size()) {
+            for (std::size_t c = 0; c < columns.size() && c < page.Rows[r].size(); ++c) {
+                columns[c].Text = page.Rows[r][c].Text;
+                columns[c].RightAligned = page.Rows[r][c].RightAligned;
+            }
+        }
+        rows_[r]->SetColumns(std::move(columns));
+    }
+}
+
+void TLeftPage::ClearRows() {
+    ShowTexts({});
+}
+
+void TLeftPage::SelectRow(int row) {
+    if (ValidRow(row)) {
+        rows_[static_cast<std::size_t>(row)]->SetSelected(true);
+        return;
+    }
+    for (auto* button : rows_) {
+        button->SetSelected(false);
+    }
+}
+
+void TLeftPage::FocusRow(int row) {
+    if (!rows_.empty()) {
+        rows_[static_cast<std::size_t>(ValidRow(row) ? row : 0)]->setFocus();
+    }
 }
 
 void TLeftPage::RebuildColumns() {

@@ -4,6 +4,7 @@
 #include "book/FormatedButton.h"
 #include "book/HotButton.h"
 #include "book/ListHeader.h"
+#include "book/PageReader.h"
 #include "book/Panel.h"
 #include "book/SortButton.h"
 #include "settings/ElementColors.h"
@@ -21,7 +22,7 @@ class TLeftPage : public TPanel {
 public:
     static constexpr int PagingBarHeight = 35;
 
-    explicit TLeftPage(QWidget* parent);
+    TLeftPage(QWidget* parent, const std::vector<std::string>& fieldLabels);
 
     TSortButton* SortButton() const { return sortButton_; }
     TQuorvanHeader* Header() const { return header_; }
@@ -30,16 +31,29 @@ public:
 
     // Frees every row and creates them anew in `font`; the row height follows the font.
     void CreateRows(const QFont& font);
-    // As many rows as fit the page, the list's width, then the paging bar.
-    void LayoutRows();
+    // As many rows as fit the page, the list's width, then the paging bar. True when rows came
+    // or went or got new columns, so their texts are gone.
+    bool LayoutRows();
+    // The texts of a page; rows beyond it are emptied.
+    void ShowTexts(const PageTexts& page);
+    void ClearRows();
+    // Selects the row (deselecting the one before); -1 selects none.
+    void SelectRow(int row);
+    void FocusRow(int row);
     int RowsPerPage() const;
 
     void SetRowColors(const settings::ElementColors& colors);
     void SetRowMenu(QMenu* menu) { rowMenu_ = menu; }
 
+signals:
+    void RowClicked(int row);
+    // The rows got new columns from the header; their texts are gone.
+    void ColumnsChanged();
+
 private:
     TFormatedButton* AddRow(int index);
     void RebuildColumns();
+    bool ValidRow(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }
     std::vector<TFormatedButton::Column> HeaderColumns() const;
     void ColorRow(TFormatedButton* row) const;
     void LayoutPagingBar();

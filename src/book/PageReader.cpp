@@ -1,0 +1,83 @@
+#include "book/PageReader.h"
+
+#include "book/DateEdit.h"
+#include "book/WindowsText.h"
+#include "db/RecordSchema.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace shelfwise::book {
+
+int TPageReader::FieldPosition(const QString& caption) const {
+    for (std::size_t i = 0; i < fieldLabels_.size(); ++i) {
+        if (FromWindowsText(fieldLabels_[i]).compare(caption, Qt::CaseInsensitive) == 0) {
+            return static_cast<int>(i) + db::FirstDataField;
+        }
+    }
+    return -1;
+}
+
+QString TPageReader::DateFormat(int position) const {
+    for (const auto& line : dateFormats_.Lines) {
+        if (line.FieldIndex == position - db::FirstDataField && line.Format >= 0 &&
+            line.Format < static_cast<int>(std::size(TDateEdit::Formats))) {
+            return QString::fromLatin1(TDateEdit::Formats[line.Format]);
+        }
+    }
+    return QString::fromLatin1(TDateEdit::Formats[0]);
+}
+
+TFormatedButton::Column TPageReader::ColumnText(const engine::Table& table, int position) const {
+    if (position < 0 || position >= table.fieldCount()) {
+        return {};
+    }
+    const auto& field = table.field(position);
+    if (field.type == 'M' || field.type == 'B' || field.type == 'G') {
+        return {};
+    }
+    if (field.type == 'D') {
+        return {TDateEdit::FormatDate(table.date(position), DateFormat(position))};
+    }
+    if (db::IsNumericType(field.type)) {
+        QLocale locale;
+        locale.setNumberOptions(QLocale::DefaultNumberOptions);
+        const int decimals = field.decimals > 0 ? 2 : 0;
+        return {locale.toString(table.number(position), 'f', decimals), 0, true};
+    }
+    return {FromWindowsText(table.text(position)).trimmed()};
+}
+
+PageTexts TPageReader::Read(engine::Table& table, int start, int rows, const QStringList& captions,
+                            int currentRecordId) const {
+    PageTexts page;
+    if (!table.isOpen()) {
+        return page;
+    }
+    std::vector<int> positions;
+    for (const QString& caption : captions) {
+        positions.push_back(FieldPosition(caption));
+    }
+    table.first();
+    if (start > 0) {
+        table.moveBy(start);
+    }
+    for (int row = 0; row < rows && !table.atEnd(); ++row) {
+        std::vector<TFormatedButton::Column> columns;
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            TFormatedButton::Column column = ColumnText(table, positions[i]);
+            if (i > 0) {
+                column.Text.prepend(' ');
+            }
+            columns.push_back(column);
+        }
+        page.Rows.push_back(std::move(columns));
+        if (std::lround(table.number(db::RecordNumberField)) == currentRecordId) {
+            page.CurrentRow = row;
+        }
+        table.next();
+    }
+    return page;
+}
+
+} // namespace shelfwise::book
