@@ -1,0 +1,88 @@
+#include "BookFixture.h"
+#include "book/RecordPage.h"
+#include "book/RightPage.h"
+#include "db/RecordSchema.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+
+namespace shelfwise::book {
+namespace {
+
+// The second program: it shows the first record of the database in the directories the
+// first program passes, reports that it holds it and keeps it until told to let go.
+constexpr const char* ChildProgramDir = "SW_SECOND_PROGRAM_DIR";
+
+bool WaitForFile(const std::filesystem::path& file) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(file); ++i) {
+        QTest::qWait(10);
+    }
+    return std::filesystem::exists(file);
+}
+
+TEST(SecondProgram, HoldsTheFirstRecord) {
+    const char* dir = std::getenv(ChildProgramDir);
+    if (dir == nullptr) {
+        GTEST_SKIP() << "runs only as the second program of the multi-user test";
+    }
+    settings::Settings settings;
+    settings.ProgramDir = settings.DataRoot = dir;
+    settings.PublicDir = settings.DataDir = settings.DatabaseDir = settings.ProgramDir / "DATA";
+    platform::SetMessageHook([](const platform::Message&) { return platform::MessageAnswer::Ok; });
+    {
+        TSoftwareBookWindow window(settings);
+        QApplication::processEvents();
+        EXPECT_EQ(window.RecordPage()->StatusText(), QStringLiteral("Read/Write Access"));
+        window.findChild<QLineEdit*>(QStringLiteral("L1"))->setText(QStringLiteral("Second"));
+        test::WriteBytes(settings.DataDir / "holding", {});
+        EXPECT_TRUE(WaitForFile(settings.DataDir / "release"));
+    }
+    platform::SetMessageHook(nullptr);
+}
+
+class MultiUserTest : public test::BookFixture {};
+
+TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
+    {
+        auto& w = Open();
+        w.findChild<QLineEdit*>(QStringLiteral("L1"))->setText(QStringLiteral("First"));
+        Close();
+    }
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(ChildProgramDir),
+                       QString::fromStdString(programDir.string()));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(environment);
+    second.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=SecondProgram.HoldsTheFirstRecord")});
+    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(WaitForFile(dataDir / "holding"));
+
+    auto& w = Open();
+    EXPECT_TRUE(w.RecordPage()->RecordInUse());
+    EXPECT_EQ(w.RightPage()->Status()->Caption(),
+              QStringLiteral("Read Only Access - Record In Use"));
+    EXPECT_FALSE(Find<QLineEdit>("L1")->isEnabled());
+    Find<QLineEdit>("L1")->setText(QStringLiteral("Mine"));
+    messages.clear();
+    w.ShowRecordAt(1);
+    // Leaving tried no write that the lock would have refused.
+    EXPECT_TRUE(messages.empty());
+
+    test::WriteBytes(dataDir / "release", {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
+
+    // The second program stored its change when it let go; this one wrote nothing.
+    w.ShowRecordAt(0);
+    EXPECT_EQ(w.RecordPage()->StatusText(), QStringLiteral("Read/Write Access"));
+    EXPECT_TRUE(Find<QLineEdit>("L1")->isEnabled());
+    EXPECT_EQ(Find<QLineEdit>("L1")->text(), QStringLiteral("Second"));
+    EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
+}
+
+} // namespace
+} // namespace shelfwise::book
