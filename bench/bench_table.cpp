@@ -167,7 +167,7 @@ void BM_MoveByHalfInTagOrder(benchmark::State& state) {
         benchmark::DoNotOptimize(table.moveBy(kRecords / 2));
     }
 }
-BENCHMARK(BM_MoveByHalfInTagOrder)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveByHalfInTagOrder)->Unit(benchmark::kMicrosecond);
 
 // An edit that moves the record in the tag, posted with its flush to disk.
 void BM_PostEdit(benchmark::State& state) {
