@@ -351,11 +351,17 @@ TEST_F(MdxFileTest, CursorsFollowChangesMadeElsewhere) {
     }
     ASSERT_TRUE(cursor.next());
     EXPECT_EQ(cursor.key(), "100051");
+    EXPECT_EQ(cursor.position(), 5u);
     // The entry under the cursor goes away: next and prior go to its neighbours.
     ASSERT_TRUE(writer.remove("NUM", "100051", 1001));
     ASSERT_TRUE(cursor.next());
     EXPECT_EQ(cursor.key(), "100052");
     ASSERT_TRUE(writer.remove("NUM", "100052", 1002));
+    // Its entry gone, the cursor counts the entries before where it was.
+    EXPECT_EQ(cursor.position(), 5u);
+    writer.insert("NUM", "100000", 999);
+    EXPECT_EQ(cursor.position(), 6u);
+    ASSERT_TRUE(writer.remove("NUM", "100000", 999));
     ASSERT_TRUE(cursor.prior());
     EXPECT_EQ(cursor.key(), "100050");
     EXPECT_EQ(reader.count("NUM", "10005", "10005"), 8u);
