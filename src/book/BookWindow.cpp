@@ -4,8 +4,10 @@
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
 #include "book/DateEdit.h"
+#include "book/EditMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/LinkEdits.h"
 #include "book/PageReader.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
@@ -154,6 +156,7 @@ void TBookWindow::CompleteCreation() {
     speedBar_->setCurrentIndex(0);
     // 6, 7. Fields and help contexts.
     BuildFieldLists();
+    AttachEditMenus();
     recordPage_ = new TRecordPage(database_, settings_, fieldEditors_, this);
     recordPage_->RecordLoaded = [this] { ShowRecordState(); };
     SetHelpContext(this, HelpContext);
@@ -502,11 +505,115 @@ void TBookWindow::LayoutWindow() {
     }
 }
 
+void TBookWindow::AttachEditMenus() {
+    constexpr int FieldHelpContext = 36;
+    constexpr int PictureHelpContext = 132;
+    textMenu_ = new TEditMenu(false, &settings_.AutoFill, this);
+    listMenu_ = new TEditMenu(true, &settings_.AutoFill, this);
+    for (TEditMenu* menu : {textMenu_, listMenu_}) {
+        connect(menu, &TEditMenu::FontRequested, this, &TBookWindow::ChooseFieldFont);
+        connect(menu, &TEditMenu::ColorRequested, this, &TBookWindow::EditFieldColors);
+    }
+    for (const FieldEditor& editor : fieldEditors_) {
+        QWidget* widget = editor.Widget;
+        if (editor.Kind == EditorKind::Picture) {
+            SetHelpContext(widget, PictureHelpContext);
+            continue;
+        }
+        SetHelpContext(widget, FieldHelpContext);
+        // Date, e-mail, web and attachment fields bring menus of their own.
+        if (editor.Kind == EditorKind::Date || dynamic_cast<TEMailEdit*>(widget) ||
+            dynamic_cast<TWebEdit*>(widget) || dynamic_cast<TMultiMediaEdit*>(widget)) {
+            continue;
+        }
+        TEditMenu* menu = editor.Kind == EditorKind::Lookup ? listMenu_ : textMenu_;
+        QWidget* target = widget;
+        if (auto* box = qobject_cast<QComboBox*>(widget)) {
+            target = box->lineEdit();
+        }
+        target->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(target, &QWidget::customContextMenuRequested, this,
+                [menu, widget, target](const QPoint& at) {
+                    menu->Open(widget, target->mapToGlobal(at));
+                });
+    }
+}
+
+void TBookWindow::ChooseFieldFont(QWidget* editor) {
+    auto& option = qobject_cast<QPlainTextEdit*>(editor) ? settings_.MultiLineFieldFont
+                                                         : settings_.OneLineFieldFont;
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, ToQFont(option), this, QString());
+    if (ok) {
+        option = ToFontRecord(font);
+        ApplyFonts();
+    }
+}
+
+void TBookWindow::EditFieldColors(QWidget* editor) {
+    const auto at = [this, editor] {
+        for (const FieldEditor& e : fieldEditors_) {
+            if (e.Widget == editor) {
+                return e.Kind;
+            }
+        }
+        return EditorKind::SingleLine;
+    }();
+    bool changed = false;
+    if (at == EditorKind::MultiLine) {
+        changed = EditColors(settings_, static_cast<std::size_t>(Element::MultiLineText),
+                             QStringLiteral("Multi-Line Fields"),
+                             {QStringLiteral("Text Color"), QStringLiteral("Bgnd Color")}, this);
+    } else if (at == EditorKind::Currency) {
+        changed = EditColors(settings_, static_cast<std::size_t>(Element::CurrencyPositiveText),
+                             QStringLiteral("Currency Fields"),
+                             {QStringLiteral("Positive Color"), QStringLiteral("Negative Color"),
+                              QStringLiteral("Bgnd Color")},
+                             this);
+    } else {
+        changed = EditColors(settings_, static_cast<std::size_t>(Element::TextFieldText),
+                             QStringLiteral("Single-Line Fields"),
+                             {QStringLiteral("Text Color"), QStringLiteral("Bgnd Color")}, this);
+    }
+    if (changed) {
+        ApplyColors();
+    }
+}
+
+void TBookWindow::FocusFoundField(int position, int offset, int length) {
+    const int index = position - db::FirstDataField;
+    if (recordPage_->RecordInUse() || index < 0 ||
+        index >= static_cast<int>(fieldEditors_.size())) {
+        return;
+    }
+    QWidget* editor = fieldEditors_[static_cast<std::size_t>(index)].Widget;
+    rightPage_->Pages()->setCurrentIndex(PageOf(editor));
+    if (!settings::ReadOnlyAccess(settings_)) {
+        editor->setFocus();
+    }
+    if (highlighted_ != nullptr) {
+        highlighted_ = nullptr;
+        ApplyColors();
+    }
+    highlighted_ = editor;
+    SetWidgetColors(editor, Qt::yellow, Qt::red);
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
+        QTextCursor cursor = memo->textCursor();
+        cursor.setPosition(offset);
+        cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
+        memo->setTextCursor(cursor);
+    }
+}
+
 void TBookWindow::RedrawPage() {
     if (!isVisible() || !pageRedrawAllowed_) {
         return;
     }
     leftPage_->ClearRows();
+    if (highlighted_ != nullptr) {
+        highlighted_ = nullptr;
+        ApplyColors();
+    }
     const TPageReader reader(settings_.FieldLabels, settings_.DateFormats);
     const PageTexts page = reader.Read(
         database_.DataTable, pageStart_, static_cast<int>(leftPage_->RowButtons().size()),

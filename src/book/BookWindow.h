@@ -18,6 +18,7 @@ namespace shelfwise::book {
 class TLeftPage;
 class TLetterBar;
 class TDateEdit;
+class TEditMenu;
 class TPanel;
 class TRecordPage;
 class TRightPage;
@@ -66,6 +67,12 @@ public:
     // Shows the record at that position (from 0) of the record table's range.
     void ShowRecordAt(int position);
     bool CommitRecord();
+    // Shows a Find hit: the field's page, the focus and a red highlight until the next redraw;
+    // in a multi-line editor the matched characters are selected.
+    void FocusFoundField(int position, int offset, int length);
+    QWidget* HighlightedEditor() const { return highlighted_; }
+    TEditMenu* TextEditMenu() const { return textMenu_; }
+    TEditMenu* ListEditMenu() const { return listMenu_; }
     // Refills the rows of the left page from PageStart and marks the shown record's row.
     void RedrawPage();
     int PageStart() const { return pageStart_; }
@@ -130,6 +137,9 @@ protected:
 private:
     void BuildFieldLists();
     void ShowRecordState();
+    void AttachEditMenus();
+    void ChooseFieldFont(QWidget* editor);
+    void EditFieldColors(QWidget* editor);
     int EditorIndexOf(const QWidget* widget) const;
     int PageOf(const QWidget* editor) const;
     bool IsTabStop(const FieldEditor& editor) const;
@@ -165,6 +175,9 @@ private:
     std::vector<QLabel*> fieldLabels_;
     std::vector<TDateEdit*> dateEditors_;
     TRecordPage* recordPage_ = nullptr;
+    TEditMenu* textMenu_ = nullptr;
+    TEditMenu* listMenu_ = nullptr;
+    QWidget* highlighted_ = nullptr;
     int pageStart_ = 0;
     int currentRow_ = -1;
     int previousRow_ = -1;

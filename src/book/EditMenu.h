@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMenu>
+
+namespace shelfwise::book {
+
+// The context menu of the text and list field editors: editing commands on the editor it was
+// opened for, loading and saving a multi-line editor's lines, and the field font and colour.
+class TEditMenu : public QMenu {
+    Q_OBJECT
+public:
+    // The list editors' menu adds "&Edit List..." and "Auto-F&ill".
+    TEditMenu(bool forLists, bool* autoFill, QWidget* parent);
+
+    // Prepares the items for the editor and shows the menu.
+    void Open(QWidget* editor, const QPoint& at);
+    // Shows and enables the items as the editor's state asks.
+    void Prepare(QWidget* editor);
+    QWidget* Editor() const { return editor_; }
+    QAction* Item(const QString& text) const;
+
+signals:
+    void FontRequested(QWidget* editor);
+    void ColorRequested(QWidget* editor);
+    void EditListRequested(QWidget* editor);
+
+private:
+    void LoadLines();
+    void SaveLines();
+
+    QWidget* editor_ = nullptr;
+    bool* autoFill_;
+    QAction* undo_;
+    QAction* undoSeparator_;
+    QAction* cut_;
+    QAction* copy_;
+    QAction* delete_;
+    QAction* selectAll_;
+    QAction* fileSeparator_;
+    QAction* load_;
+    QAction* save_;
+    QAction* autoFillItem_ = nullptr;
+};
+
+} // namespace shelfwise::book
