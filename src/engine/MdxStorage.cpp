@@ -20,6 +20,19 @@ std::shared_ptr<const mdx::Block> MdxStorage::block(std::uint32_t page) {
     return block;
 }
 
+std::vector<std::shared_ptr<const mdx::Block>> MdxStorage::blocksInRow(std::uint32_t firstPage,
+                                                                       std::size_t count) {
+    auto run = std::make_shared<std::vector<mdx::Block>>(count);
+    file_.readAt(run->data(), count * sizeof(mdx::Block), std::uint64_t{firstPage} * mdx::kPageSize,
+                 "an index node");
+    diskReads_ += count;
+    std::vector<std::shared_ptr<const mdx::Block>> blocks;
+    for (auto& block : *run) {
+        blocks.emplace_back(run, &block); // each keeps the whole run alive
+    }
+    return blocks;
+}
+
 void MdxStorage::writeBlock(std::uint32_t page, const mdx::Block& block) {
     file_.writeAt(block.data(), block.size(), std::uint64_t{page} * mdx::kPageSize);
     if (cache_.size() >= kCacheBlocks) {

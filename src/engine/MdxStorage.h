@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <unordered_map>
+#include <vector>
 
 namespace shelfwise::engine {
 
@@ -18,6 +19,9 @@ public:
     PosixFile& file() { return file_; }
 
     std::shared_ptr<const mdx::Block> block(std::uint32_t page);
+    // Consecutive blocks in one read, bypassing the cache (for a walk over a whole level).
+    std::vector<std::shared_ptr<const mdx::Block>> blocksInRow(std::uint32_t firstPage,
+                                                               std::size_t count);
     void writeBlock(std::uint32_t page, const mdx::Block& block);
     // Writes consecutive blocks in one call, bypassing the cache (bulk builds).
     void writeBlocks(std::uint32_t firstPage, std::span<const mdx::Block> blocks);

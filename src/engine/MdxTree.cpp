@@ -279,15 +279,32 @@ const std::vector<std::uint64_t>& MdxTree::childCounts(std::uint32_t page, std::
         damaged("the tree is deeper than " + std::to_string(kMaxDepth) + " levels (a loop?)");
     }
     const MdxNode current = node(page);
+    const std::size_t children = current.count() + 1;
+    // Children that lie close together, as a bulk build writes each level (forwards into new
+    // blocks, backwards into freed ones), come in one read.
+    std::uint32_t low = current.pointer(0);
+    std::uint32_t high = low;
+    for (std::size_t slot = 1; slot < children; ++slot) {
+        low = std::min(low, current.pointer(slot));
+        high = std::max(high, current.pointer(slot));
+    }
+    const std::size_t span = (std::size_t{high} - low) / kPagesPerBlock + 1;
+    const bool together = low >= kFirstBlockPage && span <= 2 * children &&
+                          std::size_t{high} + kPagesPerBlock <= loadU32(&header_[kPageCount]);
+    const auto run =
+        together ? storage_.blocksInRow(low, span) : std::vector<std::shared_ptr<const Block>>{};
     std::vector<std::uint64_t> counts;
-    for (std::size_t slot = 0; slot <= current.count(); ++slot) {
-        counts.push_back(entriesUnder(current.pointer(slot), depth + 1));
+    for (std::size_t slot = 0; slot < children; ++slot) {
+        const auto child = current.pointer(slot);
+        const auto offset = (child - low) / kPagesPerBlock;
+        const bool aligned = together && (child - low) % kPagesPerBlock == 0;
+        counts.push_back(entriesUnder(aligned ? MdxNode(run[offset], tag_, child) : node(child),
+                                      child, depth + 1));
     }
     return counts_.store(page, std::move(counts));
 }
 
-std::uint64_t MdxTree::entriesUnder(std::uint32_t page, std::size_t depth) {
-    const MdxNode current = node(page);
+std::uint64_t MdxTree::entriesUnder(const MdxNode& current, std::uint32_t page, std::size_t depth) {
     if (current.leaf()) {
         return current.count();
     }
@@ -349,7 +366,7 @@ std::uint64_t MdxTree::count(std::string_view from, std::string_view to) {
     }
     std::uint64_t end = 0;
     if (to.empty()) {
-        end = entriesUnder(tag_.root, 0);
+        end = entriesUnder(node(tag_.root), tag_.root, 0);
     } else {
         descend(to, true, path);
         end = position(path);

@@ -124,7 +124,7 @@ private:
     void descend(std::string_view key, bool pastEqual, MdxPath& path);
     // Entries under each child of an interior node, counted once and then remembered.
     const std::vector<std::uint64_t>& childCounts(std::uint32_t page, std::size_t depth);
-    std::uint64_t entriesUnder(std::uint32_t page, std::size_t depth);
+    std::uint64_t entriesUnder(const MdxNode& current, std::uint32_t page, std::size_t depth);
     // After a change at the leaf of `path`: adjusts the counts along it by `delta`, or forgets
     // them when nodes split, merged or went away.
     void recount(const MdxPath& path, int delta, bool reshaped);
