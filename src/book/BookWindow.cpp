@@ -51,6 +51,7 @@ constexpr int HeaderHelpContext = 104;
 // "wnd.dat" at creation is raised to at least the designed width.
 constexpr int CreationMinRightPageWidth = 280;
 constexpr int FinalMinRightPageWidth = 230;
+constexpr int DesignedEditorHeight = 24;
 
 // Hides every hint of the application while the option says so.
 class HintSwitch : public QObject {
@@ -190,6 +191,7 @@ void TBookWindow::CompleteCreation() {
     ApplyFonts();
     LayoutWindow();
     show();
+    LayoutWindow();
     RedrawPage();
     // 19, 20.
     minRightPageWidth_ = FinalMinRightPageWidth;
@@ -498,6 +500,10 @@ void TBookWindow::LayoutWindow() {
     letterBar_->resize(letterBar_->width(), pageHeight);
     PlacePanels();
     const bool rowsChanged = leftPage_->LayoutRows();
+    if (previousRightPageSize_.width() >= 0) {
+        LayoutEditors(rightPage_->width() - previousRightPageSize_.width(),
+                      rightPage_->height() - previousRightPageSize_.height());
+    }
     letterBar_->LayoutLetterTabs();
     previousRightPageSize_ = rightPage_->size();
     if (rowsChanged) {
@@ -603,6 +609,43 @@ void TBookWindow::FocusFoundField(int position, int offset, int length) {
         cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
         memo->setTextCursor(cursor);
     }
+}
+
+std::vector<LayoutItem> TBookWindow::EditorItems() const {
+    std::vector<LayoutItem> items;
+    for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {
+        const FieldEditor& editor = fieldEditors_[i];
+        LayoutItem item;
+        item.Page = PageOf(editor.Widget);
+        item.Type = editor.Kind == EditorKind::MultiLine ? LayoutItem::Kind::MultiLine
+                    : editor.Kind == EditorKind::Picture ? LayoutItem::Kind::Picture
+                                                         : LayoutItem::Kind::Text;
+        item.Editor = editor.Widget->geometry();
+        if (i < fieldLabels_.size()) {
+            item.Label = fieldLabels_[i]->geometry();
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+void TBookWindow::PlaceEditors(const std::vector<LayoutItem>& items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        fieldEditors_[i].Widget->setGeometry(items[i].Editor);
+        if (i < fieldLabels_.size()) {
+            fieldLabels_[i]->setGeometry(items[i].Label);
+        }
+    }
+}
+
+void TBookWindow::LayoutEditors(int dx, int dy) {
+    // A page that was never shown has no height of its own yet.
+    if (fieldEditors_.empty() || !isVisible()) {
+        return;
+    }
+    std::vector<LayoutItem> items = EditorItems();
+    TEditorLayout::Stretch(items, dx, dy, rightPage_->Pages()->widget(0)->height());
+    PlaceEditors(items);
 }
 
 void TBookWindow::RedrawPage() {
@@ -752,6 +795,8 @@ void TBookWindow::ApplyFonts() {
         leftPage_->CreateRows(ToQFont(settings_.RecordButtonFont));
     }
     bool singleLineChanged = false;
+    int oldHeight = 0;
+    int newHeight = 0;
     for (const FieldEditor& editor : fieldEditors_) {
         if (editor.Kind == EditorKind::Picture) {
             continue;
@@ -760,8 +805,18 @@ void TBookWindow::ApplyFonts() {
         const auto& option = multiLine ? settings_.MultiLineFieldFont : settings_.OneLineFieldFont;
         if (!SameFont(editor.Widget->font(), option)) {
             editor.Widget->setFont(ToQFont(option));
-            singleLineChanged = singleLineChanged || !multiLine;
+            if (!multiLine && !singleLineChanged) {
+                singleLineChanged = true;
+                oldHeight = editor.Widget->height();
+                // Never lower than designed: the designed rows suit the designed font.
+                newHeight = std::max(DesignedEditorHeight, editor.Widget->sizeHint().height());
+            }
         }
+    }
+    if (singleLineChanged && oldHeight != newHeight) {
+        std::vector<LayoutItem> items = EditorItems();
+        TEditorLayout::Reflow(items, oldHeight, newHeight);
+        PlaceEditors(items);
     }
     if (singleLineChanged && !layoutSuspended_) {
         LayoutWindow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookMenus.h"
+#include "book/EditorLayout.h"
 #include "book/LetterTabStack.h"
 #include "db/Database.h"
 #include "settings/Settings.h"
@@ -79,6 +80,9 @@ public:
     void SetPageStart(int start) { pageStart_ = start; }
     int CurrentRow() const { return currentRow_; }
 
+    // Stretches the editors by the right page's change in size.
+    void LayoutEditors(int dx, int dy);
+
     // The full layout pass.
     void LayoutWindow();
     // Places the speed bar, the pages, the letter bar and the splitter.
@@ -138,6 +142,8 @@ private:
     void BuildFieldLists();
     void ShowRecordState();
     void AttachEditMenus();
+    std::vector<LayoutItem> EditorItems() const;
+    void PlaceEditors(const std::vector<LayoutItem>& items);
     void ChooseFieldFont(QWidget* editor);
     void EditFieldColors(QWidget* editor);
     int EditorIndexOf(const QWidget* widget) const;
