@@ -165,6 +165,11 @@ TEST_F(LeftPageTest, AnEmptyTableShowsNoTextAndNoSelectedRow) {
 TEST_F(LeftPageTest, RowsShowThePageAndTheShownRecordsRow) {
     OpenWithRecords();
     EXPECT_EQ(RowTexts(0), (QStringList{"Compiler", " Acme"}));
+    // The default columns: 50 pixels, and the rest of the header.
+    const int headerWidth = Head()->width();
+    const auto& columns = Page()->RowButtons()[0]->Columns();
+    EXPECT_EQ(columns[0].Percent, qRound(50 * 100.0 / headerWidth));
+    EXPECT_EQ(columns[1].Percent, qRound((headerWidth - 50) * 100.0 / headerWidth));
     EXPECT_EQ(RowTexts(2), (QStringList{"Editor", " Acme"}));
     EXPECT_EQ(RowTexts(3), (QStringList{QString(), QString()}));
     EXPECT_TRUE(Page()->RowButtons()[3]->isEnabled());

@@ -256,6 +256,49 @@ TEST_F(RecordPageTest, TabAndShiftTabWalkTheEditorsAcrossThePages) {
     }
 }
 
+TEST_F(RecordPageTest, AReadOnlyUserSeesTheRecordAndWritesNothing) {
+    Open();
+    AddRecord("Compiler");
+    Close();
+    settings.UserAccess = settings::opt::UserAccess::ReadOnly;
+    auto& w = Open();
+    EXPECT_EQ(Status(), QStringLiteral("Read Only Access"));
+    EXPECT_FALSE(Editor(1)->isEnabled());
+    // The record is not locked: another program may edit it.
+    auto other = OpenData();
+    other->first();
+    EXPECT_NO_THROW(other->edit());
+    other->cancel();
+    Editor(1)->setText(QStringLiteral("Changed"));
+    EXPECT_TRUE(w.CommitRecord());
+    Close();
+    other->first();
+    EXPECT_EQ(other->text(AppName), "Compiler");
+}
+
+TEST_F(RecordPageTest, SettlingANewRecordShowsItStored) {
+    auto& w = Open();
+    AddRecord("Compiler");
+    w.ShowRecordAt(1);
+    ASSERT_TRUE(w.RecordPage()->NewRecord());
+    Editor(1)->setText(QStringLiteral("Editor"));
+    EXPECT_TRUE(w.RecordPage()->SettleRecord());
+    EXPECT_FALSE(w.RecordPage()->NewRecord());
+    EXPECT_EQ(w.RecordPage()->RecordPosition(), 2);
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Editor"));
+    EXPECT_EQ(w.Database().DataTable.recordCount(), 2u);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RecordPageTest, ShowingARecordOfAClosedTableIsRefused) {
+    auto& w = Open();
+    w.RecordPage()->EditCursor().Close();
+    w.Database().DataTable.close();
+    w.ShowRecordAt(0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Database is not Open! Cannot display details.");
+}
+
 TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
     struct Case {
         const char* text;
