@@ -82,6 +82,7 @@ void TRecordPage::LoadCurrentRecord(int position) {
     recordLetter_ = 0;
     if (newRecord_) {
         ClearEditors();
+        unreadFrom_ = editors_.size();
         currentRecordId_ = -1;
     } else {
         TryLockRecord();
@@ -112,6 +113,7 @@ void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
 
 bool TRecordPage::FillEditors(const engine::Table& table) {
     const bool onRecord = !table.atEnd();
+    unreadFrom_ = editors_.size();
     for (std::size_t i = 0; i < editors_.size(); ++i) {
         const FieldEditor& editor = editors_[i];
         const int position = static_cast<int>(i) + db::FirstDataField;
@@ -126,7 +128,11 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
                 throw;
             }
             ShowCorruptMemo(table);
-            TFieldBinding::Clear(editor);
+            // Nothing of another record stays in the editors that were not filled.
+            for (std::size_t rest = i; rest < editors_.size(); ++rest) {
+                TFieldBinding::Clear(editors_[rest]);
+            }
+            unreadFrom_ = i;
             return false;
         }
     }
@@ -140,12 +146,14 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
     const HourGlass hourGlass;
     const bool isEditCursor = &table == &editCursor_.Table();
     const char oldLetter = newRecord_ ? 0 : recordLetter_;
+    const std::size_t writable =
+        isEditCursor && !newRecord_ ? std::min(unreadFrom_, editors_.size()) : editors_.size();
     for (int attempt = 1; attempt <= WriteAttempts; ++attempt) {
         try {
             if (table.state() == engine::Table::State::Browse) {
                 table.edit();
             }
-            for (std::size_t i = 0; i < editors_.size(); ++i) {
+            for (std::size_t i = 0; i < writable; ++i) {
                 const int position = static_cast<int>(i) + db::FirstDataField;
                 if (position >= table.fieldCount()) {
                     break;

@@ -63,6 +63,9 @@ private:
     int recordPosition_ = 0;
     int currentRecordId_ = -1;
     char recordLetter_ = 0;
+    // Editors from this one on could not be read from the shown record (a damaged memo), so
+    // leaving the record never writes them over what is stored.
+    std::size_t unreadFrom_ = 0;
 };
 
 } // namespace shelfwise::book

@@ -55,6 +55,7 @@ public:
         table.append();
         window->Database().AssignRecordNumber(table);
         table.setText(AppName, name);
+        table.setText(AppName + 1, "Acme");
         table.setNumber(Price, 12.5);
         table.setDate(InstallDate, year_month_day{year(2024), month(3), day(7)});
         table.setBytes(Notes, "first line\r\nsecond line");
@@ -297,6 +298,58 @@ TEST_F(RecordPageTest, ShowingARecordOfAClosedTableIsRefused) {
     w.ShowRecordAt(0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Database is not Open! Cannot display details.");
+}
+
+TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
+    const std::string png = PngBytes();
+    Open();
+    AddRecord("Compiler");
+    AddRecord("Debugger", png);
+    const std::uint32_t offset = window->Database().DataTable.field(Notes).offset;
+    const std::size_t width = window->Database().DataTable.field(Notes).width;
+    const std::uint32_t pictureOffset = window->Database().DataTable.field(Picture).offset;
+    Close();
+    // The memo field's block number points far beyond the memo file.
+    test::Bytes dbf = test::ReadBytes(dataDir / "data.dbf");
+    const std::size_t headerLength = dbf[8] | (dbf[9] << 8);
+    for (std::size_t i = 0; i < width; ++i) {
+        dbf[headerLength + 1 + offset + i] = '9';
+    }
+    test::WriteBytes(dataDir / "data.dbf", dbf);
+
+    auto& w = Open();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Corrupt Memo Field!!! You should delete record: Acme\n"
+                                "You may have to use Advanced/Maintenance/Repair Data File "
+                                "function.");
+    EXPECT_EQ(messages[0].helpContext, 62);
+    EXPECT_TRUE(Editor<QPlainTextEdit>(23)->toPlainText().isEmpty());
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    EXPECT_FALSE(Editor<TDbMultiImgControl>(24)->HasPicture());
+    EXPECT_GT(w.RecordPage()->CurrentRecordId(), 0);
+
+    // The next record's picture does not stay behind in the damaged one.
+    w.ShowRecordAt(1);
+    EXPECT_EQ(Editor<TDbMultiImgControl>(24)->Picture(), png);
+    messages.clear();
+    w.ShowRecordAt(0);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(Editor<TDbMultiImgControl>(24)->HasPicture());
+    // Leaving writes the fields that were read and leaves the unread ones as stored.
+    Editor(1)->setText(QStringLiteral("Compiler 2"));
+    w.ShowRecordAt(1);
+    EXPECT_EQ(Editor<TDbMultiImgControl>(24)->Picture(), png);
+    Close();
+    const test::Bytes after = test::ReadBytes(dataDir / "data.dbf");
+    const auto stored = [&after, headerLength](std::uint32_t at, std::size_t length) {
+        const auto from = after.begin() + static_cast<std::ptrdiff_t>(headerLength + 1 + at);
+        return std::string(from, from + static_cast<std::ptrdiff_t>(length));
+    };
+    EXPECT_EQ(stored(offset, width), std::string(width, '9'));
+    EXPECT_EQ(stored(pictureOffset, width), std::string(width, ' '));
+    auto data = OpenData();
+    data->first();
+    EXPECT_EQ(data->text(AppName), "Compiler 2");
 }
 
 TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
