@@ -280,6 +280,19 @@ void TBookWindow::ApplyDateFormats() {
     }
 }
 
+void TBookWindow::ChangeDateFormat(TDateEdit* editor, int format) {
+    const auto found = std::ranges::find(dateEditors_, editor);
+    auto& lines = settings_.DateFormats.Lines;
+    const auto k = static_cast<std::size_t>(found - dateEditors_.begin());
+    if (found == dateEditors_.end() || k >= lines.size()) {
+        return;
+    }
+    lines[k].Format = format;
+    settings::WriteDateFormats(settings_);
+    ApplyDateFormats();
+    RedrawPage();
+}
+
 int TBookWindow::EditorIndexOf(const QWidget* widget) const {
     for (; widget != nullptr; widget = widget->parentWidget()) {
         for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {

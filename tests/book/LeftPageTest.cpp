@@ -1,9 +1,11 @@
 #include "book/LeftPage.h"
 
 #include "BookFixture.h"
+#include "book/DateEdit.h"
 #include "book/HeaderSections.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
+#include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
 
 #include <QLineEdit>
@@ -198,6 +200,18 @@ TEST_F(LeftPageTest, DatesInTheirFieldsFormatAndNumbersRightAligned) {
     EXPECT_EQ(columns[3].Text, QStringLiteral(" 1,234.50"));
     EXPECT_TRUE(columns[3].RightAligned);
     EXPECT_FALSE(columns[2].RightAligned);
+
+    // A new format for field 8 reaches its editor, the list and "date.dat".
+    auto* installed = Find<TDateEdit>("L8");
+    window->ChangeDateFormat(installed, 2);
+    EXPECT_EQ(installed->DisplayFormat(), QStringLiteral("yyyy/mm/dd"));
+    EXPECT_EQ(installed->text(), QStringLiteral("2024/03/07"));
+    EXPECT_EQ(Page()->RowButtons()[0]->Columns()[2].Text, QStringLiteral(" 2024/03/07"));
+    settings::Settings read;
+    read.DataDir = dataDir;
+    settings::ReadDateFormats(read);
+    ASSERT_EQ(read.DateFormats.Lines.size(), 3u);
+    EXPECT_EQ(read.DateFormats.Lines[1].Format, 2);
 }
 
 TEST_F(LeftPageTest, HeaderChangesRebuildTheRows) {
