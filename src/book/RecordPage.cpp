@@ -203,6 +203,10 @@ bool TRecordPage::CommitRecord() {
         } catch (const engine::EngineError&) {
             result = false;
         }
+        if (!result && newRecord_ && editCursor_.IsEditing()) {
+            // A later try appends afresh.
+            editCursor_.Cancel();
+        }
         if (!result) {
             result = platform::AskYesNo(
                 platform::MessageKind::Warning,

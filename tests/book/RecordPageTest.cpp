@@ -352,6 +352,50 @@ TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
     EXPECT_EQ(data->text(AppName), "Compiler 2");
 }
 
+TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {
+    auto& w = Open();
+    // Another program holds the catalogue record, so no record number can be given out.
+    engine::Table master;
+    master.setDirectory(dataDir);
+    master.setFileName(db::MasterTableName);
+    master.open();
+    master.first();
+    master.edit();
+    Editor(1)->setText(QStringLiteral("Editor"));
+
+    answer = platform::MessageAnswer::No;
+    w.ShowRecordAt(0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+    EXPECT_EQ(messages[0].text,
+              "Could not Update the record!\nDo you want to continue anyway?\n(If "
+              "you answer Yes changes to the current record will be discarded.)");
+    EXPECT_EQ(messages[0].buttons, platform::ButtonYes | platform::ButtonNo);
+    // No: the record stays as it is.
+    EXPECT_TRUE(w.RecordPage()->NewRecord());
+    EXPECT_FALSE(w.RecordPage()->RecordCommitted());
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Editor"));
+
+    // Once the catalogue is free the same record is stored.
+    master.cancel();
+    w.ShowRecordAt(0);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
+
+    // Yes: the new record's contents are dropped and the move goes on.
+    w.ShowRecordAt(1);
+    ASSERT_TRUE(w.RecordPage()->NewRecord());
+    Editor(1)->setText(QStringLiteral("Debugger"));
+    master.first();
+    master.edit();
+    answer = platform::MessageAnswer::Yes;
+    w.ShowRecordAt(0);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Editor"));
+    EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
+    master.cancel();
+}
+
 TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
     struct Case {
         const char* text;
