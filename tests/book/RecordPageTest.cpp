@@ -396,6 +396,33 @@ TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {
     master.cancel();
 }
 
+TEST_F(RecordPageTest, ARenamedRecordMovesBetweenLetterCounts) {
+    auto& w = Open();
+    AddRecord("Beta");
+    AddRecord("bravo");
+    // The sort command closes the edit cursor, sorts and opens it again.
+    w.RecordPage()->EditCursor().Close();
+    w.Database().Index.Sort.PrimaryField = AppName;
+    ASSERT_TRUE(w.Database().Index.ApplySort());
+    w.RecountLetters();
+    ASSERT_TRUE(w.Database().Index.SetLetterRange(w.Database().DataTable, 'B'));
+    ASSERT_TRUE(w.RecordPage()->ReopenEditCursor());
+    EXPECT_EQ(w.Database().Index.LetterCount('B'), 2);
+
+    w.ShowRecordAt(0);
+    EXPECT_EQ(w.RecordPage()->RecordLetter(), 'B');
+    Editor(1)->setText(QStringLiteral("Delta"));
+    w.ShowRecordAt(1);
+    EXPECT_EQ(w.Database().Index.LetterCount('B'), 1);
+    EXPECT_EQ(w.Database().Index.LetterCount('D'), 1);
+    // A new record counts from no letter.
+    w.ShowRecordAt(2);
+    ASSERT_TRUE(w.RecordPage()->NewRecord());
+    Editor(1)->setText(QStringLiteral("Echo"));
+    w.ShowRecordAt(0);
+    EXPECT_EQ(w.Database().Index.LetterCount('E'), 1);
+}
+
 TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
     struct Case {
         const char* text;
