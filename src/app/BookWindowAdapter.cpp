@@ -1,11 +1,21 @@
 #include "app/BookWindowAdapter.h"
 
+#include "book/LeftPage.h"
+#include "book/ListHeader.h"
 #include "book/SoftwareBookWindow.h"
+#include "settings/TemplateCatalogues.h"
 
 namespace shelfwise::app {
 
-BookWindowAdapter::BookWindowAdapter(settings::Settings& settings)
-    : window_(std::make_unique<book::TSoftwareBookWindow>(settings)) {}
+BookWindowAdapter::BookWindowAdapter(settings::Settings& settings,
+                                     settings::TemplateCatalogues& templates)
+    : window_(std::make_unique<book::TSoftwareBookWindow>(settings)) {
+    window_->LeftPage()->Header()->SetTemplates(&templates.Headers);
+}
+
+bool BookWindowAdapter::RecordCheck() {
+    return window_->CommitRecord();
+}
 
 BookWindowAdapter::~BookWindowAdapter() = default;
 

@@ -14,12 +14,12 @@ namespace shelfwise::app {
 // its own files and the two options files.
 class BookWindowAdapter : public BookWindowHandle {
 public:
-    explicit BookWindowAdapter(settings::Settings& settings);
+    BookWindowAdapter(settings::Settings& settings, settings::TemplateCatalogues& templates);
     ~BookWindowAdapter() override;
 
     QWidget* Widget() override;
-    // The record page does not edit records yet, so there is nothing to settle.
-    bool RecordCheck() override { return true; }
+    // The record being edited is checked and saved; false keeps the window open.
+    bool RecordCheck() override;
     void SetCloseHandler(std::function<void()> handler) override;
 
 private:

@@ -4,8 +4,10 @@
 
 namespace shelfwise::app {
 
-std::unique_ptr<BookWindowHandle> InterimWindows::CreateBookWindow(settings::Settings& settings) {
-    return std::make_unique<BookWindowAdapter>(settings);
+std::unique_ptr<BookWindowHandle>
+InterimWindows::CreateBookWindow(settings::Settings& settings,
+                                 settings::TemplateCatalogues& templates) {
+    return std::make_unique<BookWindowAdapter>(settings, templates);
 }
 
 } // namespace shelfwise::app

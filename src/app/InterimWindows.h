@@ -14,7 +14,9 @@ public:
     LoginResult RunLogin(settings::Settings&) override { return LoginResult::Refused; }
     void CreateMaintenanceLog(settings::Settings&) override {}
     void DestroyMaintenanceLog() override {}
-    std::unique_ptr<BookWindowHandle> CreateBookWindow(settings::Settings& settings) override;
+    std::unique_ptr<BookWindowHandle>
+    CreateBookWindow(settings::Settings& settings,
+                     settings::TemplateCatalogues& templates) override;
     bool TrayIconAvailable() override { return false; }
     void ShowTips(settings::Settings&) override {}
     bool ReminderCheck(settings::Settings&) override { return false; }

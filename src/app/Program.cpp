@@ -108,7 +108,7 @@ bool Program::StartUp() {
     windows_.CreateMaintenanceLog(s);
     settings::ReadReminderDates(s);
 
-    bookWindow_ = windows_.CreateBookWindow(s);
+    bookWindow_ = windows_.CreateBookWindow(s, *templates_);
     bookWindow_->SetCloseHandler([this] { BookWindowCloseRequested(); });
     windows_.CloseSplash();
 

@@ -7,7 +7,8 @@ class QWidget;
 
 namespace shelfwise::settings {
 struct Settings;
-}
+struct TemplateCatalogues;
+} // namespace shelfwise::settings
 
 namespace shelfwise::app {
 
@@ -45,9 +46,11 @@ public:
     virtual void CreateMaintenanceLog(settings::Settings& settings) = 0;
     virtual void DestroyMaintenanceLog() = 0;
 
-    // The book window opens the database of the settings and shows its first page. Destroying
-    // it saves the window's own files and the two options files.
-    virtual std::unique_ptr<BookWindowHandle> CreateBookWindow(settings::Settings& settings) = 0;
+    // The book window opens the database of the settings and shows its first page; its menus
+    // offer the session's templates. Destroying it saves the window's own files and the two
+    // options files.
+    virtual std::unique_ptr<BookWindowHandle>
+    CreateBookWindow(settings::Settings& settings, settings::TemplateCatalogues& templates) = 0;
 
     // Whether a tray icon can bring a hidden book window back; without one, closing the book
     // window ends the program even when the options ask to keep running in the tray.

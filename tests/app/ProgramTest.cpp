@@ -38,15 +38,19 @@ public:
     bool uiOptionsBeforeWindowsGo = true;
     fs::path dataDir;
     settings::Settings seenByBookWindow;
+    bool headerTemplateSaved = false;
 
     app::LoginResult RunLogin(settings::Settings&) override {
         ++loginsAsked;
         return loginResult;
     }
-    std::unique_ptr<app::BookWindowHandle> CreateBookWindow(settings::Settings& s) override {
+    std::unique_ptr<app::BookWindowHandle>
+    CreateBookWindow(settings::Settings& s, settings::TemplateCatalogues& templates) override {
         dataDir = s.DataDir;
         seenByBookWindow = s;
-        auto window = InterimWindows::CreateBookWindow(s);
+        auto window = InterimWindows::CreateBookWindow(s, templates);
+        // The list header saves its layout into the session's header catalogue.
+        headerTemplateSaved = templates.Headers.AddTemplate("Wide columns");
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
             if (sendTerm) {
@@ -147,6 +151,9 @@ TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
     EXPECT_EQ(seen.DateFormats.Lines[1].Format, 3);
     EXPECT_EQ(seen.Reminders.LastBackup, 36526.5);
     EXPECT_EQ(seen.SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
+    EXPECT_TRUE(windows.headerTemplateSaved);
+    EXPECT_TRUE(fs::exists(dataDir() / "tml1.hdr"));
+    EXPECT_NE(readFile(dataDir() / "headers.tml").find("Wide columns"), std::string::npos);
 }
 
 TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {
