@@ -1,18 +1,28 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "book/RecordTabs.h"
+#include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "db/RecordSchema.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 
 namespace {
 
@@ -22,7 +32,8 @@ namespace settings = shelfwise::settings;
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size; // empty: maximized
+    QSize Size;   // empty: maximized
+    int Page = 0; // a record tab page ("Part 1".."Part 4") showing the featured record
 };
 
 const char* const Titles[] = {
@@ -31,6 +42,121 @@ const char* const Titles[] = {
     "Mail Courier",  "Photo Album", "Report Writer", "Spell Checker",
     "Tax Assistant", "Type Tutor",  "Web Publisher", "Zip Archiver",
 };
+
+// The title whose record is filled in completely for the pictures of the record pages.
+const char* const Featured = "Draw Studio";
+
+std::string Png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+// An application icon: a pencil over a palette on a rounded tile.
+QImage Logo() {
+    QImage image(128, 128, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient tile(0, 0, 0, 128);
+    tile.setColorAt(0, QColor(0x3d, 0x8b, 0xfd));
+    tile.setColorAt(1, QColor(0x1a, 0x4f, 0xb8));
+    p.setPen(Qt::NoPen);
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(4, 4, 120, 120), 26, 26);
+    p.setBrush(QColor(0xf5, 0xf0, 0xe6));
+    p.drawEllipse(QRectF(20, 30, 78, 66));
+    const QColor paints[] = {QColor(0xe5, 0x39, 0x35), QColor(0xfb, 0xc0, 0x2d),
+                             QColor(0x43, 0xa0, 0x47), QColor(0x8e, 0x24, 0xaa)};
+    const QPointF spots[] = {{40, 48}, {62, 42}, {80, 56}, {42, 72}};
+    for (int i = 0; i < 4; ++i) {
+        p.setBrush(paints[i]);
+        p.drawEllipse(spots[i], 8, 8);
+    }
+    p.translate(92, 86);
+    p.rotate(-45);
+    p.setBrush(QColor(0xff, 0xb3, 0x00));
+    p.drawRect(QRectF(-7, -34, 14, 52));
+    p.setBrush(QColor(0x4e, 0x34, 0x2e));
+    QPainterPath tip;
+    tip.moveTo(-7, 18);
+    tip.lineTo(7, 18);
+    tip.lineTo(0, 32);
+    tip.closeSubpath();
+    p.drawPath(tip);
+    return image;
+}
+
+// A box shot: the product's box drawn at an angle with its name on the front.
+QImage BoxShot() {
+    QImage image(250, 290, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 40));
+    p.drawEllipse(QRectF(30, 262, 200, 20));
+    QPolygonF side({QPointF(178, 30), QPointF(214, 14), QPointF(214, 244), QPointF(178, 266)});
+    p.setBrush(QColor(0x12, 0x3a, 0x86));
+    p.drawPolygon(side);
+    QPolygonF top({QPointF(36, 30), QPointF(72, 14), QPointF(214, 14), QPointF(178, 30)});
+    p.setBrush(QColor(0x6f, 0xa8, 0xff));
+    p.drawPolygon(top);
+    QLinearGradient front(36, 30, 178, 266);
+    front.setColorAt(0, QColor(0x3d, 0x8b, 0xfd));
+    front.setColorAt(1, QColor(0x1a, 0x4f, 0xb8));
+    p.setBrush(front);
+    p.drawRect(QRectF(36, 30, 142, 236));
+    p.drawImage(QRectF(67, 60, 80, 80), Logo());
+    p.setPen(Qt::white);
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setBold(true);
+    font.setPixelSize(20);
+    p.setFont(font);
+    p.drawText(QRectF(36, 150, 142, 56), Qt::AlignCenter, QStringLiteral("Draw\nStudio"));
+    font.setBold(false);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.drawText(QRectF(36, 212, 142, 20), Qt::AlignCenter, QStringLiteral("Version 7.2"));
+    p.drawText(QRectF(36, 236, 142, 20), Qt::AlignCenter, QStringLiteral("Brightline Software"));
+    return image;
+}
+
+// Every field of the featured title, as a collector would enter them. Field number n stands at
+// position n + 1.
+void FillFeatured(shelfwise::engine::Table& table) {
+    using namespace std::chrono;
+    const auto text = [&table](int field, const char* value) { table.setText(field + 1, value); };
+    text(2, "Brightline Software");
+    text(3, "Graphics");
+    text(4, "7.2.1");
+    text(5, "DS7-91QX-ZT3M");
+    table.setNumber(6 + 1, 149.95);
+    table.setDate(7 + 1, year_month_day(year(2024), month(3), day(18)));
+    table.setDate(8 + 1, year_month_day(year(2024), month(4), day(2)));
+    text(9, "Download");
+    text(10, "Windows 11");
+    table.setBytes(11 + 1, Png(Logo()));
+    text(12, "+1 555 0142 880");
+    text(13, "help@brightline.net");
+    text(14, "www.brightline.net/draw");
+    text(15, "Registered");
+    text(16, "Home office");
+    text(17, "Licence for 2 computers");
+    text(18, "Order 2024-0318-77");
+    table.setNumber(19 + 1, 39.00);
+    text(20, "Yearly");
+    table.setDate(21 + 1, year_month_day(year(2025), month(4), day(2)));
+    text(22, "C:\\Manuals\\Draw7.pdf");
+    text(23, "Vector drawing and page layout.\n\n"
+             "Upgrade from version 6 bought in the spring sale; the old serial stays valid "
+             "for the laptop.\n\n"
+             "Installed with the clip-art pack and the extra fonts. Maintenance plan renews "
+             "every April.");
+    table.setBytes(24 + 1, Png(BoxShot()));
+}
 
 // The template tables lie beside this program in the build's program directory.
 void CopyTemplateTables(const std::filesystem::path& programDir) {
@@ -50,6 +176,9 @@ void FillCatalogue(TSoftwareBookWindow& window) {
         table.append();
         database.AssignRecordNumber(table);
         table.setText(shelfwise::db::FirstDataField, title);
+        if (std::string_view(title) == Featured) {
+            FillFeatured(table);
+        }
         table.post();
     }
     database.Index.Sort.PrimaryField = shelfwise::db::FirstDataField;
@@ -72,6 +201,15 @@ bool Take(const Shot& shot, const QString& outputDir) {
         window.showMaximized();
     } else {
         window.resize(shot.Size);
+    }
+    if (shot.Page != 0) {
+        // The titles are in name order, so the featured title's position is its place among
+        // them.
+        const auto at = std::find_if(std::begin(Titles), std::end(Titles),
+                                     [](const char* t) { return std::string_view(t) == Featured; });
+        window.ShowRecordAt(static_cast<int>(at - std::begin(Titles)));
+        shelfwise::book::TRecordTabs* pages = window.RightPage()->Pages();
+        pages->setCurrentIndex(pages->indexOf(pages->PagePanel(shot.Page)->parentWidget()));
     }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
@@ -117,6 +255,10 @@ int main(int argc, char** argv) {
         {"book-window-speed-bar-top.png",
          [](settings::Settings& s) { s.SpeedBarLocation = settings::opt::SpeedBarLocation::Top; },
          {638, 519}},
+        {"record-part1.png", designed, {638, 519}, 1},
+        {"record-part2.png", designed, {638, 519}, 2},
+        {"record-part3.png", designed, {638, 519}, 3},
+        {"record-part4.png", designed, {638, 519}, 4},
     };
     bool all = true;
     for (const Shot& shot : shots) {
