@@ -24,12 +24,17 @@ bool IsPictureType(char type) {
 }
 
 void SetText(const FieldEditor& editor, const QString& text) {
+    // A value wider than its box shows its beginning, not its end.
     if (auto* box = qobject_cast<QComboBox*>(editor.Widget)) {
         box->setEditText(text);
+        if (QLineEdit* line = box->lineEdit()) {
+            line->setCursorPosition(0);
+        }
     } else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor.Widget)) {
         memo->setPlainText(text);
     } else if (auto* line = qobject_cast<QLineEdit*>(editor.Widget)) {
         line->setText(text);
+        line->setCursorPosition(0);
     }
 }
 

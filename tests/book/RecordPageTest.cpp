@@ -10,6 +10,7 @@
 #include "db/RecordSchema.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -152,6 +153,14 @@ TEST_F(RecordPageTest, ARecordLoadsIntoItsEditorsAndIsStoredBackIntact) {
     EXPECT_EQ(data->bytes(Notes), "first line\r\nsecond line");
     EXPECT_EQ(data->bytes(Picture), png);
     EXPECT_EQ(data->text(Internet), std::string(254, 'w'));
+}
+
+TEST_F(RecordPageTest, AValueWiderThanItsEditorShowsItsBeginning) {
+    auto& w = Open();
+    AddRecord(std::string(90, 'n') + " end");
+    w.ShowRecordAt(0);
+    EXPECT_EQ(Editor(1)->cursorPosition(), 0);
+    EXPECT_EQ(Find<QComboBox>("L2")->lineEdit()->cursorPosition(), 0);
 }
 
 TEST_F(RecordPageTest, EmptyingEveryEditorOfAnExistingRecordKeepsItsContents) {
