@@ -1,6 +1,7 @@
 // The book window on a data table of many records: showing a record at a random position
 // (loading it into the editors, locking it and redrawing the left page around it) and refilling
 // a full left page from a new page start.
+#include "CatalogueFiller.h"
 #include "book/LeftPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "db/Database.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -44,7 +44,7 @@ struct Book {
             db::TDatabase database(settings);
             database.OpenDatabase(); // makes the tables
         }
-        fill(dataDir, records);
+        bench::FillCatalogue(dataDir, records, [](int) { return db::MarkPassed; });
         window = std::make_unique<book::TSoftwareBookWindow>(settings);
         window->resize(1280, 860);
         QApplication::processEvents();
@@ -52,40 +52,6 @@ struct Book {
     ~Book() {
         window.reset();
         std::filesystem::remove_all(programDir);
-    }
-
-    static void fill(const std::filesystem::path& dir, int records) {
-        engine::Table table;
-        table.setDirectory(dir);
-        table.setFileName(db::DataTemplateName);
-        table.setExclusive(true);
-        table.open();
-        table.beginBulkLoad();
-        std::mt19937 random(7);
-        std::uniform_int_distribution<int> letter('a', 'z');
-        std::uniform_int_distribution<int> length(3, 30);
-        std::uniform_int_distribution<int> cents(0, 99999);
-        std::uniform_int_distribution<int> days(0, 9000);
-        const auto firstDay = std::chrono::sys_days(std::chrono::year(2000) / 1 / 1);
-        for (int i = 1; i <= records; ++i) {
-            std::string name;
-            for (int n = length(random); n > 0; --n) {
-                name += static_cast<char>(letter(random));
-            }
-            name[0] = static_cast<char>(name[0] - 'a' + 'A');
-            table.append();
-            table.setNumber(db::RecordNumberField, i);
-            table.setText(db::MarkField, db::MarkPassed);
-            table.setText(db::FirstDataField, name);                                // name
-            table.setText(db::FirstDataField + 1, name.substr(0, 8) + " Software"); // producer
-            table.setText(db::FirstDataField + 4, std::to_string(i % 97));          // serial
-            table.setNumber(db::FirstDataField + 5, cents(random) / 100.0);         // price
-            table.setDate(db::FirstDataField + 6,
-                          std::chrono::year_month_day(firstDay + std::chrono::days(days(random))));
-            table.post();
-        }
-        table.endBulkLoad();
-        table.close();
     }
 };
 

@@ -1,17 +1,16 @@
 // The database manager on a data table of the template's layout: a new sort (the tag built
 // over every record and the table reopened on it), the same with the 26 letter counts taken
 // as the book window's after-sort hook does, and the letter counts alone.
+#include "CatalogueFiller.h"
 #include "db/Database.h"
 #include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <random>
 
 using namespace shelfwise;
 
@@ -31,48 +30,19 @@ struct Catalogue {
         std::filesystem::create_directories(dir);
         settings.ProgramDir = SHELFWISE_PROGRAM_DIR;
         settings.DatabaseDir = dir;
-        platform::SetMessageHook([](const platform::Message& m) {
-            return platform::DefaultAnswer(m.buttons);
-        });
+        platform::SetMessageHook(
+            [](const platform::Message& m) { return platform::DefaultAnswer(m.buttons); });
         database = std::make_unique<db::TDatabase>(settings);
         database->OpenDatabase(); // makes the tables
         database->CloseTables();
-        fill(records);
+        bench::FillCatalogue(dir, records,
+                             [](int i) { return i % 3 == 0 ? db::MarkFailed : db::MarkPassed; });
         database = std::make_unique<db::TDatabase>(settings);
         database->OpenDatabase();
     }
     ~Catalogue() {
         database.reset();
         std::filesystem::remove_all(dir);
-    }
-
-    void fill(int records) {
-        engine::Table table;
-        table.setDirectory(dir);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
-        table.beginBulkLoad();
-        std::mt19937 random(7);
-        std::uniform_int_distribution<int> letter('a', 'z');
-        std::uniform_int_distribution<int> length(3, 30);
-        std::uniform_int_distribution<int> cents(0, 99999);
-        for (int i = 1; i <= records; ++i) {
-            std::string name;
-            for (int n = length(random); n > 0; --n) {
-                name += static_cast<char>(letter(random));
-            }
-            name[0] = static_cast<char>(name[0] - 'a' + 'A');
-            table.append();
-            table.setNumber(db::RecordNumberField, i);
-            table.setText(db::MarkField, i % 3 == 0 ? db::MarkFailed : db::MarkPassed);
-            table.setText(kName, name);
-            table.setText(kName + 1, name.substr(0, 8) + " Software");
-            table.setNumber(7, cents(random) / 100.0);
-            table.post();
-        }
-        table.endBulkLoad();
-        table.close();
     }
 };
 
