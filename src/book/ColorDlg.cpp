@@ -1,6 +1,7 @@
 #include "book/ColorDlg.h"
 
 #include "book/ColorGrid.h"
+#include "platform/Dialogs.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -74,7 +75,7 @@ bool EditColors(settings::Settings& settings, std::size_t firstElement, const QS
     TColorDlg dialog(settings, firstElement, parent);
     dialog.setWindowTitle(caption);
     dialog.SetChoices(choices);
-    return dialog.exec() == QDialog::Accepted && dialog.Changed();
+    return platform::RunModal(dialog) == QDialog::Accepted && dialog.Changed();
 }
 
 } // namespace shelfwise::book

@@ -1,12 +1,12 @@
 #include "book/ListHeader.h"
 
 #include "book/WindowsText.h"
+#include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/TemplateList.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -218,14 +218,12 @@ void TQuorvanHeader::SaveAsTemplate() {
     if (!templates_) {
         return;
     }
-    bool ok = false;
-    const QString name =
-        QInputDialog::getText(this, QStringLiteral("Save Header As Template"),
-                              QStringLiteral("Template Name:"), QLineEdit::Normal, QString(), &ok);
-    if (!ok || name.isEmpty()) {
+    const auto name = platform::AskText(this, QStringLiteral("Save Header As Template"),
+                                        QStringLiteral("Template Name:"));
+    if (!name || name->isEmpty()) {
         return;
     }
-    if (!templates_->AddTemplate(ToWindowsText(name))) {
+    if (!templates_->AddTemplate(ToWindowsText(*name))) {
         platform::ShowError("Duplicate name - Template Not Saved!");
     }
 }

@@ -1,11 +1,11 @@
 #include "book/LoadColorsDlg.h"
 
 #include "book/WindowsText.h"
+#include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 
 #include <QDialogButtonBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,15 +61,13 @@ void TLoadColorsDlg::accept() {
 }
 
 bool SaveColorsAsTemplateDlg(settings::Settings& settings, QWidget* parent) {
-    bool ok = false;
-    const QString name =
-        QInputDialog::getText(parent, QStringLiteral("Save Colors As Template"),
-                              QStringLiteral("Template Name:"), QLineEdit::Normal, QString(), &ok);
-    if (!ok || name.isEmpty()) {
+    const auto name = platform::AskText(parent, QStringLiteral("Save Colors As Template"),
+                                        QStringLiteral("Template Name:"));
+    if (!name || name->isEmpty()) {
         return false;
     }
     const auto result =
-        settings::SaveColorsAsTemplate(settings.DataDir, ToWindowsText(name), settings.Colors);
+        settings::SaveColorsAsTemplate(settings.DataDir, ToWindowsText(*name), settings.Colors);
     if (result == settings::SaveTemplateResult::DuplicateName) {
         platform::ShowError("Duplicate name - template not saved!");
     }

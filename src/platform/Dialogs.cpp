@@ -1,0 +1,43 @@
+#include "platform/Dialogs.h"
+
+#include "platform/MessageBox.h"
+
+#include <QInputDialog>
+#include <utility>
+
+namespace shelfwise::platform {
+
+namespace {
+DialogHook& Hook() {
+    static DialogHook hook;
+    return hook;
+}
+} // namespace
+
+void SetDialogHook(DialogHook hook) {
+    Hook() = std::move(hook);
+}
+
+int RunModal(QDialog& dialog) {
+    if (Hook()) {
+        return Hook()(dialog);
+    }
+    if (IsUnattended()) {
+        return QDialog::Rejected;
+    }
+    return dialog.exec();
+}
+
+std::optional<QString> AskText(QWidget* parent, const QString& caption, const QString& prompt,
+                               const QString& initial) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    if (RunModal(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.textValue();
+}
+
+} // namespace shelfwise::platform

@@ -1,0 +1,43 @@
+#include "platform/Dialogs.h"
+
+#include "platform/MessageBox.h"
+
+#include <QInputDialog>
+#include <gtest/gtest.h>
+
+namespace shelfwise::platform {
+namespace {
+
+struct DialogsTest : ::testing::Test {
+    ~DialogsTest() override {
+        SetDialogHook(nullptr);
+        SetUnattended(false);
+    }
+};
+
+TEST_F(DialogsTest, AskTextGivesWhatTheUserTypedOrNothingOnCancel) {
+    QString shownPrompt;
+    SetDialogHook([&](QDialog& dialog) {
+        auto& input = dynamic_cast<QInputDialog&>(dialog);
+        shownPrompt = input.labelText();
+        EXPECT_EQ(input.textValue(), QStringLiteral("old"));
+        input.setTextValue(QStringLiteral("new"));
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(AskText(nullptr, QStringLiteral("Caption"), QStringLiteral("Prompt:"),
+                      QStringLiteral("old")),
+              QStringLiteral("new"));
+    EXPECT_EQ(shownPrompt, QStringLiteral("Prompt:"));
+
+    SetDialogHook([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(AskText(nullptr, QStringLiteral("Caption"), QStringLiteral("Prompt:")));
+}
+
+TEST_F(DialogsTest, NoDialogWaitsWhileUnattended) {
+    SetUnattended(true);
+    QDialog dialog;
+    EXPECT_EQ(RunModal(dialog), QDialog::Rejected);
+}
+
+} // namespace
+} // namespace shelfwise::platform
