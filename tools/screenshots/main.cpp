@@ -1,5 +1,6 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "book/HeaderSections.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
@@ -186,6 +187,15 @@ void FillCatalogue(TSoftwareBookWindow& window) {
     window.ResetLetterTabs();
 }
 
+// The designed first column is too narrow for these titles; a user would have widened it, and
+// the window keeps that in "header.dat".
+void SaveListLayout(const settings::Settings& s) {
+    shelfwise::book::THeaderSections sections;
+    sections.SetSections({{"Application Name:", 140}, {"Producer:", 100}},
+                         {"Application Name:", "Producer:"});
+    sections.Save(s.DataDir / shelfwise::book::HeaderFileName);
+}
+
 bool Take(const Shot& shot, const QString& outputDir) {
     QTemporaryDir programDir;
     settings::Settings s;
@@ -195,6 +205,7 @@ bool Take(const Shot& shot, const QString& outputDir) {
     settings::EnsureDataDirectories(s);
     s.DataDir = s.DatabaseDir;
     shot.Options(s);
+    SaveListLayout(s);
     TSoftwareBookWindow window(s);
     FillCatalogue(window);
     if (shot.Size.isEmpty()) {
