@@ -322,7 +322,7 @@ TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
     test::Bytes dbf = test::ReadBytes(dataDir / "data.dbf");
     const std::size_t headerLength = dbf[8] | (dbf[9] << 8);
     for (std::size_t i = 0; i < width; ++i) {
-        dbf[headerLength + 1 + offset + i] = '9';
+        dbf[headerLength + offset + i] = '9';
     }
     test::WriteBytes(dataDir / "data.dbf", dbf);
 
@@ -351,7 +351,7 @@ TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
     Close();
     const test::Bytes after = test::ReadBytes(dataDir / "data.dbf");
     const auto stored = [&after, headerLength](std::uint32_t at, std::size_t length) {
-        const auto from = after.begin() + static_cast<std::ptrdiff_t>(headerLength + 1 + at);
+        const auto from = after.begin() + static_cast<std::ptrdiff_t>(headerLength + at);
         return std::string(from, from + static_cast<std::ptrdiff_t>(length));
     };
     EXPECT_EQ(stored(offset, width), std::string(width, '9'));
