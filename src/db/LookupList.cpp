@@ -1,0 +1,87 @@
+#include "db/LookupList.h"
+
+#include "db/RecordSchema.h"
+#include "engine/EngineError.h"
+#include "engine/Table.h"
+#include "engine/TableOperations.h"
+#include "platform/MessageBox.h"
+
+#include <stdexcept>
+
+namespace shelfwise::db {
+
+namespace {
+
+constexpr int ItemField = 0;
+
+} // namespace
+
+TLookupList::TLookupList(std::filesystem::path programDir, std::filesystem::path databaseDir,
+                         std::string source)
+    : programDir_(std::move(programDir)), databaseDir_(std::move(databaseDir)),
+      source_(std::move(source)) {}
+
+void TLookupList::Aim(engine::Table& table) const {
+    table.setDirectory(databaseDir_);
+    table.setFileName(source_);
+    table.setTag(LookupTag);
+}
+
+void TLookupList::OpenList() {
+    engine::Table table;
+    Aim(table);
+    try {
+        table.open();
+    } catch (const engine::EngineError& error) {
+        // A table held by another program is not damaged, and copying over it would fail.
+        if (error.reason() != engine::EngineError::Reason::Locked) {
+            CreateList();
+        }
+    }
+}
+
+void TLookupList::CreateList() {
+    try {
+        engine::copyTable(programDir_, ListTemplateName, databaseDir_, source_);
+    } catch (const std::runtime_error&) {
+        // The engine's errors and the file system's both.
+        platform::ShowError("Error! Could not create a list file: \n" +
+                            (databaseDir_ / source_).string());
+    }
+}
+
+std::vector<std::string> TLookupList::Items() const {
+    std::vector<std::string> items;
+    engine::Table table;
+    Aim(table);
+    table.setReadOnly(true);
+    try {
+        table.open();
+        for (table.first(); !table.atEnd(); table.next()) {
+            items.push_back(table.text(ItemField));
+        }
+    } catch (const engine::EngineError&) {
+        return {};
+    }
+    return items;
+}
+
+bool TLookupList::Add(const std::string& text) {
+    engine::Table table;
+    Aim(table);
+    try {
+        table.open();
+        // Another program, or a value cut to the field's width, may have put it there already.
+        if (!table.findKey({{ItemField, text}})) {
+            table.append();
+            table.setText(ItemField, text);
+            table.post();
+        }
+    } catch (const engine::EngineError&) {
+        // Closing the table drops the unposted record.
+        return false;
+    }
+    return true;
+}
+
+} // namespace shelfwise::db
