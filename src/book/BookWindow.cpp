@@ -8,6 +8,7 @@
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/LinkEdits.h"
+#include "book/Lookup.h"
 #include "book/PageReader.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
@@ -270,6 +271,14 @@ void TBookWindow::UpdateRecordCommands() {
     }
 }
 
+void TBookWindow::RefreshLookups() {
+    for (const FieldEditor& editor : fieldEditors_) {
+        if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
+            lookup->LoadItems();
+        }
+    }
+}
+
 void TBookWindow::ApplyDateFormats() {
     const auto& lines = settings_.DateFormats.Lines;
     for (std::size_t k = 0; k < dateEditors_.size() && k < lines.size(); ++k) {
@@ -389,6 +398,9 @@ void TBookWindow::BuildFieldLists() {
             } else if (control->property("editorKind").isValid()) {
                 if (auto* date = qobject_cast<TDateEdit*>(control)) {
                     dateEditors_.push_back(date);
+                }
+                if (auto* lookup = qobject_cast<TLookup*>(control)) {
+                    lookup->OpenList(settings_);
                 }
                 if (static_cast<int>(fieldEditors_.size()) < tag) {
                     fieldEditors_.resize(tag);

@@ -66,6 +66,8 @@ public:
     // A date editor's new display format (a format number): its entry of the date format list
     // takes it, "date.dat" is saved and the list shows the field's dates in it.
     void ChangeDateFormat(TDateEdit* editor, int format);
+    // Every list field reloads its choices from its table.
+    void RefreshLookups();
     // Editors enabled, or disabled and grey while the record is read-only or in use.
     void UpdateRecordCommands();
     // Shows the record at that position (from 0) of the record table's range.

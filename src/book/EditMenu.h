@@ -22,7 +22,6 @@ public:
 signals:
     void FontRequested(QWidget* editor);
     void ColorRequested(QWidget* editor);
-    void EditListRequested(QWidget* editor);
 
 private:
     void LoadLines();

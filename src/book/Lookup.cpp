@@ -1,11 +1,110 @@
 #include "book/Lookup.h"
 
+#include "book/WindowsText.h"
+#include "settings/Settings.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
 namespace shelfwise::book {
 
-TLookup::TLookup(const QString& listFile, QWidget* parent)
-    : QComboBox(parent), listFile_(listFile) {
+TLookup::TLookup(const QString& source, QWidget* parent) : QComboBox(parent), source_(source) {
     setEditable(true);
-    setInsertPolicy(QComboBox::InsertAlphabetically);
+    // The list changes only through the table, and completion is the AutoFill option's.
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+    setToolTip(QStringLiteral("Lookup Field - click on the down arrow to see the choices"));
+}
+
+TLookup::~TLookup() {
+    // A value typed just before the window closes is not lost from the list. A disabled field
+    // (a read-only record) holds nothing the user typed.
+    if (isEnabled()) {
+        AddWhenNew();
+    }
+}
+
+void TLookup::OpenList(const settings::Settings& settings) {
+    settings_ = &settings;
+    list_.emplace(settings.ProgramDir, settings.DatabaseDir, ToWindowsText(source_));
+    list_->OpenList();
+    LoadItems();
+}
+
+void TLookup::LoadItems() {
+    const QString text = currentText();
+    const int caret = lineEdit()->cursorPosition();
+    clear();
+    if (list_) {
+        for (const std::string& item : list_->Items()) {
+            addItem(FromWindowsText(item));
+        }
+    }
+    setEditText(text);
+    lineEdit()->setCursorPosition(caret);
+}
+
+void TLookup::AddCurrentText() {
+    const QString text = currentText();
+    if (text.isEmpty()) {
+        return;
+    }
+    addItem(text);
+    if (list_ && list_->Add(ToWindowsText(text))) {
+        LoadItems();
+    }
+}
+
+void TLookup::AddWhenNew() {
+    if (findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+        AddCurrentText();
+    }
+}
+
+void TLookup::focusInEvent(QFocusEvent* event) {
+    QComboBox::focusInEvent(event);
+    if (event->reason() != Qt::PopupFocusReason) {
+        lineEdit()->setCursorPosition(0);
+    }
+}
+
+void TLookup::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    // The drop-down list and the context menu take the focus without leaving the field.
+    if (event->reason() != Qt::PopupFocusReason) {
+        hidePopup();
+        AddWhenNew();
+    }
+}
+
+void TLookup::keyPressEvent(QKeyEvent* event) {
+    if (!AutoFill(event->text())) {
+        QComboBox::keyPressEvent(event);
+    }
+}
+
+// Completes the text before the caret and the typed character to the first choice that
+// begins with them (case counts), selecting the completed part; false without a match.
+bool TLookup::AutoFill(const QString& typed) {
+    if (settings_ == nullptr || !settings_->AutoFill || typed.size() != 1 ||
+        !typed.front().isPrint()) {
+        return false;
+    }
+    QLineEdit* line = lineEdit();
+    const int caret = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+    const QString prefix = line->text().left(caret) + typed;
+    for (int i = 0; i < count(); ++i) {
+        const QString item = itemText(i);
+        if (item.startsWith(prefix, Qt::CaseSensitive)) {
+            setCurrentIndex(i);
+            line->setText(item);
+            line->setSelection(static_cast<int>(prefix.size()),
+                               static_cast<int>(item.size() - prefix.size()));
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace shelfwise::book

@@ -1,19 +1,48 @@
 #pragma once
 
+#include "db/LookupList.h"
+
 #include <QComboBox>
+#include <optional>
+
+namespace shelfwise::settings {
+struct Settings;
+}
 
 namespace shelfwise::book {
 
-// A field with a drop-down list of earlier values kept in a lookup table of the database.
+// A list field: a drop-down list of the choices kept in a lookup table of the database
+// directory. A typed value the list lacks joins it when the field is left; with the AutoFill
+// option, typing completes the text from the list.
 class TLookup : public QComboBox {
     Q_OBJECT
 public:
-    TLookup(const QString& listFile, QWidget* parent);
+    TLookup(const QString& source, QWidget* parent);
+    ~TLookup() override;
 
-    const QString& ListFile() const { return listFile_; }
+    // The lookup table's file name, such as "list1.dbf".
+    const QString& Source() const { return source_; }
+
+    // Ties the field to its table in the settings' database directory (made from the template
+    // when missing) and loads the choices.
+    void OpenList(const settings::Settings& settings);
+    // Reloads the choices; the typed text stays.
+    void LoadItems();
+    // Adds the text to the choices and to the table.
+    void AddCurrentText();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QString listFile_;
+    void AddWhenNew();
+    bool AutoFill(const QString& typed);
+
+    QString source_;
+    const settings::Settings* settings_ = nullptr;
+    std::optional<db::TLookupList> list_;
 };
 
 } // namespace shelfwise::book

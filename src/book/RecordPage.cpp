@@ -1,6 +1,7 @@
 #include "book/RecordPage.h"
 
 #include "book/FieldBinding.h"
+#include "book/TemplateDate.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
@@ -123,6 +124,9 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
         }
         try {
             TFieldBinding::Show(editor, table, position);
+            if (FillingFromTemplate) {
+                ShowTemplateDate(editor, table, position);
+            }
         } catch (const engine::EngineError&) {
             if (!IsMemoOrPicture(table.field(position).type)) {
                 throw;

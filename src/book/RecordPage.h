@@ -28,6 +28,9 @@ public:
     // Runs after every load: status line, commands, position display and the list.
     std::function<void()> RecordLoaded;
     db::TLetterTabPanel* LetterPanel = nullptr;
+    // The editors are being filled from a record template: a stored template date marker shows
+    // as today's date.
+    bool FillingFromTemplate = false;
 
     bool ReopenEditCursor();
     void ShowRecordAt(int position);
