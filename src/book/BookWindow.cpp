@@ -400,7 +400,7 @@ void TBookWindow::BuildFieldLists() {
                     dateEditors_.push_back(date);
                 }
                 if (auto* lookup = qobject_cast<TLookup*>(control)) {
-                    lookup->OpenList(settings_);
+                    lookup->OpenList(database_, settings_);
                 }
                 if (static_cast<int>(fieldEditors_.size()) < tag) {
                     fieldEditors_.resize(tag);

@@ -25,10 +25,10 @@ TLookup::~TLookup() {
     }
 }
 
-void TLookup::OpenList(const settings::Settings& settings) {
+void TLookup::OpenList(db::TDatabase& database, const settings::Settings& settings) {
     settings_ = &settings;
-    list_.emplace(settings.ProgramDir, settings.DatabaseDir, ToWindowsText(source_));
-    list_->OpenList();
+    list_.emplace(settings, ToWindowsText(source_));
+    list_->OpenList(database);
     LoadItems();
 }
 

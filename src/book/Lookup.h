@@ -24,8 +24,8 @@ public:
     const QString& Source() const { return source_; }
 
     // Ties the field to its table in the settings' database directory (made from the template
-    // when missing) and loads the choices.
-    void OpenList(const settings::Settings& settings);
+    // when missing, its index rebuilt by the database when damaged) and loads the choices.
+    void OpenList(db::TDatabase& database, const settings::Settings& settings);
     // Reloads the choices; the typed text stays.
     void LoadItems();
     // Adds the text to the choices and to the table.

@@ -338,10 +338,11 @@ void TDatabase::repairIndex(Table& table) {
         }
         return;
     }
-    Table temporary;
-    temporary.setDirectory(dir);
-    temporary.setFileName(kRepairTemplateName);
-    if (!CreateFromTemplate(temporary, true)) {
+    // Lookup lists have a template of their own; every other table is a copy of the data table's.
+    const char* templateName = name.starts_with("LIST") ? ListTemplateName : DataTemplateName;
+    if (!succeeds([&] {
+            engine::copyTable(settings_.ProgramDir, templateName, dir, kRepairTemplateName);
+        })) {
         throw EngineError(target.string() + ": the template could not be copied");
     }
     templateIndex = findFile(dir, baseName(kRepairTemplateName) + ".mdx");

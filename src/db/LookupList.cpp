@@ -1,10 +1,12 @@
 #include "db/LookupList.h"
 
+#include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 #include "platform/MessageBox.h"
+#include "settings/Settings.h"
 
 #include <stdexcept>
 
@@ -16,37 +18,39 @@ constexpr int ItemField = 0;
 
 } // namespace
 
-TLookupList::TLookupList(std::filesystem::path programDir, std::filesystem::path databaseDir,
-                         std::string source)
-    : programDir_(std::move(programDir)), databaseDir_(std::move(databaseDir)),
-      source_(std::move(source)) {}
+TLookupList::TLookupList(const settings::Settings& settings, std::string source)
+    : settings_(settings), source_(std::move(source)) {}
 
 void TLookupList::Aim(engine::Table& table) const {
-    table.setDirectory(databaseDir_);
+    table.setDirectory(settings_.DatabaseDir);
     table.setFileName(source_);
     table.setTag(LookupTag);
 }
 
-void TLookupList::OpenList() {
+void TLookupList::OpenList(TDatabase& database) {
     engine::Table table;
     Aim(table);
     try {
         table.open();
+        return;
     } catch (const engine::EngineError& error) {
         // A table held by another program is not damaged, and copying over it would fail.
-        if (error.reason() != engine::EngineError::Reason::Locked) {
-            CreateList();
+        if (error.reason() == engine::EngineError::Reason::Locked) {
+            return;
         }
+    }
+    if (!engine::tableExists(settings_.DatabaseDir, source_) || !database.EnsureOpen(table, true)) {
+        CreateList();
     }
 }
 
 void TLookupList::CreateList() {
     try {
-        engine::copyTable(programDir_, ListTemplateName, databaseDir_, source_);
+        engine::copyTable(settings_.ProgramDir, ListTemplateName, settings_.DatabaseDir, source_);
     } catch (const std::runtime_error&) {
         // The engine's errors and the file system's both.
         platform::ShowError("Error! Could not create a list file: \n" +
-                            (databaseDir_ / source_).string());
+                            (settings_.DatabaseDir / source_).string());
     }
 }
 

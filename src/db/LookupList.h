@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,7 +7,13 @@ namespace shelfwise::engine {
 class Table;
 }
 
+namespace shelfwise::settings {
+struct Settings;
+}
+
 namespace shelfwise::db {
+
+class TDatabase;
 
 // The tag that orders the choices of a lookup table.
 inline constexpr const char* LookupTag = "IDX";
@@ -18,15 +23,13 @@ inline constexpr const char* LookupTag = "IDX";
 // the field. The table is open only while it is read or written.
 class TLookupList {
 public:
-    TLookupList(std::filesystem::path programDir, std::filesystem::path databaseDir,
-                std::string source);
+    // The table lies in the settings' database directory.
+    TLookupList(const settings::Settings& settings, std::string source);
 
-    const std::string& Source() const { return source_; }
-
-    // Makes the table readable: one that is missing or cannot be opened becomes a copy of the
-    // template "list.dbf" of the program directory. One that someone else holds exclusively is
-    // left alone.
-    void OpenList();
+    // Makes the table readable: a damaged index is rebuilt from the records; a table that is
+    // missing or still cannot be opened becomes a copy of the template "list.dbf" of the program
+    // directory. One that someone else holds exclusively is left alone.
+    void OpenList(TDatabase& database);
     // The choices in tag order; none when the table cannot be read.
     std::vector<std::string> Items() const;
     // Appends the text unless the table holds it already; false when the engine refuses.
@@ -36,8 +39,7 @@ private:
     void Aim(engine::Table& table) const;
     void CreateList();
 
-    std::filesystem::path programDir_;
-    std::filesystem::path databaseDir_;
+    const settings::Settings& settings_;
     std::string source_;
 };
 

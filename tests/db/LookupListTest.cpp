@@ -4,6 +4,7 @@
 #include "engine/TableOperations.h"
 
 #include <fstream>
+#include <functional>
 #include <gmock/gmock.h>
 
 namespace shelfwise::db::testing {
@@ -14,7 +15,7 @@ using ::testing::IsEmpty;
 
 class LookupListTest : public DatabaseFixture {
 protected:
-    TLookupList List() const { return {programDir, databaseDir, "list3.dbf"}; }
+    TLookupList List() const { return {settings, "list3.dbf"}; }
 
     std::size_t RecordCount() const {
         engine::Table table;
@@ -27,7 +28,7 @@ protected:
 
 TEST_F(LookupListTest, AMissingListIsMadeFromTheTemplateAndReadInTagOrder) {
     TLookupList list = List();
-    list.OpenList();
+    list.OpenList(*database);
     ASSERT_TRUE(engine::tableExists(databaseDir, "list3.dbf"));
     EXPECT_THAT(list.Items(), IsEmpty());
     for (const char* value : {"Windows NT", "DOS", "amiga", "Windows 95"}) {
@@ -39,7 +40,7 @@ TEST_F(LookupListTest, AMissingListIsMadeFromTheTemplateAndReadInTagOrder) {
 
 TEST_F(LookupListTest, AValueAlreadyInTheTableIsNotAddedAgain) {
     TLookupList list = List();
-    list.OpenList();
+    list.OpenList(*database);
     const std::string wide(60, 'x'); // wider than the list field, so stored cut
     for (const std::string& value : {std::string("CD-ROM"), wide, std::string("CD-ROM"), wide}) {
         EXPECT_TRUE(list.Add(value));
@@ -51,7 +52,7 @@ TEST_F(LookupListTest, AValueAlreadyInTheTableIsNotAddedAgain) {
 TEST_F(LookupListTest, WithoutTheTemplateTheListIsEmptyAndTheUserIsTold) {
     std::filesystem::remove(programDir / "list.dbf");
     TLookupList list = List();
-    list.OpenList();
+    list.OpenList(*database);
     EXPECT_THAT(messageTexts(), ElementsAre("Error! Could not create a list file: \n" +
                                             (databaseDir / "list3.dbf").string()));
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
@@ -62,23 +63,43 @@ TEST_F(LookupListTest, WithoutTheTemplateTheListIsEmptyAndTheUserIsTold) {
 TEST_F(LookupListTest, ATableThatCannotBeOpenedIsMadeAnew) {
     std::ofstream(databaseDir / "list3.dbf", std::ios::binary) << "not a table at all";
     TLookupList list = List();
-    list.OpenList();
+    list.OpenList(*database);
     EXPECT_THAT(list.Items(), IsEmpty());
     EXPECT_TRUE(list.Add("CD-ROM"));
     EXPECT_THAT(list.Items(), ElementsAre("CD-ROM"));
     EXPECT_THAT(messageTexts(), IsEmpty());
 }
 
+TEST_F(LookupListTest, ADamagedOrMissingIndexIsRebuiltAndTheChoicesKept) {
+    const std::function<void()> damages[] = {
+        [this] { std::filesystem::remove(databaseDir / "list3.mdx"); },
+        [this] { std::ofstream(databaseDir / "list3.mdx", std::ios::binary) << "garbage"; },
+    };
+    for (const auto& damage : damages) {
+        std::filesystem::remove(databaseDir / "list3.dbf");
+        TLookupList list = List();
+        list.OpenList(*database);
+        ASSERT_TRUE(list.Add("Floppy"));
+        ASSERT_TRUE(list.Add("CD-ROM"));
+        damage();
+        list.OpenList(*database);
+        EXPECT_THAT(list.Items(), ElementsAre("CD-ROM", "Floppy"));
+        EXPECT_TRUE(list.Add("DVD"));
+        EXPECT_THAT(list.Items(), ElementsAre("CD-ROM", "DVD", "Floppy"));
+    }
+    EXPECT_THAT(messageTexts(), IsEmpty());
+}
+
 TEST_F(LookupListTest, ATableHeldByAnotherProgramIsLeftAlone) {
     TLookupList list = List();
-    list.OpenList();
+    list.OpenList(*database);
     ASSERT_TRUE(list.Add("CD-ROM"));
     engine::Table other;
     other.setDirectory(databaseDir);
     other.setFileName("list3.dbf");
     other.setExclusive(true);
     other.open();
-    list.OpenList();
+    list.OpenList(*database);
     EXPECT_THAT(list.Items(), IsEmpty());
     EXPECT_FALSE(list.Add("Floppy"));
     other.close();
