@@ -7,9 +7,11 @@
 #include "book/EditMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/LetterTabColours.h"
 #include "book/LinkEdits.h"
 #include "book/Lookup.h"
 #include "book/PageReader.h"
+#include "book/RecordCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "book/SpeedBar.h"
@@ -161,6 +163,9 @@ void TBookWindow::CompleteCreation() {
     AttachEditMenus();
     recordPage_ = new TRecordPage(database_, settings_, fieldEditors_, this);
     recordPage_->RecordLoaded = [this] { ShowRecordState(); };
+    letterTabColours_ = std::make_unique<TLetterTabColours>(*letterBar_, settings_.Colors);
+    recordPage_->LetterPanel = letterTabColours_.get();
+    recordCommands_ = new TRecordCommands(*this);
     SetHelpContext(this, HelpContext);
     SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
     SetHelpContext(leftPage_->Header(), HeaderHelpContext);
@@ -269,6 +274,7 @@ void TBookWindow::UpdateRecordCommands() {
         }
         ApplyColors();
     }
+    recordCommands_->Update();
 }
 
 void TBookWindow::RefreshLookups() {
@@ -368,7 +374,8 @@ void TBookWindow::RecountLetters() {
         letterBar_->Recolor(settings_.Colors, LetterCounts());
     }
     letterBar_->Tab(0)->SetSelected(true);
-    if (!database_.Index.SetLetterRange(database_.DataTable, 'A')) {
+    currentLetter_ = 'A';
+    if (!database_.Index.SetLetterRange(database_.DataTable, currentLetter_)) {
         letterBar_->EnableTabs(false);
     }
 }

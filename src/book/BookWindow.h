@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -21,6 +22,8 @@ class TLetterBar;
 class TDateEdit;
 class TEditMenu;
 class TPanel;
+class TLetterTabColours;
+class TRecordCommands;
 class TRecordPage;
 class TRightPage;
 class TSpeedBar;
@@ -84,6 +87,8 @@ public:
     int PageStart() const { return pageStart_; }
     void SetPageStart(int start) { pageStart_ = start; }
     int CurrentRow() const { return currentRow_; }
+    // The letter whose range the record table shows while the letter tabs are in use.
+    char CurrentLetter() const { return currentLetter_; }
 
     // Stretches the editors by the right page's change in size.
     void LayoutEditors(int dx, int dy);
@@ -127,6 +132,9 @@ public:
     const std::vector<QLabel*>& FieldLabels() const { return fieldLabels_; }
     const std::vector<TDateEdit*>& DateEditors() const { return dateEditors_; }
     TRecordPage* RecordPage() const { return recordPage_; }
+    TRecordCommands* RecordCommands() const { return recordCommands_; }
+    // The record page (tab) that holds the editor.
+    int PageOf(const QWidget* editor) const;
     int MinRightPageWidth() const { return minRightPageWidth_; }
 
 protected:
@@ -152,7 +160,6 @@ private:
     void ChooseFieldFont(QWidget* editor);
     void EditFieldColors(QWidget* editor);
     int EditorIndexOf(const QWidget* widget) const;
-    int PageOf(const QWidget* editor) const;
     bool IsTabStop(const FieldEditor& editor) const;
     void ConnectCommands();
     void PopupViewOptions(const QPoint& at);
@@ -186,11 +193,14 @@ private:
     std::vector<QLabel*> fieldLabels_;
     std::vector<TDateEdit*> dateEditors_;
     TRecordPage* recordPage_ = nullptr;
+    TRecordCommands* recordCommands_ = nullptr;
+    std::unique_ptr<TLetterTabColours> letterTabColours_;
     TEditMenu* textMenu_ = nullptr;
     TEditMenu* listMenu_ = nullptr;
     QWidget* highlighted_ = nullptr;
     int pageStart_ = 0;
     int currentRow_ = -1;
+    char currentLetter_ = 'A';
     int previousRow_ = -1;
     bool pageRedrawAllowed_ = true;
     std::function<void()> closeHandler_;

@@ -71,8 +71,9 @@ TFormatedButton* TLeftPage::AddRow(int index) {
     row->SetGap(0);
     ColorRow(row);
     row->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(row, &QWidget::customContextMenuRequested, this, [this, row](const QPoint& at) {
+    connect(row, &QWidget::customContextMenuRequested, this, [this, row, index](const QPoint& at) {
         if (rowMenu_) {
+            menuRow_ = index;
             rowMenu_->popup(row->mapToGlobal(at));
         }
     });

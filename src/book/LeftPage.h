@@ -44,6 +44,8 @@ public:
 
     void SetRowColors(const settings::ElementColors& colors);
     void SetRowMenu(QMenu* menu) { rowMenu_ = menu; }
+    // The row the row menu was last opened on.
+    int MenuRow() const { return menuRow_; }
 
 signals:
     void RowClicked(int row);
@@ -73,6 +75,7 @@ private:
     int listWidth_ = -1;
     settings::ElementColors rowColors_;
     QMenu* rowMenu_ = nullptr;
+    int menuRow_ = -1;
 };
 
 } // namespace shelfwise::book

@@ -1,6 +1,7 @@
 #include "book/RecordPage.h"
 
 #include "book/FieldBinding.h"
+#include "book/HourGlass.h"
 #include "book/TemplateDate.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
@@ -8,7 +9,6 @@
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
-#include <QApplication>
 #include <cmath>
 
 namespace shelfwise::book {
@@ -21,14 +21,6 @@ struct CorruptMemo {};
 bool IsMemoOrPicture(char type) {
     return type == 'M' || type == 'B' || type == 'G';
 }
-
-class HourGlass {
-public:
-    HourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourGlass() { QApplication::restoreOverrideCursor(); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-};
 
 } // namespace
 
@@ -144,11 +136,12 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
 }
 
 bool TRecordPage::WriteRecordFields(engine::Table& table) {
-    if (recordInUse_) {
+    const bool isEditCursor = &table == &editCursor_.Table();
+    // A record shown read-only is never written back; copying it elsewhere is fine.
+    if (recordInUse_ && isEditCursor) {
         return true;
     }
     const HourGlass hourGlass;
-    const bool isEditCursor = &table == &editCursor_.Table();
     const char oldLetter = newRecord_ ? 0 : recordLetter_;
     const std::size_t writable =
         isEditCursor && !newRecord_ ? std::min(unreadFrom_, editors_.size()) : editors_.size();

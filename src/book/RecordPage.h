@@ -47,6 +47,8 @@ public:
     bool RecordInUse() const { return recordInUse_; }
     bool RecordCommitted() const { return recordCommitted_; }
     int RecordPosition() const { return recordPosition_; }
+    // After records went or moved around the shown one, or 0 so the next show does not settle.
+    void SetRecordPosition(int position) { recordPosition_ = position; }
     int CurrentRecordId() const { return currentRecordId_; }
     char RecordLetter() const { return recordLetter_; }
     db::TEditCursor& EditCursor() { return editCursor_; }

@@ -1,0 +1,249 @@
+#include "book/RecordOperations.h"
+
+#include "book/BookWindow.h"
+#include "book/DeleteDlg.h"
+#include "book/RecordPage.h"
+#include "book/RightPage.h"
+#include "engine/EngineError.h"
+#include "platform/MessageBox.h"
+#include "settings/SettingsFiles.h"
+
+#include <algorithm>
+
+namespace shelfwise::book {
+
+namespace {
+
+void CancelEdit(engine::Table& table) {
+    if (table.isOpen() && table.state() != engine::Table::State::Browse) {
+        table.cancel();
+    }
+}
+
+} // namespace
+
+void TRecordOperations::NewRecord() {
+    TRecordPage& page = *window_.RecordPage();
+    db::TDatabase& database = window_.Database();
+    page.ShowRecordAt(static_cast<int>(database.RecordCount(database.DataTable)));
+    if (!page.NewRecord() || page.RecordInUse() || settings::ReadOnlyAccess(window_.Settings()) ||
+        window_.FieldEditors().empty()) {
+        return;
+    }
+    QWidget* first = window_.FieldEditors().front().Widget;
+    window_.RightPage()->Pages()->setCurrentIndex(window_.PageOf(first));
+    first->setFocus();
+}
+
+bool TRecordOperations::ConfirmDelete() const {
+    if (window_.Settings().DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
+        return true;
+    }
+    TDeleteDlg1 dialog(&window_);
+    if (ConfirmByTyping(dialog)) {
+        return true;
+    }
+    platform::ShowInformation("Record not Deleted.");
+    return false;
+}
+
+void TRecordOperations::DeleteShownRecord() {
+    TRecordPage& page = *window_.RecordPage();
+    if (page.RecordIsEmpty() || !ConfirmDelete()) {
+        return;
+    }
+    if (page.NewRecord()) {
+        page.ClearEditors();
+        return;
+    }
+    engine::Table& edit = page.EditCursor().Table();
+    if (edit.atEnd()) {
+        return;
+    }
+    db::TIndex& index = window_.Database().Index;
+    const char letter = index.FirstLetter(edit);
+    try {
+        edit.deleteRecord();
+    } catch (const engine::EngineError&) {
+        platform::ShowError("Record in use - not Deleted!");
+        return;
+    }
+    index.AdjustLetterCount(letter, 0, page.LetterPanel);
+    // The record that followed the deleted one takes its place; nothing is left to settle.
+    const int target = std::max(page.RecordPosition() - 1, 0);
+    page.SetRecordPosition(0);
+    page.ShowRecordAt(target);
+    window_.RedrawPage();
+}
+
+bool TRecordOperations::IsShownRecord() const {
+    TRecordPage& page = *window_.RecordPage();
+    const engine::Table& data = window_.Database().DataTable;
+    return !page.NewRecord() && !data.atEnd() &&
+           data.recordNumber() == page.EditCursor().Table().recordNumber();
+}
+
+void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
+    db::TDatabase& database = window_.Database();
+    engine::Table& data = database.DataTable;
+    database.MoveToRecord(data, position);
+    if (data.atEnd()) {
+        platform::ShowInformation("Empty Record cannot be Deleted.");
+        return;
+    }
+    if (IsShownRecord()) {
+        DeleteShownRecord();
+        return;
+    }
+    if (!ConfirmDelete()) {
+        return;
+    }
+    TRecordPage& page = *window_.RecordPage();
+    database.MoveToRecord(data, position);
+    char letter = 0;
+    try {
+        data.edit();
+        letter = database.Index.FirstLetter(data);
+        data.deleteRecord();
+    } catch (const engine::EngineError&) {
+        CancelEdit(data);
+        platform::ShowError("Record in use - not Deleted!");
+        return;
+    }
+    database.Index.AdjustLetterCount(letter, 0, page.LetterPanel);
+    window_.RedrawPage();
+    FollowShownRecordAfterDelete(position);
+}
+
+void TRecordOperations::FollowShownRecordAfterDelete(std::uint32_t deleted) {
+    TRecordPage& page = *window_.RecordPage();
+    db::TDatabase& database = window_.Database();
+    if (page.NewRecord()) {
+        // A new record stands after the range, whatever went from it.
+        page.SetRecordPosition(static_cast<int>(database.RecordCount(database.DataTable)) + 1);
+        return;
+    }
+    if (database.Index.LetterTabsActive() && page.RecordLetter() != window_.CurrentLetter()) {
+        return;
+    }
+    if (static_cast<int>(deleted) + 1 < page.RecordPosition()) {
+        page.SetRecordPosition(page.RecordPosition() - 1);
+    }
+}
+
+void TRecordOperations::CopyShownRecord() {
+    TRecordPage& page = *window_.RecordPage();
+    if (page.RecordIsEmpty()) {
+        platform::ShowWarning("Empty Record - Not Copied!");
+        return;
+    }
+    db::TDatabase& database = window_.Database();
+    engine::Table& buffer = database.CopyTable;
+    try {
+        buffer.first();
+        if (page.WriteRecordFields(buffer)) {
+            database.CopyBufferFilled = true;
+            return;
+        }
+    } catch (const engine::EngineError&) {
+    }
+    CancelEdit(buffer);
+}
+
+void TRecordOperations::CopyListedRecord(std::uint32_t position) {
+    window_.Database().CopyRecordToBuffer(position);
+}
+
+void TRecordOperations::PasteShownRecord() {
+    TRecordPage& page = *window_.RecordPage();
+    db::TDatabase& database = window_.Database();
+    // A record shown read-only could not keep what is pasted.
+    if (!database.CopyBufferFilled || page.RecordInUse()) {
+        return;
+    }
+    database.CopyTable.first();
+    page.FillEditors(database.CopyTable);
+}
+
+void TRecordOperations::PasteListedRecord(std::uint32_t position) {
+    db::TDatabase& database = window_.Database();
+    database.MoveToRecord(database.DataTable, position);
+    if (IsShownRecord()) {
+        PasteShownRecord();
+        return;
+    }
+    if (!database.CopyBufferFilled) {
+        return;
+    }
+    database.PasteFromBuffer(position, window_.RecordPage()->LetterPanel);
+    window_.RedrawPage();
+    FollowShownRecordAfterPaste();
+}
+
+void TRecordOperations::FollowShownRecordAfterPaste() {
+    TRecordPage& page = *window_.RecordPage();
+    db::TDatabase& database = window_.Database();
+    engine::Table& data = database.DataTable;
+    if (page.NewRecord()) {
+        // An appended record may have lengthened the range.
+        page.SetRecordPosition(static_cast<int>(database.RecordCount(data)) + 1);
+        return;
+    }
+    // The pasted record may have moved by one place before or after the shown one.
+    db::TIndex& index = database.Index;
+    const bool otherLetter =
+        index.LetterTabsActive() && page.RecordLetter() != window_.CurrentLetter();
+    if (otherLetter) {
+        index.SetLetterRange(data, page.RecordLetter());
+    }
+    int position = page.RecordPosition();
+    database.MoveToRecord(data, static_cast<std::uint32_t>(std::max(position - 1, 0)));
+    if (data.atEnd()) {
+        --position;
+    } else if (!IsShownRecord()) {
+        data.next();
+        position += IsShownRecord() ? 1 : -1;
+    }
+    page.SetRecordPosition(position);
+    if (otherLetter) {
+        index.SetLetterRange(data, window_.CurrentLetter());
+    }
+}
+
+void TRecordOperations::UndoChanges() {
+    TRecordPage& page = *window_.RecordPage();
+    if (page.NewRecord()) {
+        page.ClearEditors();
+    } else {
+        page.FillEditors(page.EditCursor().Table());
+    }
+}
+
+void TRecordOperations::PrintShownRecord() {
+    TRecordPage& page = *window_.RecordPage();
+    if (!PrintRecord || page.RecordIsEmpty() || !page.SettleRecord()) {
+        return;
+    }
+    engine::Table& edit = page.EditCursor().Table();
+    if (edit.atEnd()) {
+        return;
+    }
+    PrintRecord(edit);
+    // Settling gave up the lock: the record is loaded afresh so later edits are kept.
+    page.LoadCurrentRecord(page.RecordPosition());
+}
+
+void TRecordOperations::PrintListedRecord(std::uint32_t position) {
+    db::TDatabase& database = window_.Database();
+    if (!PrintRecord) {
+        return;
+    }
+    database.MoveToRecord(database.DataTable, position);
+    if (database.DataTable.atEnd()) {
+        platform::ShowInformation("Empty Record cannot be Printed.");
+        return;
+    }
+    PrintRecord(database.DataTable);
+}
+
+} // namespace shelfwise::book

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace shelfwise::engine {
+class Table;
+}
+
+namespace shelfwise::book {
+
+class TBookWindow;
+
+// What the user does to whole records: a new record, delete, copy into and paste from the copy
+// buffer, undo and printing one record. Operations on the shown record work through its
+// editors and the edit cursor; those on a listed record (a position in the record table's
+// range) work on the record table and leave the shown record alone.
+class TRecordOperations {
+public:
+    explicit TRecordOperations(TBookWindow& window) : window_(window) {}
+
+    // The printing of one record, given the table positioned on it; none until printing exists.
+    std::function<void(engine::Table&)> PrintRecord;
+
+    void NewRecord();
+    void DeleteShownRecord();
+    void DeleteListedRecord(std::uint32_t position);
+    void CopyShownRecord();
+    void CopyListedRecord(std::uint32_t position);
+    void PasteShownRecord();
+    void PasteListedRecord(std::uint32_t position);
+    void UndoChanges();
+    void PrintShownRecord();
+    void PrintListedRecord(std::uint32_t position);
+
+private:
+    bool ConfirmDelete() const;
+    // Whether the record table stands on the shown record.
+    bool IsShownRecord() const;
+    // After a listed record went or moved, the shown record's position in its range.
+    void FollowShownRecordAfterDelete(std::uint32_t deleted);
+    void FollowShownRecordAfterPaste();
+
+    TBookWindow& window_;
+};
+
+} // namespace shelfwise::book
