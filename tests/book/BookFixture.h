@@ -1,6 +1,8 @@
 #pragma once
 
 #include "book/SoftwareBookWindow.h"
+#include "db/RecordSchema.h"
+#include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
@@ -46,6 +48,16 @@ inline void CopyTemplateTables(const std::filesystem::path& programDir) {
 // message boxes recorded instead of shown.
 class BookFixture : public ::testing::Test {
 protected:
+    // Table positions of the fields tests fill.
+    static constexpr int AppName = db::FirstDataField;         // field 1
+    static constexpr int Producer = db::FirstDataField + 1;    // field 2
+    static constexpr int Price = db::FirstDataField + 5;       // field 6
+    static constexpr int InstallDate = db::FirstDataField + 7; // field 8
+    static constexpr int Logo = db::FirstDataField + 10;       // field 11
+    static constexpr int Internet = db::FirstDataField + 13;   // field 14
+    static constexpr int Notes = db::FirstDataField + 22;      // field 23
+    static constexpr int Picture = db::FirstDataField + 23;    // field 24
+
     BookFixture() {
         std::random_device random;
         programDir = std::filesystem::temp_directory_path() /
@@ -73,6 +85,15 @@ protected:
         return *window;
     }
     void Close() { window.reset(); }
+
+    // The data table as another program sees it, in entry order.
+    std::unique_ptr<engine::Table> OpenData() const {
+        auto table = std::make_unique<engine::Table>();
+        table->setDirectory(dataDir);
+        table->setFileName("data.dbf");
+        table->open();
+        return table;
+    }
 
     template <typename T> T* Find(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));

@@ -2,7 +2,6 @@
 
 #include "BookFixture.h"
 #include "book/Percent.h"
-#include "db/RecordSchema.h"
 
 #include <QImage>
 #include <stdexcept>
@@ -95,7 +94,7 @@ TEST_F(ProgressWindowTest, TableRoutinesAdvanceTheOpenWindowOnly) {
     for (const char* name : {"One", "Two", "Three", "Four"}) {
         data.append();
         database.AssignRecordNumber(data);
-        data.setText(db::FirstDataField, name);
+        data.setText(AppName, name);
         data.post();
     }
     const auto copy = [&database] {

@@ -26,12 +26,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace std::chrono;
 
-constexpr int AppName = db::FirstDataField;         // field 1
-constexpr int Producer = db::FirstDataField + 1;    // field 2
-constexpr int InstallDate = db::FirstDataField + 7; // field 8
-constexpr int Logo = db::FirstDataField + 10;       // field 11
-constexpr int Notes = db::FirstDataField + 22;      // field 23
-
 using Letters = std::vector<std::pair<char, int>>;
 
 class RecordOperationsTest : public test::BookFixture {
@@ -67,14 +61,6 @@ public:
         return w;
     }
 
-    // The data table as another program sees it, in entry order.
-    std::unique_ptr<engine::Table> OpenData() const {
-        auto table = std::make_unique<engine::Table>();
-        table->setDirectory(dataDir);
-        table->setFileName("data.dbf");
-        table->open();
-        return table;
-    }
     std::string Stored(std::uint32_t recordNumber) const {
         auto data = OpenData();
         EXPECT_TRUE(data->goToRecord(recordNumber));

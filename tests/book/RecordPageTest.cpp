@@ -21,14 +21,6 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr int AppName = db::FirstDataField;         // field 1
-constexpr int Price = db::FirstDataField + 5;       // field 6
-constexpr int InstallDate = db::FirstDataField + 7; // field 8
-constexpr int Logo = db::FirstDataField + 10;       // field 11
-constexpr int Internet = db::FirstDataField + 13;   // field 14
-constexpr int Notes = db::FirstDataField + 22;      // field 23
-constexpr int Picture = db::FirstDataField + 23;    // field 24
-
 std::string PngBytes() {
     QImage image(8, 6, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
@@ -41,22 +33,13 @@ std::string PngBytes() {
 
 class RecordPageTest : public test::BookFixture {
 public:
-    // The data table as another program sees it.
-    std::unique_ptr<engine::Table> OpenData() {
-        auto table = std::make_unique<engine::Table>();
-        table->setDirectory(dataDir);
-        table->setFileName("data.dbf");
-        table->open();
-        return table;
-    }
-
     // Adds a record through the window's record table, as the copy buffer or an import would.
     void AddRecord(const std::string& name, const std::string& picture = {}) {
         engine::Table& table = window->Database().DataTable;
         table.append();
         window->Database().AssignRecordNumber(table);
         table.setText(AppName, name);
-        table.setText(AppName + 1, "Acme");
+        table.setText(Producer, "Acme");
         table.setNumber(Price, 12.5);
         table.setDate(InstallDate, year_month_day{year(2024), month(3), day(7)});
         table.setBytes(Notes, "first line\r\nsecond line");
