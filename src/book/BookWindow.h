@@ -19,10 +19,10 @@ namespace shelfwise::book {
 
 class TLeftPage;
 class TLetterBar;
+class TLetterTabColours;
 class TDateEdit;
 class TEditMenu;
 class TPanel;
-class TLetterTabColours;
 class TRecordCommands;
 class TRecordPage;
 class TRightPage;
