@@ -15,6 +15,12 @@ QRect Outline(int left, int top, int right, int bottom) {
     return {left, top, right - left - 1, bottom - top - 1};
 }
 
+// The edge between the filled and the unfilled part: a column of a horizontal bar, a row of a
+// vertical one. Halves go to the even neighbour.
+int FillEdge(int length, int percent) {
+    return static_cast<int>(std::nearbyint((length - 4) * percent * 0.01)) + 2;
+}
+
 } // namespace
 
 TPercent::TPercent(QWidget* parent) : QWidget(parent) {
@@ -43,11 +49,6 @@ void TPercent::SetCaption(const QString& caption) {
 
 QString TPercent::Text() const {
     return showPercent_ ? QString::number(shaded_) + QLatin1Char('%') : caption_;
-}
-
-int TPercent::FillEdge(int length, int percent) {
-    // Halves go to the even neighbour.
-    return static_cast<int>(std::nearbyint((length - 4) * percent * 0.01)) + 2;
 }
 
 void TPercent::changeEvent(QEvent* event) {

@@ -27,10 +27,6 @@ public:
     // What the bar shows as text: the percent, or the caption.
     QString Text() const;
 
-    // The edge between the filled and the unfilled part: a column of a horizontal bar, a row
-    // of a vertical one.
-    static int FillEdge(int length, int percent);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -14,6 +14,14 @@ namespace {
 
 TPercentDlg* current = nullptr;
 
+// The percent of `position` out of `total`, halves to even; a total of 0 is complete.
+int PercentOf(std::uint32_t position, std::uint32_t total) {
+    if (total == 0) {
+        return 100;
+    }
+    return static_cast<int>(std::nearbyint(100.0 * position / total));
+}
+
 } // namespace
 
 TPercentDlg::TPercentDlg(QWidget* owner)
@@ -29,13 +37,6 @@ TPercentDlg::TPercentDlg(QWidget* owner)
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());
     }
-}
-
-int TPercentDlg::PercentOf(std::uint32_t position, std::uint32_t total) {
-    if (total == 0) {
-        return 100;
-    }
-    return static_cast<int>(std::nearbyint(100.0 * position / total));
 }
 
 void TPercentDlg::SetProgressTotal(std::uint32_t total) {

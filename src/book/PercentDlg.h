@@ -34,9 +34,6 @@ public:
     // For callers that count by themselves.
     void SetProgressPercent(int percent);
 
-    // The percent of `position` out of `total`, halves to even; a total of 0 is complete.
-    static int PercentOf(std::uint32_t position, std::uint32_t total);
-
 private:
     void ShowPosition();
 

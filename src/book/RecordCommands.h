@@ -25,7 +25,6 @@ class TRecordCommands : public QObject {
 public:
     explicit TRecordCommands(TBookWindow& window);
 
-    TRecordOperations& Operations() { return operations_; }
     // The printing of one record; the print commands are enabled while one is set.
     void SetPrintRecord(std::function<void(engine::Table&)> print);
 
@@ -33,9 +32,6 @@ public:
     void Update();
     // Paste is offered once something was copied in this run.
     void UpdatePasteCommands();
-
-    // The row menu's record: the position in the range of the row it was opened on.
-    std::uint32_t MenuRecord() const { return menuRecord_; }
 
 private:
     QAbstractButton* Button(const char* name) const;
@@ -54,6 +50,7 @@ private:
 
     TBookWindow& window_;
     TRecordOperations operations_;
+    // The row menu's record: the position in the range of the row it was opened on.
     std::uint32_t menuRecord_ = 0;
 };
 
