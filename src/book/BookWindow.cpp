@@ -10,10 +10,13 @@
 #include "book/LetterTabColours.h"
 #include "book/LinkEdits.h"
 #include "book/Lookup.h"
+#include "book/NavigationKeys.h"
+#include "book/Navigator.h"
 #include "book/PageReader.h"
 #include "book/RecordCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
+#include "book/SortCommands.h"
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
 #include "book/TabOrderFile.h"
@@ -166,6 +169,9 @@ void TBookWindow::CompleteCreation() {
     letterTabColours_ = std::make_unique<TLetterTabColours>(*letterBar_, settings_.Colors);
     recordPage_->LetterPanel = letterTabColours_.get();
     recordCommands_ = new TRecordCommands(*this);
+    navigator_ = new TNavigator(*this);
+    new TNavigationKeys(this, *navigator_);
+    sortCommands_ = new TSortCommands(*this, *navigator_);
     SetHelpContext(this, HelpContext);
     SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
     SetHelpContext(leftPage_->Header(), HeaderHelpContext);
@@ -243,6 +249,10 @@ void TBookWindow::OpenBook() {
             (!database_.Fields.MemoFields[position] && !database_.Fields.PictureFields[position]));
     }
     leftPage_->Header()->SetListableFields(std::move(listable));
+    RestartBook();
+}
+
+void TBookWindow::RestartBook() {
     if (recordPage_->ReopenEditCursor()) {
         recordPage_->ShowRecordAt(0);
     }
@@ -258,6 +268,7 @@ bool TBookWindow::CommitRecord() {
 
 void TBookWindow::ShowRecordState() {
     rightPage_->Status()->SetCaption(recordPage_->StatusText());
+    navigator_->UpdatePositionLabels();
     UpdateRecordCommands();
     pageRedrawAllowed_ = true;
     RedrawPage();
@@ -360,32 +371,17 @@ bool TBookWindow::focusNextPrevChild(bool next) {
     return true;
 }
 
-std::array<int, LetterCount> TBookWindow::LetterCounts() const {
-    std::array<int, LetterCount> counts{};
-    for (int i = 0; i < LetterCount; ++i) {
-        counts[i] = database_.Index.LetterCount(static_cast<char>('A' + i));
-    }
-    return counts;
-}
-
 void TBookWindow::RecountLetters() {
-    if (database_.Index.LetterTabsActive()) {
-        database_.Index.CountAllLetters();
-        letterBar_->Recolor(settings_.Colors, LetterCounts());
-    }
-    letterBar_->Tab(0)->SetSelected(true);
-    currentLetter_ = 'A';
-    if (!database_.Index.SetLetterRange(database_.DataTable, currentLetter_)) {
-        letterBar_->EnableTabs(false);
-    }
+    navigator_->RecountLetters();
+    sortCommands_->UpdateSortCaptions();
 }
 
 void TBookWindow::ResetLetterTabs() {
-    const bool active = database_.Index.LetterTabsActive();
-    letterBar_->EnableTabs(active);
-    if (active) {
-        letterBar_->Recolor(settings_.Colors, LetterCounts());
-    }
+    navigator_->ResetLetterTabs();
+}
+
+char TBookWindow::CurrentLetter() const {
+    return navigator_->CurrentLetter();
 }
 
 void TBookWindow::BuildFieldLists() {
@@ -695,6 +691,7 @@ void TBookWindow::RedrawPage() {
         leftPage_->Header()->Captions(), recordPage_->CurrentRecordId());
     leftPage_->ShowTexts(page);
     currentRow_ = page.CurrentRow;
+    navigator_->UpdatePagingCommands();
     if (currentRow_ >= 0) {
         previousRow_ = currentRow_;
         leftPage_->SelectRow(currentRow_);
@@ -769,7 +766,7 @@ void TBookWindow::ApplyColors() {
     const auto& c = settings_.Colors;
     const auto colour = [&c](Element e) { return ElementColor(c, e); };
     leftPage_->SetRowColors(c);
-    letterBar_->Recolor(c, LetterCounts());
+    letterBar_->Recolor(c, LetterCounts(database_.Index));
     SetWidgetBackground(leftPage_, colour(Element::LeftPage));
     SetWidgetBackground(leftPage_->PagingBar(), colour(Element::LeftPage));
     SetWidgetColors(leftPage_->Header(), colour(Element::LeftLabelsText),
@@ -859,7 +856,7 @@ void TBookWindow::SetShowLetters(bool show) {
     showLetters_ = show;
     letterBar_->EnableTabs(show);
     if (show) {
-        letterBar_->Recolor(settings_.Colors, LetterCounts());
+        letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));
     }
 }
 

@@ -20,6 +20,8 @@ namespace shelfwise::book {
 class TLeftPage;
 class TLetterBar;
 class TLetterTabColours;
+class TNavigator;
+class TSortCommands;
 class TDateEdit;
 class TEditMenu;
 class TPanel;
@@ -57,11 +59,13 @@ public:
     // Opens the database of the settings and shows its name in the caption; a database that
     // cannot be opened makes the window ask to be closed.
     void OpenBook();
-    // Counts the records of every letter and recolours the tabs (the index manager calls it
-    // whenever it re-opens the record table).
+    // Counts the records of every letter, recolours the tabs and shows letter "A" (the index
+    // manager calls it whenever it re-opens the record table).
     void RecountLetters();
     // Letter tabs on: every tab enabled and coloured by its count; off: every tab disabled.
     void ResetLetterTabs();
+    // Opens the edit cursor again and shows the first record of the range.
+    void RestartBook();
 
     // Each date editor's display format from its entry of the date format list; an entry
     // that is no known format leaves the editor's format.
@@ -88,7 +92,8 @@ public:
     void SetPageStart(int start) { pageStart_ = start; }
     int CurrentRow() const { return currentRow_; }
     // The letter whose range the record table shows while the letter tabs are in use.
-    char CurrentLetter() const { return currentLetter_; }
+    char CurrentLetter() const;
+    void SetPageRedrawAllowed(bool allowed) { pageRedrawAllowed_ = allowed; }
 
     // Stretches the editors by the right page's change in size.
     void LayoutEditors(int dx, int dy);
@@ -135,6 +140,8 @@ public:
     TRecordCommands* RecordCommands() const { return recordCommands_; }
     // The record page (tab) that holds the editor.
     int PageOf(const QWidget* editor) const;
+    TNavigator* Navigator() const { return navigator_; }
+    TSortCommands* SortCommands() const { return sortCommands_; }
     int MinRightPageWidth() const { return minRightPageWidth_; }
 
 protected:
@@ -171,8 +178,6 @@ private:
     void EditRowColors();
     void ChooseRowFont();
 
-    std::array<int, LetterCount> LetterCounts() const;
-
     settings::Settings& settings_;
     db::TDatabase database_;
     TBookMenus menus_;
@@ -195,12 +200,13 @@ private:
     TRecordPage* recordPage_ = nullptr;
     TRecordCommands* recordCommands_ = nullptr;
     std::unique_ptr<TLetterTabColours> letterTabColours_;
+    TNavigator* navigator_ = nullptr;
+    TSortCommands* sortCommands_ = nullptr;
     TEditMenu* textMenu_ = nullptr;
     TEditMenu* listMenu_ = nullptr;
     QWidget* highlighted_ = nullptr;
     int pageStart_ = 0;
     int currentRow_ = -1;
-    char currentLetter_ = 'A';
     int previousRow_ = -1;
     bool pageRedrawAllowed_ = true;
     std::function<void()> closeHandler_;

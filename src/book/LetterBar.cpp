@@ -117,4 +117,12 @@ void TLetterBar::Recolor(const settings::ElementColors& colors,
     }
 }
 
+std::array<int, LetterCount> LetterCounts(const db::TIndex& index) {
+    std::array<int, LetterCount> counts{};
+    for (int i = 0; i < LetterCount; ++i) {
+        counts[i] = index.LetterCount(static_cast<char>('A' + i));
+    }
+    return counts;
+}
+
 } // namespace shelfwise::book

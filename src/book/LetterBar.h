@@ -3,6 +3,7 @@
 #include "book/ColorButton.h"
 #include "book/LetterTabStack.h"
 #include "book/Panel.h"
+#include "db/IndexManager.h"
 #include "settings/ElementColors.h"
 
 #include <QToolButton>
@@ -48,5 +49,8 @@ private:
     std::array<TColorButton*, LetterCount> tabs_{};
     LetterTabStack stack_;
 };
+
+// The index manager's record count of every letter, "A" first.
+std::array<int, LetterCount> LetterCounts(const db::TIndex& index);
 
 } // namespace shelfwise::book

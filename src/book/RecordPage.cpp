@@ -39,7 +39,7 @@ bool TRecordPage::ReopenEditCursor() {
     return editCursor_.Open();
 }
 
-void TRecordPage::ShowRecordAt(int position) {
+void TRecordPage::ShowRecordAt(int position, const std::function<void()>& leaveRange) {
     if (!database_.DataTable.isOpen()) {
         platform::ShowError("Database is not Open! Cannot display details.");
         return;
@@ -60,8 +60,14 @@ void TRecordPage::ShowRecordAt(int position) {
     }
     if (position >= 0 && static_cast<std::uint32_t>(position) < count &&
         editCursor_.MoveToPosition(static_cast<std::uint32_t>(position))) {
+        if (leaveRange) {
+            leaveRange();
+        }
         LoadCurrentRecord(position + 1);
     } else {
+        if (leaveRange) {
+            leaveRange();
+        }
         newRecord_ = true;
         LoadCurrentRecord(static_cast<int>(count) + 1);
     }

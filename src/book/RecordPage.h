@@ -33,7 +33,10 @@ public:
     bool FillingFromTemplate = false;
 
     bool ReopenEditCursor();
-    void ShowRecordAt(int position);
+    // Shows the record at that position of the record table's range; `leaveRange`, when
+    // given, lays the range the list shows again before the record is loaded (a record of
+    // another letter is found in that letter's range).
+    void ShowRecordAt(int position, const std::function<void()>& leaveRange = {});
     void LoadCurrentRecord(int position);
     bool FillEditors(const engine::Table& table);
     bool WriteRecordFields(engine::Table& table);

@@ -1,12 +1,41 @@
 #include "book/SortButton.h"
 
 #include "book/Glyphs.h"
+#include "book/SortRules.h"
+#include "book/WindowsText.h"
+#include "db/RecordSchema.h"
+#include "platform/Help.h"
 
 namespace shelfwise::book {
 
 namespace {
 
 const char* const FilterCaptions[] = {"All Records", "Normal Filter", "Reversed Filter"};
+
+QMenu* Submenu(QMenu* parent, const char* name, const char* caption) {
+    QMenu* menu = parent->addMenu(QString::fromLatin1(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+QAction* Item(QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+// "Ascending" and "Descending" under a direction submenu.
+void AddDirections(QMenu* menu, const char* prefix) {
+    for (const char* caption : {"Ascending", "Descending"}) {
+        Item(menu, (QByteArray(prefix) + caption).constData(), caption)->setCheckable(true);
+    }
+}
+
+void CheckDirection(QMenu* menu, bool descending) {
+    const QList<QAction*> items = menu->actions();
+    items[0]->setChecked(!descending);
+    items[1]->setChecked(descending);
+}
 
 } // namespace
 
@@ -25,24 +54,205 @@ TSortButton::TSortButton(QWidget* parent) : QWidget(parent) {
         parts_[i]->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         parts_[i]->setIconSize(QSize(12, 12));
         parts_[i]->setToolTip(QString::fromLatin1(hints[i]));
+        parts_[i]->setContextMenuPolicy(Qt::CustomContextMenu);
+        menus_[i] = new QMenu(this);
+        connect(parts_[i], &QWidget::customContextMenuRequested, this,
+                [this, i](const QPoint& at) { menus_[i]->popup(parts_[i]->mapToGlobal(at)); });
     }
+    connect(parts_[0], &QToolButton::clicked, this, &TSortButton::clicked);
+    connect(parts_[1], &QToolButton::clicked, this, &TSortButton::clicked);
+    connect(parts_[2], &QToolButton::clicked, this, &TSortButton::FilterClicked);
     parts_[2]->setIcon(GlyphIcon(Glyph::Filter));
-    SetSortCaptions(QStringLiteral("Entry Order"), QStringLiteral("NONE"), false, false);
-    parts_[2]->setText(QString::fromLatin1(FilterCaptions[fsFilterOff]));
+    BuildPrimaryMenu();
+    BuildSecondaryMenu();
+    BuildFilterMenu();
+    SetSortCaptions(EntryOrderCaption, NoneCaption, false, false);
+    parts_[2]->setText(QString::fromLatin1(FilterCaptions[0]));
+    filterStates_[0]->setEnabled(false);
     resize(316, 20);
+}
+
+void TSortButton::SetSortSource(db::TIndex* index, const std::vector<std::string>* labels,
+                                const db::TFieldClasses* fields) {
+    index_ = index;
+    labels_ = labels;
+    fields_ = fields;
+}
+
+void TSortButton::BuildPrimaryMenu() {
+    QMenu* menu = menus_[0];
+    menu->setObjectName(QStringLiteral("PrimarySortMenu"));
+    primaryFields_ = Submenu(menu, "PrimarySortField1", "&Primary Sort Field");
+    primaryDirection_ = Submenu(menu, "PrimarySortDirection1", "&Sort Direction");
+    AddDirections(primaryDirection_, "Primary");
+    menu->addSeparator();
+    connect(Item(menu, "PrimarySortHelp1", "&Help"), &QAction::triggered, this,
+            [] { platform::ShowHelp(HelpContext); });
+    connect(menu, &QMenu::aboutToShow, this, &TSortButton::PreparePrimaryMenu);
+    connect(primaryDirection_, &QMenu::triggered, this, [this](QAction* action) {
+        if (!action->isChecked()) { // it was checked: the direction in force
+            action->setChecked(true);
+            return;
+        }
+        for (QAction* item : primaryDirection_->actions()) {
+            item->setChecked(item == action);
+        }
+        ChangeSort([this](db::SortValues sort) { return TSortRules(*fields_).InvertPrimary(sort); },
+                   &TSortButton::Sort1MenuClicked);
+    });
+}
+
+void TSortButton::BuildSecondaryMenu() {
+    QMenu* menu = menus_[1];
+    menu->setObjectName(QStringLiteral("SecondarySortMenu"));
+    secondaryFields_ = Submenu(menu, "SecondarySortField1", "&Secondary Sort Field");
+    secondaryDirection_ = Submenu(menu, "SecondarySortDirection1", "Sort &Direction");
+    AddDirections(secondaryDirection_, "Secondary");
+    menu->addSeparator();
+    connect(Item(menu, "SecondarySortHelp1", "&Help"), &QAction::triggered, this,
+            [] { platform::ShowHelp(HelpContext); });
+    connect(menu, &QMenu::aboutToShow, this, &TSortButton::PrepareSecondaryMenu);
+    connect(secondaryDirection_, &QMenu::triggered, this, [this](QAction* action) {
+        if (!action->isChecked() || parts_[1]->text() == NoneCaption) {
+            action->setChecked(!action->isChecked());
+            return;
+        }
+        for (QAction* item : secondaryDirection_->actions()) {
+            item->setChecked(item == action);
+        }
+        ChangeSort(
+            [this](db::SortValues sort) { return TSortRules(*fields_).InvertSecondary(sort); },
+            &TSortButton::Sort2MenuClicked);
+    });
+}
+
+void TSortButton::BuildFilterMenu() {
+    QMenu* menu = menus_[2];
+    menu->setObjectName(QStringLiteral("FilterMenu"));
+    const char* names[] = {"AllRecords1", "NormalFilter1", "ReversedFilter1"};
+    const char* captions[] = {"&All Records", "&Normal Filter", "&Reversed Filter"};
+    for (int tag = 0; tag < 3; ++tag) {
+        QAction* item = Item(menu, names[tag], captions[tag]);
+        connect(item, &QAction::triggered, this, [this, tag] {
+            SetFilterState(static_cast<db::FilterState>(tag));
+            emit FilterMenuClicked();
+        });
+        filterStates_.push_back(item);
+    }
+    templateItems_.push_back(menu->addSeparator());
+    templateItems_.push_back(
+        Submenu(menu, "LoadFilterTemplate1", "&Load From Template")->menuAction());
+    templateItems_.push_back(Item(menu, "SaveFilterTemplate1", "&Save As Template"));
+    templateItems_.push_back(
+        Submenu(menu, "DeleteFilterTemplate1", "&Delete Template")->menuAction());
+    menu->addSeparator();
+    connect(Item(menu, "FilterHelp1", "&Help"), &QAction::triggered, this,
+            [] { platform::ShowHelp(HelpContext); });
+    connect(menu, &QMenu::aboutToShow, this, &TSortButton::PrepareFilterMenu);
+}
+
+void TSortButton::FillFieldMenu(QMenu* menu, const QString& none, int checked, int excluded,
+                                const std::function<void(int)>& chosen) {
+    menu->clear();
+    const TSortRules rules(*fields_);
+    const auto add = [&](const QString& caption, int tag) {
+        QAction* item = menu->addAction(caption);
+        const int position = tag == 0 ? 0 : tag + 1;
+        item->setCheckable(true);
+        item->setChecked(position == checked);
+        item->setEnabled(rules.Sortable(position) && (tag == 0 || position != excluded));
+        connect(item, &QAction::triggered, this, [item, position, chosen] {
+            if (!item->isChecked()) { // it was checked: nothing changes
+                item->setChecked(true);
+                return;
+            }
+            chosen(position);
+        });
+    };
+    add(none, 0);
+    for (std::size_t i = 0; i < labels_->size(); ++i) {
+        add(FromWindowsText((*labels_)[i]), static_cast<int>(i) + 1);
+    }
+}
+
+void TSortButton::PreparePrimaryMenu() {
+    CheckDirection(primaryDirection_, isDown1_);
+    primaryFields_->setEnabled(index_ != nullptr);
+    if (index_ == nullptr) {
+        return;
+    }
+    const int primary =
+        index_->Sort.PrimaryField < db::FirstDataField ? 0 : index_->Sort.PrimaryField;
+    FillFieldMenu(primaryFields_, EntryOrderCaption, primary, -1, [this](int position) {
+        ChangeSort(
+            [this, position](db::SortValues sort) {
+                return TSortRules(*fields_).ChoosePrimary(sort, position);
+            },
+            &TSortButton::SortByClicked);
+    });
+}
+
+void TSortButton::PrepareSecondaryMenu() {
+    CheckDirection(secondaryDirection_, isDown2_);
+    secondaryDirection_->setEnabled(parts_[1]->text() != NoneCaption);
+    const bool entryOrder = parts_[0]->text() == EntryOrderCaption || index_ == nullptr;
+    secondaryFields_->setEnabled(!entryOrder);
+    if (entryOrder) {
+        secondaryDirection_->setEnabled(false);
+        return;
+    }
+    const db::SortValues& sort = index_->Sort;
+    const bool tied = TSortRules(*fields_).BothText(sort);
+    for (QAction* item : secondaryDirection_->actions()) {
+        item->setEnabled(!tied || item->isChecked());
+    }
+    const int secondary =
+        sort.SecondaryField < db::FirstDataField || sort.SecondaryField == sort.PrimaryField
+            ? 0
+            : sort.SecondaryField;
+    FillFieldMenu(secondaryFields_, NoneCaption, secondary, sort.PrimaryField,
+                  [this](int position) {
+                      ChangeSort(
+                          [this, position](db::SortValues values) {
+                              return TSortRules(*fields_).ChooseSecondary(values, position);
+                          },
+                          &TSortButton::SortByClicked);
+                  });
+}
+
+void TSortButton::PrepareFilterMenu() {
+    // Filter templates come with a handler that applies them.
+    for (QAction* item : templateItems_) {
+        item->setVisible(static_cast<bool>(OnQuickFilter));
+    }
+}
+
+void TSortButton::ChangeSort(const std::function<db::SortValues(db::SortValues)>& change,
+                             void (TSortButton::*done)()) {
+    index_->SaveSort();
+    index_->Sort = change(index_->Sort);
+    emit(this->*done)();
 }
 
 void TSortButton::SetSortCaptions(const QString& label1, const QString& label2, bool isDown2,
                                   bool isDown1) {
+    isDown1_ = isDown1;
+    isDown2_ = isDown2;
     parts_[0]->setText(label1);
     parts_[1]->setText(label2);
     parts_[0]->setIcon(GlyphIcon(isDown1 ? Glyph::SortDescending : Glyph::SortAscending));
     parts_[1]->setIcon(GlyphIcon(isDown2 ? Glyph::SortDescending : Glyph::SortAscending));
 }
 
-void TSortButton::SetFilterState(FilterState state) {
+void TSortButton::SetFilterState(db::FilterState state) {
+    if (state == filterState_) {
+        return;
+    }
     filterState_ = state;
-    parts_[2]->setText(QString::fromLatin1(FilterCaptions[state]));
+    parts_[2]->setText(QString::fromLatin1(FilterCaptions[static_cast<int>(state)]));
+    for (int tag = 0; tag < 3; ++tag) {
+        filterStates_[tag]->setEnabled(tag != static_cast<int>(state));
+    }
 }
 
 void TSortButton::resizeEvent(QResizeEvent*) {

@@ -2,6 +2,8 @@
 
 #include "platform/Help.h"
 
+#include <tuple>
+
 namespace shelfwise::book {
 
 namespace opt = settings::opt;
@@ -28,11 +30,18 @@ TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, QWidget* parent
               opt::SpeedBarLocation::Bottom, placement);
 
     QMenu* letters = AddSubmenu("LetterTabs1", "&Letter Tabs");
-    // Switching the letter tabs re-opens the record list; it arrives with the navigation.
-    AddChoice(letters, "Enabled1", "Enabled", s.LetterTabs, opt::LetterTabs::Use, nullptr)
-        ->setEnabled(false);
-    AddChoice(letters, "Disabled1", "Disabled", s.LetterTabs, opt::LetterTabs::DontUse, nullptr)
-        ->setEnabled(false);
+    // Switching the letter tabs settles the record first, so the book window stores it.
+    for (const auto& [name, caption, value] :
+         {std::tuple{"Enabled1", "Enabled", opt::LetterTabs::Use},
+          std::tuple{"Disabled1", "Disabled", opt::LetterTabs::DontUse}}) {
+        QAction* action = letters->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, value] {
+            emit LetterTabsChosen(value);
+            UpdateChecks();
+        });
+    }
     letters->addSeparator();
     AddChoice(letters, "DisplayInCenter1", "Display In Center", s.LetterTabsLocation,
               opt::LetterTabsLocation::Center, placement);

@@ -23,6 +23,8 @@ signals:
     void MenuModeChanged();
     void PlacementChanged();
     void HintsChanged();
+    // "Enabled" or "Disabled" under the letter tabs; the receiver decides and stores.
+    void LetterTabsChosen(settings::opt::LetterTabs value);
 
 private:
     QMenu* AddSubmenu(const char* name, const char* caption);

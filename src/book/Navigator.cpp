@@ -1,0 +1,317 @@
+#include "book/Navigator.h"
+
+#include "book/BookWindow.h"
+#include "book/HourGlass.h"
+#include "book/LeftPage.h"
+#include "book/LetterBar.h"
+#include "book/NavigationRules.h"
+#include "book/RecordPage.h"
+#include "book/RightPage.h"
+#include "db/Database.h"
+#include "settings/SettingsFiles.h"
+
+#include <QAbstractButton>
+#include <QAction>
+
+namespace shelfwise::book {
+
+namespace {
+
+QAbstractButton* ButtonOf(const QWidget* window, const char* name) {
+    return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+}
+
+bool IsLetter(char letter) {
+    return letter >= 'A' && letter <= 'Z';
+}
+
+} // namespace
+
+TNavigator::TNavigator(TBookWindow& window) : QObject(&window), window_(window) {
+    TBookMenus& menus = window_.Menus();
+    const struct {
+        const char* Button;
+        const char* Item;
+        void (TNavigator::*Command)();
+    } commands[] = {
+        {"B_First", "First1", &TNavigator::FirstPage},
+        {"B_PgUp", "PageUp1", &TNavigator::PreviousPage},
+        {"B_PgDn", "PageDown1", &TNavigator::NextPage},
+        {"B_Last", "Last1", &TNavigator::LastPage},
+        {"B_Prev", "Previous1", &TNavigator::PreviousRecord},
+        {"B_Next", "Next1", &TNavigator::NextRecord},
+        {"B_RSynchro", "Synchronize3", &TNavigator::Synchronize},
+    };
+    for (const auto& command : commands) {
+        QAbstractButton* button = ButtonOf(&window_, command.Button);
+        button->setEnabled(true);
+        const auto run = [this, command = command.Command] { (this->*command)(); };
+        connect(button, &QAbstractButton::clicked, this, run);
+        menus.Connect(QString::fromLatin1(command.Item), this, run);
+    }
+    for (int i = 0; i < LetterCount; ++i) {
+        TColorButton* tab = window_.LetterBar()->Tab(i);
+        connect(tab, &QAbstractButton::clicked, this, [this, tab] {
+            const QString caption = tab->text().toUpper();
+            ShowLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
+        });
+    }
+}
+
+int TNavigator::RangeCount() const {
+    db::TDatabase& database = window_.Database();
+    return static_cast<int>(database.RecordCount(database.DataTable));
+}
+
+int TNavigator::RowsPerPage() const {
+    return std::max(1, static_cast<int>(window_.LeftPage()->RowButtons().size()));
+}
+
+void TNavigator::Redraw() {
+    window_.RedrawPage();
+}
+
+void TNavigator::SetLetterRange(char letter) {
+    db::TDatabase& database = window_.Database();
+    if (!database.Index.SetLetterRange(database.DataTable, letter)) {
+        window_.LetterBar()->EnableTabs(false);
+    }
+}
+
+void TNavigator::FirstPage() {
+    if (window_.PageStart() != 0) {
+        window_.SetPageStart(0);
+        Redraw();
+    }
+}
+
+void TNavigator::PreviousPage() {
+    const int start = window_.PageStart();
+    if (start > 0) {
+        window_.SetPageStart(std::max(0, start - RowsPerPage()));
+        Redraw();
+        return;
+    }
+    if (window_.Database().Index.LetterTabsActive() && currentLetter_ > 'A') {
+        // Even an empty letter is shown, so paging back never skips one.
+        currentLetter_ = static_cast<char>(currentLetter_ - 1);
+        SelectLetterTab(currentLetter_);
+        SetLetterRange(currentLetter_);
+        // A start that cannot be the last page's, so the last page is always drawn.
+        window_.SetPageStart(1);
+        LastPage();
+    }
+}
+
+void TNavigator::NextPage() {
+    const int start = window_.PageStart();
+    const int rows = RowsPerPage();
+    if (start + rows < RangeCount()) {
+        window_.SetPageStart(start + rows);
+        Redraw();
+        return;
+    }
+    if (window_.Database().Index.LetterTabsActive() && currentLetter_ < 'Z') {
+        const char next = static_cast<char>(currentLetter_ + 1);
+        SelectLetterTab(next);
+        ShowLetter(next);
+    }
+}
+
+void TNavigator::LastPage() {
+    const int start = LastPageStart(RangeCount(), RowsPerPage());
+    if (start != window_.PageStart()) {
+        window_.SetPageStart(start);
+        Redraw();
+    }
+}
+
+void TNavigator::PreviousRecord() {
+    StepRecord(false);
+}
+
+void TNavigator::NextRecord() {
+    StepRecord(true);
+}
+
+void TNavigator::StepRecord(bool forward) {
+    TRecordPage& page = *window_.RecordPage();
+    const db::TIndex& index = window_.Database().Index;
+    const int position = page.RecordPosition();
+    const char recordLetter = page.NewRecord() ? lastLetter_ : page.RecordLetter();
+    if (!page.CommitRecord()) {
+        return;
+    }
+    if (!index.LetterTabsActive()) {
+        page.ShowRecordAt(forward ? std::min(position, RangeCount() - 1)
+                                  : std::max(0, position - 2));
+        return;
+    }
+    char letter = IsLetter(recordLetter) ? recordLetter : currentLetter_;
+    const int count = index.LetterCount(letter);
+    if (forward && position >= count) {
+        if (const char next = index.NextNonEmptyLetter(letter); next != letter) {
+            ShowRecordOfLetter(next, 0);
+            return;
+        }
+    } else if (!forward && (position <= 1 || count == 0)) {
+        if (const char previous = index.PreviousNonEmptyLetter(letter); previous != letter) {
+            ShowRecordOfLetter(previous, index.LetterCount(previous) - 1);
+            return;
+        }
+    } else {
+        ShowRecordOfLetter(letter, forward ? position : position - 2);
+        return;
+    }
+    // At either end of the records the shown record stays (loaded again, so it is locked and
+    // watched for changes as before).
+    ShowRecordOfLetter(letter, std::clamp(position - 1, 0, std::max(0, count - 1)));
+}
+
+void TNavigator::ShowRecordOfLetter(char letter, int at) {
+    TRecordPage& page = *window_.RecordPage();
+    if (letter == currentLetter_) {
+        page.ShowRecordAt(at);
+        return;
+    }
+    db::TDatabase& database = window_.Database();
+    database.Index.SetLetterRange(database.DataTable, letter);
+    page.ShowRecordAt(at, [this, &database] {
+        database.Index.SetLetterRange(database.DataTable, currentLetter_);
+    });
+}
+
+void TNavigator::Synchronize() {
+    TRecordPage& page = *window_.RecordPage();
+    if (page.NewRecord() || !page.CommitRecord()) {
+        return;
+    }
+    const HourGlass hourGlass;
+    db::TDatabase& database = window_.Database();
+    const char letter = page.RecordLetter();
+    if (database.Index.LetterTabsActive() && IsLetter(letter) && letter != currentLetter_) {
+        SelectLetterTab(letter);
+        currentLetter_ = letter;
+        window_.SetPageStart(0);
+        SetLetterRange(letter);
+    }
+    engine::Table& table = database.DataTable;
+    const std::uint32_t wanted = page.EditCursor().Table().recordNumber();
+    int position = 0;
+    for (table.first(); !table.atEnd() && table.recordNumber() != wanted; table.next()) {
+        ++position;
+    }
+    if (table.atEnd()) {
+        // The record is outside the range (a filter left it out): the list only shows the
+        // letter.
+        Redraw();
+        return;
+    }
+    const int rows = RowsPerPage();
+    window_.SetPageStart(position / rows * rows);
+    page.ShowRecordAt(position);
+}
+
+void TNavigator::ShowLetter(char letter) {
+    currentLetter_ = letter;
+    window_.SetPageStart(0);
+    SetLetterRange(letter);
+    Redraw();
+}
+
+void TNavigator::SelectLetterTab(char letter) {
+    if (IsLetter(letter)) {
+        window_.LetterBar()->Tab(letter - 'A')->SetSelected(true);
+    }
+}
+
+void TNavigator::LetterKey(char letter) {
+    if (window_.Database().Index.LetterTabsActive()) {
+        SelectLetterTab(letter);
+        ShowLetter(letter);
+    }
+}
+
+void TNavigator::RecountLetters() {
+    db::TIndex& index = window_.Database().Index;
+    if (index.LetterTabsActive()) {
+        const HourGlass hourGlass;
+        index.CountAllLetters();
+        RecolorLetterTabs();
+    }
+    SelectLetterTab('A');
+    ShowLetter('A');
+}
+
+void TNavigator::ResetLetterTabs() {
+    const bool active = window_.Database().Index.LetterTabsActive();
+    if (active) {
+        window_.SetPageStart(0);
+        currentLetter_ = 'A';
+        window_.LetterBar()->show();
+        RecolorLetterTabs();
+    }
+    window_.LetterBar()->EnableTabs(active);
+}
+
+void TNavigator::RecolorLetterTabs() {
+    window_.LetterBar()->Recolor(window_.Settings().Colors, LetterCounts(window_.Database().Index));
+}
+
+void TNavigator::Enable(QAbstractButton* button, QAction* item, bool enabled) {
+    button->setEnabled(enabled);
+    item->setEnabled(enabled);
+}
+
+void TNavigator::UpdatePagingCommands() {
+    db::TDatabase& database = window_.Database();
+    const db::TIndex& index = database.Index;
+    TRecordPage& page = *window_.RecordPage();
+    const char letter = page.RecordLetter();
+    PagingInput in;
+    in.PageStart = window_.PageStart();
+    in.RowsPerPage = RowsPerPage();
+    in.RangeCount = RangeCount();
+    in.LettersActive = index.LetterTabsActive();
+    in.CurrentLetter = currentLetter_;
+    in.NewRecord = page.NewRecord();
+    in.RecordPosition = page.RecordPosition();
+    in.RecordLetter = letter;
+    in.RecordLetterCount = index.LetterCount(letter);
+    in.EarlierLetterHasRecords = IsLetter(letter) && index.PreviousNonEmptyLetter(letter) != letter;
+    in.LaterLetterHasRecords = IsLetter(letter) && index.NextNonEmptyLetter(letter) != letter;
+    const engine::Table& all = page.EditCursor().Table();
+    in.ReadOnlyAndEmpty =
+        settings::ReadOnlyAccess(window_.Settings()) && (!all.isOpen() || all.recordCount() == 0);
+    const PagingCommands enabled = EnabledPagingCommands(in);
+    const TBookMenus& menus = window_.Menus();
+    const auto item = [&menus](const char* name) {
+        return menus.Action(QString::fromLatin1(name));
+    };
+    Enable(ButtonOf(&window_, "B_First"), item("First1"), enabled.First);
+    Enable(ButtonOf(&window_, "B_PgUp"), item("PageUp1"), enabled.PageUp);
+    Enable(ButtonOf(&window_, "B_PgDn"), item("PageDown1"), enabled.PageDown);
+    Enable(ButtonOf(&window_, "B_Last"), item("Last1"), enabled.Last);
+    Enable(ButtonOf(&window_, "B_Prev"), item("Previous1"), enabled.Previous);
+    Enable(ButtonOf(&window_, "B_Next"), item("Next1"), enabled.Next);
+    window_.Database().Index.RefreshLetterCount(page.LetterPanel, currentLetter_);
+}
+
+void TNavigator::UpdatePositionLabels() {
+    TRecordPage& page = *window_.RecordPage();
+    const db::TIndex& index = window_.Database().Index;
+    const char letter = page.RecordLetter();
+    if (!page.NewRecord()) {
+        lastLetter_ = letter;
+    }
+    // A record of another letter counts within its own letter.
+    const int count = index.LetterTabsActive() && !page.NewRecord() && IsLetter(letter) &&
+                              letter != currentLetter_
+                          ? index.LetterCount(letter)
+                          : RangeCount();
+    const PositionTexts texts = PositionLabelTexts(page.RecordPosition(), count, page.NewRecord());
+    window_.RightPage()->PositionLabel()->setText(texts.Position);
+    window_.RightPage()->PercentLabel()->setText(texts.Percent);
+}
+
+} // namespace shelfwise::book

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <QObject>
+
+namespace shelfwise::book {
+
+class TBookWindow;
+class TNavigator;
+class TSortButton;
+
+// The book window's sort and filter state commands: the sort dialog, the sort button's menus,
+// the letter tab switch, and re-opening the record table after a sort or filter change.
+class TSortCommands : public QObject {
+    Q_OBJECT
+public:
+    TSortCommands(TBookWindow& window, TNavigator& navigator);
+
+    // The sort button shows the index manager's sort fields and directions.
+    void UpdateSortCaptions();
+    // Re-opens the record table when the sort changed (filter off), then shows letter "A".
+    void ApplySortChange();
+    // Re-opens the record table for the sort button's filter state; false when it failed.
+    bool ReopenRecordList();
+    void ShowSortDialog();
+    // Letter tabs "Enabled" or "Disabled".
+    void SwitchLetterTabs(settings::opt::LetterTabs value);
+
+private:
+    // A menu changed the sort values: applied once the record settled, else taken back.
+    void SortMenuChosen();
+    void FilterMenuChosen();
+    void FocusCurrentRow();
+    TSortButton& SortButton() const;
+
+    TBookWindow& window_;
+    TNavigator& navigator_;
+};
+
+} // namespace shelfwise::book
