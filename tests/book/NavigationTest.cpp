@@ -1,10 +1,10 @@
 #include "SortedBook.h"
 #include "book/BookMenus.h"
+#include "book/Colors.h"
 #include "book/NavigationKeys.h"
 #include "book/NavigationRules.h"
 #include "book/RightPage.h"
 #include "book/ViewOptionsMenu.h"
-#include "book/Colors.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -29,11 +29,11 @@ TEST(NavigationRulesTest, PositionLabels) {
         const char* perc;
     };
     const Case cases[] = {
-        {1, 3, false, "1", "33%"},     {2, 3, false, "2", "67%"},
-        {3, 3, false, "3", "100%"},    {1, 8, false, "1", "12%"}, // 12.5: ties go to even
-        {3, 8, false, "3", "38%"},     {1, 200, false, "1", "0%"},  // 0.5
-        {3, 200, false, "3", "2%"},    {0, 0, false, "0", "100%"}, // an empty range
-        {4, 3, true, "", "100%"},      {1234567, 2000000, false, "123456", "62%"},
+        {1, 3, false, "1", "33%"},  {2, 3, false, "2", "67%"},
+        {3, 3, false, "3", "100%"}, {1, 8, false, "1", "12%"},  // 12.5: ties go to even
+        {3, 8, false, "3", "38%"},  {1, 200, false, "1", "0%"}, // 0.5
+        {3, 200, false, "3", "2%"}, {0, 0, false, "0", "100%"}, // an empty range
+        {4, 3, true, "", "100%"},   {1234567, 2000000, false, "123456", "62%"},
     };
     for (const Case& c : cases) {
         const PositionTexts texts = PositionLabelTexts(c.position, c.count, c.newRecord);
@@ -59,12 +59,14 @@ TEST(NavigationRulesTest, EnabledCommands) {
     };
     const Case cases[] = {
         {"first page, first record", plain, {false, false, true, true, false, true}},
-        {"last page, last record", with([](PagingInput& in) {
+        {"last page, last record",
+         with([](PagingInput& in) {
              in.PageStart = 10;
              in.RecordPosition = 20;
          }),
          {true, true, false, false, true, false}},
-        {"new record", with([](PagingInput& in) {
+        {"new record",
+         with([](PagingInput& in) {
              in.NewRecord = true;
              in.RecordPosition = 21;
          }),
@@ -79,7 +81,8 @@ TEST(NavigationRulesTest, EnabledCommands) {
              in.LaterLetterHasRecords = true;
          }),
          {false, true, true, false, false, true}},
-        {"letter Z, last record, no later letter", with([](PagingInput& in) {
+        {"letter Z, last record, no later letter",
+         with([](PagingInput& in) {
              in.LettersActive = true;
              in.CurrentLetter = 'Z';
              in.RangeCount = 3;
@@ -89,7 +92,8 @@ TEST(NavigationRulesTest, EnabledCommands) {
              in.EarlierLetterHasRecords = true;
          }),
          {false, true, false, false, true, false}},
-        {"read-only and empty", with([](PagingInput& in) {
+        {"read-only and empty",
+         with([](PagingInput& in) {
              in.RangeCount = 0;
              in.NewRecord = true;
              in.ReadOnlyAndEmpty = true;
@@ -99,9 +103,9 @@ TEST(NavigationRulesTest, EnabledCommands) {
     for (const Case& c : cases) {
         const PagingCommands got = EnabledPagingCommands(c.in);
         const auto& e = c.expected;
-        EXPECT_EQ((std::array{got.First, got.PageUp, got.PageDown, got.Last, got.Previous,
-                              got.Next}),
-                  (std::array{e.First, e.PageUp, e.PageDown, e.Last, e.Previous, e.Next}))
+        EXPECT_EQ(
+            (std::array{got.First, got.PageUp, got.PageDown, got.Last, got.Previous, got.Next}),
+            (std::array{e.First, e.PageUp, e.PageDown, e.Last, e.Previous, e.Next}))
             << c.what;
     }
 }
