@@ -1,6 +1,8 @@
 #include "BookFixture.h"
+#include "SortedBook.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
+#include "book/SortButton.h"
 #include "db/RecordSchema.h"
 
 #include <QCoreApplication>
@@ -43,7 +45,26 @@ TEST(ChildProgram, HoldsTheFirstRecord) {
     platform::SetMessageHook(nullptr);
 }
 
-class MultiUserTest : public test::BookFixture {};
+class MultiUserTest : public test::SortedBook {
+protected:
+    // Starts the second program on this test's database; it holds the first record.
+    void StartSecondProgram(QProcess& second) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(ChildProgramDir),
+                           QString::fromStdString(programDir.string()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        second.setProcessEnvironment(environment);
+        second.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheFirstRecord")});
+        ASSERT_TRUE(second.waitForStarted());
+        ASSERT_TRUE(WaitForFile(dataDir / "holding"));
+    }
+    void StopSecondProgram(QProcess& second) {
+        test::WriteBytes(dataDir / "release", {});
+        ASSERT_TRUE(second.waitForFinished(10000));
+        EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
+    }
+};
 
 TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
     {
@@ -52,15 +73,7 @@ TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
         Close();
     }
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ChildProgramDir),
-                       QString::fromStdString(programDir.string()));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    second.setProcessEnvironment(environment);
-    second.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheFirstRecord")});
-    ASSERT_TRUE(second.waitForStarted());
-    ASSERT_TRUE(WaitForFile(dataDir / "holding"));
+    StartSecondProgram(second);
 
     auto& w = Open();
     EXPECT_TRUE(w.RecordPage()->RecordInUse());
@@ -73,9 +86,7 @@ TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
     // Leaving tried no write that the lock would have refused.
     EXPECT_TRUE(messages.empty());
 
-    test::WriteBytes(dataDir / "release", {});
-    ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
+    StopSecondProgram(second);
 
     // The second program stored its change when it let go; this one wrote nothing.
     w.ShowRecordAt(0);
@@ -83,6 +94,31 @@ TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
     EXPECT_TRUE(Find<QLineEdit>("L1")->isEnabled());
     EXPECT_EQ(Find<QLineEdit>("L1")->text(), QStringLiteral("Second"));
     EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
+}
+
+TEST_F(MultiUserTest, ASortThatNeedsANewIndexWaitsForTheTableToItself) {
+    OpenWith({{"Delta", "Acme", 0}, {"alpha", "Zeta", 0}, {"Charlie", "Acme", 0}});
+    Close();
+    QProcess second;
+    StartSecondProgram(second);
+
+    settings.LetterTabs = settings::opt::LetterTabs::DontUse;
+    Open();
+    SortBy(test::ProducerField, true);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Unable to create Index!\nDatabase may be used by someone else - "
+                                "this function requires Exclusive Database Use.");
+    EXPECT_EQ(window->Database().Index.Sort, db::SortValues{});
+    EXPECT_EQ(window->LeftPage()->SortButton()->PrimaryPart()->text(),
+              QStringLiteral("Entry Order"));
+    EXPECT_EQ(Listed(), (QStringList{"Delta", "alpha", "Charlie"}));
+    EXPECT_EQ(Shown(), QStringLiteral("Delta"));
+    StopSecondProgram(second);
+
+    // With the table to itself the same sort succeeds (the second program named its record).
+    SortBy(test::ProducerField, true);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Listed(), (QStringList{"alpha", "Second", "Charlie"}));
 }
 
 } // namespace
