@@ -3,6 +3,7 @@
 #include "book/LetterBar.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
+#include "book/SortCommands.h"
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
 #include "book/ViewOptionsMenu.h"
@@ -326,11 +327,9 @@ TEST_F(BookWindowDatabaseTest, LetterTabsFollowTheRecordCounts) {
         table.setText(db::FirstDataField, name);
         table.post();
     }
-    // A new sort needs the table to itself: the sort command closes the edit cursor first.
-    w.RecordPage()->EditCursor().Close();
+    w.Database().Index.SaveSort();
     w.Database().Index.Sort.PrimaryField = db::FirstDataField;
-    ASSERT_TRUE(w.Database().Index.ApplySort());
-    w.ResetLetterTabs();
+    w.SortCommands()->ApplySortChange();
 
     const auto& c = settings.Colors;
     const QColor filled = QColor::fromRgb(c.Rgb(settings::Element::FilledTabText));

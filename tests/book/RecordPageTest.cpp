@@ -4,9 +4,11 @@
 #include "book/CurrencyEdit.h"
 #include "book/DateEdit.h"
 #include "book/MultiImgControl.h"
+#include "book/Navigator.h"
 #include "book/NumberText.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
+#include "book/SortCommands.h"
 #include "db/RecordSchema.h"
 
 #include <QBuffer>
@@ -392,13 +394,10 @@ TEST_F(RecordPageTest, ARenamedRecordMovesBetweenLetterCounts) {
     auto& w = Open();
     AddRecord("Beta");
     AddRecord("bravo");
-    // The sort command closes the edit cursor, sorts and opens it again.
-    w.RecordPage()->EditCursor().Close();
+    w.Database().Index.SaveSort();
     w.Database().Index.Sort.PrimaryField = AppName;
-    ASSERT_TRUE(w.Database().Index.ApplySort());
-    w.RecountLetters();
-    ASSERT_TRUE(w.Database().Index.SetLetterRange(w.Database().DataTable, 'B'));
-    ASSERT_TRUE(w.RecordPage()->ReopenEditCursor());
+    w.SortCommands()->ApplySortChange();
+    w.Navigator()->ShowLetter('B');
     EXPECT_EQ(w.Database().Index.LetterCount('B'), 2);
 
     w.ShowRecordAt(0);
