@@ -1,14 +1,19 @@
 // The book window on a data table of many records: showing a record at a random position
-// (loading it into the editors, locking it and redrawing the left page around it) and refilling
-// a full left page from a new page start.
+// (loading it into the editors, locking it and redrawing the left page around it), refilling
+// a full left page from a new page start, and, sorted by name with letter tabs, the next page,
+// the next record, a letter tab click and a sort change that builds a new index tag.
 #include "CatalogueFiller.h"
 #include "book/LeftPage.h"
+#include "book/LetterBar.h"
+#include "book/Navigator.h"
 #include "book/SoftwareBookWindow.h"
+#include "book/SortCommands.h"
 #include "db/Database.h"
 #include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -91,10 +96,83 @@ void BM_RedrawPage(benchmark::State& state) {
     state.counters["rows"] = rows;
 }
 
+// The window sorted by name, letter tabs on, showing letter "A".
+book::TSoftwareBookWindow& byName(int records) {
+    book::TSoftwareBookWindow& window = *book(records).window;
+    db::TIndex& index = window.Database().Index;
+    if (index.Sort.PrimaryField != db::FirstDataField) {
+        index.SaveSort();
+        index.Sort = {db::FirstDataField, false, 0, false};
+        window.SortCommands()->ApplySortChange();
+    }
+    return window;
+}
+
+void BM_PageDown(benchmark::State& state) {
+    book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
+    book::TNavigator& navigator = *window.Navigator();
+    const QAbstractButton* pageDown = window.findChild<QAbstractButton*>(QStringLiteral("B_PgDn"));
+    navigator.ShowLetter('A');
+    int letters = 1;
+    for (auto _ : state) {
+        // At the end of "Z" the pages begin again at "A".
+        if (!pageDown->isEnabled()) {
+            navigator.ShowLetter('A');
+        }
+        const char letter = navigator.CurrentLetter();
+        navigator.NextPage();
+        letters += navigator.CurrentLetter() != letter ? 1 : 0;
+    }
+    state.counters["letters"] = letters;
+}
+
+void BM_NextRecord(benchmark::State& state) {
+    book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
+    book::TNavigator& navigator = *window.Navigator();
+    navigator.ShowLetter('M');
+    window.ShowRecordAt(0);
+    for (auto _ : state) {
+        navigator.NextRecord();
+    }
+}
+
+void BM_LetterTab(benchmark::State& state) {
+    book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
+    int letter = 0;
+    for (auto _ : state) {
+        window.LetterBar()->Tab(letter)->click();
+        letter = (letter + 7) % book::LetterCount;
+    }
+}
+
+// Each iteration sorts by a field that has no index tag yet, so the tag is built.
+void BM_SortNewField(benchmark::State& state) {
+    book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
+    db::TIndex& index = window.Database().Index;
+    const std::uint8_t fields[] = {db::FirstDataField + 1, db::FirstDataField + 4,
+                                   db::FirstDataField + 5, db::FirstDataField + 6};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        index.SaveSort();
+        index.Sort = {fields[next++ % std::size(fields)], false, 0, false};
+        window.SortCommands()->ApplySortChange();
+    }
+    state.counters["tags"] = static_cast<double>(window.Database().DataTable.tags().size());
+}
+
 } // namespace
 
 BENCHMARK(BM_ShowRecord)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawPage)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageDown)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextRecord)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LetterTab)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+// Four fields without a tag: one iteration each.
+BENCHMARK(BM_SortNewField)
+    ->Arg(10'000)
+    ->Arg(1'000'000)
+    ->Iterations(4)
+    ->Unit(benchmark::kMillisecond);
 
 // The window needs a QApplication; without a display it runs on the offscreen platform.
 int main(int argc, char** argv) {
