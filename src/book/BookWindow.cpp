@@ -51,7 +51,6 @@ namespace opt = settings::opt;
 constexpr int RowHelpContext = 105;
 constexpr int RightPageHelpContext = 31;
 constexpr int TemplateHelpContext = 99;
-constexpr int SortButtonHelpContext = 103;
 constexpr int HeaderHelpContext = 104;
 // The right page is never narrower than this once the window is up; a width read from
 // "wnd.dat" at creation is raised to at least the designed width.
@@ -173,7 +172,7 @@ void TBookWindow::CompleteCreation() {
     new TNavigationKeys(this, *navigator_);
     sortCommands_ = new TSortCommands(*this, *navigator_);
     SetHelpContext(this, HelpContext);
-    SetHelpContext(leftPage_->SortButton(), SortButtonHelpContext);
+    SetHelpContext(leftPage_->SortButton(), TSortButton::HelpContext);
     SetHelpContext(leftPage_->Header(), HeaderHelpContext);
     SetHelpContext(menus_.RowMenu(), RowHelpContext);
     // 8. The tables are the database's; its index manager reports every re-open.
