@@ -5,40 +5,33 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <utility>
 
 namespace shelfwise::book {
 
 NavigationKey NavigationKeyOf(int key, Qt::KeyboardModifiers modifiers) {
     modifiers &= ~Qt::KeypadModifier;
-    if (modifiers == Qt::ControlModifier) {
-        switch (key) {
-        case Qt::Key_Home:
-            return NavigationKey::FirstPage;
-        case Qt::Key_PageUp:
-            return NavigationKey::PreviousPage;
-        case Qt::Key_PageDown:
-            return NavigationKey::NextPage;
-        case Qt::Key_End:
-            return NavigationKey::LastPage;
-        default:
-            return NavigationKey::None;
-        }
-    }
-    if (modifiers == Qt::AltModifier) {
-        switch (key) {
-        case Qt::Key_PageUp:
-            return NavigationKey::PreviousRecord;
-        case Qt::Key_PageDown:
-            return NavigationKey::NextRecord;
-        case Qt::Key_Y:
-            return NavigationKey::Synchronize;
-        default:
-            return NavigationKey::None;
-        }
-    }
     if (modifiers == (Qt::ControlModifier | Qt::AltModifier) && key >= Qt::Key_A &&
         key <= Qt::Key_Z) {
         return NavigationKey::Letter;
+    }
+    static constexpr struct {
+        Qt::KeyboardModifier Modifier;
+        int Key;
+        NavigationKey Command;
+    } Keys[] = {
+        {Qt::ControlModifier, Qt::Key_Home, NavigationKey::FirstPage},
+        {Qt::ControlModifier, Qt::Key_PageUp, NavigationKey::PreviousPage},
+        {Qt::ControlModifier, Qt::Key_PageDown, NavigationKey::NextPage},
+        {Qt::ControlModifier, Qt::Key_End, NavigationKey::LastPage},
+        {Qt::AltModifier, Qt::Key_PageUp, NavigationKey::PreviousRecord},
+        {Qt::AltModifier, Qt::Key_PageDown, NavigationKey::NextRecord},
+        {Qt::AltModifier, Qt::Key_Y, NavigationKey::Synchronize},
+    };
+    for (const auto& k : Keys) {
+        if (modifiers == k.Modifier && key == k.Key) {
+            return k.Command;
+        }
     }
     return NavigationKey::None;
 }
@@ -61,35 +54,27 @@ bool TNavigationKeys::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    switch (NavigationKeyOf(key->key(), key->modifiers())) {
-    case NavigationKey::None:
-        return false;
-    case NavigationKey::FirstPage:
-        navigator_.FirstPage();
-        break;
-    case NavigationKey::PreviousPage:
-        navigator_.PreviousPage();
-        break;
-    case NavigationKey::NextPage:
-        navigator_.NextPage();
-        break;
-    case NavigationKey::LastPage:
-        navigator_.LastPage();
-        break;
-    case NavigationKey::PreviousRecord:
-        navigator_.PreviousRecord();
-        break;
-    case NavigationKey::NextRecord:
-        navigator_.NextRecord();
-        break;
-    case NavigationKey::Synchronize:
-        navigator_.Synchronize();
-        break;
-    case NavigationKey::Letter:
+    const NavigationKey command = NavigationKeyOf(key->key(), key->modifiers());
+    if (command == NavigationKey::Letter) {
         navigator_.LetterKey(static_cast<char>('A' + (key->key() - Qt::Key_A)));
-        break;
+        return true;
     }
-    return true;
+    static constexpr std::pair<NavigationKey, void (TNavigator::*)()> Commands[] = {
+        {NavigationKey::FirstPage, &TNavigator::FirstPage},
+        {NavigationKey::PreviousPage, &TNavigator::PreviousPage},
+        {NavigationKey::NextPage, &TNavigator::NextPage},
+        {NavigationKey::LastPage, &TNavigator::LastPage},
+        {NavigationKey::PreviousRecord, &TNavigator::PreviousRecord},
+        {NavigationKey::NextRecord, &TNavigator::NextRecord},
+        {NavigationKey::Synchronize, &TNavigator::Synchronize},
+    };
+    for (const auto& [which, run] : Commands) {
+        if (which == command) {
+            (navigator_.*run)();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace shelfwise::book

@@ -63,8 +63,16 @@ TSortButton::TSortButton(QWidget* parent) : QWidget(parent) {
     connect(parts_[1], &QToolButton::clicked, this, &TSortButton::clicked);
     connect(parts_[2], &QToolButton::clicked, this, &TSortButton::FilterClicked);
     parts_[2]->setIcon(GlyphIcon(Glyph::Filter));
-    BuildPrimaryMenu();
-    BuildSecondaryMenu();
+    BuildSortMenu(0,
+                  {"PrimarySortMenu", "PrimarySortField1", "&Primary Sort Field",
+                   "PrimarySortDirection1", "&Sort Direction", "Primary", "PrimarySortHelp1"},
+                  primaryFields_, primaryDirection_, &TSortButton::PreparePrimaryMenu,
+                  &TSortRules::InvertPrimary, &TSortButton::Sort1MenuClicked);
+    BuildSortMenu(1,
+                  {"SecondarySortMenu", "SecondarySortField1", "&Secondary Sort Field",
+                   "SecondarySortDirection1", "Sort &Direction", "Secondary", "SecondarySortHelp1"},
+                  secondaryFields_, secondaryDirection_, &TSortButton::PrepareSecondaryMenu,
+                  &TSortRules::InvertSecondary, &TSortButton::Sort2MenuClicked);
     BuildFilterMenu();
     SetSortCaptions(EntryOrderCaption, NoneCaption, false, false);
     parts_[2]->setText(QString::fromLatin1(FilterCaptions[0]));
@@ -79,51 +87,34 @@ void TSortButton::SetSortSource(db::TIndex* index, const std::vector<std::string
     fields_ = fields;
 }
 
-void TSortButton::BuildPrimaryMenu() {
-    QMenu* menu = menus_[0];
-    menu->setObjectName(QStringLiteral("PrimarySortMenu"));
-    primaryFields_ = Submenu(menu, "PrimarySortField1", "&Primary Sort Field");
-    primaryDirection_ = Submenu(menu, "PrimarySortDirection1", "&Sort Direction");
-    AddDirections(primaryDirection_, "Primary");
+void TSortButton::BuildSortMenu(int part, const SortMenuNames& names, QMenu*& fields,
+                                QMenu*& direction, void (TSortButton::*prepare)(),
+                                db::SortValues (TSortRules::*invert)(db::SortValues) const,
+                                void (TSortButton::*done)()) {
+    QMenu* menu = menus_[part];
+    menu->setObjectName(QString::fromLatin1(names.Menu));
+    fields = Submenu(menu, names.Fields, names.FieldsCaption);
+    direction = Submenu(menu, names.Direction, names.DirectionCaption);
+    AddDirections(direction, names.Prefix);
     menu->addSeparator();
-    connect(Item(menu, "PrimarySortHelp1", "&Help"), &QAction::triggered, this,
+    connect(Item(menu, names.Help, "&Help"), &QAction::triggered, this,
             [] { platform::ShowHelp(HelpContext); });
-    connect(menu, &QMenu::aboutToShow, this, &TSortButton::PreparePrimaryMenu);
-    connect(primaryDirection_, &QMenu::triggered, this, [this](QAction* action) {
-        if (!action->isChecked()) { // it was checked: the direction in force
-            action->setChecked(true);
-            return;
-        }
-        for (QAction* item : primaryDirection_->actions()) {
-            item->setChecked(item == action);
-        }
-        ChangeSort([this](db::SortValues sort) { return TSortRules(*fields_).InvertPrimary(sort); },
-                   &TSortButton::Sort1MenuClicked);
-    });
-}
-
-void TSortButton::BuildSecondaryMenu() {
-    QMenu* menu = menus_[1];
-    menu->setObjectName(QStringLiteral("SecondarySortMenu"));
-    secondaryFields_ = Submenu(menu, "SecondarySortField1", "&Secondary Sort Field");
-    secondaryDirection_ = Submenu(menu, "SecondarySortDirection1", "Sort &Direction");
-    AddDirections(secondaryDirection_, "Secondary");
-    menu->addSeparator();
-    connect(Item(menu, "SecondarySortHelp1", "&Help"), &QAction::triggered, this,
-            [] { platform::ShowHelp(HelpContext); });
-    connect(menu, &QMenu::aboutToShow, this, &TSortButton::PrepareSecondaryMenu);
-    connect(secondaryDirection_, &QMenu::triggered, this, [this](QAction* action) {
-        if (!action->isChecked() || parts_[1]->text() == NoneCaption) {
-            action->setChecked(!action->isChecked());
-            return;
-        }
-        for (QAction* item : secondaryDirection_->actions()) {
-            item->setChecked(item == action);
-        }
-        ChangeSort(
-            [this](db::SortValues sort) { return TSortRules(*fields_).InvertSecondary(sort); },
-            &TSortButton::Sort2MenuClicked);
-    });
+    connect(menu, &QMenu::aboutToShow, this, prepare);
+    connect(
+        direction, &QMenu::triggered, this, [this, part, direction, invert, done](QAction* action) {
+            // The click unchecked the direction in force; without a secondary field its
+            // direction means nothing.
+            if (!action->isChecked() || (part == 1 && parts_[1]->text() == NoneCaption)) {
+                action->setChecked(!action->isChecked());
+                return;
+            }
+            for (QAction* item : direction->actions()) {
+                item->setChecked(item == action);
+            }
+            ChangeSort([this, invert](
+                           db::SortValues sort) { return (TSortRules(*fields_).*invert)(sort); },
+                       done);
+        });
 }
 
 void TSortButton::BuildFilterMenu() {

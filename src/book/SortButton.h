@@ -15,6 +15,8 @@ struct TFieldClasses;
 
 namespace shelfwise::book {
 
+class TSortRules;
+
 // The sort button above the list: the primary sort field, the secondary one and the filter
 // state, each a part that never takes the focus. A left click on a sort part asks for the sort
 // dialog, a right click opens the part's menu; the menus change the index manager's sort
@@ -60,8 +62,21 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void BuildPrimaryMenu();
-    void BuildSecondaryMenu();
+    // Object names and captions of a sort part's menu.
+    struct SortMenuNames {
+        const char* Menu;
+        const char* Fields;
+        const char* FieldsCaption;
+        const char* Direction;
+        const char* DirectionCaption;
+        const char* Prefix;
+        const char* Help;
+    };
+    // A sort part's menu: its field submenu, its direction submenu and help.
+    void BuildSortMenu(int part, const SortMenuNames& names, QMenu*& fields, QMenu*& direction,
+                       void (TSortButton::*prepare)(),
+                       db::SortValues (TSortRules::*invert)(db::SortValues) const,
+                       void (TSortButton::*done)());
     void BuildFilterMenu();
     void PreparePrimaryMenu();
     void PrepareSecondaryMenu();
