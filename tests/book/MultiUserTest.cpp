@@ -121,5 +121,22 @@ TEST_F(MultiUserTest, ASortThatNeedsANewIndexWaitsForTheTableToItself) {
     EXPECT_EQ(Listed(), (QStringList{"alpha", "Second", "Charlie"}));
 }
 
+TEST_F(MultiUserTest, AFailedSortKeepsTheFilterItsOrderServes) {
+    OpenWith({{"Delta", "Acme", 0}, {"alpha", "Zeta", 0}});
+    TSortButton& button = *window->LeftPage()->SortButton();
+    button.FilterMenu()->findChild<QAction*>(QStringLiteral("NormalFilter1"))->trigger();
+    ASSERT_EQ(window->Database().Index.Filter, db::FilterState::fsNormal);
+    ASSERT_TRUE(Listed().isEmpty()); // no record is marked as passing
+    QProcess second;
+    StartSecondProgram(second);
+
+    SortBy(test::ProducerField);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(window->Database().Index.Filter, db::FilterState::fsNormal);
+    EXPECT_EQ(button.FilterPart()->text(), QStringLiteral("Normal Filter"));
+    EXPECT_TRUE(Listed().isEmpty());
+    StopSecondProgram(second);
+}
+
 } // namespace
 } // namespace shelfwise::book

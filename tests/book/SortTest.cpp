@@ -232,6 +232,36 @@ TEST_F(SortTest, ASortChangeSwitchesTheFilterOff) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(SortTest, ARecordThatCannotBeSettledLeavesSortAndFilterAsTheyWere) {
+    OpenTitles();
+    SortBy(NameField);
+    reopens = 0;
+    // A new record that cannot be stored: another program holds the catalogue record, so no
+    // record number can be given out, and the user keeps the record.
+    window->ShowRecordAt(5);
+    ASSERT_TRUE(window->RecordPage()->NewRecord());
+    Find<QLineEdit>("L1")->setText(QStringLiteral("Foxtrot"));
+    engine::Table master;
+    master.setDirectory(dataDir);
+    master.setFileName(db::MasterTableName);
+    master.open();
+    master.first();
+    master.edit();
+    answer = platform::MessageAnswer::No;
+
+    Pick(Button().PrimaryMenu(), "PrimarySortField1", Label(ProducerField));
+    EXPECT_EQ(window->Database().Index.Sort, Sort(NameField, false, 0, false));
+    EXPECT_EQ(window->Database().Index.SavedSort, window->Database().Index.Sort);
+    EXPECT_EQ(Button().PrimaryPart()->text(), Label(NameField));
+    Button().FilterMenu()->findChild<QAction*>(QStringLiteral("NormalFilter1"))->trigger();
+    EXPECT_EQ(Button().FilterPart()->text(), QStringLiteral("All Records"));
+    EXPECT_EQ(window->Database().Index.Filter, db::FilterState::fsFilterOff);
+    EXPECT_EQ(reopens, 0);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(Shown(), QStringLiteral("Foxtrot"));
+    master.cancel();
+}
+
 TEST_F(SortTest, TheSortDialog) {
     OpenTitles();
     SortBy(NameField);
