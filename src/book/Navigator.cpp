@@ -201,12 +201,6 @@ void TNavigator::Synchronize() {
     for (table.first(); !table.atEnd() && table.recordNumber() != wanted; table.next()) {
         ++position;
     }
-    if (table.atEnd()) {
-        // The record is outside the range (a filter left it out): the list only shows the
-        // letter.
-        Redraw();
-        return;
-    }
     const int rows = RowsPerPage();
     window_.SetPageStart(position / rows * rows);
     page.ShowRecordAt(position);

@@ -291,6 +291,9 @@ TEST_F(NavigationTest, SteppingCrossesIntoTheNextLetterHoldingRecords) {
     window->ShowRecordAt(2 * r - 1);
     Nav().NextRecord();
     EXPECT_EQ(Shown(), Numbered("Echo", 0));
+    // Its position counts within its own letter, not within the list's.
+    EXPECT_EQ(Percent(), PositionLabelTexts(1, r + 1, false).Percent);
+    EXPECT_NE(Percent(), PositionLabelTexts(1, 2 * r, false).Percent);
     EXPECT_EQ(SelectedTab(), 'B');
     EXPECT_EQ(Listed().value(0), Numbered("Bravo", 0));
     EXPECT_EQ(window->CurrentRow(), -1);
