@@ -1,8 +1,6 @@
 #pragma once
 
 #include "book/SoftwareBookWindow.h"
-#include "db/RecordSchema.h"
-#include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
@@ -93,6 +91,16 @@ protected:
         table->setFileName("data.dbf");
         table->open();
         return table;
+    }
+
+    // Holds the catalogue record in an open of its own, as another program would, so no
+    // record number can be given out and a new record cannot be stored.
+    void HoldCatalogueRecord(engine::Table& master) const {
+        master.setDirectory(dataDir);
+        master.setFileName(db::MasterTableName);
+        master.open();
+        master.first();
+        master.edit();
     }
 
     template <typename T> T* Find(const char* name) const {

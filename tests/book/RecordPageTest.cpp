@@ -350,11 +350,7 @@ TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {
     auto& w = Open();
     // Another program holds the catalogue record, so no record number can be given out.
     engine::Table master;
-    master.setDirectory(dataDir);
-    master.setFileName(db::MasterTableName);
-    master.open();
-    master.first();
-    master.edit();
+    HoldCatalogueRecord(master);
     Editor(1)->setText(QStringLiteral("Editor"));
 
     answer = platform::MessageAnswer::No;

@@ -242,11 +242,7 @@ TEST_F(SortTest, ARecordThatCannotBeSettledLeavesSortAndFilterAsTheyWere) {
     ASSERT_TRUE(window->RecordPage()->NewRecord());
     Find<QLineEdit>("L1")->setText(QStringLiteral("Foxtrot"));
     engine::Table master;
-    master.setDirectory(dataDir);
-    master.setFileName(db::MasterTableName);
-    master.open();
-    master.first();
-    master.edit();
+    HoldCatalogueRecord(master);
     answer = platform::MessageAnswer::No;
 
     Pick(Button().PrimaryMenu(), "PrimarySortField1", Label(ProducerField));
