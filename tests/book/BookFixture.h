@@ -1,6 +1,8 @@
 #pragma once
 
 #include "book/SoftwareBookWindow.h"
+#include "db/RecordSchema.h"
+#include "engine/Table.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
