@@ -2,6 +2,7 @@
 
 #include "book/BookWindow.h"
 #include "book/DeleteDlg.h"
+#include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "engine/EngineError.h"
@@ -115,19 +116,24 @@ void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
     FollowShownRecordAfterDelete(position);
 }
 
+void TRecordOperations::MoveShownPosition(int position) {
+    window_.RecordPage()->SetRecordPosition(position);
+    window_.Navigator()->UpdatePositionLabels();
+}
+
 void TRecordOperations::FollowShownRecordAfterDelete(std::uint32_t deleted) {
     TRecordPage& page = *window_.RecordPage();
     db::TDatabase& database = window_.Database();
     if (page.NewRecord()) {
         // A new record stands after the range, whatever went from it.
-        page.SetRecordPosition(static_cast<int>(database.RecordCount(database.DataTable)) + 1);
+        MoveShownPosition(static_cast<int>(database.RecordCount(database.DataTable)) + 1);
         return;
     }
     if (database.Index.LetterTabsActive() && page.RecordLetter() != window_.CurrentLetter()) {
         return;
     }
     if (static_cast<int>(deleted) + 1 < page.RecordPosition()) {
-        page.SetRecordPosition(page.RecordPosition() - 1);
+        MoveShownPosition(page.RecordPosition() - 1);
     }
 }
 
@@ -186,7 +192,7 @@ void TRecordOperations::FollowShownRecordAfterPaste() {
     engine::Table& data = database.DataTable;
     if (page.NewRecord()) {
         // An appended record may have lengthened the range.
-        page.SetRecordPosition(static_cast<int>(database.RecordCount(data)) + 1);
+        MoveShownPosition(static_cast<int>(database.RecordCount(data)) + 1);
         return;
     }
     // The pasted record may have moved by one place before or after the shown one.
@@ -204,10 +210,10 @@ void TRecordOperations::FollowShownRecordAfterPaste() {
         data.next();
         position += IsShownRecord() ? 1 : -1;
     }
-    page.SetRecordPosition(position);
     if (otherLetter) {
         index.SetLetterRange(data, window_.CurrentLetter());
     }
+    MoveShownPosition(position);
 }
 
 void TRecordOperations::UndoChanges() {

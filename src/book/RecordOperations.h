@@ -38,6 +38,8 @@ private:
     // Whether the record table stands on the shown record.
     bool IsShownRecord() const;
     // After a listed record went or moved, the shown record's position in its range.
+    // The shown record stands elsewhere in the range now; the position display follows.
+    void MoveShownPosition(int position);
     void FollowShownRecordAfterDelete(std::uint32_t deleted);
     void FollowShownRecordAfterPaste();
 

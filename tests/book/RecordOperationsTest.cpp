@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -218,6 +219,7 @@ TEST_F(RecordOperationsTest, DeletingAListedRecordKeepsTheShownRecordInItsPlace)
         EXPECT_EQ(Count('A'), --left);
         EXPECT_EQ(w.RecordPage()->CurrentRecordId(), shown);
         EXPECT_EQ(w.RecordPage()->RecordPosition(), c.position);
+        EXPECT_EQ(Find<QLabel>("PgR_Lbl")->text(), QString::number(c.position));
         EXPECT_TRUE(ShownAtItsPosition());
         EXPECT_EQ(w.CurrentRow(), c.position - 1);
     }
