@@ -1,9 +1,11 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
 #include "book/HeaderSections.h"
+#include "book/Navigator.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
+#include "book/SortCommands.h"
 #include "db/RecordSchema.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
@@ -182,9 +184,10 @@ void FillCatalogue(TSoftwareBookWindow& window) {
         }
         table.post();
     }
+    // Sorted as a user would sort it, so the window lets go of the table for the new index.
+    database.Index.SaveSort();
     database.Index.Sort.PrimaryField = shelfwise::db::FirstDataField;
-    database.Index.ApplySort();
-    window.ResetLetterTabs();
+    window.SortCommands()->ApplySortChange();
 }
 
 // The designed first column is too narrow for these titles; a user would have widened it, and
@@ -214,11 +217,15 @@ bool Take(const Shot& shot, const QString& outputDir) {
         window.resize(shot.Size);
     }
     if (shot.Page != 0) {
-        // The titles are in name order, so the featured title's position is its place among
-        // them.
-        const auto at = std::find_if(std::begin(Titles), std::end(Titles),
-                                     [](const char* t) { return std::string_view(t) == Featured; });
-        window.ShowRecordAt(static_cast<int>(at - std::begin(Titles)));
+        // The list shows one letter at a time, in name order: the featured title's position
+        // is its place among the titles of its letter.
+        const char letter = Featured[0];
+        window.Navigator()->SelectLetterTab(letter);
+        window.Navigator()->ShowLetter(letter);
+        const auto before = std::count_if(std::begin(Titles), std::end(Titles), [](const char* t) {
+            return t[0] == Featured[0] && std::string_view(t) < Featured;
+        });
+        window.ShowRecordAt(static_cast<int>(before));
         shelfwise::book::TRecordTabs* pages = window.RightPage()->Pages();
         pages->setCurrentIndex(pages->indexOf(pages->PagePanel(shot.Page)->parentWidget()));
     }
