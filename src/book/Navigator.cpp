@@ -196,11 +196,10 @@ void TNavigator::Synchronize() {
         SetLetterRange(letter);
     }
     engine::Table& table = database.DataTable;
-    const std::uint32_t wanted = page.EditCursor().Table().recordNumber();
-    int position = 0;
-    for (table.first(); !table.atEnd() && table.recordNumber() != wanted; table.next()) {
-        ++position;
-    }
+    // A record outside the range (a filter left it out) lands after the last.
+    const int position = table.goToRecord(page.EditCursor().Table().recordNumber())
+                             ? static_cast<int>(table.recordPosition())
+                             : RangeCount();
     const int rows = RowsPerPage();
     window_.SetPageStart(position / rows * rows);
     page.ShowRecordAt(position);

@@ -51,6 +51,18 @@ std::uint32_t PhysicalOrder::count() {
     return live;
 }
 
+std::uint32_t PhysicalOrder::position() {
+    if (count() == dbf_.header().recordCount()) {
+        return position_ - 1; // nothing deleted: the record number tells
+    }
+    std::uint32_t live = 0;
+    RecordScan scan(dbf_);
+    for (const char* record = nullptr; scan.number() + 1 < position_ && (record = scan.next());) {
+        live += record[0] != '*';
+    }
+    return live;
+}
+
 void PhysicalOrder::adjustCount(int delta) {
     if (liveCount_) {
         *liveCount_ += delta;

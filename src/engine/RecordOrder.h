@@ -27,6 +27,8 @@ public:
     virtual void positionOn(std::uint32_t n, const RecordBuffer& record) = 0;
     // Live records in this order (and range).
     virtual std::uint32_t count() = 0;
+    // Live records before the position, which must be on a record.
+    virtual std::uint32_t position() = 0;
     // Another writer changed records or keys: drop what was cached.
     virtual void invalidate() = 0;
 };
@@ -42,6 +44,7 @@ public:
     std::optional<std::uint32_t> prior() override;
     void positionOn(std::uint32_t n, const RecordBuffer&) override { position_ = n; }
     std::uint32_t count() override;
+    std::uint32_t position() override;
     void invalidate() override { liveCount_.reset(); }
     // This cursor changed the number of live records by `delta`; keeps a known count valid.
     void adjustCount(int delta);

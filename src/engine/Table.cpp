@@ -828,6 +828,12 @@ std::uint32_t Table::recordCount() const {
     return impl_->order->count();
 }
 
+std::uint32_t Table::recordPosition() const {
+    impl_->requireOpen();
+    Impl::ReadGuard guard(*impl_);
+    return impl_->recno == 0 ? impl_->order->count() : impl_->order->position();
+}
+
 std::uint32_t Table::recordNumber() const {
     return impl_->recno;
 }

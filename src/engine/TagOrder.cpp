@@ -105,13 +105,22 @@ std::uint32_t TagOrder::count() {
     return static_cast<std::uint32_t>(file_.count(tag_.info.name, start_, end_));
 }
 
+std::uint64_t TagOrder::entriesBeforeRange() const {
+    const auto& name = tag_.info.name;
+    return start_.empty() ? 0 : file_.count(name, {}, {}) - file_.count(name, start_, {});
+}
+
+std::uint32_t TagOrder::position() {
+    const std::uint64_t here = cursor_.position();
+    const std::uint64_t before = entriesBeforeRange();
+    return static_cast<std::uint32_t>(here > before ? here - before : 0);
+}
+
 std::uint32_t TagOrder::skip(bool forward, std::uint32_t count) {
-    const auto name = tag_.info.name;
     const std::uint64_t here = cursor_.position();
     // Entries up to the range end, or before the range start.
     const std::uint64_t limit =
-        forward ? file_.count(name, {}, end_)
-                : (start_.empty() ? 0 : file_.count(name, {}, {}) - file_.count(name, start_, {}));
+        forward ? file_.count(tag_.info.name, {}, end_) : entriesBeforeRange();
     std::uint64_t available = 0;
     if (forward && limit > here + 1) {
         available = limit - here - 1;

@@ -30,6 +30,7 @@ public:
     std::optional<std::uint32_t> prior() override;
     void positionOn(std::uint32_t n, const RecordBuffer& record) override;
     std::uint32_t count() override;
+    std::uint32_t position() override;
     void invalidate() override {} // the index notices changes itself
     // The first entry in range whose key begins with `prefix`; then the next such entry.
     std::optional<std::uint32_t> seek(const std::string& prefix);
@@ -45,6 +46,8 @@ private:
     std::optional<std::uint32_t> matching(const std::string& prefix) const;
     bool afterEnd() const;
     bool beforeStart() const;
+    // Entries before the first one in range.
+    std::uint64_t entriesBeforeRange() const;
     // Puts the cursor on the first entry after every key that begins with `bound`.
     void seekPast(const std::string& bound);
 
