@@ -1,7 +1,8 @@
 // The book window on a data table of many records: showing a record at a random position
 // (loading it into the editors, locking it and redrawing the left page around it), refilling
-// a full left page from a new page start, and, sorted by name with letter tabs, the next page,
-// the next record, a letter tab click and a sort change that builds a new index tag.
+// a full left page from a new page start, synchronizing the left page with a random record,
+// and, sorted by name with letter tabs, the next page, the next record, a letter tab click,
+// synchronizing with a record of another letter and a sort change that builds a new index tag.
 #include "CatalogueFiller.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
@@ -96,6 +97,36 @@ void BM_RedrawPage(benchmark::State& state) {
     state.counters["rows"] = rows;
 }
 
+// Synchronize on a random record of the range, the left page shown elsewhere (not timed):
+// the record's position found, its page drawn and the record loaded again. Sorted by name,
+// the record's letter differs from the letter shown, so its tab is laid first.
+void synchronize(benchmark::State& state, book::TSoftwareBookWindow& window, bool byLetter) {
+    book::TNavigator& navigator = *window.Navigator();
+    db::TDatabase& database = window.Database();
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> letter(0, book::LetterCount - 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const char shown = static_cast<char>('A' + letter(random));
+        if (byLetter) {
+            navigator.ShowLetter(shown);
+        }
+        const auto count = static_cast<int>(database.RecordCount(database.DataTable));
+        window.ShowRecordAt(std::uniform_int_distribution<int>(0, count - 1)(random));
+        if (byLetter) {
+            navigator.ShowLetter(shown == 'Z' ? 'A' : static_cast<char>(shown + 1));
+        } else {
+            window.SetPageStart(0);
+        }
+        state.ResumeTiming();
+        navigator.Synchronize();
+    }
+}
+
+void BM_Synchronize(benchmark::State& state) {
+    synchronize(state, *book(static_cast<int>(state.range(0))).window, false);
+}
+
 // The window sorted by name, letter tabs on, showing letter "A".
 book::TSoftwareBookWindow& byName(int records) {
     book::TSoftwareBookWindow& window = *book(records).window;
@@ -145,6 +176,10 @@ void BM_LetterTab(benchmark::State& state) {
     }
 }
 
+void BM_SynchronizeByLetter(benchmark::State& state) {
+    synchronize(state, byName(static_cast<int>(state.range(0))), true);
+}
+
 // Each iteration sorts by a field that has no index tag yet, so the tag is built.
 void BM_SortNewField(benchmark::State& state) {
     book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
@@ -164,9 +199,12 @@ void BM_SortNewField(benchmark::State& state) {
 
 BENCHMARK(BM_ShowRecord)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawPage)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+// Before the sort by name below, in the entry order.
+BENCHMARK(BM_Synchronize)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageDown)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextRecord)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LetterTab)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SynchronizeByLetter)->Arg(10'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 // Four fields without a tag: one iteration each.
 BENCHMARK(BM_SortNewField)
     ->Arg(10'000)

@@ -1,5 +1,6 @@
 // Table engine: appending a million records, reading in physical and tag order, posting an
-// edit, counting a key range. One table of 1,000,000 records is built once per run.
+// edit, counting a key range, finding a record's position. One table of 1,000,000 records is
+// built once per run.
 
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
@@ -197,5 +198,32 @@ void BM_RecordCountInRange(benchmark::State& state) {
     state.counters["records"] = count;
 }
 BENCHMARK(BM_RecordCountInRange)->Unit(benchmark::kMicrosecond);
+
+// Going to a random record and taking its position, as Synchronize does; in tag order, and in
+// physical order once a record is deleted (so the deletion marks before it are read).
+void recordPosition(benchmark::State& state, const char* tag) {
+    Table table;
+    openShared(table, tag);
+    if (table.goToRecord(kRecords)) {
+        table.deleteRecord();
+    }
+    table.recordPosition(); // builds the tag's counts or the live count outside the figures
+    std::mt19937 random(5);
+    std::uniform_int_distribution<std::uint32_t> record(1, kRecords - 1);
+    for (auto _ : state) {
+        table.goToRecord(record(random));
+        benchmark::DoNotOptimize(table.recordPosition());
+    }
+}
+
+void BM_RecordPositionTag(benchmark::State& state) {
+    recordPosition(state, "IDX1");
+}
+BENCHMARK(BM_RecordPositionTag)->Unit(benchmark::kMicrosecond);
+
+void BM_RecordPositionPhysical(benchmark::State& state) {
+    recordPosition(state, "");
+}
+BENCHMARK(BM_RecordPositionPhysical)->Unit(benchmark::kMillisecond);
 
 } // namespace
