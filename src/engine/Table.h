@@ -102,9 +102,10 @@ public:
     // Records in the current order and range, deleted ones not counted.
     std::uint32_t recordCount() const;
     // Place of the current record in the current order and range, counted from 0, deleted
-    // records not counted: the count moveBy() takes from first() to reach it. A tag finds it
-    // by the index's counts, physical order by the deletion marks before it. With no current
-    // record (an empty range) it is recordCount(), the place after the last.
+    // records not counted: the count moveBy() takes from first() to reach it. A tag takes it
+    // from the index's counts; physical order from the record number, reading the deletion
+    // marks before it only when the table holds deleted records. With no current record (an
+    // empty range) it is recordCount(), the place after the last.
     std::uint32_t recordPosition() const;
     // Physical number (1-based) of the current record; 0 when there is none.
     std::uint32_t recordNumber() const;

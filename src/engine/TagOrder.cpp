@@ -113,6 +113,7 @@ std::uint64_t TagOrder::entriesBeforeRange() const {
 std::uint32_t TagOrder::position() {
     const std::uint64_t here = cursor_.position();
     const std::uint64_t before = entriesBeforeRange();
+    // Never below the range start, even if a damaged index puts the entry there.
     return static_cast<std::uint32_t>(here > before ? here - before : 0);
 }
 
