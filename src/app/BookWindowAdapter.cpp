@@ -11,6 +11,7 @@ BookWindowAdapter::BookWindowAdapter(settings::Settings& settings,
                                      settings::TemplateCatalogues& templates)
     : window_(std::make_unique<book::TSoftwareBookWindow>(settings)) {
     window_->LeftPage()->Header()->SetTemplates(&templates.Headers);
+    window_->SetLabelTemplates(&templates.Labels);
 }
 
 bool BookWindowAdapter::RecordCheck() {

@@ -5,10 +5,12 @@
 #include "book/Colors.h"
 #include "book/DateEdit.h"
 #include "book/EditMenu.h"
+#include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/LetterTabColours.h"
 #include "book/LinkEdits.h"
+#include "book/LoadDbDlg.h"
 #include "book/Lookup.h"
 #include "book/NavigationKeys.h"
 #include "book/Navigator.h"
@@ -16,6 +18,7 @@
 #include "book/RecordCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
+#include "book/SortButton.h"
 #include "book/SortCommands.h"
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
@@ -24,6 +27,7 @@
 #include "book/WindowPlacement.h"
 #include "book/WindowsText.h"
 #include "db/RecordSchema.h"
+#include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
@@ -163,6 +167,12 @@ void TBookWindow::CompleteCreation() {
     // 6, 7. Fields and help contexts.
     BuildFieldLists();
     AttachEditMenus();
+    labelMenu_ = new TLabelMenu(settings_, this);
+    labelMenu_->RefreshLabels = [this] { RefreshLabels(); };
+    labelMenu_->ApplyColors = [this] { ApplyColors(); };
+    for (QLabel* label : fieldLabels_) {
+        labelMenu_->Attach(label);
+    }
     recordPage_ = new TRecordPage(database_, settings_, fieldEditors_, this);
     recordPage_->RecordLoaded = [this] { ShowRecordState(); };
     letterTabColours_ = std::make_unique<TLetterTabColours>(*letterBar_, settings_.Colors);
@@ -466,6 +476,10 @@ void TBookWindow::ConnectCommands() {
           leftPage_->SortButton()->FilterPart()}) {
         part->setEnabled(false);
     }
+    menus_.Connect(QStringLiteral("Load1"), this, [this] { LoadDatabaseCommand(); });
+    QToolButton* load = speedBar_->Button(QStringLiteral("B_Load"));
+    load->setEnabled(true);
+    connect(load, &QToolButton::clicked, this, [this] { LoadDatabaseCommand(); });
 }
 
 void TBookWindow::ChooseRowFont() {
@@ -756,9 +770,69 @@ void TBookWindow::ApplyHints() {
 
 void TBookWindow::RefreshLabels() {
     const auto& labels = settings_.FieldLabels;
+    if (labels.empty()) {
+        return;
+    }
     for (std::size_t i = 0; i < fieldLabels_.size() && i < labels.size(); ++i) {
         fieldLabels_[i]->setText(FromWindowsText(labels[i]));
     }
+    leftPage_->Header()->RenameSections();
+    RefreshSortCaptions();
+}
+
+void TBookWindow::RefreshSortCaptions() {
+    const auto caption = [this](int position, const char* none) {
+        const auto index = static_cast<std::size_t>(position - db::FirstDataField);
+        return position < db::FirstDataField || index >= settings_.FieldLabels.size()
+                   ? QString::fromLatin1(none)
+                   : FromWindowsText(settings_.FieldLabels[index]);
+    };
+    const db::SortValues& sort = database_.Index.Sort;
+    leftPage_->SortButton()->SetSortCaptions(caption(sort.PrimaryField, "Entry Order"),
+                                             caption(sort.SecondaryField, "NONE"),
+                                             sort.SecondaryDescending, sort.PrimaryDescending);
+}
+
+void TBookWindow::SetLabelTemplates(settings::TTemplateList* templates) {
+    labelMenu_->SetTemplates(templates);
+}
+
+void TBookWindow::LoadDatabaseCommand() {
+    if (!recordPage_->SettleRecord()) {
+        return;
+    }
+    const std::filesystem::path openDir = settings_.DatabaseDir;
+    std::string chosen;
+    {
+        TLoadDbDlg dialog(database_, settings_, this);
+        if (platform::RunModal(dialog) != QDialog::Accepted) {
+            return;
+        }
+        chosen = dialog.ChosenFile();
+    }
+    LoadDatabase(chosen, openDir);
+}
+
+void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir) {
+    if (fileName == settings_.DataFileName && settings_.DatabaseDir == openDir) {
+        return;
+    }
+    WriteTabOrder();
+    recordPage_->EditCursor().Close();
+    database_.DataTable.close();
+    database_.DataTable.setTag("");
+    database_.CloseTables();
+    // The sort state file lies beside the data table being closed.
+    const std::filesystem::path newDir = settings_.DatabaseDir;
+    settings_.DatabaseDir = openDir;
+    database_.Index.WriteSortState();
+    settings_.DatabaseDir = newDir;
+    settings_.DataFileName = fileName;
+    pageStart_ = 0;
+    OpenBook();
+    RefreshSortCaptions();
+    RedrawPage();
+    ReadTabOrder();
 }
 
 void TBookWindow::ApplyColors() {

@@ -15,6 +15,10 @@
 
 class QLabel;
 
+namespace shelfwise::settings {
+class TTemplateList;
+}
+
 namespace shelfwise::book {
 
 class TLeftPage;
@@ -24,6 +28,7 @@ class TNavigator;
 class TSortCommands;
 class TDateEdit;
 class TEditMenu;
+class TLabelMenu;
 class TPanel;
 class TRecordCommands;
 class TRecordPage;
@@ -86,6 +91,11 @@ public:
     QWidget* HighlightedEditor() const { return highlighted_; }
     TEditMenu* TextEditMenu() const { return textMenu_; }
     TEditMenu* ListEditMenu() const { return listMenu_; }
+    TLabelMenu* LabelMenu() const { return labelMenu_; }
+    void SetLabelTemplates(settings::TTemplateList* templates);
+    // The "Load Database" command: the dialog, then the chosen database in place of the open
+    // one.
+    void LoadDatabaseCommand();
     // Refills the rows of the left page from PageStart and marks the shown record's row.
     void RedrawPage();
     int PageStart() const { return pageStart_; }
@@ -173,6 +183,10 @@ private:
     void MoveSplitter(int distance);
     void ApplyHints();
     void RefreshLabels();
+    void RefreshSortCaptions();
+    // Closes the open database and opens `fileName` in DatabaseDir; `openDir` is the directory
+    // of the database open so far. Nothing happens when that is the same database.
+    void LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir);
     int MenuHeight() const;
     QSize ClientSize() const;
     void EditRowColors();
@@ -204,6 +218,7 @@ private:
     TSortCommands* sortCommands_ = nullptr;
     TEditMenu* textMenu_ = nullptr;
     TEditMenu* listMenu_ = nullptr;
+    TLabelMenu* labelMenu_ = nullptr;
     QWidget* highlighted_ = nullptr;
     int pageStart_ = 0;
     int currentRow_ = -1;

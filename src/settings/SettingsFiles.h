@@ -4,6 +4,9 @@
 #include "settings/Settings.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace shelfwise::settings {
 
@@ -52,6 +55,9 @@ bool WriteDateFormats(const Settings& settings);
 // caller reports as "Could not Save Options to a File!".
 void ReloadLabels(Settings& settings);
 bool WriteLabels(const Settings& settings);
+// A label file of that format anywhere (label templates use it too); nothing when unreadable.
+std::optional<std::vector<std::string>> ReadLabelFile(const std::filesystem::path& file);
+bool WriteLabelFile(const std::filesystem::path& file, const std::vector<std::string>& labels);
 
 // "shut.dat" in DataDir: running while a session is active, closed after an orderly end.
 enum class ShutMarker { Running, Closed };

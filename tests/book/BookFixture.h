@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,14 @@ inline void WriteBytes(const std::filesystem::path& file, const Bytes& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// Waits up to ten seconds for another program to make the file.
+inline bool WaitForFile(const std::filesystem::path& file) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(file); ++i) {
+        QTest::qWait(10);
+    }
+    return std::filesystem::exists(file);
 }
 
 // The build's program directory holds the generated template tables.

@@ -17,13 +17,6 @@ namespace {
 // first program passes, reports that it holds it and keeps it until told to let go.
 constexpr const char* ChildProgramDir = "SW_SECOND_PROGRAM_DIR";
 
-bool WaitForFile(const std::filesystem::path& file) {
-    for (int i = 0; i < 1000 && !std::filesystem::exists(file); ++i) {
-        QTest::qWait(10);
-    }
-    return std::filesystem::exists(file);
-}
-
 // The multi-user test starts this as its second program; test runs do not list it.
 TEST(ChildProgram, HoldsTheFirstRecord) {
     const char* dir = std::getenv(ChildProgramDir);
@@ -40,7 +33,7 @@ TEST(ChildProgram, HoldsTheFirstRecord) {
         EXPECT_EQ(window.RecordPage()->StatusText(), QStringLiteral("Read/Write Access"));
         window.findChild<QLineEdit*>(QStringLiteral("L1"))->setText(QStringLiteral("Second"));
         test::WriteBytes(settings.DataDir / "holding", {});
-        EXPECT_TRUE(WaitForFile(settings.DataDir / "release"));
+        EXPECT_TRUE(test::WaitForFile(settings.DataDir / "release"));
     }
     platform::SetMessageHook(nullptr);
 }
@@ -57,7 +50,7 @@ protected:
         second.start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheFirstRecord")});
         ASSERT_TRUE(second.waitForStarted());
-        ASSERT_TRUE(WaitForFile(dataDir / "holding"));
+        ASSERT_TRUE(test::WaitForFile(dataDir / "holding"));
     }
     void StopSecondProgram(QProcess& second) {
         test::WriteBytes(dataDir / "release", {});

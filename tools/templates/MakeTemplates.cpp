@@ -40,7 +40,7 @@ const Tags kDataTags = {
 const FieldList kMasterFields = {
     {"FILENAME", 'C', 64, 0},
     {"DBNAME", 'C', 60, 0},
-    {"DESCRIPT", 'C', 200, 0},
+    {"DESCRIPT", 'C', 250, 0},
     {"LASTNUMBER", 'N', 10, 0},
 };
 const Tags kMasterTags = {{"IDX0", "UPPER(FILENAME)"}};

@@ -1,0 +1,182 @@
+#include "db/DatabaseCatalogue.h"
+
+#include "db/Database.h"
+#include "db/RecordSchema.h"
+#include "engine/EngineError.h"
+#include "engine/TableOperations.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace shelfwise::db {
+
+namespace {
+
+using engine::EngineError;
+
+std::string upperCase(std::string text) {
+    std::ranges::transform(text, text.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+} // namespace
+
+TDatabaseCatalogue::TDatabaseCatalogue(TDatabase& database, settings::Settings& settings)
+    : database_(database), settings_(settings) {}
+
+bool TDatabaseCatalogue::Open(const std::filesystem::path& directory) {
+    settings_.DatabaseDir = directory;
+    engine::Table& master = database_.MasterTable;
+    master.close();
+    master.setTag(MasterTag);
+    return database_.OpenTable(master, MasterTableName, false);
+}
+
+std::vector<TCatalogueEntry> TDatabaseCatalogue::Entries() {
+    std::vector<TCatalogueEntry> entries;
+    engine::Table& master = database_.MasterTable;
+    if (!master.isOpen()) {
+        return entries;
+    }
+    for (master.first(); !master.atEnd(); master.next()) {
+        entries.push_back({master.text(CatalogueFileName), master.text(CatalogueName),
+                           master.text(CatalogueDescription)});
+    }
+    return entries;
+}
+
+std::optional<TCatalogueEntry> TDatabaseCatalogue::Find(const std::string& fileName) {
+    engine::Table& master = database_.MasterTable;
+    // The tag's key is the file name in upper case and blank-padded; only an equal name counts.
+    if (!master.isOpen() || fileName.empty() || !master.findKey({{CatalogueFileName, fileName}})) {
+        return std::nullopt;
+    }
+    const std::string found = master.text(CatalogueFileName);
+    if (upperCase(found) != upperCase(fileName)) {
+        return std::nullopt;
+    }
+    return TCatalogueEntry{found, master.text(CatalogueName), master.text(CatalogueDescription)};
+}
+
+std::optional<std::string> TDatabaseCatalogue::NextFileName() {
+    // Compared without case: the files of two names that differ only so would be one file.
+    std::set<std::string> used;
+    for (const TCatalogueEntry& entry : Entries()) {
+        used.insert(upperCase(entry.FileName));
+    }
+    for (int n = 1; n <= MaxDatabases; ++n) {
+        const std::string name =
+            ("data_" + std::to_string(n) + ".dbf").substr(0, MaxFileNameLength);
+        if (!used.contains(upperCase(name))) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> TDatabaseCatalogue::Create(const std::string& name,
+                                                      const std::string& description) {
+    const auto fileName = NextFileName();
+    if (!fileName) {
+        return std::nullopt;
+    }
+    engine::Table& master = database_.MasterTable;
+    master.append();
+    try {
+        master.setText(CatalogueFileName, *fileName);
+        master.setText(CatalogueName, name);
+        master.setText(CatalogueDescription, description);
+        master.setNumber(CatalogueLastNumber, 1);
+        master.post();
+    } catch (const EngineError&) {
+        master.cancel();
+        throw;
+    }
+    if (!TableFileExists(*fileName)) {
+        database_.CreateInDatabaseDir(*fileName, true);
+    }
+    return fileName;
+}
+
+bool TDatabaseCatalogue::Describe(const std::string& fileName, const std::string& name,
+                                  const std::string& description) {
+    if (!Find(fileName)) {
+        return false;
+    }
+    engine::Table& master = database_.MasterTable;
+    master.edit();
+    try {
+        master.setText(CatalogueName, name);
+        master.setText(CatalogueDescription, description);
+        master.post();
+    } catch (const EngineError&) {
+        master.cancel();
+        throw;
+    }
+    return true;
+}
+
+bool TDatabaseCatalogue::TableFileExists(const std::string& fileName) const {
+    return engine::tableExists(settings_.DatabaseDir, fileName);
+}
+
+bool TDatabaseCatalogue::InUse(const std::string& fileName) const {
+    if (!TableFileExists(fileName)) {
+        return false;
+    }
+    engine::Table probe;
+    probe.setDirectory(settings_.DatabaseDir);
+    probe.setFileName(fileName);
+    probe.setExclusive(true);
+    try {
+        probe.open();
+        probe.close();
+        return false;
+    } catch (const EngineError&) {
+        return true;
+    }
+}
+
+bool TDatabaseCatalogue::Delete(const std::string& fileName) {
+    if (!Find(fileName)) {
+        return false;
+    }
+    database_.MasterTable.deleteRecord();
+    database_.DropTable(settings_.DatabaseDir, fileName);
+    database_.DropTable(settings_.DatabaseDir / settings::BackupDirName, fileName);
+    PackCatalogue();
+    return true;
+}
+
+// Packing needs the catalogue alone; while another program has it open the deleted record
+// simply stays marked until the next pack.
+void TDatabaseCatalogue::PackCatalogue() {
+    engine::Table& master = database_.MasterTable;
+    master.close();
+    if (database_.OpenTable(master, MasterTableName, true)) {
+        try {
+            master.pack();
+        } catch (const EngineError&) {
+        }
+        master.close();
+    }
+    master.setExclusive(false);
+    database_.OpenTable(master, MasterTableName, false);
+}
+
+std::optional<std::string> TDatabaseCatalogue::PrepareLoad(const std::string& fileName) {
+    const auto entry = Find(fileName);
+    if (!entry) {
+        return std::nullopt;
+    }
+    const std::string chosen = entry->FileName.substr(0, MaxFileNameLength);
+    if (!TableFileExists(chosen)) {
+        database_.CreateInDatabaseDir(chosen, true);
+    }
+    return chosen;
+}
+
+} // namespace shelfwise::db
