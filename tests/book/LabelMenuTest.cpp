@@ -1,6 +1,9 @@
 #include "book/LabelMenu.h"
 
 #include "BookFixture.h"
+#include "book/ColorDlg.h"
+#include "book/ColorGrid.h"
+#include "book/Colors.h"
 #include "book/LeftPage.h"
 #include "book/ListHeader.h"
 #include "book/LoadLabelsDlg.h"
@@ -10,6 +13,8 @@
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -145,6 +150,42 @@ TEST_F(LabelMenuTest, BlankDuplicateAndCaseOnlyLabelsAreRefused) {
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(settings.FieldLabels[1], "Producer:");
     EXPECT_FALSE(std::filesystem::exists(dataDir / settings::LabelsFileName));
+}
+
+TEST_F(LabelMenuTest, ALabelThatCannotBeSavedIsReportedAndStaysInForce) {
+    Open();
+    std::filesystem::create_directory(dataDir / settings::LabelsFileName);
+    Choose(2, "LabelText1", QStringLiteral("Maker:"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(messages[0].text, "Could not Save Options to a File!");
+    EXPECT_EQ(FieldLabel(2)->text(), QStringLiteral("Maker:"));
+}
+
+TEST_F(LabelMenuTest, ColorItemRecoloursAllLabels) {
+    Open();
+    QStringList choices;
+    platform::SetDialogHook([&](QDialog& dialog) {
+        auto& colors = dynamic_cast<TColorDlg&>(dialog);
+        EXPECT_EQ(colors.windowTitle(), QStringLiteral("Labels"));
+        for (QAbstractButton* choice : colors.Choices()->buttons()) {
+            choices << choice->text();
+        }
+        // Palette colour 9 for the text.
+        QTest::mouseClick(colors.Grid(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(5, colors.Grid()->height() * 9 / 16 + 2));
+        colors.accept();
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(FieldLabel(5), Qt::LeftButton);
+    window->LabelMenu()->findChild<QAction*>(QStringLiteral("LabelColor1"))->trigger();
+    platform::SetDialogHook(nullptr);
+
+    EXPECT_EQ(choices, (QStringList{QStringLiteral("Text Color"), QStringLiteral("Bgnd Color")}));
+    EXPECT_EQ(settings.Colors[settings::Element::LabelText], 9);
+    const QColor text = ElementColor(settings.Colors, settings::Element::LabelText);
+    EXPECT_EQ(FieldLabel(1)->palette().color(QPalette::WindowText), text);
+    EXPECT_EQ(FieldLabel(24)->palette().color(QPalette::WindowText), text);
 }
 
 TEST_F(LabelMenuTest, TemplatesAreSavedLoadedAndDeleted) {
