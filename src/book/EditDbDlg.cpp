@@ -27,6 +27,7 @@ TEditDbDlg::TEditDbDlg(QWidget* parent) : QDialog(parent) {
     name_ = Edit(this, "NameEdit", "Enter Database Name Here");
     description_ = Edit(this, "DescriptionEdit", "Enter Database Description Here");
     description_->setMaxLength(MaxDescriptionLength);
+    description_->setMinimumWidth(320);
     fileName_ =
         Edit(this, "FileNameEdit", "File Name As Created On Hard Disk (*.DBF, *.DBT, *.MDX)");
     fileName_->setReadOnly(true);
