@@ -262,6 +262,29 @@ TEST_F(LoadDbDlgTest, DirectoriesOfferedFollowTheUsersAccess) {
     }
 }
 
+TEST_F(LoadDbDlgTest, LoadWithAnEmptyListLoadsNothingAndKeepsTheOpenDirectory) {
+    const auto privateDir = programDir / "USER1";
+    std::filesystem::create_directories(privateDir);
+    engine::copyTable(programDir, "master.dbf", privateDir, "master.dbf");
+    settings.IsSupervisor = false;
+    settings.DataDir = privateDir;
+    db::TDatabase database(settings);
+    ASSERT_TRUE(database.OpenDatabase());
+
+    TLoadDbDlg dialog(database, settings, nullptr);
+    dialog.TypeGroup()->findChild<QRadioButton*>(QStringLiteral("PrivateBtn"))->click();
+    EXPECT_EQ(settings.DatabaseDir, privateDir);
+    EXPECT_EQ(dialog.Databases()->count(), 0);
+    EXPECT_TRUE(dialog.NewButton()->isEnabled());
+    EXPECT_FALSE(dialog.EditButton()->isEnabled());
+    EXPECT_FALSE(dialog.DeleteButton()->isEnabled());
+    dialog.LoadButton()->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.ChosenFile().empty());
+    EXPECT_EQ(settings.DatabaseDir, dataDir);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(LoadDbDlgTest, ADatabaseAnotherProgramHasOpenIsNotDeleted) {
     db::TDatabase database(settings);
     ASSERT_TRUE(database.OpenDatabase());
