@@ -32,15 +32,14 @@ public:
     void Open(QLabel* label);
     int Subject() const { return subject_; }
 
-    void EditText();
-    void EditColors();
-    void LoadFromTemplate();
-    void SaveAsTemplate();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void EditText();
+    void EditColors();
+    void LoadFromTemplate();
+    void SaveAsTemplate();
     void LabelsChanged();
 
     settings::Settings& settings_;

@@ -53,13 +53,13 @@ public:
     QPushButton* NewButton() const { return new_; }
     QPushButton* DeleteButton() const { return delete_; }
 
-    void NewDatabase();
-    void EditDatabase();
-    void DeleteDatabase();
     void accept() override;
     void reject() override;
 
 private:
+    void NewDatabase();
+    void EditDatabase();
+    void DeleteDatabase();
     void TypeChanged();
     void Refill();
     void UpdateButtons();
