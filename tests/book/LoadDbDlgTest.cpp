@@ -285,6 +285,26 @@ TEST_F(LoadDbDlgTest, LoadWithAnEmptyListLoadsNothingAndKeepsTheOpenDirectory) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(LoadDbDlgTest, ADatabaseWhoseRecordVanishedMeanwhileIsNotDeleted) {
+    db::TDatabase database(settings);
+    ASSERT_TRUE(database.OpenDatabase());
+    db::TDatabaseCatalogue catalogue(database, settings);
+    catalogue.Create("Games", "");
+    TLoadDbDlg dialog(database, settings, nullptr);
+    // Another program takes the record out after the list was filled.
+    ASSERT_TRUE(catalogue.Delete("data_1.dbf"));
+    engine::copyTable(programDir, "data.dbf", dataDir, "data_1.dbf");
+
+    AnswerDialogs([](TLoadDbDlg&) {});
+    Select(dialog, "data_1.dbf");
+    dialog.DeleteButton()->click();
+    EXPECT_EQ(confirmTitles.size(), 1);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Table Could Not Be Deleted!"});
+    EXPECT_EQ(messages.at(0).kind, platform::MessageKind::Error);
+    EXPECT_EQ(dialog.Databases()->count(), 2);
+    EXPECT_TRUE(engine::tableExists(dataDir, "data_1.dbf"));
+}
+
 TEST_F(LoadDbDlgTest, ADatabaseAnotherProgramHasOpenIsNotDeleted) {
     db::TDatabase database(settings);
     ASSERT_TRUE(database.OpenDatabase());
