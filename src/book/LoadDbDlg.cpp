@@ -21,7 +21,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cctype>
 #include <tuple>
 
 namespace shelfwise::book {
@@ -36,12 +35,6 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
     }
     button->setAutoDefault(false);
     return button;
-}
-
-std::string UpperCase(std::string text) {
-    std::ranges::transform(text, text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
 }
 
 } // namespace
@@ -179,8 +172,9 @@ void TLoadDbDlg::ShowSelection() {
         realFileName_->clear();
         return;
     }
-    realFileName_->setText(FromWindowsText(
-        (settings_.DatabaseDir / UpperCase(fileNames_[static_cast<std::size_t>(row)])).string()));
+    const QString fileName = FromWindowsText(fileNames_[static_cast<std::size_t>(row)]).toUpper();
+    realFileName_->setText(FromWindowsText(settings_.DatabaseDir.string()) + QLatin1Char('/') +
+                           fileName);
 }
 
 void TLoadDbDlg::NewDatabase() {

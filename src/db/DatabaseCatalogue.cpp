@@ -6,23 +6,9 @@
 #include "engine/TableOperations.h"
 #include "settings/Settings.h"
 
-#include <algorithm>
-#include <cctype>
-#include <set>
-
 namespace shelfwise::db {
 
-namespace {
-
 using engine::EngineError;
-
-std::string upperCase(std::string text) {
-    std::ranges::transform(text, text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-} // namespace
 
 TDatabaseCatalogue::TDatabaseCatalogue(TDatabase& database, settings::Settings& settings)
     : database_(database), settings_(settings) {}
@@ -50,27 +36,23 @@ std::vector<TCatalogueEntry> TDatabaseCatalogue::Entries() {
 
 std::optional<TCatalogueEntry> TDatabaseCatalogue::Find(const std::string& fileName) {
     engine::Table& master = database_.MasterTable;
-    // The tag's key is the file name in upper case and blank-padded; only an equal name counts.
+    // The tag's key is the file name in upper case, so names that differ only in case are
+    // one, as their files would be; a longer name that merely begins alike is another.
     if (!master.isOpen() || fileName.empty() || !master.findKey({{CatalogueFileName, fileName}})) {
         return std::nullopt;
     }
-    const std::string found = master.text(CatalogueFileName);
-    if (upperCase(found) != upperCase(fileName)) {
+    std::string found = master.text(CatalogueFileName);
+    if (found.size() != fileName.size()) {
         return std::nullopt;
     }
-    return TCatalogueEntry{found, master.text(CatalogueName), master.text(CatalogueDescription)};
+    return TCatalogueEntry{std::move(found), master.text(CatalogueName),
+                           master.text(CatalogueDescription)};
 }
 
 std::optional<std::string> TDatabaseCatalogue::NextFileName() {
-    // Compared without case: the files of two names that differ only so would be one file.
-    std::set<std::string> used;
-    for (const TCatalogueEntry& entry : Entries()) {
-        used.insert(upperCase(entry.FileName));
-    }
     for (int n = 1; n <= MaxDatabases; ++n) {
-        const std::string name =
-            ("data_" + std::to_string(n) + ".dbf").substr(0, MaxFileNameLength);
-        if (!used.contains(upperCase(name))) {
+        std::string name = ("data_" + std::to_string(n) + ".dbf").substr(0, MaxFileNameLength);
+        if (!Find(name)) {
             return name;
         }
     }
