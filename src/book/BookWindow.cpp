@@ -777,20 +777,7 @@ void TBookWindow::RefreshLabels() {
         fieldLabels_[i]->setText(FromWindowsText(labels[i]));
     }
     leftPage_->Header()->RenameSections();
-    RefreshSortCaptions();
-}
-
-void TBookWindow::RefreshSortCaptions() {
-    const auto caption = [this](int position, const char* none) {
-        const auto index = static_cast<std::size_t>(position - db::FirstDataField);
-        return position < db::FirstDataField || index >= settings_.FieldLabels.size()
-                   ? QString::fromLatin1(none)
-                   : FromWindowsText(settings_.FieldLabels[index]);
-    };
-    const db::SortValues& sort = database_.Index.Sort;
-    leftPage_->SortButton()->SetSortCaptions(caption(sort.PrimaryField, "Entry Order"),
-                                             caption(sort.SecondaryField, "NONE"),
-                                             sort.SecondaryDescending, sort.PrimaryDescending);
+    sortCommands_->UpdateSortCaptions();
 }
 
 void TBookWindow::SetLabelTemplates(settings::TTemplateList* templates) {
@@ -822,16 +809,20 @@ void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesyste
     database_.DataTable.close();
     database_.DataTable.setTag("");
     database_.CloseTables();
+    pageRedrawAllowed_ = false;
     // The sort state file lies beside the data table being closed.
     const std::filesystem::path newDir = settings_.DatabaseDir;
     settings_.DatabaseDir = openDir;
     database_.Index.WriteSortState();
     settings_.DatabaseDir = newDir;
     settings_.DataFileName = fileName;
-    pageStart_ = 0;
     OpenBook();
-    RefreshSortCaptions();
-    RedrawPage();
+    if (!database_.DataTable.isOpen()) {
+        return;
+    }
+    leftPage_->SortButton()->SetFilterState(db::FilterState::fsFilterOff);
+    sortCommands_->ReopenRecordList();
+    RestartBook();
     ReadTabOrder();
 }
 

@@ -183,7 +183,6 @@ private:
     void MoveSplitter(int distance);
     void ApplyHints();
     void RefreshLabels();
-    void RefreshSortCaptions();
     // Closes the open database and opens `fileName` in DatabaseDir; `openDir` is the directory
     // of the database open so far. Nothing happens when that is the same database.
     void LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir);
