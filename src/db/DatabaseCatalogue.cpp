@@ -1,6 +1,7 @@
 #include "db/DatabaseCatalogue.h"
 
 #include "db/Database.h"
+#include "db/IndexManager.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
@@ -129,6 +130,9 @@ bool TDatabaseCatalogue::Delete(const std::string& fileName) {
     database_.MasterTable.deleteRecord();
     database_.DropTable(settings_.DatabaseDir, fileName);
     database_.DropTable(settings_.DatabaseDir / settings::BackupDirName, fileName);
+    // A database that gets this file name later must not inherit the old sort.
+    std::error_code ignored;
+    std::filesystem::remove(TIndex::SortStatePathOf(settings_.DatabaseDir, fileName), ignored);
     PackCatalogue();
     return true;
 }

@@ -41,7 +41,12 @@ void TIndex::ResetSort() {
 }
 
 std::filesystem::path TIndex::SortStatePath() const {
-    return (settings_.DatabaseDir / settings_.DataFileName).replace_extension("idx");
+    return SortStatePathOf(settings_.DatabaseDir, settings_.DataFileName);
+}
+
+std::filesystem::path TIndex::SortStatePathOf(const std::filesystem::path& directory,
+                                              const std::string& dataFileName) {
+    return (directory / dataFileName).replace_extension("idx");
 }
 
 void TIndex::ReadSortState() {

@@ -48,6 +48,8 @@ public:
 
     // The sort state file beside the data table: its name with the extension "idx".
     std::filesystem::path SortStatePath() const;
+    static std::filesystem::path SortStatePathOf(const std::filesystem::path& directory,
+                                                 const std::string& dataFileName);
     void ReadSortState();
     bool WriteSortState() const;
 

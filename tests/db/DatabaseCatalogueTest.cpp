@@ -4,6 +4,8 @@
 #include "db/RecordSchema.h"
 #include "engine/TableOperations.h"
 
+#include <fstream>
+
 namespace shelfwise::db {
 namespace {
 
@@ -24,7 +26,7 @@ protected:
                std::filesystem::exists(dir / (base + ".mdx"));
     }
     bool anyFile(const std::filesystem::path& dir, const std::string& base) const {
-        for (const char* ext : {".dbf", ".dbt", ".mdx"}) {
+        for (const char* ext : {".dbf", ".dbt", ".mdx", ".idx"}) {
             if (std::filesystem::exists(dir / (base + ext))) {
                 return true;
             }
@@ -84,6 +86,7 @@ TEST_F(DatabaseCatalogueTest, DeleteDropsTheTableHereAndInBackupAndFreesItsNumbe
     const auto backup = databaseDir / settings::BackupDirName;
     std::filesystem::create_directories(backup);
     engine::copyTable(databaseDir, "data_1.dbf", backup, "data_1.dbf");
+    std::ofstream(databaseDir / "data_1.idx") << "sort";
     const auto catalogueSize = std::filesystem::file_size(databaseDir / "master.dbf");
 
     EXPECT_FALSE(catalogue->InUse("data_1.dbf"));
