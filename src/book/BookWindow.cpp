@@ -820,6 +820,14 @@ void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesyste
     if (!database_.DataTable.isOpen()) {
         return;
     }
+    if (settings_.DatabaseDir != openDir) {
+        // The list tables lie in the database directory too.
+        for (const FieldEditor& editor : fieldEditors_) {
+            if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
+                lookup->OpenList(database_, settings_);
+            }
+        }
+    }
     leftPage_->SortButton()->SetFilterState(db::FilterState::fsFilterOff);
     sortCommands_->ReopenRecordList();
     RestartBook();

@@ -3,7 +3,9 @@
 #include "BookFixture.h"
 #include "book/DeleteDlg.h"
 #include "book/EditDbDlg.h"
+#include "book/Lookup.h"
 #include "db/DatabaseCatalogue.h"
+#include "db/LookupList.h"
 #include "db/RecordSchema.h"
 #include "engine/TableOperations.h"
 #include "platform/Dialogs.h"
@@ -17,11 +19,14 @@
 #include <QRadioButton>
 #include <QTest>
 #include <deque>
+#include <gmock/gmock.h>
 
 namespace shelfwise::book {
 namespace {
 
 using Entries = std::vector<db::TCatalogueEntry>;
+using ::testing::Contains;
+using ::testing::Not;
 
 constexpr const char* ChildProgramDir = "SW_CATALOGUE_HOLDER_DIR";
 
@@ -150,6 +155,37 @@ TEST_F(LoadDbDlgTest, DatabasesAreCreatedDescribedDeletedAndLoaded) {
     EXPECT_EQ(catalogue.Entries(), (Entries{{"data.dbf", "data.dbf", ""},
                                             {"data_1.dbf", "Games", "Play"},
                                             {"data_2.dbf", "Utilities", "Handy"}}));
+}
+
+TEST_F(LoadDbDlgTest, ADatabaseOfTheOtherDirectoryBringsItsOwnLists) {
+    const auto privateDir = programDir / "USER1";
+    std::filesystem::create_directories(privateDir);
+    engine::copyTable(programDir, "master.dbf", privateDir, "master.dbf");
+    settings.IsSupervisor = false;
+    settings.DataDir = privateDir;
+    auto& w = Open();
+    edits = {{"Mine", ""}};
+    AnswerDialogs([](TLoadDbDlg& d) {
+        d.TypeGroup()->findChild<QRadioButton*>(QStringLiteral("PrivateBtn"))->click();
+        d.NewButton()->click();
+        d.LoadButton()->click();
+    });
+    w.Menus().Action(QStringLiteral("Load1"))->trigger();
+    ASSERT_EQ(settings.DatabaseDir, privateDir);
+
+    // A producer typed into the private database joins the private list, not the public one.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto* producer = Find<TLookup>("L2");
+    producer->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(producer, "Private Vendor");
+    Find<QLineEdit>("L1")->setFocus(Qt::TabFocusReason);
+    db::TLookupList privateList(settings, "list1.dbf");
+    EXPECT_THAT(privateList.Items(), Contains("Private Vendor"));
+    settings.DatabaseDir = dataDir;
+    db::TLookupList publicList(settings, "list1.dbf");
+    EXPECT_THAT(publicList.Items(), Not(Contains("Private Vendor")));
+    settings.DatabaseDir = privateDir;
 }
 
 TEST_F(LoadDbDlgTest, ADeletedNumberIsGivenOutAgain) {
