@@ -95,6 +95,16 @@ protected:
             [&](const char* ext) { return std::filesystem::exists(dataDir / (base + ext)); });
     }
 
+    // A user who is not the supervisor, with an empty catalogue in a directory of their own.
+    std::filesystem::path UsePrivateDirectory() {
+        const auto privateDir = programDir / "USER1";
+        std::filesystem::create_directories(privateDir);
+        engine::copyTable(programDir, "master.dbf", privateDir, "master.dbf");
+        settings.IsSupervisor = false;
+        settings.DataDir = privateDir;
+        return privateDir;
+    }
+
     std::vector<std::string> MessageTexts() const {
         std::vector<std::string> texts;
         for (const platform::Message& m : messages) {
@@ -158,11 +168,7 @@ TEST_F(LoadDbDlgTest, DatabasesAreCreatedDescribedDeletedAndLoaded) {
 }
 
 TEST_F(LoadDbDlgTest, ADatabaseOfTheOtherDirectoryBringsItsOwnLists) {
-    const auto privateDir = programDir / "USER1";
-    std::filesystem::create_directories(privateDir);
-    engine::copyTable(programDir, "master.dbf", privateDir, "master.dbf");
-    settings.IsSupervisor = false;
-    settings.DataDir = privateDir;
+    const auto privateDir = UsePrivateDirectory();
     auto& w = Open();
     edits = {{"Mine", ""}};
     AnswerDialogs([](TLoadDbDlg& d) {
@@ -299,11 +305,7 @@ TEST_F(LoadDbDlgTest, DirectoriesOfferedFollowTheUsersAccess) {
 }
 
 TEST_F(LoadDbDlgTest, LoadWithAnEmptyListLoadsNothingAndKeepsTheOpenDirectory) {
-    const auto privateDir = programDir / "USER1";
-    std::filesystem::create_directories(privateDir);
-    engine::copyTable(programDir, "master.dbf", privateDir, "master.dbf");
-    settings.IsSupervisor = false;
-    settings.DataDir = privateDir;
+    const auto privateDir = UsePrivateDirectory();
     db::TDatabase database(settings);
     ASSERT_TRUE(database.OpenDatabase());
 
