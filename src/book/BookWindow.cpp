@@ -297,6 +297,14 @@ void TBookWindow::UpdateRecordCommands() {
     recordCommands_->Update();
 }
 
+void TBookWindow::OpenLookupLists() {
+    for (const FieldEditor& editor : fieldEditors_) {
+        if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
+            lookup->OpenList(database_, settings_);
+        }
+    }
+}
+
 void TBookWindow::RefreshLookups() {
     for (const FieldEditor& editor : fieldEditors_) {
         if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
@@ -411,9 +419,6 @@ void TBookWindow::BuildFieldLists() {
                 if (auto* date = qobject_cast<TDateEdit*>(control)) {
                     dateEditors_.push_back(date);
                 }
-                if (auto* lookup = qobject_cast<TLookup*>(control)) {
-                    lookup->OpenList(database_, settings_);
-                }
                 if (static_cast<int>(fieldEditors_.size()) < tag) {
                     fieldEditors_.resize(tag);
                 }
@@ -424,6 +429,7 @@ void TBookWindow::BuildFieldLists() {
     }
     std::erase(fieldLabels_, nullptr);
     std::erase_if(fieldEditors_, [](const FieldEditor& e) { return e.Widget == nullptr; });
+    OpenLookupLists();
     if (settings_.FieldLabels.empty()) {
         for (const QLabel* label : fieldLabels_) {
             settings_.FieldLabels.push_back(ToWindowsText(label->text()));
@@ -822,11 +828,7 @@ void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesyste
     }
     if (settings_.DatabaseDir != openDir) {
         // The list tables lie in the database directory too.
-        for (const FieldEditor& editor : fieldEditors_) {
-            if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
-                lookup->OpenList(database_, settings_);
-            }
-        }
+        OpenLookupLists();
     }
     leftPage_->SortButton()->SetFilterState(db::FilterState::fsFilterOff);
     sortCommands_->ReopenRecordList();

@@ -170,6 +170,8 @@ protected:
 
 private:
     void BuildFieldLists();
+    // Each list field on its list table in the database directory.
+    void OpenLookupLists();
     void ShowRecordState();
     void AttachEditMenus();
     std::vector<LayoutItem> EditorItems() const;
