@@ -52,8 +52,11 @@ void TSortCommands::UpdateSortCaptions() {
 }
 
 void TSortCommands::ApplySortChange() {
+    ShowFromLetterA(!window_.Database().Index.SortUnchanged());
+}
+
+void TSortCommands::ShowFromLetterA(bool reopen) {
     db::TIndex& index = window_.Database().Index;
-    const bool reopen = !index.SortUnchanged();
     if (reopen) {
         const HourGlass hourGlass;
         // A new index tag needs the table to itself, so the edit cursor lets go first.
@@ -138,7 +141,9 @@ void TSortCommands::SwitchLetterTabs(settings::opt::LetterTabs value) {
         window_.RecountLetters();
     }
     navigator_.ResetLetterTabs();
-    ApplySortChange();
+    // The range changes under the shown record, so its position means nothing any more: the
+    // table is re-opened and the book starts again, as after a sort change.
+    ShowFromLetterA(true);
 }
 
 } // namespace shelfwise::book

@@ -28,6 +28,9 @@ public:
     void SwitchLetterTabs(settings::opt::LetterTabs value);
 
 private:
+    // Shows letter "A"; with `reopen` the record table is re-opened first (filter off) and the
+    // book restarts at the first record of the new range.
+    void ShowFromLetterA(bool reopen);
     // A menu changed the sort values: applied once the record settled, else taken back.
     void SortMenuChosen();
     void FilterMenuChosen();

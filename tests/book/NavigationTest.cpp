@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QTest>
+#include <functional>
 
 namespace shelfwise::book {
 namespace {
@@ -394,6 +395,62 @@ TEST_F(NavigationTest, LetterTabsSwitchOffAndOn) {
     EXPECT_EQ(SelectedTab(), 'A');
     EXPECT_EQ(Listed(), QStringList{"Alpha"});
     EXPECT_EQ(window->Database().Index.LetterCount('B'), 2 * Rows());
+}
+
+// The switch changes the range under the shown record: the book starts again at the first
+// record, and stepping goes on from there in the new range.
+TEST_F(NavigationTest, SteppingAfterTheLetterTabSwitchFollowsTheNewRange) {
+    const auto choose = [this](const char* name) {
+        window->ViewOptions()->findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    };
+    struct Case {
+        const char* what;
+        bool startWithTabs;
+        std::function<void(int rows)> before; // shows the record the switch starts from
+        const char* choice;
+        int stored; // records the switch stored
+    };
+    const Case cases[] = {
+        {"off from a record of E", true,
+         [this](int) {
+             Nav().LetterKey('E');
+             window->ShowRecordAt(0);
+         },
+         "Disabled1", 0},
+        {"on from a record deep in the whole list", false, [this](int) { window->ShowRecordAt(5); },
+         "Enabled1", 0},
+        {"off from a new record of E", true,
+         [this](int rows) {
+             Nav().LetterKey('E');
+             window->ShowRecordAt(rows + 1);
+             Find<QLineEdit>("L1")->setText(QStringLiteral("Echo new"));
+         },
+         "Disabled1", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        settings.LetterTabs =
+            c.startWithTabs ? settings::opt::LetterTabs::Use : settings::opt::LetterTabs::DontUse;
+        OpenLetters();
+        const int rows = Rows();
+        const auto before = OpenData()->recordCount();
+        c.before(rows);
+        choose(c.choice);
+        EXPECT_EQ(Shown(), QStringLiteral("Alpha"));
+        EXPECT_FALSE(window->RecordPage()->NewRecord());
+        EXPECT_EQ(window->RightPage()->PositionLabel()->text(), QStringLiteral("1"));
+        Nav().NextRecord();
+        EXPECT_EQ(Shown(), Numbered("Bravo", 0));
+        Nav().NextRecord();
+        EXPECT_EQ(Shown(), Numbered("Bravo", 1));
+        Nav().PreviousRecord();
+        EXPECT_EQ(Shown(), Numbered("Bravo", 0));
+        EXPECT_EQ(OpenData()->recordCount(), before + c.stored);
+        Close();
+        std::filesystem::remove_all(dataDir);
+        std::filesystem::create_directories(dataDir);
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(NavigationTest, KeysReachTheCommandsBeforeTheFocusedEditor) {
