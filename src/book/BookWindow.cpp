@@ -547,12 +547,13 @@ void TBookWindow::LayoutWindow() {
     letterBar_->resize(letterBar_->width(), pageHeight);
     PlacePanels();
     const bool rowsChanged = leftPage_->LayoutRows();
-    if (previousRightPageSize_.width() >= 0) {
+    // The size the editors were last stretched to stays the base until they are stretched.
+    if (previousRightPageSize_.width() < 0 ||
         LayoutEditors(rightPage_->width() - previousRightPageSize_.width(),
-                      rightPage_->height() - previousRightPageSize_.height());
+                      rightPage_->height() - previousRightPageSize_.height())) {
+        previousRightPageSize_ = rightPage_->size();
     }
     letterBar_->LayoutLetterTabs();
-    previousRightPageSize_ = rightPage_->size();
     if (rowsChanged) {
         RedrawPage();
     }
@@ -685,14 +686,15 @@ void TBookWindow::PlaceEditors(const std::vector<LayoutItem>& items) {
     }
 }
 
-void TBookWindow::LayoutEditors(int dx, int dy) {
+bool TBookWindow::LayoutEditors(int dx, int dy) {
     // A page that was never shown has no height of its own yet.
     if (fieldEditors_.empty() || !isVisible()) {
-        return;
+        return false;
     }
     std::vector<LayoutItem> items = EditorItems();
     TEditorLayout::Stretch(items, dx, dy, rightPage_->Pages()->widget(0)->height());
     PlaceEditors(items);
+    return true;
 }
 
 void TBookWindow::RedrawPage() {

@@ -105,8 +105,9 @@ public:
     char CurrentLetter() const;
     void SetPageRedrawAllowed(bool allowed) { pageRedrawAllowed_ = allowed; }
 
-    // Stretches the editors by the right page's change in size.
-    void LayoutEditors(int dx, int dy);
+    // Stretches the editors by the right page's change in size; false while the window is not
+    // shown (nothing was stretched, so the change is still to come).
+    bool LayoutEditors(int dx, int dy);
 
     // The full layout pass.
     void LayoutWindow();

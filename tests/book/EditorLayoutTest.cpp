@@ -96,6 +96,27 @@ TEST_F(EditorLayoutWindowTest, ResizingTheWindowStretchesTheEditors) {
     EXPECT_EQ(logo->x(), logoLeft + dx);
 }
 
+// The right page width of "wnd.dat" is applied before the window is shown; the editors take
+// it up once they can be laid out, so no empty strip stays on the right.
+TEST_F(EditorLayoutWindowTest, TheSavedRightPageWidthStretchesTheEditorsAtStart) {
+    const auto rightMargin = [this](const char* name) {
+        const QWidget* editor = Find<QWidget>(name);
+        const QWidget* page = window->RightPage();
+        return page->width() - editor->mapTo(page, QPoint(editor->width(), 0)).x();
+    };
+    Open();
+    const int nameMargin = rightMargin("L1");
+    const int logoMargin = rightMargin("L11");
+    Close();
+    // top 20, left 30, 800 x 560, right page 420
+    test::WriteBytes(dataDir / "wnd.dat",
+                     {20, 0, 0, 0, 30, 0, 0, 0, 0x20, 3, 0, 0, 0x30, 2, 0, 0, 0xA4, 1, 0, 0});
+    auto& w = Open();
+    ASSERT_EQ(w.RightPage()->width(), 420);
+    EXPECT_EQ(rightMargin("L1"), nameMargin);
+    EXPECT_EQ(rightMargin("L11"), logoMargin);
+}
+
 } // namespace
 } // namespace shelfwise::book
 
