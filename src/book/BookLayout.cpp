@@ -50,12 +50,16 @@ PanelPlacement PlacePanels(const PanelInput& in) {
     return out;
 }
 
-RecordBarLefts PlaceRecordBarEnd(int barWidth, int labelWidth, int nextWidth, int prevWidth) {
-    RecordBarLefts lefts;
-    lefts.Labels = barWidth - labelWidth - 2;
-    lefts.Next = lefts.Labels - nextWidth;
-    lefts.Prev = lefts.Next - prevWidth;
-    return lefts;
+RecordBarPlacement PlaceRecordBar(int barWidth, int labelWidth, int navWidth, int buttonCount,
+                                  int buttonSize) {
+    RecordBarPlacement placed;
+    placed.Labels = barWidth - labelWidth - 2;
+    placed.Next = placed.Labels - navWidth;
+    placed.Prev = placed.Next - navWidth;
+    const int room = placed.Prev - RecordButtonsLeft;
+    placed.ButtonSize =
+        buttonCount > 0 ? std::clamp(room / buttonCount - 1, 0, buttonSize) : buttonSize;
+    return placed;
 }
 
 } // namespace shelfwise::book

@@ -47,13 +47,18 @@ struct PanelPlacement {
 // the strip under everything, centred between the letter bar and the right page.
 PanelPlacement PlacePanels(const PanelInput& in);
 
-// Lefts of the record speed bar's right end: the two position labels, one above the other,
-// 2 pixels from the bar's end, with Next and Previous to their left.
-struct RecordBarLefts {
+// The record speed bar: at its right end the two position labels, one above the other, 2 pixels
+// from the bar's end, with Next and Previous to their left; at its left the record buttons
+// from RecordButtonsLeft, 1 pixel apart. The record buttons keep their designed size while they
+// fit left of Previous and share that room when the bar is narrower.
+inline constexpr int RecordButtonsLeft = 3;
+struct RecordBarPlacement {
     int Labels = 0;
     int Next = 0;
     int Prev = 0;
+    int ButtonSize = 0; // width of each record button
 };
-RecordBarLefts PlaceRecordBarEnd(int barWidth, int labelWidth, int nextWidth, int prevWidth);
+RecordBarPlacement PlaceRecordBar(int barWidth, int labelWidth, int navWidth, int buttonCount,
+                                  int buttonSize);
 
 } // namespace shelfwise::book

@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace shelfwise::book {
 
@@ -31,7 +31,8 @@ TDeleteDlg1::TDeleteDlg1(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DeleteDlg1"));
     setWindowTitle(QStringLiteral("Confirm Action"));
     setModal(true);
-    setFixedSize(351, 164);
+    // The designed size; the layout widens it when the bold lines need more.
+    resize(351, 164);
     QFont bold = font();
     bold.setBold(true);
     setFont(bold);

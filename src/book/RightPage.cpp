@@ -54,7 +54,7 @@ TRightPage::TRightPage(QWidget* parent)
 
     recordBar_ = new TPanel(QStringLiteral("Panel2"), this);
     recordBar_->setToolTip(QStringLiteral("This is a Speed Bar for the Current Record (above)"));
-    QToolButton* const buttons[] = {
+    recordButtons_ = {
         RecordButton("B_RSynchro", "Synchronize Left Page With Current Record [Alt+Y]",
                      Glyph::Synchronize, recordBar_),
         RecordButton("B_RPrint", "Print Current Record [Alt+P]", Glyph::Print, recordBar_),
@@ -65,11 +65,6 @@ TRightPage::TRightPage(QWidget* parent)
         RecordButton("B_RPaste", "Paste From Copy Buffer To Current Record [Alt+T]", Glyph::Paste,
                      recordBar_),
     };
-    int left = 3;
-    for (auto* button : buttons) {
-        button->move(left, 2);
-        left += RecordButtonSize + 1;
-    }
     previous_ =
         RecordButton("B_Prev", "GoTo Previous Page [Alt+PgUp]", Glyph::Previous, recordBar_);
     next_ = RecordButton("B_Next", "GoTo Next Page [Alt+PgDn]", Glyph::Next, recordBar_);
@@ -85,12 +80,18 @@ void TRightPage::resizeEvent(QResizeEvent*) {
     recordBar_->setGeometry(0, height() - RecordBarHeight, width(), RecordBarHeight);
     pages_->setGeometry(0, StatusHeight, width(),
                         std::max(0, height() - StatusHeight - RecordBarHeight));
-    const RecordBarLefts lefts = PlaceRecordBarEnd(recordBar_->width(), PositionLabelWidth,
-                                                   next_->width(), previous_->width());
-    positionLabel_->setGeometry(lefts.Labels, 2, PositionLabelWidth, 13);
-    percentLabel_->setGeometry(lefts.Labels, 15, PositionLabelWidth, 13);
-    next_->move(lefts.Next, 2);
-    previous_->move(lefts.Prev, 2);
+    const RecordBarPlacement placed =
+        PlaceRecordBar(recordBar_->width(), PositionLabelWidth, RecordButtonSize,
+                       static_cast<int>(recordButtons_.size()), RecordButtonSize);
+    positionLabel_->setGeometry(placed.Labels, 2, PositionLabelWidth, 13);
+    percentLabel_->setGeometry(placed.Labels, 15, PositionLabelWidth, 13);
+    next_->move(placed.Next, 2);
+    previous_->move(placed.Prev, 2);
+    int left = RecordButtonsLeft;
+    for (QToolButton* button : recordButtons_) {
+        button->setGeometry(left, 2, placed.ButtonSize, RecordButtonSize);
+        left += placed.ButtonSize + 1;
+    }
 }
 
 } // namespace shelfwise::book

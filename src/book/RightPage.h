@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QToolButton>
+#include <array>
 
 namespace shelfwise::book {
 
@@ -37,6 +38,8 @@ private:
     THotSpeedBtn* templateButton_;
     TRecordTabs* pages_;
     TPanel* recordBar_;
+    // Synchronize, Print, Delete, Undo, Copy, Paste.
+    std::array<QToolButton*, 6> recordButtons_;
     QToolButton* previous_;
     QToolButton* next_;
     QLabel* positionLabel_;

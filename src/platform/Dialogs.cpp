@@ -8,6 +8,10 @@
 namespace shelfwise::platform {
 
 namespace {
+
+// Room the window manager takes in a title bar for its icon and buttons.
+constexpr int TitleBarButtonsWidth = 120;
+
 DialogHook& Hook() {
     static DialogHook hook;
     return hook;
@@ -32,6 +36,8 @@ std::optional<QString> AskText(QWidget* parent, const QString& caption, const QS
                                const QString& initial) {
     QInputDialog dialog(parent);
     dialog.setWindowTitle(caption);
+    // The title bar is as wide as the dialog: a short prompt must not cut the caption off.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(caption) + TitleBarButtonsWidth);
     dialog.setLabelText(prompt);
     dialog.setTextValue(initial);
     if (RunModal(dialog) != QDialog::Accepted) {

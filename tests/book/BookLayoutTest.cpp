@@ -2,8 +2,10 @@
 
 #include "book/ButtonRowLayout.h"
 #include "book/LetterTabStack.h"
+#include "book/RightPage.h"
 #include "book/TabOrderFile.h"
 
+#include <QApplication>
 #include <gtest/gtest.h>
 
 namespace shelfwise::book {
@@ -181,6 +183,32 @@ TEST(TabOrderFileTest, MovesPutPagesInTheOrderOfTheLine) {
         auto captions = designed;
         TabOrderMoves(captions, c.line);
         EXPECT_EQ(TabOrderLine(captions), c.order) << c.line;
+    }
+}
+
+// Down to the narrowest right page every record button stays visible beside Previous, Next
+// and the position labels, and wide enough for its picture.
+TEST(BookLayoutTest, RecordSpeedBarButtonsNeverOverlap) {
+    for (const int width : {230, 240, 258, 280, 400}) {
+        QWidget host;
+        TRightPage page(&host);
+        page.resize(width, 400);
+        host.show();
+        QApplication::processEvents();
+        const QWidget* bar = page.RecordBar();
+        std::vector<const QWidget*> row;
+        for (const char* name : {"B_RSynchro", "B_RPrint", "B_RDelete", "B_RUndo", "B_RCopy",
+                                 "B_RPaste", "B_Prev", "B_Next", "PgR_Lbl"}) {
+            row.push_back(bar->findChild<QWidget*>(QString::fromLatin1(name)));
+        }
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const QWidget* w = row[i];
+            EXPECT_TRUE(bar->rect().contains(w->geometry())) << width << " " << i;
+            EXPECT_GE(w->width(), 18 + 2) << width << " " << i; // the 18-pixel picture
+            if (i + 1 < row.size()) {
+                EXPECT_LT(w->geometry().right(), row[i + 1]->x()) << width << " " << i;
+            }
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,6 +49,30 @@ TEST(DeleteDlg, CallersReplaceFirstAndWarningLines) {
               QStringLiteral("If you want to Delete the Database please"));
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label3"))->text(),
               QStringLiteral("WARNING! This operation cannot be Undone!"));
+}
+
+TEST(DeleteDlg, EveryLineIsShownWhole) {
+    const QString designed[] = {QString(), QString()};
+    const QString longer[] = {
+        QStringLiteral("If you want to Delete the selected Database and all of its Records please"),
+        QStringLiteral("WARNING! Deleting the Database and its Records cannot be Undone!")};
+    for (const QString* texts : {designed, longer}) {
+        TDeleteDlg1 dialog;
+        if (!texts[0].isEmpty()) {
+            dialog.SetConfirmTexts(texts[0], texts[1]);
+        }
+        dialog.show();
+        QApplication::processEvents();
+        EXPECT_GE(dialog.width(), 351);
+        EXPECT_GE(dialog.height(), 164);
+        for (const char* name : {"Label1", "Label2", "Label3"}) {
+            const auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name));
+            EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+            EXPECT_TRUE(
+                dialog.rect().contains(QRect(label->mapTo(&dialog, QPoint(0, 0)), label->size())))
+                << name;
+        }
+    }
 }
 
 } // namespace

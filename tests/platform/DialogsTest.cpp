@@ -33,6 +33,23 @@ TEST_F(DialogsTest, AskTextGivesWhatTheUserTypedOrNothingOnCancel) {
     EXPECT_FALSE(AskText(nullptr, QStringLiteral("Caption"), QStringLiteral("Prompt:")));
 }
 
+TEST_F(DialogsTest, AShortPromptNeverCutsTheCaption) {
+    for (const char* caption : {"Save Header As Template", "Save Colors As Template",
+                                "A Much Longer Caption Than Any Prompt Below It Could Ever Be"}) {
+        int width = 0;
+        int captionWidth = 0;
+        SetDialogHook([&](QDialog& dialog) {
+            dialog.show();
+            width = dialog.width();
+            captionWidth = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle());
+            return int(QDialog::Rejected);
+        });
+        AskText(nullptr, QString::fromLatin1(caption), QStringLiteral("Name:"));
+        // The title bar also holds the window's icon and buttons.
+        EXPECT_GE(width, captionWidth + 100) << caption;
+    }
+}
+
 TEST_F(DialogsTest, NoDialogWaitsWhileUnattended) {
     SetUnattended(true);
     QDialog dialog;
