@@ -8,9 +8,12 @@ namespace {
 
 constexpr int CoolingMs = 500;
 
+// Only the enabled look changes: a disabled button keeps its grey caption.
 void SetCaptionColour(QToolButton* button, const QColor& colour) {
     QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, colour);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
     button->setPalette(palette);
 }
 

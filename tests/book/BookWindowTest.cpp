@@ -1,4 +1,5 @@
 #include "BookFixture.h"
+#include "book/HotButton.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/RecordPage.h"
@@ -10,10 +11,13 @@
 #include "db/RecordSchema.h"
 #include "settings/SettingsFiles.h"
 
+#include <QEnterEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <QToolButton>
 
 namespace shelfwise::book {
 namespace {
@@ -140,6 +144,34 @@ TEST_F(BookWindowTest, SpeedBarButtonsLoseAndRegainTheirCaptions) {
     EXPECT_TRUE(captioned(true));
     EXPECT_EQ(exit->width(), captionedWidth);
     EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
+}
+
+TEST(HotButtonTest, ADisabledButtonStaysGreyAfterThePointerPassed) {
+    const QColor grey = QToolButton().palette().color(QPalette::Disabled, QPalette::ButtonText);
+    ASSERT_NE(grey, QColor(Qt::black));
+    THotBtn hot(QStringLiteral("B_Find"), QStringLiteral("Find"), QIcon(), nullptr);
+    THotSpeedBtn speed(QStringLiteral("TemplateBtn"), nullptr);
+    for (QToolButton* button : std::initializer_list<QToolButton*>{&hot, &speed}) {
+        const auto pass = [button] {
+            QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+            QApplication::sendEvent(button, &enter);
+            QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(button, &move);
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(button, &leave);
+        };
+        button->setEnabled(true);
+        pass();
+        button->setEnabled(false);
+        EXPECT_EQ(button->palette().color(QPalette::Disabled, QPalette::ButtonText), grey)
+            << button->objectName().toStdString();
+        pass();
+        EXPECT_EQ(button->palette().color(QPalette::Disabled, QPalette::ButtonText), grey)
+            << button->objectName().toStdString();
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
+                  QColor(Qt::black));
+    }
 }
 
 TEST_F(BookWindowTest, LowWindowGivesFourteenPixelTabsAndScrollsThem) {
