@@ -76,7 +76,7 @@ TSortButton::TSortButton(QWidget* parent) : QWidget(parent) {
     BuildFilterMenu();
     SetSortCaptions(EntryOrderCaption, NoneCaption, false, false);
     parts_[2]->setText(QString::fromLatin1(FilterCaptions[0]));
-    filterStates_[0]->setEnabled(false);
+    UpdateFilterItems();
     resize(316, 20);
 }
 
@@ -212,9 +212,24 @@ void TSortButton::PrepareSecondaryMenu() {
 }
 
 void TSortButton::PrepareFilterMenu() {
+    UpdateFilterItems();
     // Filter templates come with a handler that applies them.
     for (QAction* item : templateItems_) {
         item->setVisible(static_cast<bool>(OnQuickFilter));
+    }
+}
+
+void TSortButton::SetFilterSource(std::function<bool()> defined) {
+    filterDefined_ = std::move(defined);
+    UpdateFilterItems();
+}
+
+void TSortButton::UpdateFilterItems() {
+    const bool defined = filterDefined_ && filterDefined_();
+    for (int tag = 0; tag < 3; ++tag) {
+        filterStates_[tag]->setEnabled(
+            tag != static_cast<int>(filterState_) &&
+            (tag == static_cast<int>(db::FilterState::fsFilterOff) || defined));
     }
 }
 
@@ -241,9 +256,7 @@ void TSortButton::SetFilterState(db::FilterState state) {
     }
     filterState_ = state;
     parts_[2]->setText(QString::fromLatin1(FilterCaptions[static_cast<int>(state)]));
-    for (int tag = 0; tag < 3; ++tag) {
-        filterStates_[tag]->setEnabled(tag != static_cast<int>(state));
-    }
+    UpdateFilterItems();
 }
 
 void TSortButton::resizeEvent(QResizeEvent*) {

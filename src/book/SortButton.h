@@ -49,6 +49,9 @@ public:
 
     // Runs when a filter template was loaded; without it the filter menu offers no templates.
     std::function<void()> OnQuickFilter;
+    // Tells whether a filter is defined: without one (or without this source) "Normal Filter"
+    // and "Reversed Filter" stay disabled, as they would show no record.
+    void SetFilterSource(std::function<bool()> defined);
 
 signals:
     void clicked();
@@ -81,6 +84,8 @@ private:
     void PreparePrimaryMenu();
     void PrepareSecondaryMenu();
     void PrepareFilterMenu();
+    // The state items: the current one disabled, the filtered ones only with a filter.
+    void UpdateFilterItems();
     // Refills a field submenu: the "none" item (tag 0), then every label (tag = field number).
     void FillFieldMenu(QMenu* menu, const QString& none, int checked, int excluded,
                        const std::function<void(int)>& chosen);
@@ -100,6 +105,7 @@ private:
     const std::vector<std::string>* labels_ = nullptr;
     const db::TFieldClasses* fields_ = nullptr;
     db::FilterState filterState_ = db::FilterState::fsFilterOff;
+    std::function<bool()> filterDefined_;
     bool isDown1_ = false;
     bool isDown2_ = false;
 };

@@ -212,6 +212,7 @@ TEST_F(SortTest, MenusKeepTheRules) {
 
 TEST_F(SortTest, ASortChangeSwitchesTheFilterOff) {
     OpenTitles();
+    Button().SetFilterSource([] { return true; }); // as a defined filter would
     QMenu* filter = Button().FilterMenu();
     filter->popup(QPoint());
     // No filter templates without a way to apply them.
@@ -232,6 +233,26 @@ TEST_F(SortTest, ASortChangeSwitchesTheFilterOff) {
     EXPECT_TRUE(messages.empty());
 }
 
+// No filter can be defined yet: the filtered scopes would show no record at all.
+TEST_F(SortTest, TheFilteredScopesWaitForAFilter) {
+    OpenTitles();
+    QMenu* filter = Button().FilterMenu();
+    filter->popup(QPoint());
+    const auto item = [filter](const char* name) {
+        return filter->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    EXPECT_FALSE(item("AllRecords1")->isEnabled()); // the current scope
+    EXPECT_FALSE(item("NormalFilter1")->isEnabled());
+    EXPECT_FALSE(item("ReversedFilter1")->isEnabled());
+    item("NormalFilter1")->trigger();
+    item("ReversedFilter1")->trigger();
+    filter->hide();
+    EXPECT_EQ(Button().FilterPart()->text(), QStringLiteral("All Records"));
+    EXPECT_EQ(window->Database().Index.Filter, db::FilterState::fsFilterOff);
+    EXPECT_EQ(Listed().size(), 5);
+    EXPECT_EQ(reopens, 0);
+}
+
 TEST_F(SortTest, ARecordThatCannotBeSettledLeavesSortAndFilterAsTheyWere) {
     OpenTitles();
     SortBy(NameField);
@@ -249,6 +270,7 @@ TEST_F(SortTest, ARecordThatCannotBeSettledLeavesSortAndFilterAsTheyWere) {
     EXPECT_EQ(window->Database().Index.Sort, Sort(NameField, false, 0, false));
     EXPECT_EQ(window->Database().Index.SavedSort, window->Database().Index.Sort);
     EXPECT_EQ(Button().PrimaryPart()->text(), Label(NameField));
+    Button().SetFilterSource([] { return true; }); // as a defined filter would
     Button().FilterMenu()->findChild<QAction*>(QStringLiteral("NormalFilter1"))->trigger();
     EXPECT_EQ(Button().FilterPart()->text(), QStringLiteral("All Records"));
     EXPECT_EQ(window->Database().Index.Filter, db::FilterState::fsFilterOff);
