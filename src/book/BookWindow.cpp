@@ -36,7 +36,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -489,11 +488,8 @@ void TBookWindow::ConnectCommands() {
 }
 
 void TBookWindow::ChooseRowFont() {
-    bool ok = false;
-    const QFont font =
-        QFontDialog::getFont(&ok, ToQFont(settings_.RecordButtonFont), this, QString());
-    if (ok) {
-        settings_.RecordButtonFont = ToFontRecord(font);
+    if (const auto font = platform::ChooseFont(this, ToQFont(settings_.RecordButtonFont))) {
+        settings_.RecordButtonFont = ToFontRecord(*font);
         ApplyFonts();
     }
 }
@@ -596,10 +592,8 @@ void TBookWindow::AttachEditMenus() {
 void TBookWindow::ChooseFieldFont(QWidget* editor) {
     auto& option = qobject_cast<QPlainTextEdit*>(editor) ? settings_.MultiLineFieldFont
                                                          : settings_.OneLineFieldFont;
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, ToQFont(option), this, QString());
-    if (ok) {
-        option = ToFontRecord(font);
+    if (const auto font = platform::ChooseFont(this, ToQFont(option))) {
+        option = ToFontRecord(*font);
         ApplyFonts();
     }
 }
@@ -926,6 +920,8 @@ void TBookWindow::ApplyFonts() {
     if (singleLineChanged && !layoutSuspended_) {
         LayoutWindow();
     }
+    // New rows start empty.
+    RedrawPage();
 }
 
 void TBookWindow::SetShowLetters(bool show) {

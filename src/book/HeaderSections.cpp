@@ -161,6 +161,11 @@ void THeaderSections::Move(int from, int to) {
     if (from == to || from < 0 || to < 0 || from >= Count() || to >= Count()) {
         return;
     }
+    // The last section may have no usable width of its own (an inserted field has none): once
+    // it is no longer last it keeps the width it showed.
+    if (HeaderSection& last = sections_.back(); last.Width < MinSectionWidth) {
+        last.Width = std::max(Width(Count() - 1), MinSectionWidth);
+    }
     const HeaderSection moved = sections_[static_cast<std::size_t>(from)];
     sections_.erase(sections_.begin() + from);
     sections_.insert(sections_.begin() + to, moved);

@@ -2,6 +2,8 @@
 
 #include "platform/MessageBox.h"
 
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <utility>
 
@@ -44,6 +46,17 @@ std::optional<QString> AskText(QWidget* parent, const QString& caption, const QS
         return std::nullopt;
     }
     return dialog.textValue();
+}
+
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& current) {
+    QFontDialog dialog(parent);
+    QFont shown = current;
+    shown.setFamily(QFontInfo(current).family());
+    dialog.setCurrentFont(shown);
+    if (RunModal(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.currentFont();
 }
 
 } // namespace shelfwise::platform

@@ -5,6 +5,7 @@
 #include <optional>
 
 class QDialog;
+class QFont;
 class QWidget;
 
 namespace shelfwise::platform {
@@ -23,5 +24,10 @@ void SetDialogHook(DialogHook hook);
 // through RunModal, so a dialog hook answers it (it is a QInputDialog).
 std::optional<QString> AskText(QWidget* parent, const QString& caption, const QString& prompt,
                                const QString& initial = {});
+
+// The font dialog, opened on `current` as it is drawn (a family the system lacks shows as the
+// one that stands in for it, with its style and size); nothing when cancelled. It runs through
+// RunModal (it is a QFontDialog).
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& current);
 
 } // namespace shelfwise::platform

@@ -5,9 +5,12 @@
 #include "book/HeaderSections.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
+#include "platform/Dialogs.h"
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
 
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -79,6 +82,30 @@ TEST(HeaderSectionsTest, ResizeMoveRemoveAndPercentages) {
     EXPECT_EQ(Widths(h), (std::vector<int>{80, 220}));
     h.SetHeaderWidth(0);
     EXPECT_EQ(h.Percent(0), 0);
+}
+
+TEST(HeaderSectionsTest, AnInsertedLastColumnKeepsItsWidthWhenMovedAway) {
+    struct Case {
+        int from, to;
+        std::vector<int> after;
+    };
+    const Case cases[] = {
+        {2, 0, {150, 50, 100}}, // the inserted column to the front
+        {0, 2, {100, 150, 50}}, // another column behind it
+        {2, 1, {50, 150, 100}},
+    };
+    for (const Case& c : cases) {
+        THeaderSections h = Header({50, 100}, 300);
+        ASSERT_TRUE(h.Insert("Category:", 2));
+        ASSERT_EQ(Widths(h), (std::vector<int>{50, 100, 150}));
+        h.Move(c.from, c.to);
+        EXPECT_EQ(Widths(h), c.after) << c.from << " to " << c.to;
+        // What "header.dat" keeps: no column but the last is stored without a width.
+        for (int i = 0; i + 1 < h.Count(); ++i) {
+            EXPECT_GE(h.Sections()[static_cast<std::size_t>(i)].Width,
+                      THeaderSections::MinSectionWidth);
+        }
+    }
 }
 
 TEST(HeaderSectionsTest, HeaderFileRoundTripAndDefaults) {
@@ -239,6 +266,42 @@ TEST_F(LeftPageTest, HeaderChangesRebuildTheRows) {
 
     Head()->RemoveField(QStringLiteral("Producer:"));
     EXPECT_EQ(RowTexts(0), (QStringList{"Compiler", " "}));
+}
+
+// The row menu's "Font...": the dialog opens on the list's font as it is drawn, and the new
+// rows show the page at once.
+TEST_F(LeftPageTest, TheListFontDialogKeepsTheFontAndTheRowsFilled) {
+    OpenWithRecords();
+    const QFont drawn = Page()->RowButtons()[0]->font();
+    struct Case {
+        int size; // 0: OK without a change
+        int expectedSize;
+    };
+    for (const Case c : {Case{0, 10}, Case{16, 16}}) {
+        platform::SetDialogHook([&c, &drawn](QDialog& dialog) {
+            auto& fonts = dynamic_cast<QFontDialog&>(dialog);
+            EXPECT_EQ(fonts.currentFont().family(), QFontInfo(drawn).family());
+            EXPECT_TRUE(fonts.currentFont().bold());
+            EXPECT_EQ(fonts.currentFont().pointSize(), 10);
+            if (c.size > 0) {
+                QFont larger = fonts.currentFont();
+                larger.setPointSize(c.size);
+                fonts.setCurrentFont(larger);
+            }
+            return int(QDialog::Accepted);
+        });
+        window->Menus().Action(QStringLiteral("RowFont1"))->trigger();
+        platform::SetDialogHook(nullptr);
+        EXPECT_TRUE(settings.RecordButtonFont.Bold) << c.size;
+        EXPECT_EQ(settings.RecordButtonFont.Size, c.expectedSize);
+        EXPECT_EQ(Page()->RowButtons()[0]->font().pointSize(), c.expectedSize);
+        EXPECT_EQ(RowTexts(0), (QStringList{"Compiler", " Acme"})) << c.size;
+        EXPECT_EQ(RowTexts(2), (QStringList{"Editor", " Acme"})) << c.size;
+        EXPECT_EQ(SelectedRow(), 0);
+        // Back to the first font for the next case.
+        settings.RecordButtonFont.Size = 10;
+        window->ApplyFonts();
+    }
 }
 
 TEST_F(LeftPageTest, TheHeaderMenuOffersFieldsThatAreNoColumns) {

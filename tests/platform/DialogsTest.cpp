@@ -2,6 +2,8 @@
 
 #include "platform/MessageBox.h"
 
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <gtest/gtest.h>
 
@@ -48,6 +50,29 @@ TEST_F(DialogsTest, AShortPromptNeverCutsTheCaption) {
         // The title bar also holds the window's icon and buttons.
         EXPECT_GE(width, captionWidth + 100) << caption;
     }
+}
+
+TEST_F(DialogsTest, TheFontDialogOpensOnTheFontAsDrawn) {
+    // A family this system may lack: the dialog shows the one drawn in its place.
+    QFont current(QStringLiteral("Arial"), 10);
+    current.setBold(true);
+    current.setItalic(true);
+    SetDialogHook([&](QDialog& dialog) {
+        const QFont shown = dynamic_cast<QFontDialog&>(dialog).currentFont();
+        EXPECT_EQ(shown.family(), QFontInfo(current).family());
+        EXPECT_TRUE(shown.bold());
+        EXPECT_TRUE(shown.italic());
+        EXPECT_EQ(shown.pointSize(), 10);
+        return int(QDialog::Accepted);
+    });
+    const auto chosen = ChooseFont(nullptr, current);
+    ASSERT_TRUE(chosen);
+    EXPECT_TRUE(chosen->bold());
+    EXPECT_TRUE(chosen->italic());
+    EXPECT_EQ(chosen->pointSize(), 10);
+
+    SetDialogHook([](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_FALSE(ChooseFont(nullptr, current));
 }
 
 TEST_F(DialogsTest, NoDialogWaitsWhileUnattended) {
