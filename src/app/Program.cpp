@@ -76,7 +76,9 @@ bool Program::StartUp() {
     // 1-3: directories, fixed texts, tray icon off until the options say otherwise.
     s.DataRoot = s.ProgramDir;
     QDir::setCurrent(pathText(s.ProgramDir));
-    QApplication::setApplicationDisplayName(settings::ApplicationTitle);
+    // The application name captions the message boxes; a display name would also be appended
+    // by the toolkit to every window caption.
+    QApplication::setApplicationName(settings::ApplicationTitle);
     platform::SetHelpDirectory(s.ProgramDir / "help");
     s.ShowTrayIcon = false;
 

@@ -172,7 +172,8 @@ void TLoadDbDlg::ShowSelection() {
         realFileName_->clear();
         return;
     }
-    const QString fileName = FromWindowsText(fileNames_[static_cast<std::size_t>(row)]).toUpper();
+    // The name as the file lies on disk: file names keep their case here.
+    const QString fileName = FromWindowsText(fileNames_[static_cast<std::size_t>(row)]);
     realFileName_->setText(FromWindowsText(settings_.DatabaseDir.string()) + QLatin1Char('/') +
                            fileName);
 }

@@ -205,7 +205,7 @@ bool TDatabase::openDataTable() {
         findFile(settings_.DatabaseDir, baseName(fileName) + ".dbt")) {
         platform::ShowWarning(
             "Could not Open the database! A new database will be created. The original file "
-            "(if existed) was renamed to BAD$$$.DBF.");
+            "(if existed) was renamed to bad$$$.dbf.");
     }
     return createDataTable();
 }

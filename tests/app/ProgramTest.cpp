@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
+#include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -129,6 +130,16 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
     for (const char* catalogue : {"filters.tml", "headers.tml", "labels.tml"}) {
         EXPECT_TRUE(fs::exists(dataDir() / catalogue)) << catalogue;
     }
+}
+
+TEST_F(ProgramTest, WindowCaptionsGetNoSuffixFromTheToolkit) {
+    EXPECT_EQ(run(), 0);
+    // Message boxes are captioned with the application title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Shelfwise"));
+    // No display name of its own (it follows the application name), so Qt appends nothing to
+    // the window captions.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
 }
 
 TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {

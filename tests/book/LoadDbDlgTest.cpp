@@ -129,7 +129,8 @@ TEST_F(LoadDbDlgTest, DatabasesAreCreatedDescribedDeletedAndLoaded) {
         EXPECT_EQ(d.FileNames(),
                   (std::vector<std::string>{"data.dbf", "data_1.dbf", "data_2.dbf", "data_3.dbf"}));
         EXPECT_EQ(d.Databases()->currentRow(), 3);
-        EXPECT_EQ(d.RealFileName()->text().toStdString(), (dataDir / "DATA_3.DBF").string());
+        EXPECT_EQ(d.RealFileName()->text().toStdString(), (dataDir / "data_3.dbf").string());
+        EXPECT_TRUE(std::filesystem::exists(d.RealFileName()->text().toStdString()));
 
         Select(d, "data_2.dbf");
         d.EditButton()->click();

@@ -14,7 +14,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const char* const kNewDatabase = "Could not Open the database! A new database will be created. "
-                                 "The original file (if existed) was renamed to BAD$$$.DBF.";
+                                 "The original file (if existed) was renamed to bad$$$.dbf.";
 
 class DatabaseTest : public DatabaseFixture {
 protected:
