@@ -228,10 +228,10 @@ TBookWindow::~TBookWindow() {
     if (database_.DataTable.isOpen()) {
         database_.Index.WriteSortState();
     }
+    leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
     settings::WriteSecurityOptions(settings_);
     settings::WriteUiOptions(settings_);
     WriteTabOrder();
-    leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
     qApp->removeEventFilter(hintSwitch_);
     database_.CloseTables();
 }
@@ -330,7 +330,9 @@ void TBookWindow::ChangeDateFormat(TDateEdit* editor, int format) {
         return;
     }
     lines[k].Format = format;
-    settings::WriteDateFormats(settings_);
+    if (!settings::WriteDateFormats(settings_)) {
+        platform::ShowError("Could not Save Options to a File!");
+    }
     ApplyDateFormats();
     RedrawPage();
 }

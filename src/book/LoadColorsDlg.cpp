@@ -54,7 +54,8 @@ void TLoadColorsDlg::DeleteSelected() {
 
 void TLoadColorsDlg::accept() {
     if (const int row = names_->currentRow(); row >= 0) {
-        settings_.Colors = templates_.At(static_cast<std::size_t>(row)).Colors;
+        settings_.Colors =
+            templates_.At(static_cast<std::size_t>(row)).ColorsOver(settings_.Colors);
     }
     templates_.SaveColorTemplates(settings_.DataDir / settings::ColorTemplatesFileName);
     QDialog::accept();

@@ -9,6 +9,21 @@
 
 namespace shelfwise::settings {
 
+namespace {
+// Written for a colour that was unreadable when the file was read: no palette index.
+constexpr std::uint8_t UnreadableColor = 0xFF;
+} // namespace
+
+ElementColors ColorTemplate::ColorsOver(const ElementColors& current) const {
+    ElementColors colors = Colors;
+    for (std::size_t i = 0; i < ElementCount; ++i) {
+        if (Unreadable.test(i)) {
+            colors.Indexes[i] = current.Indexes[i];
+        }
+    }
+    return colors;
+}
+
 void TColorTemplates::LoadColorTemplates(const std::filesystem::path& file) {
     templates_.clear();
     const auto bytes = ReadFileBytes(file);
@@ -25,6 +40,8 @@ void TColorTemplates::LoadColorTemplates(const std::filesystem::path& file) {
             for (std::size_t i = 0; i < ElementCount; ++i) {
                 if (block[i] < PaletteSize) {
                     entry.Colors.Indexes[i] = block[i];
+                } else {
+                    entry.Unreadable.set(i);
                 }
             }
             templates_.push_back(std::move(entry));
@@ -39,7 +56,14 @@ bool TColorTemplates::SaveColorTemplates(const std::filesystem::path& file) cons
     out.WriteListBegin();
     for (const auto& entry : templates_) {
         out.WriteShortString(entry.Name);
-        out.WriteBlock(entry.Colors.Indexes);
+        // An unreadable colour stays unreadable.
+        auto bytes = entry.Colors.Indexes;
+        for (std::size_t i = 0; i < ElementCount; ++i) {
+            if (entry.Unreadable.test(i)) {
+                bytes[i] = UnreadableColor;
+            }
+        }
+        out.WriteBlock(bytes);
     }
     out.WriteListEnd();
     return ReplaceFile(file, out.Bytes());

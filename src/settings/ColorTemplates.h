@@ -2,6 +2,7 @@
 
 #include "settings/ElementColors.h"
 
+#include <bitset>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -12,10 +13,15 @@ namespace shelfwise::settings {
 
 inline constexpr const char* ColorTemplatesFileName = "color_t.tml";
 
-// A named colour set.
+// A named colour set. A byte of the file that is no palette index leaves its element
+// unreadable: applying the template keeps that element's current colour.
 struct ColorTemplate {
     std::string Name;
     ElementColors Colors;
+    std::bitset<ElementCount> Unreadable;
+
+    // The template's colours, the unreadable elements taken from `current`.
+    ElementColors ColorsOver(const ElementColors& current) const;
 
     bool operator==(const ColorTemplate&) const = default;
 };

@@ -18,6 +18,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <functional>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace shelfwise::book {
 namespace {
@@ -297,6 +301,45 @@ TEST_F(BookWindowTest, ClosingAsksTheHandlerAndNeverDestroysTheWindow) {
     w.close();
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(w.isVisible());
+}
+
+// The files of the data directory in the order the window's destruction finished them.
+std::vector<std::string> FilesWrittenWhile(const std::filesystem::path& dir,
+                                           const std::function<void()>& action) {
+    const int watch = inotify_init1(IN_NONBLOCK);
+    EXPECT_GE(watch, 0);
+    inotify_add_watch(watch, dir.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO);
+    action();
+    std::vector<std::string> names;
+    alignas(inotify_event) char buffer[16384];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (char* at = buffer; at < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0) {
+                names.emplace_back(event->name);
+            }
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    return names;
+}
+
+TEST_F(BookWindowTest, TheListHeaderIsSavedRightAfterTheSortState) {
+    Open();
+    const std::vector<std::string> written = FilesWrittenWhile(dataDir, [this] { Close(); });
+    std::vector<std::string> settingsFiles;
+    for (const std::string& name : written) {
+        if (name == "wnd.dat" || name == "data.idx" || name == "header.dat" ||
+            name == "options.dat" || name == "data.tab") {
+            settingsFiles.push_back(name);
+        }
+    }
+    const auto sortState = std::ranges::find(settingsFiles, "data.idx");
+    ASSERT_NE(sortState, settingsFiles.end()) << ::testing::PrintToString(written);
+    ASSERT_NE(sortState + 1, settingsFiles.end());
+    EXPECT_EQ(*(sortState + 1), "header.dat") << ::testing::PrintToString(written);
+    EXPECT_EQ(settingsFiles.front(), "wnd.dat");
 }
 
 TEST_F(BookWindowTest, DestructionSavesBothOptionsFiles) {

@@ -127,6 +127,24 @@ TEST_F(ColorsTest, LoadingATemplateRecoloursTheWindow) {
     ExpectWindowColors(Distinct(7));
 }
 
+TEST_F(ColorsTest, ATemplateColourThatCannotBeReadKeepsTheElementsColour) {
+    Open();
+    settings::TColorTemplates templates;
+    ASSERT_TRUE(templates.AddColorTemplate("Bright", Distinct(7)));
+    ASSERT_TRUE(templates.SaveColorTemplates(dataDir / "color_t.tml"));
+    // The speed bar's byte (element 13, after the list marker and the name) is damaged.
+    test::Bytes file = test::ReadBytes(dataDir / "color_t.tml");
+    file[1 + 1 + 6 + 13] = 99;
+    test::WriteBytes(dataDir / "color_t.tml", file);
+    settings.Colors[Element::SpeedBar] = 11;
+
+    TLoadColorsDlg dialog(settings, nullptr);
+    dialog.accept();
+    ElementColors expected = Distinct(7);
+    expected[Element::SpeedBar] = 11;
+    EXPECT_EQ(settings.Colors, expected);
+}
+
 TEST_F(ColorsTest, DeletingTemplatesReachesTheFileOnlyWithOk) {
     settings::TColorTemplates templates;
     for (const char* name : {"One", "Two", "Three"}) {

@@ -241,6 +241,20 @@ TEST_F(LeftPageTest, DatesInTheirFieldsFormatAndNumbersRightAligned) {
     EXPECT_EQ(read.DateFormats.Lines[1].Format, 2);
 }
 
+TEST_F(LeftPageTest, ADateFormatThatCannotBeSavedIsReportedAndStillApplies) {
+    settings.DateFormats.Lines = {{0}, {0}, {0}};
+    // Nothing can replace a directory of that name.
+    std::filesystem::create_directories(dataDir / "date.dat");
+    OpenWithRecords();
+    auto* installed = Find<TDateEdit>("L8");
+    window->ChangeDateFormat(installed, 2);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(messages[0].text, "Could not Save Options to a File!");
+    EXPECT_EQ(installed->DisplayFormat(), QStringLiteral("yyyy/mm/dd"));
+    EXPECT_TRUE(std::filesystem::is_directory(dataDir / "date.dat"));
+}
+
 TEST_F(LeftPageTest, HeaderChangesRebuildTheRows) {
     OpenWithRecords();
     const auto percent = [this](int i) { return Page()->RowButtons()[0]->Columns()[i].Percent; };

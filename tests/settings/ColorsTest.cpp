@@ -94,6 +94,37 @@ TEST(ColorTemplatesTest, FileIsARawItemListOfNamesAndColourBytes) {
     EXPECT_EQ(read.At(0).Name, "Day");
 }
 
+// A byte that is no palette index gives the element's current colour, and stays unreadable
+// through a save.
+TEST(ColorTemplatesTest, AnUnreadableColourKeepsTheCurrentOne) {
+    TestDirectory dir;
+    Bytes file{1, 4, 'S', 'o', 'f', 't'};
+    Bytes colours(27, 3);
+    colours[13] = 200;
+    colours[26] = 16;
+    file.insert(file.end(), colours.begin(), colours.end());
+    file.push_back(0);
+    WriteBytes(dir / "color_t.tml", file);
+
+    TColorTemplates read;
+    read.LoadColorTemplates(dir / "color_t.tml");
+    ASSERT_EQ(read.Count(), 1u);
+    ElementColors current;
+    current[Element::SpeedBar] = 10;
+    current[Element::RightPage] = 12;
+    const ElementColors applied = read.At(0).ColorsOver(current);
+    EXPECT_EQ(applied[Element::SpeedBar], 10);
+    EXPECT_EQ(applied[Element::RightPage], 12);
+    EXPECT_EQ(applied[Element::RowText], 3);
+    EXPECT_EQ(applied[Element::RecordSpeedBar], 3);
+
+    ASSERT_TRUE(read.SaveColorTemplates(dir / "color_t.tml"));
+    TColorTemplates again;
+    again.LoadColorTemplates(dir / "color_t.tml");
+    ASSERT_EQ(again.Count(), 1u);
+    EXPECT_EQ(again.At(0), read.At(0));
+}
+
 TEST(ColorTemplatesTest, NamesAreUniqueExactly) {
     TColorTemplates templates;
     EXPECT_TRUE(templates.AddColorTemplate("Blue", ElementColors{}));
