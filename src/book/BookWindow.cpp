@@ -458,7 +458,7 @@ void TBookWindow::ConnectCommands() {
         const auto manual = settings_.ProgramDir / "manual.rtf";
         if (!QDesktopServices::openUrl(
                 QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
-            platform::ShowError("Could not load Manual.rtf file!\nTry to load Manual.rtf file "
+            platform::ShowError("Could not load manual.rtf file!\nTry to load manual.rtf file "
                                 "into your word processor.");
         }
     });

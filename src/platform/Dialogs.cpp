@@ -5,6 +5,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <utility>
 
 namespace shelfwise::platform {
@@ -38,10 +39,14 @@ std::optional<QString> AskText(QWidget* parent, const QString& caption, const QS
                                const QString& initial) {
     QInputDialog dialog(parent);
     dialog.setWindowTitle(caption);
-    // The title bar is as wide as the dialog: a short prompt must not cut the caption off.
-    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(caption) + TitleBarButtonsWidth);
     dialog.setLabelText(prompt);
     dialog.setTextValue(initial);
+    // The title bar is as wide as the dialog, which its own layout sizes from the edit box: a
+    // short prompt must not cut the caption off.
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(caption) +
+                              TitleBarButtonsWidth);
+    }
     if (RunModal(dialog) != QDialog::Accepted) {
         return std::nullopt;
     }
