@@ -39,6 +39,7 @@ void MemoFile::create(const std::filesystem::path& path, const std::string& tabl
     }
     PosixFile file = PosixFile::create(path);
     file.writeAt(header.data(), header.size(), 0);
+    file.sync();
 }
 
 MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, bool dbaseThree)

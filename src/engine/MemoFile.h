@@ -28,6 +28,7 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     bool dbaseThree() const { return dbaseThree_; }
     const std::filesystem::path& path() const { return file_.path(); }
+    PosixFile& file() { return file_; }
 
     // The value stored at `block`; throws EngineError naming the file when the block lies
     // outside the file, has a bad header or claims more bytes than the file holds.

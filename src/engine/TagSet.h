@@ -51,9 +51,9 @@ public:
     void addTag(const std::string& name, const std::string& expression, bool descending,
                 const FieldList& fields, const DbfFile& dbf, const MemoFile& memo);
     void deleteTag(std::string_view name);
-    // Writes the index anew with every tag filled from the live records.
-    void rebuild(const std::string& tableBaseName, const FieldList& fields, const DbfFile& dbf,
-                 const MemoFile& memo);
+    // Writes a new index at `path` with these tags filled from the live records, flushed.
+    void writeRebuilt(const std::filesystem::path& path, const std::string& tableBaseName,
+                      const DbfFile& dbf, const MemoFile& memo) const;
     // Problems found in the tags: structure, and entries that do not match the live records.
     std::vector<std::string> check(const FieldList& fields, const DbfFile& dbf,
                                    const MemoFile& memo);
