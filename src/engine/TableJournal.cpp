@@ -372,7 +372,16 @@ void TableJournal::swap(const SwapPlan& plan) const {
         body.u32(static_cast<std::uint32_t>(p.bytes.size()));
         body.bytes(p.bytes);
     }
-    write('S', body.out(), true); // the staged files' names too
+    try {
+        write('S', body.out(), true); // the staged files' names too
+    } catch (const EngineError&) {
+        try {
+            removeFile(path_); // nothing was swapped yet
+        } catch (const EngineError&) {
+            // An empty or cut-short journal holds nothing.
+        }
+        throw;
+    }
     Reader in(body.out(), path_);
     carryOut(in, path_.parent_path());
     clear(true);
