@@ -143,6 +143,7 @@ TEST_F(KillStressTest, NoReturnedPostIsLostAndNoTagDisagrees) {
     std::mt19937 random(20261210);
     Model model;
     int kills = 0;
+    int midOperation = 0; // kills that met an operation under way
     std::uint64_t returned = 0;
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -188,6 +189,7 @@ TEST_F(KillStressTest, NoReturnedPostIsLostAndNoTagDisagrees) {
         }
         ::close(channel[0]);
 
+        midOperation += pending.has_value();
         std::vector<std::string> problems;
         const Model found = contents(&problems);
         ASSERT_TRUE(problems.empty()) << problems.front();
@@ -203,6 +205,7 @@ TEST_F(KillStressTest, NoReturnedPostIsLostAndNoTagDisagrees) {
     EXPECT_GT(returned, static_cast<std::uint64_t>(rounds));
     RecordProperty("kills", kills);
     RecordProperty("returned_operations", static_cast<int>(returned));
+    RecordProperty("kills_during_an_operation", midOperation);
 }
 
 } // namespace
