@@ -67,14 +67,20 @@ std::string checkField(const FieldDescriptor& f) {
     }
 }
 
-FieldDescriptor decodeField(const std::uint8_t* d, std::uint32_t offset) {
+// Decodes and checks the descriptor at `d` and adds its field at `offset`, which moves past it.
+void addField(const PosixFile& file, const std::uint8_t* d, std::uint32_t& offset,
+              FieldList& fields) {
     FieldDescriptor f;
     f.name.assign(reinterpret_cast<const char*>(d), std::find(d, d + 11, std::uint8_t{0}) - d);
     f.type = static_cast<char>(d[11]) == 'G' ? 'B' : static_cast<char>(d[11]);
     f.width = d[16];
     f.decimals = f.type == 'N' || f.type == 'F' ? d[17] : 0;
     f.offset = offset;
-    return f;
+    if (std::string problem = checkField(f); !problem.empty()) {
+        file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
+    }
+    offset += f.width;
+    fields.push_back(std::move(f));
 }
 
 void stampToday(std::array<std::uint8_t, DbfHeader::kFixedSize>& fixed) {
@@ -157,12 +163,7 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
             file.fail("damaged table header (field list runs past the header)",
                       EngineError::Reason::Damaged);
         }
-        FieldDescriptor f = decodeField(bytes + pos, offset);
-        if (std::string problem = checkField(f); !problem.empty()) {
-            file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
-        }
-        offset += f.width;
-        h.fields_.push_back(std::move(f));
+        addField(file, bytes + pos, offset, h.fields_);
         pos += kDescriptorSize;
     }
     if (h.fields_.empty()) {
@@ -198,12 +199,7 @@ DbfHeader DbfHeader::salvage(const PosixFile& file, std::vector<std::string>& pr
             break;
         }
         file.readAt(d.data(), d.size(), pos, "the field list");
-        FieldDescriptor f = decodeField(d.data(), offset);
-        if (std::string problem = checkField(f); !problem.empty()) {
-            file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
-        }
-        offset += f.width;
-        h.fields_.push_back(std::move(f));
+        addField(file, d.data(), offset, h.fields_);
         pos += kDescriptorSize;
     }
     if (h.fields_.empty()) {
