@@ -55,12 +55,6 @@ void TagSet::open(const std::filesystem::path& path, bool readOnly, const FieldL
     compile(fields);
 }
 
-void TagSet::create(const std::filesystem::path& path, const std::string& tableBaseName,
-                    const FieldList& fields) {
-    MdxFile::create(path, tableBaseName);
-    open(path, false, fields);
-}
-
 void TagSet::close() {
     tags_.clear();
     file_.reset();

@@ -29,9 +29,6 @@ public:
     // Opens the index and compiles every tag; a tag whose expression this engine cannot
     // evaluate makes the open fail, since its keys could not be kept up to date.
     void open(const std::filesystem::path& path, bool readOnly, const FieldList& fields);
-    // Writes a new index without tags and opens it.
-    void create(const std::filesystem::path& path, const std::string& tableBaseName,
-                const FieldList& fields);
     void close();
     bool isOpen() const { return file_ != nullptr; }
     const std::filesystem::path& path() const { return path_; }
