@@ -371,7 +371,7 @@ void Table::Impl::reloadAfterFailure() {
     physical->invalidate();
 }
 
-// An empty journal is removed at close when no other writer can be using it.
+// A cleared journal is removed at close when no other writer can be using it.
 void Table::Impl::removeIdleJournal() {
     if (!dbf || !dbf->file().writable() || !locks) {
         return;

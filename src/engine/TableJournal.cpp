@@ -8,8 +8,8 @@
 
 namespace shelfwise::engine {
 
-// The journal file:
-//   0-7    "SWJRNL1\0"
+// The journal file (missing, or without its mark in bytes 0-7: nothing pending):
+//   0-7    "SWJRNL1\0", the mark
 //   8      kind: 'R' before-images of a post, 'S' plan of a swap
 //   9-15   0
 //   16-23  length of the body (u64)
@@ -195,9 +195,12 @@ void carryOut(Reader& in, const std::filesystem::path& directory) {
 } // namespace
 
 bool TableJournal::pending() const {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path_, ec);
-    return !ec && size > 0;
+    if (!identityOf(path_)) {
+        return false;
+    }
+    const PosixFile file(path_, PosixFile::Access::ReadOnly);
+    std::array<char, kMagic.size()> magic{};
+    return file.readSomeAt(magic.data(), magic.size(), 0) == magic.size() && magic == kMagic;
 }
 
 bool TableJournal::recover() const {
@@ -261,11 +264,14 @@ void TableJournal::write(char kind, const std::string& body, bool syncDirectoryA
     }
 }
 
-// An empty journal holds nothing. A swap plan is cleared for good before the journal goes:
-// carried out again after a later change, its patches would undo that change.
+// A journal without its mark holds nothing. The mark is written over rather than the file
+// cut, so the next post writes into blocks the file has and its flush need not change the
+// file's size. A swap plan is cleared for good before the journal goes: carried out again
+// after a later change, its patches would undo that change.
 void TableJournal::clear(bool flush) const {
     PosixFile file(path_, PosixFile::Access::ReadWrite);
-    file.truncate(0);
+    const std::array<char, kMagic.size()> cleared{};
+    file.writeAt(cleared.data(), cleared.size(), 0);
     if (flush) {
         file.sync();
     }
@@ -378,7 +384,7 @@ void TableJournal::swap(const SwapPlan& plan) const {
         try {
             removeFile(path_); // nothing was swapped yet
         } catch (const EngineError&) {
-            // An empty or cut-short journal holds nothing.
+            // A cleared, empty or cut-short journal holds nothing.
         }
         throw;
     }

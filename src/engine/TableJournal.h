@@ -31,10 +31,11 @@ struct SwapPlan {
 };
 
 // The journal beside a table (<base>.jnl) that makes each change of the table's files
-// all-or-nothing. Missing or empty, nothing is pending. Otherwise it holds the last change,
+// all-or-nothing. Missing or cleared, nothing is pending. Otherwise it holds the last change,
 // which the next open or writer finishes before anything else: the before-images of a post
 // (written back: the post never happened) or the plan of a swap (carried out: the operation
 // happened). Callers hold the table's write lock (an exclusive open, or the header lock).
+// A cleared journal keeps its file, with the mark in its first bytes overwritten.
 class TableJournal {
 public:
     explicit TableJournal(std::filesystem::path path) : path_(std::move(path)) {}
@@ -48,7 +49,7 @@ public:
 
     // Writes the buffered writes of the files (which stop buffering) so that all of them
     // reach the disk or none: before-images to the journal, flushed; the writes, flushed;
-    // the journal emptied. On failure the files are as before and the error is thrown.
+    // the journal cleared. On failure the files are as before and the error is thrown.
     void commit(const std::vector<PosixFile*>& files) const;
 
     // Carries out the plan so that a crash at any point leaves the old files or the new ones:

@@ -2,6 +2,7 @@
 #include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -109,6 +110,13 @@ protected:
         return out;
     }
 
+    // A journal holds a change while it starts with its mark.
+    static bool marked(const std::filesystem::path& journal) {
+        std::string mark(8, '\0');
+        std::ifstream(journal, std::ios::binary).read(mark.data(), 8);
+        return mark == std::string("SWJRNL1\0", 8);
+    }
+
     // Staged files and idle journals left in the directory. A kill can leave the empty
     // journal of a table that does not exist (a rename's, before its plan was written).
     static std::vector<std::string> leftovers(const std::filesystem::path& d, bool killed) {
@@ -116,7 +124,7 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(d)) {
             const std::string name = entry.path().filename().string();
             const bool staged = name.size() > 4 && name.compare(name.size() - 4, 4, "-new") == 0;
-            const bool idleJournal = entry.path().extension() == ".jnl" && entry.file_size() == 0 &&
+            const bool idleJournal = entry.path().extension() == ".jnl" && !marked(entry.path()) &&
                                      !(killed && !tableExists(d, entry.path().stem().string()));
             if (staged || idleJournal) {
                 names.push_back(name);
