@@ -183,6 +183,20 @@ void BM_PostEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_PostEdit)->Unit(benchmark::kMicrosecond);
 
+// An append with a memo value, posted with its flush to disk.
+void BM_PostAppend(benchmark::State& state) {
+    Table table;
+    openShared(table, "IDX1");
+    std::mt19937 random(11);
+    for (auto _ : state) {
+        table.append();
+        table.setText(2, randomName(random));
+        table.setText(6, "Notes on an appended record");
+        table.post();
+    }
+}
+BENCHMARK(BM_PostAppend)->Unit(benchmark::kMicrosecond);
+
 // The records of one letter, as the letter tabs count them.
 void BM_RecordCountInRange(benchmark::State& state) {
     Table table;

@@ -52,13 +52,4 @@ bool DbfFile::refreshHeader() {
     return true;
 }
 
-void DbfFile::truncateRecords(std::uint32_t count) {
-    header_.setRecordCount(count);
-    header_.markChanged();
-    const char end = kEndOfFile;
-    file_.writeAt(&end, 1, header_.recordOffset(count + 1));
-    file_.truncate(header_.recordOffset(count + 1) + 1);
-    writeHeader();
-}
-
 } // namespace shelfwise::engine

@@ -38,8 +38,6 @@ public:
     // Re-reads the fixed part of the header; true when another writer changed it. Throws when
     // the table's structure changed under this open.
     bool refreshHeader();
-    // Cuts the file after `count` records, which become the record count.
-    void truncateRecords(std::uint32_t count);
     void sync() { file_.sync(); }
 
 private:

@@ -67,6 +67,22 @@ std::string checkField(const FieldDescriptor& f) {
     }
 }
 
+// Decodes and checks the descriptor at `d` and adds its field at `offset`, which moves past it.
+void addField(const PosixFile& file, const std::uint8_t* d, std::uint32_t& offset,
+              FieldList& fields) {
+    FieldDescriptor f;
+    f.name.assign(reinterpret_cast<const char*>(d), std::find(d, d + 11, std::uint8_t{0}) - d);
+    f.type = static_cast<char>(d[11]) == 'G' ? 'B' : static_cast<char>(d[11]);
+    f.width = d[16];
+    f.decimals = f.type == 'N' || f.type == 'F' ? d[17] : 0;
+    f.offset = offset;
+    if (std::string problem = checkField(f); !problem.empty()) {
+        file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
+    }
+    offset += f.width;
+    fields.push_back(std::move(f));
+}
+
 void stampToday(std::array<std::uint8_t, DbfHeader::kFixedSize>& fixed) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -147,18 +163,7 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
             file.fail("damaged table header (field list runs past the header)",
                       EngineError::Reason::Damaged);
         }
-        const std::uint8_t* d = bytes + pos;
-        FieldDescriptor f;
-        f.name.assign(reinterpret_cast<const char*>(d), std::find(d, d + 11, std::uint8_t{0}) - d);
-        f.type = static_cast<char>(d[11]) == 'G' ? 'B' : static_cast<char>(d[11]);
-        f.width = d[16];
-        f.decimals = f.type == 'N' || f.type == 'F' ? d[17] : 0;
-        f.offset = offset;
-        if (std::string problem = checkField(f); !problem.empty()) {
-            file.fail("damaged table header (" + problem + ")", EngineError::Reason::Damaged);
-        }
-        offset += f.width;
-        h.fields_.push_back(std::move(f));
+        addField(file, bytes + pos, offset, h.fields_);
         pos += kDescriptorSize;
     }
     if (h.fields_.empty()) {
@@ -174,6 +179,51 @@ DbfHeader DbfHeader::read(const PosixFile& file) {
                       " runs past the end of the file)",
                   EngineError::Reason::Damaged);
     }
+    return h;
+}
+
+DbfHeader DbfHeader::salvage(const PosixFile& file, std::vector<std::string>& problems) {
+    DbfHeader h;
+    const std::uint64_t fileSize = file.size();
+    file.readAt(h.fixed_.data(), kFixedSize, 0, "the table header");
+    // The field list ends at its end mark, whatever the header length says.
+    std::uint32_t offset = 1;
+    std::uint64_t pos = kFixedSize;
+    std::array<std::uint8_t, kDescriptorSize> d{};
+    for (;;) {
+        if (file.readSomeAt(d.data(), 1, pos) != 1) {
+            file.fail("damaged table header (field list has no end mark)",
+                      EngineError::Reason::Damaged);
+        }
+        if (d[0] == kFieldListEnd) {
+            break;
+        }
+        file.readAt(d.data(), d.size(), pos, "the field list");
+        addField(file, d.data(), offset, h.fields_);
+        pos += kDescriptorSize;
+    }
+    if (h.fields_.empty()) {
+        file.fail("damaged table header (no fields)", EngineError::Reason::Damaged);
+    }
+    const std::uint64_t listEnd = pos + 1;
+    if (h.headerLength() < listEnd || h.headerLength() > fileSize) {
+        problems.push_back("header length " + std::to_string(h.headerLength()) +
+                           " is wrong; the field list ends at " + std::to_string(listEnd));
+        storeU16(&h.fixed_[8], static_cast<std::uint16_t>(listEnd));
+    }
+    if (h.recordLength() != offset) {
+        problems.push_back("record length " + std::to_string(h.recordLength()) +
+                           " does not match the fields (" + std::to_string(offset) + ")");
+        storeU16(&h.fixed_[10], static_cast<std::uint16_t>(offset));
+    }
+    const std::uint64_t whole = (fileSize - h.headerLength()) / offset;
+    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(whole, 0xFFFFFFFFu));
+    if (count != h.recordCount()) {
+        problems.push_back("record count " + std::to_string(h.recordCount()) +
+                           " differs from the " + std::to_string(count) +
+                           " whole records the file holds");
+    }
+    h.setRecordCount(count);
     return h;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace shelfwise::engine {
 
@@ -26,6 +27,10 @@ public:
     static DbfHeader forNewTable(const FieldList& fields, const std::string& fileNameForErrors);
     // Reads and checks the header of an existing table.
     static DbfHeader read(const PosixFile& file);
+    // Reads the header of a damaged table for a salvage read: the field list must be sound;
+    // a wrong header length or record length is replaced by what the fields give, and the
+    // record count by the number of whole records in the file. Adds what it corrected.
+    static DbfHeader salvage(const PosixFile& file, std::vector<std::string>& problems);
 
     // The header and descriptors as stored, followed by the 0x0D end mark.
     std::string serialize() const;

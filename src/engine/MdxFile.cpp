@@ -249,4 +249,12 @@ void MdxFile::flush() {
     impl_->storage.file().sync();
 }
 
+PosixFile& MdxFile::file() {
+    return impl_->storage.file();
+}
+
+void MdxFile::reload() {
+    impl_->load();
+}
+
 } // namespace shelfwise::engine

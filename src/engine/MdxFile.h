@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KeyExpression.h"
+#include "engine/PosixFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -72,6 +73,10 @@ public:
 
     // Forces written nodes to the disk (fdatasync).
     void flush();
+    // The file, for a post that buffers its writes (PosixFile::beginBuffering).
+    PosixFile& file();
+    // Reads the file afresh, after writes were dropped or rolled back.
+    void reload();
 
     struct Impl;
 

@@ -90,10 +90,12 @@ struct MdxFile::Impl : MdxPageAllocator {
     mdx::HeaderBlock header{};
     std::vector<MdxTag> tags;
 
+    // Reads the header and tags afresh and drops the node cache.
+    void load();
+
 private:
     static constexpr int kReadAttempts = 10;
 
-    void load();
     void refresh(std::string_view tagName);
     bool changedOnDisk();
     bool writerActive() const { return counter() % 2 == 1 && abandonedCounter != counter(); }

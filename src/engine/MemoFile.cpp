@@ -8,9 +8,12 @@
 namespace shelfwise::engine {
 
 // Header, block 0:
-//   0-3    next block to append (dBASE IV: head of the free-block chain; we never build one
-//          and append at the end of the file, which is safe whatever chain another program
-//          left)
+//   0-3    dBASE III: next block to append. dBASE IV: head of the free-block chain, or the
+//          next block to append when the chain is empty
+// dBASE IV free run (blocks freed by an edit), at its first block:
+//   0-3    next run (a higher block); the last run's pointer is the next block to append
+//   4-7    number of blocks in the run
+// Runs are kept in block order and merged with their neighbours.
 //   8-15   base name of the table, NUL-padded
 //   16     0x00 (dBASE IV), 0x03 (dBASE III)
 //   20-21  block size (dBASE III files leave it 0 and mean 512)
@@ -39,6 +42,7 @@ void MemoFile::create(const std::filesystem::path& path, const std::string& tabl
     }
     PosixFile file = PosixFile::create(path);
     file.writeAt(header.data(), header.size(), 0);
+    file.sync();
 }
 
 MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, bool dbaseThree)
@@ -118,7 +122,11 @@ std::uint32_t MemoFile::reusableBlocks(std::uint32_t block) const {
 }
 
 std::uint32_t MemoFile::write(std::uint32_t oldBlock, std::string_view data) {
+    const std::uint32_t oldBlocks = reusableBlocks(oldBlock);
     if (data.empty()) {
+        if (oldBlocks > 0) {
+            release(oldBlock, oldBlocks);
+        }
         return 0;
     }
     std::string stored;
@@ -139,27 +147,128 @@ std::uint32_t MemoFile::write(std::uint32_t oldBlock, std::string_view data) {
         stored.append(data);
     }
     const std::uint64_t blocksNeeded = (stored.size() + blockSize_ - 1) / blockSize_;
-    if (blocksNeeded <= reusableBlocks(oldBlock)) {
-        file_.writeAt(stored.data(), stored.size(), std::uint64_t(oldBlock) * blockSize_);
-        return oldBlock;
+    if (blocksNeeded > 0xFFFFFFFFu) {
+        file_.fail("a memo value is too long", EngineError::Reason::Usage);
     }
-    return append(stored);
+    const auto blocks = static_cast<std::uint32_t>(blocksNeeded);
+    std::uint32_t block = 0;
+    if (blocks <= oldBlocks) {
+        block = oldBlock;
+        if (blocks < oldBlocks) {
+            release(oldBlock + blocks, oldBlocks - blocks);
+        }
+    } else {
+        if (oldBlocks > 0) {
+            release(oldBlock, oldBlocks);
+        }
+        block = allocate(blocks);
+    }
+    stored.resize(std::uint64_t(blocks) * blockSize_, '\0');
+    file_.writeAt(stored.data(), stored.size(), std::uint64_t(block) * blockSize_);
+    return block;
 }
 
-std::uint32_t MemoFile::append(const std::string& stored) {
-    const std::uint64_t endBlock =
-        std::max<std::uint64_t>(1, (file_.size() + blockSize_ - 1) / blockSize_);
-    const std::uint64_t blocks = (stored.size() + blockSize_ - 1) / blockSize_;
-    if (endBlock + blocks > 0xFFFFFFFFu) {
+std::uint32_t MemoFile::endBlock() const {
+    return static_cast<std::uint32_t>(
+        std::max<std::uint64_t>(1, (file_.size() + blockSize_ - 1) / blockSize_));
+}
+
+std::vector<MemoFile::FreeRun> MemoFile::freeChain() const {
+    std::vector<FreeRun> chain;
+    if (dbaseThree_) {
+        return chain;
+    }
+    const std::uint32_t end = endBlock();
+    std::array<std::uint8_t, 8> node{};
+    file_.readAt(node.data(), 4, 0, "the memo file header");
+    std::uint32_t block = loadU32(node.data());
+    std::uint64_t linkOffset = 0;
+    while (block >= 1 && block < end) {
+        if (file_.readSomeAt(node.data(), node.size(), std::uint64_t(block) * blockSize_) !=
+                node.size() ||
+            std::equal(kBlockSignature.begin(), kBlockSignature.end(), node.begin())) {
+            break;
+        }
+        FreeRun run{block, loadU32(&node[4]), loadU32(&node[0]), linkOffset};
+        if (run.count == 0 || run.count > end - block || run.next < block + run.count) {
+            break;
+        }
+        chain.push_back(run);
+        linkOffset = std::uint64_t(block) * blockSize_;
+        block = run.next;
+    }
+    return chain;
+}
+
+void MemoFile::writeU32(std::uint64_t offset, std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    storeU32(bytes.data(), value);
+    file_.writeAt(bytes.data(), bytes.size(), offset);
+}
+
+void MemoFile::writeRun(std::uint32_t block, std::uint32_t next, std::uint32_t count) {
+    std::array<std::uint8_t, 8> node{};
+    storeU32(&node[0], next);
+    storeU32(&node[4], count);
+    file_.writeAt(node.data(), node.size(), std::uint64_t(block) * blockSize_);
+}
+
+// The rest of a run is written before the pointer moves past the part taken, so a bulk load
+// (which writes without the journal) cut short loses blocks at worst, never the chain.
+std::uint32_t MemoFile::allocate(std::uint32_t blocks) {
+    const std::vector<FreeRun> chain = freeChain();
+    for (const FreeRun& run : chain) {
+        if (run.count < blocks) {
+            continue;
+        }
+        if (run.count == blocks) {
+            writeU32(run.linkOffset, run.next);
+        } else {
+            writeRun(run.block + blocks, run.next, run.count - blocks);
+            writeU32(run.linkOffset, run.block + blocks);
+        }
+        return run.block;
+    }
+    const std::uint32_t end = endBlock();
+    if (std::uint64_t(end) + blocks > 0xFFFFFFFFu) {
         file_.fail("the memo file is full", EngineError::Reason::Usage);
     }
-    std::string padded = stored;
-    padded.resize(blocks * blockSize_, '\0');
-    file_.writeAt(padded.data(), padded.size(), endBlock * blockSize_);
-    std::array<std::uint8_t, 4> next{};
-    storeU32(next.data(), static_cast<std::uint32_t>(endBlock + blocks));
-    file_.writeAt(next.data(), next.size(), 0);
-    return static_cast<std::uint32_t>(endBlock);
+    writeU32(chain.empty() ? 0 : std::uint64_t(chain.back().block) * blockSize_, end + blocks);
+    return end;
+}
+
+void MemoFile::release(std::uint32_t block, std::uint32_t blocks) {
+    const std::vector<FreeRun> chain = freeChain();
+    // The runs before and after the freed blocks.
+    const auto after = std::find_if(chain.begin(), chain.end(),
+                                    [&](const FreeRun& run) { return run.block > block; });
+    const FreeRun* previous = after == chain.begin() ? nullptr : &*(after - 1);
+    const FreeRun* next = after == chain.end() ? nullptr : &*after;
+    if (previous != nullptr && previous->block + previous->count > block) {
+        return; // already free: a damaged pointer named it twice
+    }
+    std::uint32_t pointer = 0; // where the new run points: the next run or the chain's end
+    if (next != nullptr) {
+        pointer = next->block;
+    } else if (previous != nullptr) {
+        pointer = previous->next;
+    } else {
+        std::array<std::uint8_t, 4> head{};
+        file_.readAt(head.data(), head.size(), 0, "the memo file header");
+        pointer = loadU32(head.data());
+    }
+    if (next != nullptr && block + blocks > next->block) {
+        return; // overlaps a free run: damage, leave it
+    }
+    const bool joinsNext = next != nullptr && block + blocks == next->block;
+    const std::uint32_t count = blocks + (joinsNext ? next->count : 0);
+    const std::uint32_t following = joinsNext ? next->next : pointer;
+    if (previous != nullptr && previous->block + previous->count == block) {
+        writeRun(previous->block, following, previous->count + count);
+        return;
+    }
+    writeRun(block, following, count);
+    writeU32(previous == nullptr ? 0 : std::uint64_t(previous->block) * blockSize_, block);
 }
 
 } // namespace shelfwise::engine

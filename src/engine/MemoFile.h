@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shelfwise::engine {
 
@@ -28,21 +29,40 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     bool dbaseThree() const { return dbaseThree_; }
     const std::filesystem::path& path() const { return file_.path(); }
+    PosixFile& file() { return file_; }
 
     // The value stored at `block`; throws EngineError naming the file when the block lies
     // outside the file, has a bad header or claims more bytes than the file holds.
     std::string read(std::uint32_t block) const;
-    // Stores `data` and returns its block (0 for an empty value). The blocks of `oldBlock`
-    // are written over when the new value fits in them; otherwise new blocks are appended.
-    // Callers serialise writers (the table's header lock).
+    // Stores `data` and returns its block (0 for an empty value), freeing the blocks of
+    // `oldBlock`, the value it replaces (0 for none). A value that fits in the old blocks is
+    // written over them, and blocks it no longer needs are freed; otherwise it goes to free
+    // blocks or to the end of the file. Callers serialise writers (the table's header lock)
+    // and make a post's writes all-or-nothing (the table's journal). dBASE III files only
+    // grow.
     std::uint32_t write(std::uint32_t oldBlock, std::string_view data);
     void sync() { file_.sync(); }
 
 private:
+    // A run of free blocks on the dBASE IV free-block chain, and where the pointer to it is.
+    struct FreeRun {
+        std::uint32_t block = 0;
+        std::uint32_t count = 0;
+        std::uint32_t next = 0;
+        std::uint64_t linkOffset = 0; // 0: the file header; else the previous run's node
+    };
+
     std::string readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const;
     // Blocks a dBASE IV value at `block` occupies, or 0 when it cannot be reused.
     std::uint32_t reusableBlocks(std::uint32_t block) const;
-    std::uint32_t append(const std::string& stored);
+    std::uint32_t endBlock() const;
+    // The chain as far as it is sound; a run that is not (another program's damage) ends it.
+    std::vector<FreeRun> freeChain() const;
+    void writeU32(std::uint64_t offset, std::uint32_t value);
+    void writeRun(std::uint32_t block, std::uint32_t next, std::uint32_t count);
+    // First fit on the chain, else the end of the file.
+    std::uint32_t allocate(std::uint32_t blocks);
+    void release(std::uint32_t block, std::uint32_t blocks);
 
     PosixFile file_;
     std::uint32_t blockSize_ = kBlockSize;

@@ -2,7 +2,10 @@
 
 #include "engine/EngineError.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +15,10 @@
 namespace shelfwise::engine {
 
 namespace {
+
+std::atomic<std::uint64_t> faultCalls{0};
+std::atomic<std::uint64_t> faultArmedAt{0}; // 0: no fault armed
+std::atomic<FileFaults::Action> faultAction{FileFaults::Action::Fail};
 
 int openOrThrow(const std::filesystem::path& path, int flags) {
     int fd;
@@ -26,13 +33,46 @@ int openOrThrow(const std::filesystem::path& path, int flags) {
     return fd;
 }
 
+[[noreturn]] void failPath(const std::filesystem::path& path, const std::string& action,
+                           int error) {
+    throw EngineError(path.string() + ": " + action + ": " + std::strerror(error),
+                      EngineError::Reason::Io);
+}
+
 } // namespace
+
+void FileFaults::arm(std::uint64_t nth, Action action) {
+    faultAction = action;
+    faultCalls = 0;
+    faultArmedAt = nth;
+}
+
+void FileFaults::disarm() {
+    faultArmedAt = 0;
+    faultCalls = 0;
+}
+
+std::uint64_t FileFaults::calls() {
+    return faultCalls;
+}
+
+void FileFaults::before(const char* action, const std::filesystem::path& path) {
+    const std::uint64_t call = ++faultCalls;
+    if (call != faultArmedAt) {
+        return;
+    }
+    if (faultAction == Action::Kill) {
+        ::raise(SIGKILL);
+    }
+    failPath(path, action, std::strcmp(action, "write failed") == 0 ? ENOSPC : EIO);
+}
 
 PosixFile::PosixFile(const std::filesystem::path& path, Access access)
     : fd_(openOrThrow(path, access == Access::ReadWrite ? O_RDWR : O_RDONLY)), access_(access),
       path_(path) {}
 
 PosixFile PosixFile::create(const std::filesystem::path& path) {
+    FileFaults::before("cannot create", path);
     PosixFile file;
     file.fd_ = openOrThrow(path, O_RDWR | O_CREAT | O_TRUNC);
     file.access_ = Access::ReadWrite;
@@ -45,7 +85,8 @@ PosixFile::~PosixFile() {
 }
 
 PosixFile::PosixFile(PosixFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), access_(other.access_), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)), access_(other.access_), path_(std::move(other.path_)),
+      buffered_(std::move(other.buffered_)) {}
 
 PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
     if (this != &other) {
@@ -53,11 +94,13 @@ PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         access_ = other.access_;
         path_ = std::move(other.path_);
+        buffered_ = std::move(other.buffered_);
     }
     return *this;
 }
 
 void PosixFile::close() {
+    buffered_.reset();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -72,6 +115,10 @@ void PosixFile::readAt(void* buffer, std::size_t size, std::uint64_t offset,
 }
 
 std::size_t PosixFile::readSomeAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    return buffered_ ? readBuffered(buffer, size, offset) : readDisk(buffer, size, offset);
+}
+
+std::size_t PosixFile::readDisk(void* buffer, std::size_t size, std::uint64_t offset) const {
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
@@ -90,7 +137,42 @@ std::size_t PosixFile::readSomeAt(void* buffer, std::size_t size, std::uint64_t 
     return done;
 }
 
+// The disk's bytes below its size, zeros from there, then the buffered pages over them.
+std::size_t PosixFile::readBuffered(void* buffer, std::size_t size, std::uint64_t offset) const {
+    const BufferedWrites& b = *buffered_;
+    if (offset >= b.size) {
+        return 0;
+    }
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, b.size - offset));
+    auto* out = static_cast<char*>(buffer);
+    std::size_t fromDisk = 0;
+    if (offset < b.diskSize) {
+        fromDisk = readDisk(
+            out, static_cast<std::size_t>(std::min<std::uint64_t>(n, b.diskSize - offset)), offset);
+    }
+    std::fill(out + fromDisk, out + n, '\0');
+    const std::uint64_t end = offset + n;
+    for (auto it = b.pages.lower_bound(offset / BufferedWrites::kPageSize);
+         it != b.pages.end() && it->first * BufferedWrites::kPageSize < end; ++it) {
+        const std::uint64_t pageStart = it->first * BufferedWrites::kPageSize;
+        const std::uint64_t from = std::max(pageStart, offset);
+        const std::uint64_t to = std::min(pageStart + BufferedWrites::kPageSize, end);
+        std::copy(it->second.data() + (from - pageStart), it->second.data() + (to - pageStart),
+                  out + (from - offset));
+    }
+    return n;
+}
+
 void PosixFile::writeAt(const void* buffer, std::size_t size, std::uint64_t offset) {
+    if (buffered_) {
+        writeBuffered(buffer, size, offset);
+    } else {
+        writeDisk(buffer, size, offset);
+    }
+}
+
+void PosixFile::writeDisk(const void* buffer, std::size_t size, std::uint64_t offset) {
+    FileFaults::before("write failed", path_);
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
@@ -105,7 +187,31 @@ void PosixFile::writeAt(const void* buffer, std::size_t size, std::uint64_t offs
     }
 }
 
+void PosixFile::writeBuffered(const void* buffer, std::size_t size, std::uint64_t offset) {
+    BufferedWrites& b = *buffered_;
+    constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    const auto* in = static_cast<const char*>(buffer);
+    const std::uint64_t end = offset + size;
+    for (std::uint64_t p = offset / page; p * page < end; ++p) {
+        auto [it, added] = b.pages.try_emplace(p);
+        std::string& image = it->second;
+        if (added) {
+            image.assign(page, '\0');
+            if (p * page < b.diskSize) {
+                readDisk(image.data(), page, p * page);
+            }
+        }
+        const std::uint64_t from = std::max(p * page, offset);
+        const std::uint64_t to = std::min((p + 1) * page, end);
+        std::copy(in + (from - offset), in + (to - offset), image.data() + (from - p * page));
+    }
+    b.size = std::max(b.size, end);
+}
+
 std::uint64_t PosixFile::size() const {
+    if (buffered_) {
+        return buffered_->size;
+    }
     struct stat st {};
     if (::fstat(fd_, &st) != 0) {
         failWithErrno("cannot read the file size");
@@ -114,15 +220,30 @@ std::uint64_t PosixFile::size() const {
 }
 
 void PosixFile::truncate(std::uint64_t size) {
+    if (buffered_) {
+        fail("cannot change the file size during a post", EngineError::Reason::Usage);
+    }
+    FileFaults::before("cannot change the file size", path_);
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
         failWithErrno("cannot change the file size");
     }
 }
 
 void PosixFile::sync() {
+    if (buffered_) {
+        return;
+    }
+    FileFaults::before("flush failed", path_);
     if (::fdatasync(fd_) != 0) {
         failWithErrno("flush failed");
     }
+}
+
+void PosixFile::beginBuffering() {
+    const std::uint64_t diskSize = size();
+    buffered_ = std::make_unique<BufferedWrites>();
+    buffered_->diskSize = diskSize;
+    buffered_->size = diskSize;
 }
 
 void PosixFile::fail(const std::string& message, EngineError::Reason reason) const {
@@ -130,7 +251,61 @@ void PosixFile::fail(const std::string& message, EngineError::Reason reason) con
 }
 
 void PosixFile::failWithErrno(const std::string& action) const {
-    fail(action + ": " + std::strerror(errno), EngineError::Reason::Io);
+    failPath(path_, action, errno);
+}
+
+void copyContents(const PosixFile& from, PosixFile& to) {
+    std::string chunk(1u << 20, '\0');
+    std::uint64_t offset = 0;
+    while (std::size_t got = from.readSomeAt(chunk.data(), chunk.size(), offset)) {
+        to.writeAt(chunk.data(), got, offset);
+        offset += got;
+    }
+}
+
+void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    FileFaults::before("cannot rename", from);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        failPath(from, "cannot rename to " + to.string(), errno);
+    }
+}
+
+void removeFile(const std::filesystem::path& path) {
+    FileFaults::before("cannot delete", path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        failPath(path, "cannot delete", errno);
+    }
+}
+
+void syncDirectory(const std::filesystem::path& directory) {
+    const std::filesystem::path dir = directory.empty() ? "." : directory;
+    FileFaults::before("flush failed", dir);
+    const int fd = openOrThrow(dir, O_RDONLY | O_DIRECTORY);
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    if (result != 0) {
+        failPath(dir, "flush failed", error);
+    }
+}
+
+std::optional<FileIdentity> identityOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
+FileIdentity identityOf(const PosixFile& file) {
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0) {
+        file.fail(std::string("cannot read the file status: ") + std::strerror(errno),
+                  EngineError::Reason::Io);
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
 }
 
 } // namespace shelfwise::engine

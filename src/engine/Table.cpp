@@ -7,6 +7,7 @@
 #include "engine/RecordKeySource.h"
 #include "engine/RecordOrder.h"
 #include "engine/RecordScan.h"
+#include "engine/TableJournal.h"
 #include "engine/TableLocks.h"
 #include "engine/TablePaths.h"
 #include "engine/TagOrder.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <map>
 
 namespace shelfwise::engine {
@@ -105,8 +107,18 @@ struct Table::Impl {
 
     class ReadGuard;
     class WriteGuard;
+    class Change;
 
     void open();
+    bool openFiles();
+    bool recoverAtOpen();
+    void finishPending();
+    void reloadAfterFailure();
+    void removeIdleJournal();
+    void reopen();
+    void afterFailedSwap();
+    void reopenIndex(std::filesystem::path indexPath);
+    std::filesystem::path stagedIndexCopy();
     void openIndex();
     void selectTag();
     std::string rangeKey(const KeyRecord& keyRecord);
@@ -123,11 +135,11 @@ struct Table::Impl {
     int moveBy(int count);
     void post();
     void writeMemos();
-    void sync();
     void deleteCurrent();
-    void pack();
-    void empty();
-    void rebuildTags();
+    void rewrite(bool keepRecords);
+    void regenerate();
+    void endBulkLoad();
+    void changeTags(const std::function<void(TagSet&)>& change);
 };
 
 // Holds the header while the cursor reads a shared table, so no writer is half way through a
@@ -166,6 +178,7 @@ public:
             t_.locks->lockHeader(forAppend);
         }
         try {
+            t_.finishPending();
             t_.refresh();
         } catch (...) {
             release();
@@ -185,6 +198,50 @@ private:
     Table::Impl& t_;
 };
 
+// The writes of one post, held back by the files and then made all-or-nothing by the
+// table's journal. Without commit() they are dropped and the cursor reads the files afresh.
+// A bulk load writes directly.
+class Table::Impl::Change {
+public:
+    explicit Change(Table::Impl& t) : t_(t) {
+        if (t_.bulk) {
+            return;
+        }
+        files_ = {&t_.dbf->file(), t_.memo.isOpen() ? &t_.memo.file() : nullptr,
+                  t_.tags.isOpen() ? &t_.tags.file().file() : nullptr};
+        for (PosixFile* file : files_) {
+            if (file != nullptr) {
+                file->beginBuffering();
+            }
+        }
+    }
+    ~Change() {
+        if (done_ || files_.empty()) {
+            return;
+        }
+        for (PosixFile* file : files_) {
+            if (file != nullptr) {
+                file->endBuffering();
+            }
+        }
+        t_.reloadAfterFailure();
+    }
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+
+    void commit() {
+        if (!files_.empty()) {
+            TableJournal(t_.paths->journal()).commit(files_);
+        }
+        done_ = true;
+    }
+
+private:
+    Table::Impl& t_;
+    std::vector<PosixFile*> files_;
+    bool done_ = false;
+};
+
 namespace {
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -198,18 +255,14 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 void Table::Impl::open() {
     paths = std::make_unique<TablePaths>(directory, fileName);
-    if (!paths->tableExists()) {
-        fail("the table does not exist", EngineError::Reason::NotFound);
-    }
-    // A write lock needs a descriptor open for writing, so an exclusive open always has one.
-    const auto access =
-        readOnly && !exclusive ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
-    dbf = std::make_unique<DbfFile>(paths->table(), access);
-    locks = std::make_unique<TableLocks>(dbf->file());
-    if (!locks->tryLockOpen(exclusive)) {
-        fail(exclusive ? "the table is in use by someone else and cannot be opened exclusively"
-                       : "the table is opened exclusively by someone else",
-             EngineError::Reason::Locked);
+    // A file swapped in while this open took its locks, or by its recovery, is opened again.
+    constexpr int kAttempts = 5;
+    for (int attempt = 1; !openFiles(); ++attempt) {
+        locks.reset();
+        dbf.reset();
+        if (attempt == kAttempts) {
+            fail("the table's files keep being replaced", EngineError::Reason::Locked);
+        }
     }
     if (!exclusive) {
         locks->lockHeaderShared();
@@ -243,6 +296,102 @@ void Table::Impl::open() {
     state = State::Browse;
     selectTag();
     first();
+}
+
+// Opens the .dbf and takes the open lock; false when the file must be opened again.
+bool Table::Impl::openFiles() {
+    *paths = TablePaths(directory, fileName);
+    if (!paths->tableExists()) {
+        fail("the table does not exist", EngineError::Reason::NotFound);
+    }
+    // A write lock needs a descriptor open for writing, so an exclusive open always has one.
+    const auto access =
+        readOnly && !exclusive ? PosixFile::Access::ReadOnly : PosixFile::Access::ReadWrite;
+    dbf = std::make_unique<DbfFile>(paths->table(), access);
+    locks = std::make_unique<TableLocks>(dbf->file());
+    if (!locks->tryLockOpen(exclusive)) {
+        fail(exclusive ? "the table is in use by someone else and cannot be opened exclusively"
+                       : "the table is opened exclusively by someone else",
+             EngineError::Reason::Locked);
+    }
+    return identityOf(paths->table()) == identityOf(dbf->file()) && !recoverAtOpen();
+}
+
+// Finishes a change that a crashed writer left, under the header lock; true when that
+// swapped the table's files.
+bool Table::Impl::recoverAtOpen() {
+    if (!needsRecovery(*paths)) {
+        return false;
+    }
+    if (exclusive) {
+        return recoverTable(*paths);
+    }
+    // A read-only open holds no descriptor that can take a write lock: it borrows one.
+    std::optional<DbfFile> writable;
+    TableLocks* lockHolder = locks.get();
+    std::optional<TableLocks> borrowed;
+    if (!dbf->file().writable()) {
+        writable.emplace(paths->table(), PosixFile::Access::ReadWrite);
+        lockHolder = &borrowed.emplace(writable->file());
+    }
+    lockHolder->lockHeader(false);
+    try {
+        const bool swapped = recoverTable(*paths);
+        lockHolder->unlockHeader();
+        return swapped;
+    } catch (...) {
+        lockHolder->unlockHeader();
+        throw;
+    }
+}
+
+// Before a write: the change another writer left unfinished (it died, or its cleanup
+// failed) is finished first, and this cursor reads the files afresh.
+void Table::Impl::finishPending() {
+    if (bulk || !TableJournal(paths->journal()).pending()) {
+        return;
+    }
+    if (recoverTable(*paths)) {
+        fail("the table's files were replaced; open the table again", EngineError::Reason::Locked);
+    }
+    reloadAfterFailure();
+}
+
+// After writes were dropped or rolled back: what this cursor holds in memory follows the
+// files again.
+void Table::Impl::reloadAfterFailure() {
+    try {
+        dbf->readHeader();
+        if (tags.isOpen()) {
+            tags.file().reload();
+        }
+    } catch (const EngineError&) {
+        // The next read reports the damage.
+    }
+    physical->invalidate();
+}
+
+// A cleared journal is removed at close when no other writer can be using it.
+void Table::Impl::removeIdleJournal() {
+    if (!dbf || !dbf->file().writable() || !locks) {
+        return;
+    }
+    try {
+        const auto journalPath = paths->journal();
+        if (!identityOf(journalPath) || TableJournal(journalPath).pending()) {
+            return;
+        }
+        if (exclusive) {
+            removeFile(journalPath);
+        } else if (locks->tryLockHeader()) {
+            if (!TableJournal(journalPath).pending()) {
+                removeFile(journalPath);
+            }
+            locks->unlockHeader();
+        }
+    } catch (const EngineError&) {
+        // A journal left empty holds nothing.
+    }
 }
 
 void Table::Impl::openIndex() {
@@ -297,6 +446,7 @@ std::string Table::Impl::rangeKey(const KeyRecord& keyRecord) {
 }
 
 void Table::Impl::reset() {
+    removeIdleJournal();
     order = nullptr;
     tagOrder.reset();
     tags.close();
@@ -433,21 +583,12 @@ void Table::Impl::writeMemos() {
     }
 }
 
-void Table::Impl::sync() {
-    if (memo.isOpen() && !readOnly) {
-        memo.sync();
-    }
-    if (tags.isOpen() && !readOnly) {
-        tags.flush();
-    }
-    dbf->sync();
-}
-
 void Table::Impl::post() {
     const bool inserting = state == State::Insert;
     std::uint32_t n = 0;
     {
         WriteGuard guard(*this, inserting);
+        Change change(*this);
         DbfHeader& header = dbf->header();
         n = inserting ? header.recordCount() + 1 : recno;
         if (inserting && n == 0) {
@@ -461,33 +602,18 @@ void Table::Impl::post() {
         }
         writeMemos();
         dbf->writeRecord(n, *current);
-        // An append makes its record part of the table before it files its keys: the record
-        // reaches the disk before the count that admits it, and a crash before the keys are
-        // written leaves a record the tags lack (found by a check, cured by regenerating),
-        // never keys of a record that is not there.
         if (inserting) {
-            if (!bulk) {
-                sync();
-            }
             header.setRecordCount(n);
-            header.markChanged();
-            if (!bulk) {
-                dbf->writeHeader();
-            }
         }
         if (indexed()) {
             const std::vector<std::string> newKeys = tags.keysOf(keySource(*current));
             tags.replaceKeys(inserting ? nullptr : &oldKeys, &newKeys, n);
         }
-        if (!inserting) {
-            header.markChanged();
-            if (!bulk) {
-                dbf->writeHeader();
-            }
-        }
+        header.markChanged();
         if (!bulk) {
-            sync();
+            dbf->writeHeader();
         }
+        change.commit();
         order->positionOn(n, *current);
     }
     if (!inserting) {
@@ -509,6 +635,7 @@ void Table::Impl::deleteCurrent() {
         if (scratch->deleted()) {
             return;
         }
+        Change change(*this);
         if (indexed()) {
             const std::vector<std::string> keys =
                 tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, dbf->file().path()));
@@ -518,12 +645,56 @@ void Table::Impl::deleteCurrent() {
         dbf->writeRecord(recno, *scratch);
         dbf->header().markChanged();
         dbf->writeHeader();
-        sync();
+        change.commit();
     }
     physical->adjustCount(-1);
 }
 
-void Table::Impl::pack() {
+// Whole-table operations build new files beside the table's (TablePaths::staged) and swap
+// them in with the journal, so a crash leaves the old files or the new ones.
+
+void Table::Impl::reopenIndex(std::filesystem::path indexPath) {
+    tagOrder.reset();
+    order = physical.get();
+    tags.close();
+    tags.open(indexPath, false, fields());
+    selectTag();
+}
+
+// A failed whole-table operation: before its swap nothing changed and the staged files go;
+// once the swap is under way the journal finishes it and the table is opened again.
+void Table::Impl::afterFailedSwap() {
+    if (!TableJournal(paths->journal()).pending()) {
+        discardStaged(*paths);
+        return;
+    }
+    try {
+        reopen();
+    } catch (const EngineError&) {
+        reset(); // the next open finishes the swap
+    }
+}
+
+void Table::Impl::reopen() {
+    const std::string keptTag = tagName;
+    reset();
+    tagName = keptTag;
+    open();
+}
+
+// A copy of the index, for a change of its tag list made aside.
+std::filesystem::path Table::Impl::stagedIndexCopy() {
+    const std::filesystem::path staged = paths->staged(".mdx");
+    PosixFile copy = PosixFile::create(staged);
+    copyContents(tags.file().file(), copy);
+    copy.sync();
+    return staged;
+}
+
+// Writes the table anew beside itself, with its live records (or none) and their memo
+// values, and rebuilt tags.
+void Table::Impl::rewrite(bool keepRecords) {
+    finishPending();
     const DbfHeader& header = dbf->header();
     const std::size_t length = header.recordLength();
     std::vector<int> memoPositions;
@@ -532,88 +703,172 @@ void Table::Impl::pack() {
             memoPositions.push_back(i);
         }
     }
-    auto forEachLive = [&](auto&& visit) {
+    try {
+        // The header as stored (other programs may keep more bytes in it than we write).
+        std::string head(header.headerLength(), '\0');
+        dbf->file().readAt(head.data(), head.size(), 0, "the table header");
+        PosixFile out = PosixFile::create(paths->staged(".dbf"));
+        MemoFile newMemo;
+        if (memo.isOpen()) {
+            MemoFile::create(paths->staged(".dbt"), paths->lowerBaseName(), memo.dbaseThree());
+            newMemo =
+                MemoFile(paths->staged(".dbt"), PosixFile::Access::ReadWrite, memo.dbaseThree());
+        }
+        std::uint64_t writeOffset = 0;
+        std::uint32_t kept = 0;
+        std::string chunk = head;
         RecordScan scan(*dbf);
-        while (const char* bytes = scan.next()) {
-            if (bytes[0] != '*') {
-                visit(bytes);
+        while (const char* bytes = keepRecords ? scan.next() : nullptr) {
+            if (bytes[0] == '*') {
+                continue;
+            }
+            std::copy_n(bytes, length, scratch->data());
+            for (int position : memoPositions) {
+                const std::uint32_t block = scratch->memoBlock(position);
+                scratch->setMemoBlock(position,
+                                      block == 0 ? 0 : newMemo.write(0, memo.read(block)));
+            }
+            chunk.append(scratch->bytes());
+            ++kept;
+            if (chunk.size() >= (1u << 20)) {
+                out.writeAt(chunk.data(), chunk.size(), writeOffset);
+                writeOffset += chunk.size();
+                chunk.clear();
             }
         }
-    };
+        chunk.push_back(DbfFile::kEndOfFile);
+        out.writeAt(chunk.data(), chunk.size(), writeOffset);
+        DbfHeader newHeader = header;
+        newHeader.setRecordCount(kept);
+        newHeader.markChanged();
+        out.writeAt(newHeader.fixedPart().data(), DbfHeader::kFixedSize, 0);
+        out.sync();
+        out.close();
+        if (newMemo.isOpen()) {
+            newMemo.sync();
+        }
 
-    // The live memo values go to a fresh memo file first, so a memo that cannot be read
-    // stops the pack before the table is touched.
-    std::vector<std::uint32_t> newBlocks;
-    std::filesystem::path packedMemoPath;
-    if (!memoPositions.empty()) {
-        packedMemoPath = memo.path();
-        packedMemoPath += ".pack";
-        MemoFile::create(packedMemoPath, paths->lowerBaseName(), memo.dbaseThree());
-        MemoFile packed(packedMemoPath, PosixFile::Access::ReadWrite, memo.dbaseThree());
-        try {
-            forEachLive([&](const char* bytes) {
-                std::copy_n(bytes, length, scratch->data());
-                for (int position : memoPositions) {
-                    const std::uint32_t block = scratch->memoBlock(position);
-                    newBlocks.push_back(block == 0 ? 0 : packed.write(0, memo.read(block)));
-                }
-            });
-            packed.sync();
-        } catch (...) {
-            std::filesystem::remove(packedMemoPath);
-            throw;
+        // The new .dbf is locked before it takes the table's name, so no other open can
+        // slip in between.
+        auto newDbf =
+            std::make_unique<DbfFile>(paths->staged(".dbf"), PosixFile::Access::ReadWrite);
+        auto newLocks = std::make_unique<TableLocks>(newDbf->file());
+        if (!newLocks->tryLockOpen(true)) {
+            newDbf->file().fail("the new table file is in use", EngineError::Reason::Locked);
         }
+        newDbf->readHeader();
+        SwapPlan plan;
+        plan.renames.push_back({paths->staged(".dbf"), paths->table()});
+        if (memo.isOpen()) {
+            plan.renames.push_back({paths->staged(".dbt"), memo.path()});
+        }
+        if (tags.isOpen()) {
+            tags.writeRebuilt(paths->staged(".mdx"), paths->lowerBaseName(), *newDbf, newMemo);
+            plan.renames.push_back({paths->staged(".mdx"), tags.path()});
+        }
+        newMemo = MemoFile();
+        TableJournal(paths->journal()).swap(plan);
+        locks = std::move(newLocks);
+        dbf = std::move(newDbf);
+        dbf->file().renamed(paths->table());
+        if (memo.isOpen()) {
+            const std::filesystem::path memoPath = memo.path();
+            const bool dbaseThree = memo.dbaseThree();
+            memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
+        }
+        physical = std::make_unique<PhysicalOrder>(*dbf);
+        if (tags.isOpen()) {
+            reopenIndex(tags.path());
+        } else {
+            selectTag();
+        }
+    } catch (...) {
+        afterFailedSwap();
+        throw;
     }
-
-    // Live records move towards the start; each chunk is read before anything is written
-    // over it.
-    std::uint64_t writeOffset = header.recordOffset(1);
-    std::uint32_t kept = 0;
-    std::size_t nextBlock = 0;
-    std::string out;
-    forEachLive([&](const char* bytes) {
-        std::copy_n(bytes, length, scratch->data());
-        for (int position : memoPositions) {
-            scratch->setMemoBlock(position, newBlocks[nextBlock++]);
-        }
-        out.append(scratch->bytes());
-        ++kept;
-        if (out.size() >= (1u << 20)) {
-            dbf->file().writeAt(out.data(), out.size(), writeOffset);
-            writeOffset += out.size();
-            out.clear();
-        }
-    });
-    dbf->file().writeAt(out.data(), out.size(), writeOffset);
-    dbf->truncateRecords(kept);
-    if (!memoPositions.empty()) {
-        const std::filesystem::path memoPath = memo.path();
-        const bool dbaseThree = memo.dbaseThree();
-        std::filesystem::rename(packedMemoPath, memoPath);
-        memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
-    }
-    physical->invalidate();
-    rebuildTags();
-    sync();
 }
 
-void Table::Impl::empty() {
-    dbf->truncateRecords(0);
-    if (memo.isOpen()) {
-        const std::filesystem::path memoPath = memo.path();
-        const bool dbaseThree = memo.dbaseThree();
-        MemoFile::create(memoPath, paths->lowerBaseName(), dbaseThree);
-        memo = MemoFile(memoPath, PosixFile::Access::ReadWrite, dbaseThree);
+void Table::Impl::regenerate() {
+    finishPending();
+    if (!tags.isOpen()) {
+        return;
     }
-    physical->invalidate();
-    rebuildTags();
-    sync();
+    try {
+        tags.writeRebuilt(paths->staged(".mdx"), paths->lowerBaseName(), *dbf, memo);
+        SwapPlan plan;
+        plan.renames.push_back({paths->staged(".mdx"), tags.path()});
+        const std::filesystem::path indexPath = tags.path();
+        TableJournal(paths->journal()).swap(plan);
+        reopenIndex(indexPath);
+    } catch (...) {
+        afterFailedSwap();
+        throw;
+    }
 }
 
-void Table::Impl::rebuildTags() {
-    if (tags.isOpen()) {
-        tags.rebuild(paths->lowerBaseName(), fields(), *dbf, memo);
-        selectTag();
+// The records a bulk load appended count only once their tags are rebuilt: the header with
+// their count is written by the same swap that brings the new index.
+void Table::Impl::endBulkLoad() {
+    bulk = false;
+    try {
+        finishPending();
+        SwapPlan plan;
+        if (tags.isOpen()) {
+            tags.writeRebuilt(paths->staged(".mdx"), paths->lowerBaseName(), *dbf, memo);
+            plan.renames.push_back({paths->staged(".mdx"), tags.path()});
+        }
+        if (memo.isOpen()) {
+            memo.sync();
+        }
+        dbf->sync();
+        dbf->header().markChanged();
+        const auto& fixed = dbf->header().fixedPart();
+        plan.patches.push_back({paths->table(), 0, std::string(fixed.begin(), fixed.end())});
+        const std::filesystem::path indexPath = tags.isOpen() ? tags.path() : "";
+        TableJournal(paths->journal()).swap(plan);
+        if (!indexPath.empty()) {
+            reopenIndex(indexPath);
+        }
+    } catch (...) {
+        afterFailedSwap();
+        throw;
+    }
+}
+
+// Adds or deletes a tag in a copy of the index (a new one when there is none), then swaps it
+// in.
+void Table::Impl::changeTags(const std::function<void(TagSet&)>& change) {
+    finishPending();
+    try {
+        const bool newIndex = !tags.isOpen();
+        const std::filesystem::path indexPath = newIndex ? paths->newIndex() : tags.path();
+        std::filesystem::path staged = paths->staged(".mdx");
+        if (newIndex) {
+            MdxFile::create(staged, paths->lowerBaseName());
+        } else {
+            staged = stagedIndexCopy();
+        }
+        {
+            TagSet changed;
+            changed.open(staged, false, fields());
+            change(changed);
+            changed.flush();
+        }
+        SwapPlan plan;
+        plan.renames.push_back({staged, indexPath});
+        if (newIndex) {
+            DbfHeader& header = dbf->header();
+            header.setProductionIndex(true);
+            header.markChanged();
+            const auto& fixed = header.fixedPart();
+            plan.patches.push_back({paths->table(), 0, std::string(fixed.begin(), fixed.end())});
+        }
+        TableJournal(paths->journal()).swap(plan);
+        reopenIndex(indexPath);
+    } catch (...) {
+        reloadAfterFailure();
+        afterFailedSwap();
+        throw;
     }
 }
 
@@ -969,10 +1224,7 @@ void Table::endBulkLoad() {
     if (!impl_->bulk) {
         return;
     }
-    impl_->bulk = false;
-    impl_->dbf->writeHeader();
-    impl_->rebuildTags();
-    impl_->sync();
+    impl_->endBulkLoad();
 }
 
 std::vector<TagInfo> Table::tags() const {
@@ -1017,16 +1269,11 @@ void Table::addTag(const std::string& name, const std::string& expression, bool 
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("adding a tag");
-    if (!impl_->tags.isOpen()) {
-        impl_->tags.create(impl_->paths->newIndex(), impl_->paths->lowerBaseName(),
-                           impl_->fields());
-        impl_->dbf->header().setProductionIndex(true);
-        impl_->dbf->header().markChanged();
-        impl_->dbf->writeHeader();
-    }
-    impl_->tags.addTag(name, expression, descending, impl_->fields(), *impl_->dbf, impl_->memo);
-    impl_->selectTag(); // the tag list moved
-    impl_->sync();
+    const DbfFile& dbf = *impl_->dbf;
+    const MemoFile& memo = impl_->memo;
+    impl_->changeTags([&](TagSet& tags) {
+        tags.addTag(name, expression, descending, dbf.header().fields(), dbf, memo);
+    });
 }
 
 void Table::deleteTag(const std::string& name) {
@@ -1036,12 +1283,18 @@ void Table::deleteTag(const std::string& name) {
     if (!impl_->tags.isOpen()) {
         impl_->fail("there is no tag " + name, EngineError::Reason::NotFound);
     }
-    impl_->tags.deleteTag(name);
-    if (impl_->tags.find(impl_->tagName) == nullptr) {
-        impl_->tagName.clear();
+    const std::string kept = impl_->tagName;
+    if (equalsIgnoringCase(kept, name)) {
+        impl_->tagName.clear(); // the order goes with the tag
     }
-    impl_->selectTag();
-    impl_->sync();
+    try {
+        impl_->changeTags([&](TagSet& tags) { tags.deleteTag(name); });
+    } catch (...) {
+        if (impl_->state != State::Closed) {
+            impl_->tagName = kept;
+        }
+        throw;
+    }
     impl_->first();
 }
 
@@ -1049,8 +1302,7 @@ void Table::regenerateIndexes() {
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("regenerating the indexes");
-    impl_->rebuildTags();
-    impl_->sync();
+    impl_->regenerate();
     impl_->first();
 }
 
@@ -1120,7 +1372,7 @@ void Table::empty() {
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("emptying");
-    impl_->empty();
+    impl_->rewrite(false);
     impl_->first();
 }
 
@@ -1128,7 +1380,7 @@ void Table::pack() {
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("packing");
-    impl_->pack();
+    impl_->rewrite(true);
     impl_->first();
 }
 

@@ -67,6 +67,10 @@ void TableLocks::lockHeader(bool forAppend) {
     waitForLock(kHeaderOffset, forAppend ? 2 : 1, Kind::Write);
 }
 
+bool TableLocks::tryLockHeader() {
+    return tryLock(kHeaderOffset, 1, Kind::Write);
+}
+
 void TableLocks::lockHeaderShared() {
     waitForLock(kHeaderOffset, 1, Kind::Read);
 }

@@ -33,6 +33,8 @@ public:
     // EngineError naming the file when another program keeps it.
     void lockHeader(bool forAppend);
     void lockHeaderShared();
+    // Takes the header for writing only when nobody holds it.
+    bool tryLockHeader();
     void unlockHeader();
 
     bool tryLockRecord(std::uint32_t recordNumber);

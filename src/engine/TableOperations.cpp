@@ -3,11 +3,13 @@
 #include "engine/DbfFile.h"
 #include "engine/EngineError.h"
 #include "engine/MemoFile.h"
+#include "engine/TableJournal.h"
 #include "engine/TableLocks.h"
 #include "engine/TablePaths.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace shelfwise::engine {
@@ -44,49 +46,49 @@ std::vector<std::filesystem::path> existingFiles(const TablePaths& paths) {
     return files;
 }
 
-void copyBytes(const PosixFile& from, PosixFile& to) {
-    std::string chunk(1u << 20, '\0');
-    std::uint64_t offset = 0;
-    while (std::size_t got = from.readSomeAt(chunk.data(), chunk.size(), offset)) {
-        to.writeAt(chunk.data(), got, offset);
-        offset += got;
-    }
-}
-
 // The memo header names its table (bytes 8-15); a copy or rename names the new one.
-void nameMemoTable(const std::filesystem::path& memo, const std::string& baseName) {
-    PosixFile file(memo, PosixFile::Access::ReadWrite);
-    std::array<char, 8> name{};
-    std::copy_n(baseName.begin(), std::min<std::size_t>(baseName.size(), name.size()),
-                name.begin());
-    file.writeAt(name.data(), name.size(), 8);
+constexpr std::uint64_t kMemoNameOffset = 8;
+std::string memoTableName(const std::string& baseName) {
+    std::string name(8, '\0');
+    std::copy_n(baseName.begin(), std::min(baseName.size(), name.size()), name.begin());
+    return name;
 }
 
-// The index header names its table too, at bytes 4-19 (NUL-padded, at most 15 characters);
-// MdxFile offers no call to change it, so the bytes are written here.
-void nameIndexTable(const std::filesystem::path& index, const std::string& baseName) {
-    PosixFile file(index, PosixFile::Access::ReadWrite);
-    std::array<char, 16> name{};
-    std::copy_n(baseName.begin(), std::min<std::size_t>(baseName.size(), name.size() - 1),
-                name.begin());
-    file.writeAt(name.data(), name.size(), 4);
+// The index header names its table too, at bytes 4-19 (NUL-padded, at most 15 characters).
+constexpr std::uint64_t kIndexNameOffset = 4;
+std::string indexTableName(const std::string& baseName) {
+    std::string name(16, '\0');
+    std::copy_n(baseName.begin(), std::min(baseName.size(), name.size() - 1), name.begin());
+    return name;
 }
 
-void removeFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::remove(path, ec) && ec) {
-        throw EngineError(path.string() + ": cannot delete: " + ec.message(),
-                          EngineError::Reason::Io);
+// Copies a file to a staged path, names the target table in it, and flushes it.
+void stageCopy(const std::filesystem::path& from, const std::filesystem::path& to,
+               std::uint64_t nameOffset, const std::string& name) {
+    PosixFile copy = PosixFile::create(to);
+    copyContents(PosixFile(from, PosixFile::Access::ReadOnly), copy);
+    copy.writeAt(name.data(), name.size(), nameOffset);
+    copy.sync();
+}
+
+// Swaps the staged files in for the table's, which nobody may have open; the caller
+// finished the table's journal.
+void swapStaged(const TablePaths& paths) {
+    SwapPlan plan;
+    plan.renames.push_back({paths.staged(".dbf"), paths.table()});
+    const std::pair<const char*, std::optional<std::filesystem::path>> companions[] = {
+        {".dbt", paths.existingMemo()}, {".mdx", paths.existingIndex()}};
+    for (const auto& [extension, existing] : companions) {
+        // New companion files get the base name in lower case, as createTable() gives them.
+        const std::filesystem::path fresh = paths.directory() / (paths.lowerBaseName() + extension);
+        if (identityOf(paths.staged(extension))) {
+            plan.renames.push_back({paths.staged(extension), fresh});
+        }
+        if (existing && (*existing != fresh || !identityOf(paths.staged(extension)))) {
+            plan.removals.push_back(*existing);
+        }
     }
-}
-
-void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code ec;
-    std::filesystem::rename(from, to, ec);
-    if (ec) {
-        throw EngineError(from.string() + ": cannot rename to " + to.string() + ": " + ec.message(),
-                          EngineError::Reason::Io);
-    }
+    TableJournal(paths.journal()).swap(plan);
 }
 
 } // namespace
@@ -108,7 +110,11 @@ void createTable(const std::filesystem::path& directory, const std::string& file
     if (const auto staleIndex = paths.existingIndex()) {
         removeFile(*staleIndex);
     }
-    DbfFile::create(paths.table(), header);
+    removeFile(paths.journal());
+    // Whole or not at all: a table cut short by a crash would exist and not open.
+    DbfFile::create(paths.staged(".dbf"), header);
+    renameFile(paths.staged(".dbf"), paths.table());
+    syncDirectory(paths.directory());
 }
 
 void copyTable(const std::filesystem::path& sourceDirectory, const std::string& sourceName,
@@ -133,35 +139,33 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
     }
     sourceLocks.lockHeaderShared();
 
-    // The target's .dbf is rewritten in place, under its exclusive hold, so nobody can open
-    // the half-copied table.
-    if (!target.tableExists()) {
-        PosixFile::create(target.table());
+    // The copy is built beside the target and swapped in, so the target is the old table or
+    // the whole copy, wherever the copy stops.
+    std::optional<ExclusiveHold> hold;
+    if (target.tableExists()) {
+        hold.emplace(target.table());
     }
-    ExclusiveHold hold(target.table());
-    hold.file().truncate(0);
-    for (const auto& companion : {target.existingMemo(), target.existingIndex()}) {
-        if (companion) {
-            removeFile(*companion);
+    recoverTable(target);
+    try {
+        {
+            PosixFile copy = PosixFile::create(target.staged(".dbf"));
+            copyContents(sourceDbf, copy);
+            copy.sync();
         }
+        if (const auto memo = source.existingMemo()) {
+            stageCopy(*memo, target.staged(".dbt"), kMemoNameOffset,
+                      memoTableName(target.lowerBaseName()));
+        }
+        if (const auto index = source.existingIndex()) {
+            stageCopy(*index, target.staged(".mdx"), kIndexNameOffset,
+                      indexTableName(target.lowerBaseName()));
+        }
+        sourceLocks.unlockHeader();
+        swapStaged(target);
+    } catch (...) {
+        discardStaged(target);
+        throw;
     }
-    if (const auto memo = source.existingMemo()) {
-        PosixFile to = PosixFile::create(target.newMemo());
-        copyBytes(PosixFile(*memo, PosixFile::Access::ReadOnly), to);
-        to.close();
-        nameMemoTable(target.newMemo(), target.lowerBaseName());
-        PosixFile(target.newMemo(), PosixFile::Access::ReadWrite).sync();
-    }
-    if (const auto index = source.existingIndex()) {
-        PosixFile to = PosixFile::create(target.newIndex());
-        copyBytes(PosixFile(*index, PosixFile::Access::ReadOnly), to);
-        to.close();
-        nameIndexTable(target.newIndex(), target.lowerBaseName());
-        PosixFile(target.newIndex(), PosixFile::Access::ReadWrite).sync();
-    }
-    copyBytes(sourceDbf, hold.file());
-    hold.file().sync();
-    sourceLocks.unlockHeader();
 }
 
 void renameTable(const std::filesystem::path& directory, const std::string& fileName,
@@ -176,17 +180,23 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
         throw EngineError(to.table().string() + ": a table of that name already exists");
     }
     ExclusiveHold hold(from.table());
-    const auto memo = from.existingMemo();
-    const auto index = from.existingIndex();
-    if (memo) {
-        renameFile(*memo, to.newMemo());
-        nameMemoTable(to.newMemo(), to.lowerBaseName());
+    recoverTable(from);
+    recoverTable(to);
+    // The plan lives in the new name's journal: the .dbf moves first, so until it has moved
+    // the old name opens the old table, and from then on the new name finishes the move.
+    SwapPlan plan;
+    plan.renames.push_back({from.table(), to.table()});
+    if (const auto memo = from.existingMemo()) {
+        plan.renames.push_back({*memo, to.newMemo()});
+        plan.patches.push_back({to.newMemo(), kMemoNameOffset, memoTableName(to.lowerBaseName())});
     }
-    if (index) {
-        renameFile(*index, to.newIndex());
-        nameIndexTable(to.newIndex(), to.lowerBaseName());
+    if (const auto index = from.existingIndex()) {
+        plan.renames.push_back({*index, to.newIndex()});
+        plan.patches.push_back(
+            {to.newIndex(), kIndexNameOffset, indexTableName(to.lowerBaseName())});
     }
-    renameFile(from.table(), to.table());
+    TableJournal(to.journal()).swap(plan);
+    removeFile(from.journal());
 }
 
 void deleteTable(const std::filesystem::path& directory, const std::string& fileName) {
@@ -198,6 +208,32 @@ void deleteTable(const std::filesystem::path& directory, const std::string& file
     ExclusiveHold hold(paths.table());
     for (const auto& file : existingFiles(paths)) {
         removeFile(file);
+    }
+    removeFile(paths.journal());
+    syncDirectory(paths.directory());
+}
+
+std::filesystem::path stagedTableFile(const std::filesystem::path& directory,
+                                      const std::string& fileName, const std::string& extension) {
+    return TablePaths(directory, fileName).staged(extension);
+}
+
+void replaceTable(const std::filesystem::path& directory, const std::string& fileName) {
+    const TablePaths paths(directory, fileName);
+    if (!identityOf(paths.staged(".dbf"))) {
+        throw EngineError(paths.staged(".dbf").string() + ": there is no staged table",
+                          EngineError::Reason::NotFound);
+    }
+    std::optional<ExclusiveHold> hold;
+    if (paths.tableExists()) {
+        hold.emplace(paths.table());
+    }
+    TableJournal(paths.journal()).recover();
+    try {
+        swapStaged(paths);
+    } catch (...) {
+        discardStaged(paths);
+        throw;
     }
 }
 

@@ -25,6 +25,13 @@ public:
     std::filesystem::path newMemo() const { return directory_ / (lowerBaseName() + ".dbt"); }
     std::filesystem::path newIndex() const { return directory_ / (lowerBaseName() + ".mdx"); }
     std::string lowerBaseName() const;
+    // The journal that makes changes of the table's files all-or-nothing.
+    std::filesystem::path journal() const { return directory_ / (lowerBaseName() + ".jnl"); }
+    // Where a whole-table operation builds the file (".dbf", ".dbt" or ".mdx") that is to
+    // replace the table's; the next open removes one that an interrupted operation left.
+    std::filesystem::path staged(const std::string& extension) const {
+        return directory_ / (lowerBaseName() + extension + "-new");
+    }
 
     static std::optional<std::filesystem::path>
     findCaseInsensitive(const std::filesystem::path& directory, const std::string& fileName);

@@ -55,12 +55,6 @@ void TagSet::open(const std::filesystem::path& path, bool readOnly, const FieldL
     compile(fields);
 }
 
-void TagSet::create(const std::filesystem::path& path, const std::string& tableBaseName,
-                    const FieldList& fields) {
-    MdxFile::create(path, tableBaseName);
-    open(path, false, fields);
-}
-
 void TagSet::close() {
     tags_.clear();
     file_.reset();
@@ -142,16 +136,14 @@ void TagSet::deleteTag(std::string_view name) {
     tags_.erase(tags_.begin() + (tag - tags_.data()));
 }
 
-void TagSet::rebuild(const std::string& tableBaseName, const FieldList& fields, const DbfFile& dbf,
-                     const MemoFile& memo) {
-    const std::vector<Tag> tags = tags_;
-    close();
-    create(path_, tableBaseName, fields);
-    for (const Tag& tag : tags) {
-        file_->addTag(tag.info, liveEntries(tag.expression, fields, dbf, memo));
-        tags_.push_back(tag);
+void TagSet::writeRebuilt(const std::filesystem::path& path, const std::string& tableBaseName,
+                          const DbfFile& dbf, const MemoFile& memo) const {
+    MdxFile::create(path, tableBaseName);
+    MdxFile index(path, MdxFile::Mode::ReadWrite);
+    for (const Tag& tag : tags_) {
+        index.addTag(tag.info, liveEntries(tag.expression, dbf.header().fields(), dbf, memo));
     }
-    file_->flush();
+    index.flush();
 }
 
 std::vector<std::string> TagSet::check(const FieldList& fields, const DbfFile& dbf,

@@ -29,9 +29,6 @@ public:
     // Opens the index and compiles every tag; a tag whose expression this engine cannot
     // evaluate makes the open fail, since its keys could not be kept up to date.
     void open(const std::filesystem::path& path, bool readOnly, const FieldList& fields);
-    // Writes a new index without tags and opens it.
-    void create(const std::filesystem::path& path, const std::string& tableBaseName,
-                const FieldList& fields);
     void close();
     bool isOpen() const { return file_ != nullptr; }
     const std::filesystem::path& path() const { return path_; }
@@ -51,9 +48,9 @@ public:
     void addTag(const std::string& name, const std::string& expression, bool descending,
                 const FieldList& fields, const DbfFile& dbf, const MemoFile& memo);
     void deleteTag(std::string_view name);
-    // Writes the index anew with every tag filled from the live records.
-    void rebuild(const std::string& tableBaseName, const FieldList& fields, const DbfFile& dbf,
-                 const MemoFile& memo);
+    // Writes a new index at `path` with these tags filled from the live records, flushed.
+    void writeRebuilt(const std::filesystem::path& path, const std::string& tableBaseName,
+                      const DbfFile& dbf, const MemoFile& memo) const;
     // Problems found in the tags: structure, and entries that do not match the live records.
     std::vector<std::string> check(const FieldList& fields, const DbfFile& dbf,
                                    const MemoFile& memo);

@@ -2,6 +2,7 @@
 // dBASE files: what we write it must read back unchanged, and what it writes we must read.
 
 #include "TableFixture.h"
+#include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
 #include <array>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace shelfwise::engine::testing {
 namespace {
@@ -172,6 +175,63 @@ TEST_F(PerlCrossCheckTest, TablesPerlWroteOpenHere) {
     EXPECT_EQ(perl("my $t = XBase->new('p3.dbf') or die;"
                    "my (undef, $notes) = $t->get_record(1, 'NOTES'); print $notes;"),
               "changed here");
+}
+
+// Memo blocks on the free chain, a post killed half way and rolled back at the next open, a
+// pack and a regenerated index: Perl still reads the records, their memos and the tag.
+TEST_F(PerlCrossCheckTest, PerlReadsTablesAfterRecoveryPackAndRegenerate) {
+    createTable(dir, "data.dbf", {{"NAME", 'C', 10, 0}, {"NOTES", 'M', 10, 0}});
+    {
+        Table t;
+        openOn(t, "data.dbf", true);
+        for (const char* name : {"delta", "alpha", "echo", "charlie", "bravo"}) {
+            t.append();
+            t.setText(0, name);
+            t.setText(1, std::string(900, name[0]));
+            t.post();
+        }
+        t.addTag("BYNAME", "UPPER(NAME)", false);
+        t.goToRecord(2);
+        t.edit();
+        t.setText(1, "short"); // frees a block
+        t.post();
+        t.goToRecord(4);
+        t.deleteRecord();
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FileFaults::arm(6, FileFaults::Action::Kill); // after the record, before the keys
+        Table t;
+        openOn(t, "data.dbf");
+        t.goToRecord(1);
+        t.edit();
+        t.setText(0, "zulu");
+        t.setText(1, std::string(2000, 'z'));
+        t.post();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    {
+        Table t;
+        openOn(t, "data.dbf", true);
+        EXPECT_TRUE(t.checkIndexes().empty());
+        t.pack();
+        t.regenerateIndexes();
+    }
+    EXPECT_EQ(perl(R"(
+        my $t = XBase->new('data.dbf') or die XBase->errstr;
+        for my $i (0 .. $t->last_record) {
+            my ($deleted, $name, $notes) = $t->get_record($i) or die $t->errstr;
+            print "$deleted $name ", length($notes), substr($notes, 0, 1), "\n";
+        }
+        use XBase::Index;
+        my $ix = XBase::Index->new('data.mdx', tag => 'BYNAME') or die XBase->errstr;
+        $ix->prepare_select;
+        while (my ($key, $record) = $ix->fetch) { print "$record "; }
+    )"),
+              "0 delta 900d\n0 alpha 5s\n0 echo 900e\n0 bravo 900b\n2 4 1 3 ");
 }
 
 } // namespace

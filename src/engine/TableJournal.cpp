@@ -1,0 +1,437 @@
+#include "engine/TableJournal.h"
+
+#include "engine/ByteOrder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace shelfwise::engine {
+
+// The journal file (missing, or without its mark in bytes 0-7: nothing pending):
+//   0-7    "SWJRNL1\0", the mark
+//   8      kind: 'R' before-images of a post, 'S' plan of a swap
+//   9-15   0
+//   16-23  length of the body (u64)
+//   24-31  FNV-1a (64-bit) of bytes 8-23 and the body: a journal cut short by a crash while
+//          it was written fails it and is ignored (nothing had been overwritten yet)
+//   32-    the body
+// Names are file names in the journal's directory: u16 length, then the bytes.
+// 'R' body: u32 file count; per file its name and u64 size before the post;
+//           u32 image count; per image u32 file index, u64 offset, u32 length, the bytes.
+//           Recovery writes the images back and cuts each file to its old size.
+// 'S' body: u32 rename count; per rename the names from and to and the u64 device and inode
+//           of the file renamed; u32 removal count; per removal the name, device and inode;
+//           u32 patch count; per patch the name, u64 offset, u32 length, the bytes.
+//           Recovery renames and removes each file that is still the one named (so a plan
+//           run twice changes nothing more), then writes the patches.
+namespace {
+
+constexpr std::array<char, 8> kMagic = {'S', 'W', 'J', 'R', 'N', 'L', '1', '\0'};
+constexpr std::size_t kHeaderSize = 32;
+
+std::uint64_t fnv1a(const char* data, std::size_t size, std::uint64_t hash) {
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ static_cast<std::uint8_t>(data[i])) * 0x100000001B3ull;
+    }
+    return hash;
+}
+
+class Writer {
+public:
+    void u16(std::uint16_t v) { put(v, 2); }
+    void u32(std::uint32_t v) { put(v, 4); }
+    void u64(std::uint64_t v) { put(v, 8); }
+    void bytes(std::string_view b) { out_.append(b); }
+    void name(const std::filesystem::path& path) {
+        const std::string n = path.filename().string();
+        u16(static_cast<std::uint16_t>(n.size()));
+        bytes(n);
+    }
+    std::string& out() { return out_; }
+
+private:
+    void put(std::uint64_t v, int size) {
+        for (int i = 0; i < size; ++i) {
+            out_.push_back(static_cast<char>(v >> (8 * i)));
+        }
+    }
+    std::string out_;
+};
+
+// Reads a body the checksum vouched for; a body that still does not parse is damage.
+class Reader {
+public:
+    Reader(const std::string& body, const std::filesystem::path& journal)
+        : body_(body), journal_(journal) {}
+    std::uint16_t u16() { return static_cast<std::uint16_t>(get(2)); }
+    std::uint32_t u32() { return static_cast<std::uint32_t>(get(4)); }
+    std::uint64_t u64() { return get(8); }
+    std::string bytes(std::size_t size) {
+        need(size);
+        std::string b = body_.substr(pos_, size);
+        pos_ += size;
+        return b;
+    }
+    std::filesystem::path name(const std::filesystem::path& directory) {
+        const std::string n = bytes(u16());
+        if (n.empty() || n.find('/') != std::string::npos || n == "." || n == "..") {
+            damaged();
+        }
+        return directory / n;
+    }
+
+private:
+    std::uint64_t get(int size) {
+        need(static_cast<std::size_t>(size));
+        std::uint64_t v = 0;
+        for (int i = 0; i < size; ++i) {
+            v |= std::uint64_t(static_cast<std::uint8_t>(body_[pos_ + i])) << (8 * i);
+        }
+        pos_ += static_cast<std::size_t>(size);
+        return v;
+    }
+    void need(std::size_t size) {
+        if (size > body_.size() - pos_) {
+            damaged();
+        }
+    }
+    [[noreturn]] void damaged() const {
+        throw EngineError(journal_.string() + ": damaged journal", EngineError::Reason::Damaged);
+    }
+    const std::string& body_;
+    const std::filesystem::path& journal_;
+    std::size_t pos_ = 0;
+};
+
+struct BeforeImage {
+    std::uint32_t file = 0;
+    std::uint64_t offset = 0;
+    std::string bytes;
+};
+
+struct Rollback {
+    std::vector<std::pair<std::filesystem::path, std::uint64_t>> files; // path, size before
+    std::vector<BeforeImage> images;
+};
+
+void writeBack(const Rollback& rollback) {
+    std::vector<PosixFile> files;
+    for (const auto& [path, size] : rollback.files) {
+        files.emplace_back(path, PosixFile::Access::ReadWrite);
+    }
+    for (const BeforeImage& image : rollback.images) {
+        files.at(image.file).writeAt(image.bytes.data(), image.bytes.size(), image.offset);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].size() != rollback.files[i].second) {
+            files[i].truncate(rollback.files[i].second);
+        }
+        files[i].sync();
+    }
+}
+
+Rollback readRollback(Reader& in, const std::filesystem::path& directory) {
+    Rollback rollback;
+    for (std::uint32_t n = in.u32(); n > 0; --n) {
+        std::filesystem::path path = in.name(directory);
+        rollback.files.emplace_back(std::move(path), in.u64());
+    }
+    for (std::uint32_t n = in.u32(); n > 0; --n) {
+        BeforeImage image;
+        image.file = in.u32();
+        image.offset = in.u64();
+        image.bytes = in.bytes(in.u32());
+        if (image.file >= rollback.files.size()) {
+            throw EngineError("damaged journal", EngineError::Reason::Damaged);
+        }
+        rollback.images.push_back(std::move(image));
+    }
+    return rollback;
+}
+
+void encodeIdentity(Writer& out, const std::filesystem::path& path) {
+    const auto id = identityOf(path);
+    if (!id) {
+        throw EngineError(path.string() + ": the file is missing", EngineError::Reason::NotFound);
+    }
+    out.u64(id->device);
+    out.u64(id->inode);
+}
+
+// Carries out a swap plan read from the journal; each step is skipped once done.
+void carryOut(Reader& in, const std::filesystem::path& directory) {
+    bool swapped = false;
+    for (std::uint32_t n = in.u32(); n > 0; --n) {
+        const std::filesystem::path from = in.name(directory);
+        const std::filesystem::path to = in.name(directory);
+        const FileIdentity id{in.u64(), in.u64()};
+        if (identityOf(from) == id) {
+            renameFile(from, to);
+            swapped = true;
+        }
+    }
+    for (std::uint32_t n = in.u32(); n > 0; --n) {
+        const std::filesystem::path path = in.name(directory);
+        const FileIdentity id{in.u64(), in.u64()};
+        if (identityOf(path) == id) {
+            removeFile(path);
+            swapped = true;
+        }
+    }
+    if (swapped) {
+        syncDirectory(directory);
+    }
+    for (std::uint32_t n = in.u32(); n > 0; --n) {
+        const std::filesystem::path path = in.name(directory);
+        const std::uint64_t offset = in.u64();
+        const std::string bytes = in.bytes(in.u32());
+        PosixFile file(path, PosixFile::Access::ReadWrite);
+        file.writeAt(bytes.data(), bytes.size(), offset);
+        file.sync();
+    }
+}
+
+} // namespace
+
+bool TableJournal::pending() const {
+    if (!identityOf(path_)) {
+        return false;
+    }
+    const PosixFile file(path_, PosixFile::Access::ReadOnly);
+    std::array<char, kMagic.size()> magic{};
+    return file.readSomeAt(magic.data(), magic.size(), 0) == magic.size() && magic == kMagic;
+}
+
+bool TableJournal::recover() const {
+    if (!pending()) {
+        return false;
+    }
+    const PosixFile file(path_, PosixFile::Access::ReadOnly);
+    std::array<char, kHeaderSize> header{};
+    std::string body;
+    bool whole = file.readSomeAt(header.data(), header.size(), 0) == header.size() &&
+                 std::equal(kMagic.begin(), kMagic.end(), header.begin());
+    if (whole) {
+        const auto* h = reinterpret_cast<const std::uint8_t*>(header.data());
+        const std::uint64_t length = loadU32(h + 16) | (std::uint64_t(loadU32(h + 20)) << 32);
+        whole = length <= file.size() - kHeaderSize;
+        if (whole) {
+            body.resize(length);
+            whole = file.readSomeAt(body.data(), body.size(), kHeaderSize) == length;
+        }
+        const std::uint64_t sum = loadU32(h + 24) | (std::uint64_t(loadU32(h + 28)) << 32);
+        whole = whole && fnv1a(body.data(), body.size(),
+                               fnv1a(header.data() + 8, 16, 0xCBF29CE484222325ull)) == sum;
+    }
+    bool swapped = false;
+    if (whole) {
+        const std::filesystem::path directory = path_.parent_path();
+        Reader in(body, path_);
+        if (header[8] == 'R') {
+            writeBack(readRollback(in, directory));
+        } else if (header[8] == 'S') {
+            carryOut(in, directory);
+            swapped = true;
+        }
+    }
+    clear(swapped);
+    if (swapped) {
+        removeFile(path_);
+    }
+    return swapped;
+}
+
+void TableJournal::write(char kind, const std::string& body, bool syncDirectoryAlways) const {
+    std::string bytes(kMagic.begin(), kMagic.end());
+    bytes.resize(kHeaderSize, '\0');
+    bytes[8] = kind;
+    auto* h = reinterpret_cast<std::uint8_t*>(bytes.data());
+    storeU32(h + 16, static_cast<std::uint32_t>(body.size()));
+    storeU32(h + 20, static_cast<std::uint32_t>(std::uint64_t(body.size()) >> 32));
+    const std::uint64_t sum =
+        fnv1a(body.data(), body.size(), fnv1a(bytes.data() + 8, 16, 0xCBF29CE484222325ull));
+    storeU32(h + 24, static_cast<std::uint32_t>(sum));
+    storeU32(h + 28, static_cast<std::uint32_t>(sum >> 32));
+    bytes += body;
+    const bool created = !identityOf(path_);
+    PosixFile file =
+        created ? PosixFile::create(path_) : PosixFile(path_, PosixFile::Access::ReadWrite);
+    file.writeAt(bytes.data(), bytes.size(), 0);
+    file.sync();
+    if (created || syncDirectoryAlways) {
+        syncDirectory(path_.parent_path());
+    }
+}
+
+// A journal without its mark holds nothing. The mark is written over rather than the file
+// cut, so the next post writes into blocks the file has and its flush need not change the
+// file's size. A swap plan is cleared for good before the journal goes: carried out again
+// after a later change, its patches would undo that change.
+void TableJournal::clear(bool flush) const {
+    PosixFile file(path_, PosixFile::Access::ReadWrite);
+    const std::array<char, kMagic.size()> cleared{};
+    file.writeAt(cleared.data(), cleared.size(), 0);
+    if (flush) {
+        file.sync();
+    }
+}
+
+void TableJournal::commit(const std::vector<PosixFile*>& files) const {
+    struct Changed {
+        PosixFile* file;
+        std::unique_ptr<BufferedWrites> writes;
+    };
+    std::vector<Changed> changed;
+    for (PosixFile* file : files) {
+        if (file != nullptr && file->buffering()) {
+            auto writes = file->endBuffering();
+            if (!writes->pages.empty()) {
+                changed.push_back({file, std::move(writes)});
+            }
+        }
+    }
+    if (changed.empty()) {
+        return;
+    }
+    constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    Rollback rollback;
+    Writer body;
+    body.u32(static_cast<std::uint32_t>(changed.size()));
+    for (std::uint32_t i = 0; i < changed.size(); ++i) {
+        const BufferedWrites& w = *changed[i].writes;
+        rollback.files.emplace_back(changed[i].file->path(), w.diskSize);
+        body.name(changed[i].file->path());
+        body.u64(w.diskSize);
+        for (const auto& [number, bytes] : w.pages) {
+            if (number * page >= w.diskSize) {
+                break;
+            }
+            BeforeImage image{i, number * page, {}};
+            image.bytes.resize(
+                static_cast<std::size_t>(std::min(page, w.diskSize - number * page)));
+            changed[i].file->readAt(image.bytes.data(), image.bytes.size(), image.offset, "a page");
+            rollback.images.push_back(std::move(image));
+        }
+    }
+    body.u32(static_cast<std::uint32_t>(rollback.images.size()));
+    for (const BeforeImage& image : rollback.images) {
+        body.u32(image.file);
+        body.u64(image.offset);
+        body.u32(static_cast<std::uint32_t>(image.bytes.size()));
+        body.bytes(image.bytes);
+    }
+    write('R', body.out(), false);
+
+    try {
+        for (const Changed& c : changed) {
+            const BufferedWrites& w = *c.writes;
+            // Runs of consecutive pages in one write each, the last cut at the new size.
+            for (auto it = w.pages.begin(); it != w.pages.end();) {
+                const std::uint64_t first = it->first;
+                std::string run;
+                std::uint64_t next = first;
+                for (; it != w.pages.end() && it->first == next; ++it, ++next) {
+                    run += it->second;
+                }
+                run.resize(static_cast<std::size_t>(
+                    std::min<std::uint64_t>(run.size(), w.size - first * page)));
+                c.file->writeAt(run.data(), run.size(), first * page);
+            }
+            c.file->sync();
+        }
+        clear(false);
+    } catch (...) {
+        try {
+            writeBack(rollback);
+            clear(false);
+        } catch (const EngineError&) {
+            // The journal stays; the next open or writer writes the images back.
+        }
+        throw;
+    }
+}
+
+void TableJournal::swap(const SwapPlan& plan) const {
+    Writer body;
+    body.u32(static_cast<std::uint32_t>(plan.renames.size()));
+    for (const SwapPlan::Rename& r : plan.renames) {
+        body.name(r.from);
+        body.name(r.to);
+        encodeIdentity(body, r.from);
+    }
+    std::vector<std::filesystem::path> removals;
+    for (const auto& path : plan.removals) {
+        if (identityOf(path)) {
+            removals.push_back(path);
+        }
+    }
+    body.u32(static_cast<std::uint32_t>(removals.size()));
+    for (const auto& path : removals) {
+        body.name(path);
+        encodeIdentity(body, path);
+    }
+    body.u32(static_cast<std::uint32_t>(plan.patches.size()));
+    for (const SwapPlan::Patch& p : plan.patches) {
+        body.name(p.file);
+        body.u64(p.offset);
+        body.u32(static_cast<std::uint32_t>(p.bytes.size()));
+        body.bytes(p.bytes);
+    }
+    try {
+        write('S', body.out(), true); // the staged files' names too
+    } catch (const EngineError&) {
+        try {
+            removeFile(path_); // nothing was swapped yet
+        } catch (const EngineError&) {
+            // A cleared, empty or cut-short journal holds nothing.
+        }
+        throw;
+    }
+    Reader in(body.out(), path_);
+    carryOut(in, path_.parent_path());
+    clear(true);
+    removeFile(path_);
+}
+
+namespace {
+
+constexpr const char* kStagedExtensions[] = {".dbf", ".dbt", ".mdx"};
+
+bool anyStaged(const TablePaths& paths) {
+    return std::any_of(std::begin(kStagedExtensions), std::end(kStagedExtensions),
+                       [&](const char* ext) { return identityOf(paths.staged(ext)).has_value(); });
+}
+
+void removeStaged(const TablePaths& paths) {
+    for (const char* ext : kStagedExtensions) {
+        removeFile(paths.staged(ext));
+    }
+}
+
+} // namespace
+
+bool needsRecovery(const TablePaths& paths) {
+    return TableJournal(paths.journal()).pending() || anyStaged(paths);
+}
+
+bool recoverTable(const TablePaths& paths) {
+    const bool swapped = TableJournal(paths.journal()).recover();
+    if (anyStaged(paths)) {
+        removeStaged(paths);
+    }
+    return swapped;
+}
+
+void discardStaged(const TablePaths& paths) {
+    if (TableJournal(paths.journal()).pending()) {
+        return;
+    }
+    try {
+        removeStaged(paths);
+    } catch (const EngineError&) {
+        // The next open removes them.
+    }
+}
+
+} // namespace shelfwise::engine
