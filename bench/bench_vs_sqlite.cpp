@@ -449,10 +449,11 @@ COMPARED(OpenRead20, kMicrosecond, );
 COMPARED(Seek1000Steps, kMicrosecond, );
 COMPARED(RandomSeek, kMicrosecond, );
 COMPARED(UpdateMovingKey, kMillisecond, ->Iterations(200));
-COMPARED(EditLoopPerRecord, kMillisecond, ->Iterations(1));
+COMPARED(EditLoopPerRecord, kMillisecond, ->Iterations(1)->UseRealTime());
 BENCHMARK(BM_Sqlite_EditLoopAllInOneTransaction)
     ->Apply(sizes)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Iterations(1)
+    ->UseRealTime();
 
 } // namespace
