@@ -4,6 +4,7 @@
 // on every run and into every store that is compared.
 
 #include "engine/FieldDescriptor.h"
+#include "engine/Table.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -55,6 +56,35 @@ inline CatalogueRecord MakeCatalogueRecord(std::uint32_t number, std::mt19937& r
         r.notes = "Notes on record " + std::to_string(number);
     }
     return r;
+}
+
+// Opens the directory's catalogue table, "data.dbf", exclusively.
+inline void OpenCatalogueExclusive(engine::Table& table, const std::filesystem::path& dir) {
+    table.setDirectory(dir);
+    table.setFileName("data.dbf");
+    table.setExclusive(true);
+    table.open();
+}
+
+// Appends records 1 to `count` in one bulk load (an exclusive open).
+inline void AppendCatalogueRecords(engine::Table& table, std::uint32_t count) {
+    std::mt19937 random(42);
+    table.beginBulkLoad();
+    for (std::uint32_t i = 1; i <= count; ++i) {
+        const CatalogueRecord r = MakeCatalogueRecord(i, random);
+        table.append();
+        table.setNumber(0, r.number);
+        table.setText(1, r.mark);
+        table.setText(2, r.name);
+        table.setText(3, r.producer);
+        table.setNumber(4, r.price);
+        table.setText(5, r.added);
+        if (!r.notes.empty()) {
+            table.setText(6, r.notes);
+        }
+        table.post();
+    }
+    table.endBulkLoad();
 }
 
 inline std::filesystem::path MakeBenchDirectory(const char* prefix) {

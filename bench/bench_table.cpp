@@ -13,36 +13,15 @@
 
 namespace {
 
+using shelfwise::bench::AppendCatalogueRecords;
 using shelfwise::bench::CatalogueFields;
-using shelfwise::bench::CatalogueRecord;
 using shelfwise::bench::MakeBenchDirectory;
-using shelfwise::bench::MakeCatalogueRecord;
+using shelfwise::bench::OpenCatalogueExclusive;
 using shelfwise::bench::RandomName;
 using shelfwise::bench::RunDirectory;
 using shelfwise::engine::Table;
 
 constexpr std::uint32_t kRecords = 1'000'000;
-
-// Appends `count` records in one bulk load, a memo on every tenth.
-void appendRecords(Table& table, std::uint32_t count) {
-    std::mt19937 random(42);
-    table.beginBulkLoad();
-    for (std::uint32_t i = 1; i <= count; ++i) {
-        const CatalogueRecord r = MakeCatalogueRecord(i, random);
-        table.append();
-        table.setNumber(0, r.number);
-        table.setText(1, r.mark);
-        table.setText(2, r.name);
-        table.setText(3, r.producer);
-        table.setNumber(4, r.price);
-        table.setText(5, r.added);
-        if (!r.notes.empty()) {
-            table.setText(6, r.notes);
-        }
-        table.post();
-    }
-    table.endBulkLoad();
-}
 
 // The shared million-record table with a tag on UPPER(NAME), built on first use.
 const std::filesystem::path& millionTable() {
@@ -50,11 +29,8 @@ const std::filesystem::path& millionTable() {
         std::filesystem::path d = RunDirectory("bench-table");
         shelfwise::engine::createTable(d, "data.dbf", CatalogueFields());
         Table table;
-        table.setDirectory(d);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
-        appendRecords(table, kRecords);
+        OpenCatalogueExclusive(table, d);
+        AppendCatalogueRecords(table, kRecords);
         table.addTag("IDX1", "UPPER(NAME)", false);
         return d;
     }();
@@ -73,11 +49,8 @@ void BM_AppendMillionBulk(benchmark::State& state) {
         const std::filesystem::path dir = MakeBenchDirectory("bench-table");
         shelfwise::engine::createTable(dir, "data.dbf", CatalogueFields());
         Table table;
-        table.setDirectory(dir);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
-        appendRecords(table, kRecords);
+        OpenCatalogueExclusive(table, dir);
+        AppendCatalogueRecords(table, kRecords);
         table.close();
         state.PauseTiming();
         std::filesystem::remove_all(dir);
@@ -89,10 +62,7 @@ BENCHMARK(BM_AppendMillionBulk)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_AddTagOnMillion(benchmark::State& state) {
     Table table;
-    table.setDirectory(millionTable());
-    table.setFileName("data.dbf");
-    table.setExclusive(true);
-    table.open();
+    OpenCatalogueExclusive(table, millionTable());
     for (auto _ : state) {
         table.addTag("BYPROD", "UPPER(PRODUCER)+STR(PRICE, 10, 2)", false);
         state.PauseTiming();

@@ -56,28 +56,9 @@ std::string replaced(const std::string& producer) {
 void engineLoad(const std::filesystem::path& dir, std::uint32_t records) {
     shelfwise::engine::createTable(dir, "data.dbf", CatalogueFields());
     Table table;
-    table.setDirectory(dir);
-    table.setFileName("data.dbf");
-    table.setExclusive(true);
-    table.open();
+    OpenCatalogueExclusive(table, dir);
     table.addTag("NAME", "NAME", false);
-    std::mt19937 random(42);
-    table.beginBulkLoad();
-    for (std::uint32_t i = 1; i <= records; ++i) {
-        const CatalogueRecord r = MakeCatalogueRecord(i, random);
-        table.append();
-        table.setNumber(0, r.number);
-        table.setText(1, r.mark);
-        table.setText(kName, r.name);
-        table.setText(kProducer, r.producer);
-        table.setNumber(4, r.price);
-        table.setText(5, r.added);
-        if (!r.notes.empty()) {
-            table.setText(6, r.notes);
-        }
-        table.post();
-    }
-    table.endBulkLoad();
+    AppendCatalogueRecords(table, records);
 }
 
 // The loaded table of that size with its UNAME tag, built on first use.
@@ -88,10 +69,7 @@ const std::filesystem::path& engineTable(std::uint32_t records) {
         it->second = RunDirectory("bench-engine");
         engineLoad(it->second, records);
         Table table;
-        table.setDirectory(it->second);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
+        OpenCatalogueExclusive(table, it->second);
         table.addTag("UNAME", "UPPER(NAME)", false);
     }
     return it->second;
@@ -217,10 +195,7 @@ void BM_Sqlite_BulkLoad(benchmark::State& state) {
 
 void BM_Engine_CreateIndex(benchmark::State& state) {
     Table table;
-    table.setDirectory(engineTable(records(state)));
-    table.setFileName("data.dbf");
-    table.setExclusive(true);
-    table.open();
+    OpenCatalogueExclusive(table, engineTable(records(state)));
     for (auto _ : state) {
         table.addTag("UNAME2", "UPPER(NAME)", false);
         state.PauseTiming();
