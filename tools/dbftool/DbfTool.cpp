@@ -1,5 +1,6 @@
-// dbftool: looks into and works on dBASE tables through the table engine. Text is printed as
-// UTF-8; the tables hold Windows-1252.
+// dbftool: looks into and works on dBASE tables through the table engine. Table text is printed
+// as UTF-8 (the tables hold Windows-1252); the engine's messages name files by their own (UTF-8)
+// names and are printed as they are.
 
 #include "SampleCatalogue.h"
 #include "TableText.h"
@@ -162,14 +163,13 @@ int check(Table& table) {
             try {
                 table.text(i);
             } catch (const EngineError& e) {
-                std::cout << "record " << table.recordNumber() << ": " << printable(e.what())
-                          << "\n";
+                std::cout << "record " << table.recordNumber() << ": " << e.what() << "\n";
                 ++problems;
             }
         }
     }
     for (const std::string& problem : table.checkIndexes()) {
-        std::cout << printable(problem) << "\n";
+        std::cout << problem << "\n";
         ++problems;
     }
     std::cout << (problems ? "damaged" : "ok") << "\n";
@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
     try {
         return run(options);
     } catch (const EngineError& e) {
-        std::cerr << "dbftool: " << printable(e.what()) << "\n";
+        std::cerr << "dbftool: " << e.what() << "\n";
         return 1;
     }
 }
