@@ -2,81 +2,36 @@
 // edit, counting a key range, finding a record's position. One table of 1,000,000 records is
 // built once per run.
 
+#include "CatalogueRecords.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
 
 namespace {
 
-using shelfwise::engine::FieldList;
+using shelfwise::bench::AppendCatalogueRecords;
+using shelfwise::bench::CatalogueFields;
+using shelfwise::bench::MakeBenchDirectory;
+using shelfwise::bench::OpenCatalogueExclusive;
+using shelfwise::bench::RandomName;
+using shelfwise::bench::RunDirectory;
 using shelfwise::engine::Table;
 
 constexpr std::uint32_t kRecords = 1'000'000;
 
-// RECNO N(8), MARK C(1), NAME C(60), PRODUCER C(40), PRICE N(10,2), ADDED D, NOTES M.
-FieldList catalogueFields() {
-    return {{"RECNO", 'N', 8, 0},     {"MARK", 'C', 1, 0},   {"NAME", 'C', 60, 0},
-            {"PRODUCER", 'C', 40, 0}, {"PRICE", 'N', 10, 2}, {"ADDED", 'D', 8, 0},
-            {"NOTES", 'M', 10, 0}};
-}
-
-std::string randomName(std::mt19937& random) {
-    static const char* const words[] = {"Office", "Studio", "Paint", "Tax",   "Photo", "Music",
-                                        "Zip",    "Mail",   "Net",   "Write", "Draw",  "Code"};
-    std::string name;
-    for (int i = 0; i < 3; ++i) {
-        name += words[random() % 12];
-        name += ' ';
-    }
-    return name + std::to_string(random() % 100000);
-}
-
-std::filesystem::path makeDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "bench-table-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    return pattern;
-}
-
-// Appends `count` records in one bulk load, a memo on every tenth.
-void appendRecords(Table& table, std::uint32_t count) {
-    std::mt19937 random(42);
-    table.beginBulkLoad();
-    for (std::uint32_t i = 1; i <= count; ++i) {
-        table.append();
-        table.setNumber(0, i);
-        table.setText(1, i % 3 ? "2" : "0");
-        table.setText(2, randomName(random));
-        table.setText(3, "Producer " + std::to_string(random() % 500));
-        table.setNumber(4, (random() % 100000) / 100.0);
-        table.setText(5, "2020" + std::to_string(101 + random() % 12).substr(1) + "15");
-        if (i % 10 == 0) {
-            table.setText(6, "Notes on record " + std::to_string(i));
-        }
-        table.post();
-    }
-    table.endBulkLoad();
-}
-
 // The shared million-record table with a tag on UPPER(NAME), built on first use.
 const std::filesystem::path& millionTable() {
     static const std::filesystem::path dir = [] {
-        std::filesystem::path d = makeDirectory();
-        shelfwise::engine::createTable(d, "data.dbf", catalogueFields());
+        std::filesystem::path d = RunDirectory("bench-table");
+        shelfwise::engine::createTable(d, "data.dbf", CatalogueFields());
         Table table;
-        table.setDirectory(d);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
-        appendRecords(table, kRecords);
+        OpenCatalogueExclusive(table, d);
+        AppendCatalogueRecords(table, kRecords);
         table.addTag("IDX1", "UPPER(NAME)", false);
-        std::atexit([] { std::filesystem::remove_all(millionTable()); });
         return d;
     }();
     return dir;
@@ -91,14 +46,11 @@ void openShared(Table& table, const char* tag) {
 
 void BM_AppendMillionBulk(benchmark::State& state) {
     for (auto _ : state) {
-        const std::filesystem::path dir = makeDirectory();
-        shelfwise::engine::createTable(dir, "data.dbf", catalogueFields());
+        const std::filesystem::path dir = MakeBenchDirectory("bench-table");
+        shelfwise::engine::createTable(dir, "data.dbf", CatalogueFields());
         Table table;
-        table.setDirectory(dir);
-        table.setFileName("data.dbf");
-        table.setExclusive(true);
-        table.open();
-        appendRecords(table, kRecords);
+        OpenCatalogueExclusive(table, dir);
+        AppendCatalogueRecords(table, kRecords);
         table.close();
         state.PauseTiming();
         std::filesystem::remove_all(dir);
@@ -110,10 +62,7 @@ BENCHMARK(BM_AppendMillionBulk)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_AddTagOnMillion(benchmark::State& state) {
     Table table;
-    table.setDirectory(millionTable());
-    table.setFileName("data.dbf");
-    table.setExclusive(true);
-    table.open();
+    OpenCatalogueExclusive(table, millionTable());
     for (auto _ : state) {
         table.addTag("BYPROD", "UPPER(PRODUCER)+STR(PRICE, 10, 2)", false);
         state.PauseTiming();
@@ -177,7 +126,7 @@ void BM_PostEdit(benchmark::State& state) {
     std::mt19937 random(7);
     for (auto _ : state) {
         table.edit();
-        table.setText(2, randomName(random));
+        table.setText(2, RandomName(random));
         table.post();
     }
 }

@@ -30,7 +30,8 @@ TRecordCommands::TRecordCommands(TBookWindow& window)
         {"PrintRecord1", &TRecordOperations::PrintListedRecord},
     };
     for (const auto& [name, op] : listed) {
-        ConnectCommand({name}, [this, op] {
+        // Captured by copy: clang 14 cannot capture a structured binding.
+        ConnectCommand({name}, [this, op = op] {
             (operations_.*op)(menuRecord_);
             AfterCommand();
         });
@@ -45,7 +46,8 @@ TRecordCommands::TRecordCommands(TBookWindow& window)
     for (const auto& [key, name] : keys) {
         // The key is taken whether or not its button is enabled just now.
         auto* shortcut = new QShortcut(QKeySequence(key), &window_);
-        connect(shortcut, &QShortcut::activated, this, [this, name] {
+        // Captured by copy: clang 14 cannot capture a structured binding.
+        connect(shortcut, &QShortcut::activated, this, [this, name = name] {
             if (QAbstractButton* button = Button(name); button->isEnabled()) {
                 button->click();
             }

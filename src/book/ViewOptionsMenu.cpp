@@ -37,7 +37,8 @@ TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, QWidget* parent
         QAction* action = letters->addAction(QString::fromLatin1(caption));
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, value] {
+        // Captured by copy: clang 14 cannot capture a structured binding.
+        connect(action, &QAction::triggered, this, [this, value = value] {
             emit LetterTabsChosen(value);
             UpdateChecks();
         });

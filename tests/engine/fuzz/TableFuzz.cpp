@@ -1,0 +1,19 @@
+// libFuzzer entry: a table opened from .dbf, .dbt and .mdx bytes and walked in every order.
+#include "engine/EngineFuzzHarness.h"
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const auto directory = [] {
+        auto path = std::filesystem::temp_directory_path() /
+                    ("sw-table-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    if (!shelfwise::engine::fuzz::RunTableReader({data, size}, directory)) {
+        std::abort();
+    }
+    return 0;
+}
