@@ -139,7 +139,7 @@ void BM_PostAppend(benchmark::State& state) {
     std::mt19937 random(11);
     for (auto _ : state) {
         table.append();
-        table.setText(2, randomName(random));
+        table.setText(2, RandomName(random));
         table.setText(6, "Notes on an appended record");
         table.post();
     }
