@@ -99,7 +99,10 @@ bool Program::StartUp() {
         return false;
     }
 
-    settings::ReadUiOptions(s);
+    if (!settings::ReadUiOptions(s)) {
+        platform::ShowWarning("The last used database's directory no longer exists! The public "
+                              "database is opened instead.");
+    }
     templates_ = std::make_unique<settings::TemplateCatalogues>(s.DataDir);
     templates_->Load();
     settings::ReloadLabels(s);

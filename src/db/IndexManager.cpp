@@ -6,9 +6,9 @@
 #include "engine/EngineError.h"
 #include "engine/Table.h"
 #include "platform/MessageBox.h"
+#include "settings/FileBytes.h"
 #include "settings/Settings.h"
 
-#include <fstream>
 #include <utility>
 
 namespace shelfwise::db {
@@ -51,24 +51,22 @@ std::filesystem::path TIndex::SortStatePathOf(const std::filesystem::path& direc
 
 void TIndex::ReadSortState() {
     ResetSort();
-    std::ifstream in(SortStatePath(), std::ios::binary);
-    unsigned char bytes[4];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        return; // missing or short: record number order
+    const auto bytes = settings::ReadFileBytes(SortStatePath());
+    if (!bytes || bytes->size() < 4) {
+        return; // missing, unreadable or short: record number order
     }
-    Sort.PrimaryField = bytes[0];
-    Sort.PrimaryDescending = bytes[1] != 0;
-    Sort.SecondaryField = bytes[2];
-    Sort.SecondaryDescending = bytes[3] != 0;
+    Sort.PrimaryField = (*bytes)[0];
+    Sort.PrimaryDescending = (*bytes)[1] != 0;
+    Sort.SecondaryField = (*bytes)[2];
+    Sort.SecondaryDescending = (*bytes)[3] != 0;
 }
 
 bool TIndex::WriteSortState() const {
-    std::ofstream out(SortStatePath(), std::ios::binary | std::ios::trunc);
-    const char bytes[4] = {static_cast<char>(Sort.PrimaryField),
-                           static_cast<char>(Sort.PrimaryDescending ? 1 : 0),
-                           static_cast<char>(Sort.SecondaryField),
-                           static_cast<char>(Sort.SecondaryDescending ? 1 : 0)};
-    return out && out.write(bytes, sizeof bytes) && out.flush();
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(Sort.PrimaryField),
+                                   static_cast<std::uint8_t>(Sort.PrimaryDescending ? 1 : 0),
+                                   static_cast<std::uint8_t>(Sort.SecondaryField),
+                                   static_cast<std::uint8_t>(Sort.SecondaryDescending ? 1 : 0)};
+    return settings::ReplaceFile(SortStatePath(), bytes);
 }
 
 void TIndex::BuildKey() {

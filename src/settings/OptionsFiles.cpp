@@ -35,7 +35,7 @@ constexpr std::int16_t HiddenValue = 6;
 void ReadSecurityFields(ByteCursor& in, Settings& settings) {
     ReadWord(in, settings.PasswordMode);
     ReadWord(in, settings.PublicAccess);
-    settings.DataRoot = ReadScrambled(in);
+    settings.DataRoot = DirectoryFromText(ReadScrambled(in));
     ReadWord(in, settings.UserCount);
     settings.SupervisorPassword = ReadScrambled(in);
 }
@@ -86,11 +86,11 @@ bool WriteSecurityOptions(const Settings& settings) {
     return written;
 }
 
-void ReadUiOptions(Settings& settings) {
+bool ReadUiOptions(Settings& settings) {
     settings.DataDir = settings.DatabaseDir;
     const auto bytes = ReadFileBytes(settings.DataDir / OptionsFileName);
     if (!bytes) {
-        return;
+        return true;
     }
     ByteCursor in(*bytes);
     ReadWord(in, settings.MenusAndSpeedBars);
@@ -105,17 +105,23 @@ void ReadUiOptions(Settings& settings) {
     ReadWord(in, settings.DeleteMode);
 
     // The last used database is reopened unless the user chose the default file, and never
-    // when it is the public database that this user may not use at all.
+    // when it is the public database that this user may not use at all. Only a plain file name
+    // in an existing directory under DataRoot is taken: the name is used as a path.
     const auto lastFile = ReadScrambled(in);
-    const auto lastDir = ReadScrambled(in);
+    const auto lastDir = DirectoryFromText(ReadScrambled(in));
     const bool publicDenied = !settings.IsSupervisor &&
                               settings.UserAccess == opt::UserAccess::None &&
                               IsPublicDatabase(settings, lastDir);
-    if (settings.InitialDataFile == opt::InitialDataFile::LastUsedFile && !lastFile.empty() &&
-        !lastDir.empty() && !publicDenied) {
-        settings.DataFileName = lastFile;
-        if (lastDir.starts_with(settings.DataRoot.native())) {
+    bool lastFound = true;
+    if (settings.InitialDataFile == opt::InitialDataFile::LastUsedFile &&
+        IsPlainFileName(lastFile) && !lastDir.empty() && !publicDenied) {
+        if (!lastDir.native().starts_with(settings.DataRoot.native())) {
+            settings.DataFileName = lastFile;
+        } else if (CanEnter(lastDir)) {
+            settings.DataFileName = lastFile;
             settings.DatabaseDir = lastDir;
+        } else {
+            lastFound = false;
         }
     }
 
@@ -141,6 +147,7 @@ void ReadUiOptions(Settings& settings) {
     if (!in.AtEnd()) {
         ReadFlag(in, settings.ShowTrayIcon);
     }
+    return lastFound;
 }
 
 bool WriteUiOptions(const Settings& settings) {

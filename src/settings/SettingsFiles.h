@@ -33,6 +33,12 @@ bool WriteSecurityOptions(const Settings& settings);
 // changing the current directory, which the program never does.
 bool CanEnter(const std::filesystem::path& directory);
 
+// A directory as a settings file names it: the text up to a NUL, without trailing separators,
+// so one directory always compares equal to itself.
+std::filesystem::path DirectoryFromText(std::string_view text);
+// A file name without any directory part (nothing a stored name may use to reach elsewhere).
+bool IsPlainFileName(std::string_view name);
+
 // PublicDir := DataRoot/"DATA" and DatabaseDir := PublicDir.
 void SetPublicDir(Settings& settings);
 // Creates PublicDir and its "BACKUP" directory when missing. False when that failed; the caller
@@ -41,8 +47,9 @@ bool EnsureDataDirectories(const Settings& settings);
 
 // User-interface options: "options.dat" in DataDir. Reading first sets DataDir := DatabaseDir
 // and may replace DataFileName and DatabaseDir with the last used ones. The caller loads the
-// template catalogues and report definitions afterwards.
-void ReadUiOptions(Settings& settings);
+// template catalogues and report definitions afterwards. False when the last used database's
+// directory no longer exists: the default database of DatabaseDir stays chosen.
+bool ReadUiOptions(Settings& settings);
 bool WriteUiOptions(const Settings& settings);
 
 // "date.dat" in DataDir. A missing file leaves the list empty. Writing returns false on a write
