@@ -944,9 +944,14 @@ void TBookWindow::MoveSplitter(int distance) {
 }
 
 int TBookWindow::ReadWindowPlacement() {
-    const auto placement = ReadWindowPlacementFile(settings_.DataDir / WindowPlacementFileName);
+    auto placement = ReadWindowPlacementFile(settings_.DataDir / WindowPlacementFileName);
     if (!placement) {
         return 0;
+    }
+    // A stored size larger than the screen would make a huge window; fit it to the screen.
+    if (const QScreen* shown = screen()) {
+        const QRect area = shown->availableGeometry();
+        placement = FitToScreen(*placement, {area.left(), area.top(), area.width(), area.height()});
     }
     if (placement->IsNormal()) {
         resize(placement->Width, placement->Height);
