@@ -93,6 +93,8 @@ bool Program::StartUp() {
     s.LoginRefused = false;
 
     const bool securityOptionsExisted = settings::ReadSecurityOptions(s);
+    // A first run stores its security options now, not at its end.
+    settings::SaveSecurityOptions(s);
     settings::SetPublicDir(s);
     if (!settings::EnsureDataDirectories(s)) {
         platform::ShowWarning("Could not Create Data Directory!");

@@ -229,8 +229,9 @@ TBookWindow::~TBookWindow() {
     if (database_.DataTable.isOpen()) {
         database_.Index.WriteSortState();
     }
-    settings::WriteSecurityOptions(settings_);
-    settings::WriteUiOptions(settings_);
+    // Only values this session changed are written: another copy's changes stay.
+    settings::SaveSecurityOptions(settings_);
+    settings::SaveUiOptions(settings_);
     WriteTabOrder();
     leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
     qApp->removeEventFilter(hintSwitch_);

@@ -68,26 +68,47 @@ bool ReadSecurityOptions(Settings& settings) {
     if (!CanEnter(settings.DataRoot) || !CanEnter(settings.ProgramDir)) {
         settings.DataRoot = settings.ProgramDir;
     }
+    settings.SecurityOptionsStored.clear();
+    if (bytes) {
+        settings.SecurityOptionsStored = SecurityOptionsBytes(settings);
+    }
     return bytes.has_value();
 }
 
-bool WriteSecurityOptions(const Settings& settings) {
+std::vector<std::uint8_t> SecurityOptionsBytes(const Settings& settings) {
     ValueStreamWriter out;
     WriteWord(out, settings.PasswordMode);
     WriteWord(out, settings.PublicAccess);
     WriteScrambled(out, settings.DataRoot.string());
     WriteWord(out, settings.UserCount);
     WriteScrambled(out, settings.SupervisorPassword);
+    return out.Bytes();
+}
 
-    bool written = ReplaceFile(settings.ProgramDir / OptionsFileName, out.Bytes());
+bool WriteSecurityOptions(const Settings& settings) {
+    const auto bytes = SecurityOptionsBytes(settings);
+    bool written = ReplaceFile(settings.ProgramDir / OptionsFileName, bytes);
     if (!SameText(settings.DataRoot, settings.ProgramDir)) {
-        written = ReplaceFile(settings.DataRoot / OptionsFileName, out.Bytes()) && written;
+        written = ReplaceFile(settings.DataRoot / OptionsFileName, bytes) && written;
     }
     return written;
 }
 
+bool SaveSecurityOptions(Settings& settings) {
+    auto bytes = SecurityOptionsBytes(settings);
+    if (bytes == settings.SecurityOptionsStored) {
+        return true;
+    }
+    if (!WriteSecurityOptions(settings)) {
+        return false;
+    }
+    settings.SecurityOptionsStored = std::move(bytes);
+    return true;
+}
+
 bool ReadUiOptions(Settings& settings) {
     settings.DataDir = settings.DatabaseDir;
+    settings.UiOptionsStored.clear();
     const auto bytes = ReadFileBytes(settings.DataDir / OptionsFileName);
     if (!bytes) {
         return true;
@@ -147,10 +168,11 @@ bool ReadUiOptions(Settings& settings) {
     if (!in.AtEnd()) {
         ReadFlag(in, settings.ShowTrayIcon);
     }
+    settings.UiOptionsStored = UiOptionsBytes(settings);
     return lastFound;
 }
 
-bool WriteUiOptions(const Settings& settings) {
+std::vector<std::uint8_t> UiOptionsBytes(const Settings& settings) {
     ValueStreamWriter out;
     WriteWord(out, settings.MenusAndSpeedBars);
     WriteWord(out, settings.ComPort);
@@ -178,7 +200,23 @@ bool WriteUiOptions(const Settings& settings) {
     WriteFlag(out, settings.AutoFill);
     WriteFlag(out, settings.ShowReminders);
     WriteFlag(out, settings.ShowTrayIcon);
-    return ReplaceFile(settings.DataDir / OptionsFileName, out.Bytes());
+    return out.Bytes();
+}
+
+bool WriteUiOptions(const Settings& settings) {
+    return ReplaceFile(settings.DataDir / OptionsFileName, UiOptionsBytes(settings));
+}
+
+bool SaveUiOptions(Settings& settings) {
+    auto bytes = UiOptionsBytes(settings);
+    if (bytes == settings.UiOptionsStored) {
+        return true;
+    }
+    if (!WriteUiOptions(settings)) {
+        return false;
+    }
+    settings.UiOptionsStored = std::move(bytes);
+    return true;
 }
 
 } // namespace shelfwise::settings

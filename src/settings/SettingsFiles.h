@@ -28,6 +28,10 @@ inline constexpr const char* LabelsFileName = "labels.dat";
 bool ReadSecurityOptions(Settings& settings);
 // False when a file could not be written (the program reports nothing).
 bool WriteSecurityOptions(const Settings& settings);
+std::vector<std::uint8_t> SecurityOptionsBytes(const Settings& settings);
+// Writes the security options when their values differ from what this session last read or
+// wrote (or the file was missing); true when nothing needed writing.
+bool SaveSecurityOptions(Settings& settings);
 
 // Whether the program could make `directory` its current directory. The checks stand in for
 // changing the current directory, which the program never does.
@@ -51,6 +55,10 @@ bool EnsureDataDirectories(const Settings& settings);
 // directory no longer exists: the default database of DatabaseDir stays chosen.
 bool ReadUiOptions(Settings& settings);
 bool WriteUiOptions(const Settings& settings);
+std::vector<std::uint8_t> UiOptionsBytes(const Settings& settings);
+// Writes the user-interface options when they differ from what this session last read or
+// wrote; true when nothing needed writing.
+bool SaveUiOptions(Settings& settings);
 
 // "date.dat" in DataDir. A missing file leaves the list empty. Writing returns false on a write
 // error; the caller shows "Could not Save Options to a File!".

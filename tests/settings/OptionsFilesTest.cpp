@@ -161,6 +161,53 @@ TEST_F(OptionsFiles, ADataRootWithTrailingSeparatorsOrANulIsTheSameDirectory) {
     }
 }
 
+TEST_F(OptionsFiles, ACopyThatChangedNothingNeverRevertsAnotherCopysOptions) {
+    TestDirectory root;
+    settings.DataRoot = root.Path();
+    SetPublicDir(settings);
+    std::filesystem::create_directories(settings.PublicDir);
+    settings.DataDir = settings.PublicDir;
+    settings.SupervisorPassword = "old";
+    ASSERT_TRUE(WriteSecurityOptions(settings));
+    ASSERT_TRUE(WriteUiOptions(settings));
+    const auto start = [this] {
+        Settings s;
+        s.ProgramDir = program.Path();
+        ReadSecurityOptions(s);
+        SetPublicDir(s);
+        ReadUiOptions(s);
+        return s;
+    };
+    Settings first = start();
+    Settings second = start();
+    ASSERT_EQ(second.DataRoot, root.Path());
+
+    // The second copy changes the password and the speed bar; the first ends unchanged.
+    second.SupervisorPassword = "new";
+    second.SpeedBarLocation = opt::SpeedBarLocation::Top;
+    ASSERT_TRUE(SaveSecurityOptions(second));
+    ASSERT_TRUE(SaveUiOptions(second));
+    const auto security = ReadBytes(program / "options.dat");
+    const auto ui = ReadBytes(settings.PublicDir / "options.dat");
+    EXPECT_TRUE(SaveSecurityOptions(first));
+    EXPECT_TRUE(SaveUiOptions(first));
+    EXPECT_EQ(ReadBytes(program / "options.dat"), security);
+    EXPECT_EQ(ReadBytes(root / "options.dat"), security);
+    EXPECT_EQ(ReadBytes(settings.PublicDir / "options.dat"), ui);
+    Settings third = start();
+    EXPECT_EQ(third.SupervisorPassword, "new");
+    EXPECT_EQ(third.SpeedBarLocation, opt::SpeedBarLocation::Top);
+
+    // A change of its own is written, and a missing file is written at once.
+    first.ShowTips = !first.ShowTips;
+    EXPECT_TRUE(SaveUiOptions(first));
+    EXPECT_NE(ReadBytes(settings.PublicDir / "options.dat"), ui);
+    std::filesystem::remove(program / "options.dat");
+    Settings fresh = start();
+    EXPECT_TRUE(SaveSecurityOptions(fresh));
+    EXPECT_TRUE(std::filesystem::exists(program / "options.dat"));
+}
+
 TEST_F(OptionsFiles, SecurityOptionsOfEveryTruncatedLength) {
     const auto full = SecurityFile(0, 2, program.Path().string(), 1, "pw");
     for (std::size_t size = 0; size <= full.size(); ++size) {
