@@ -492,11 +492,30 @@ void TDatabase::RegisterInCatalogue(const std::string& fileName) {
     if (MasterTable.findKey({{CatalogueFileName, fileName}})) {
         return;
     }
+    // A table the catalogue did not list may hold numbered records already: new records go on
+    // above them rather than repeat their numbers.
+    const double last = std::max(1.0, LargestRecordNumber(fileName));
     MasterTable.append();
     MasterTable.setText(CatalogueFileName, fileName);
     MasterTable.setText(CatalogueName, fileName);
-    MasterTable.setNumber(CatalogueLastNumber, 1);
+    MasterTable.setNumber(CatalogueLastNumber, last);
     MasterTable.post();
+}
+
+double TDatabase::LargestRecordNumber(const std::string& fileName) const {
+    if (!engine::tableExists(settings_.DatabaseDir, fileName)) {
+        return 0;
+    }
+    Table table;
+    table.setDirectory(settings_.DatabaseDir);
+    table.setFileName(fileName);
+    table.setReadOnly(true);
+    double largest = 0;
+    table.open();
+    for (table.first(); !table.atEnd(); table.next()) {
+        largest = std::max(largest, std::round(table.number(RecordNumberField)));
+    }
+    return largest;
 }
 
 void TDatabase::SetLastRecordNumber(double number, const std::string& fileName) {

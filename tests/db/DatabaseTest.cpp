@@ -92,6 +92,22 @@ TEST_F(DatabaseTest, UnopenableDataTableIsRenamedAsideAndReplaced) {
     EXPECT_TRUE(std::filesystem::exists(databaseDir / "bad$$$.mdx"));
 }
 
+TEST_F(DatabaseTest, ATableTheCatalogueDidNotListGoesOnNumberingAboveItsRecords) {
+    openFresh();
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        addRecord(name);
+    }
+    database->CloseTables();
+    engine::copyTable(databaseDir, "data.dbf", databaseDir, "data_7.dbf");
+
+    settings.DataFileName = "data_7.dbf";
+    reopen();
+    ASSERT_TRUE(database->OpenDatabase());
+    EXPECT_EQ(catalogueLastNumber(), 4u);
+    addRecord("Delta");
+    EXPECT_EQ(database->DataTable.number(RecordNumberField), 5);
+}
+
 // A damaged production index is replaced from the template and regenerated, for the tables
 // with their own template index and for any other data table.
 class IndexRepairTest : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
