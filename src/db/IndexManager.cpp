@@ -9,6 +9,8 @@
 #include "settings/FileBytes.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace shelfwise::db {
@@ -98,6 +100,7 @@ std::string TIndex::PrepareIndex(Table& table) {
     if (!key_.Expression.empty()) {
         for (const engine::TagInfo& tag : tags) {
             if (tag.expression == expression && tagOptions(tag) == options) {
+                MarkTagUsed(tag.name);
                 return tag.name;
             }
         }
@@ -132,7 +135,15 @@ std::string TIndex::PrepareIndex(Table& table) {
         return {};
     }
     try {
+        // The index holds a fixed number of tags: a full one gives up the sort tag of ours
+        // that was used least recently.
+        if (tags.size() >= MaxTags) {
+            if (const auto unused = LeastRecentlyUsedSortTag(tags, tag)) {
+                table.deleteTag(*unused);
+            }
+        }
         table.addTag(name, expression, (options & ixDescending) != 0);
+        MarkTagUsed(name);
     } catch (...) {
         table.close();
         table.setExclusive(wasExclusive);
@@ -145,11 +156,49 @@ std::string TIndex::PrepareIndex(Table& table) {
     return name;
 }
 
+bool TIndex::IsOwnSortTag(const std::string& name) {
+    for (const std::string prefix : {"IDXF", "IDX"}) {
+        if (name.size() > prefix.size() && name.starts_with(prefix)) {
+            const std::string number = name.substr(prefix.size());
+            return std::all_of(number.begin(), number.end(),
+                               [](unsigned char c) { return std::isdigit(c) != 0; }) &&
+                   name != FixedTags[0] && name != FixedTags[1];
+        }
+    }
+    return false;
+}
+
+void TIndex::MarkTagUsed(const std::string& name) {
+    tagUse_[name] = ++useClock_;
+}
+
+std::optional<std::string>
+TIndex::LeastRecentlyUsedSortTag(const std::vector<engine::TagInfo>& tags,
+                                 const std::string& inUse) const {
+    // Tags not used in this session count as older than any used, in the index's order.
+    std::optional<std::string> oldest;
+    std::uint64_t oldestUse = 0;
+    for (const engine::TagInfo& tag : tags) {
+        if (!IsOwnSortTag(tag.name) || tag.name == inUse) {
+            continue;
+        }
+        const auto use = tagUse_.find(tag.name);
+        const std::uint64_t lastUse = use == tagUse_.end() ? 0 : use->second;
+        if (!oldest || lastUse < oldestUse) {
+            oldest = tag.name;
+            oldestUse = lastUse;
+        }
+    }
+    return oldest;
+}
+
 bool TIndex::ApplySort() {
     Table& table = database_.DataTable;
     const std::string remembered = table.tag();
     table.close();
     table.setTag("");
+    // Empty while the cause is that the table could not be had exclusively.
+    std::string failure;
     try {
         const std::string name = PrepareIndex(table);
         if (!name.empty()) {
@@ -161,7 +210,10 @@ bool TIndex::ApplySort() {
             database_.Fields.ReadDecimals(table);
             return true;
         }
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        if (error.reason() != EngineError::Reason::Locked) {
+            failure = error.what();
+        }
     }
     // Back to the tag that served before; physical order when even that one is gone.
     table.close();
@@ -177,8 +229,10 @@ bool TIndex::ApplySort() {
     }
     RestoreSort();
     if (!database_.FirstOpen) {
-        platform::ShowError("Unable to create Index!\nDatabase may be used by someone else - "
-                            "this function requires Exclusive Database Use.");
+        platform::ShowError(failure.empty()
+                                ? "Unable to create Index!\nDatabase may be used by someone "
+                                  "else - this function requires Exclusive Database Use."
+                                : "Unable to create Index!\n" + failure);
     }
     return false;
 }

@@ -1,6 +1,7 @@
 #include "DatabaseFixture.h"
 #include "db/LetterTabPanel.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <iterator>
@@ -115,6 +116,53 @@ TEST_F(IndexManagerTest, TagsAreReusedAndFilteredSortsGetTheirOwn) {
     EXPECT_EQ(index().Filter, FilterState::fsNormal);
     EXPECT_EQ(recounts, 7); // one for every reopening above
     EXPECT_THAT(messages, IsEmpty());
+}
+
+TEST_F(IndexManagerTest, AFullIndexGivesUpItsLeastRecentlyUsedSortTag) {
+    // A tag another program made, which must stay.
+    database->DataTable.close();
+    {
+        engine::Table table;
+        table.setDirectory(databaseDir);
+        table.setFileName("data.dbf");
+        table.setExclusive(true);
+        table.open();
+        table.addTag("OTHER", "PRODUCER", false);
+    }
+    ASSERT_TRUE(index().ApplySort());
+
+    std::vector<SortValues> sorts;
+    for (const bool descending : {false, true}) {
+        for (const std::uint8_t primary : {kName, kProducer, kCategory}) {
+            for (std::uint8_t secondary = 0; secondary <= 16; ++secondary) {
+                if (secondary != primary && (secondary == 0 || secondary >= 2)) {
+                    sorts.push_back({primary, descending, secondary, false});
+                }
+            }
+        }
+    }
+    std::size_t made = 0;
+    while (tagNames().size() < TIndex::MaxTags) {
+        ASSERT_LT(made, sorts.size());
+        ASSERT_TRUE(index().ChangeSort(sorts[made++]));
+    }
+    const std::string first = tagNames()[3];
+    const std::string second = tagNames()[4];
+    // The first sort is used again; the second is now the least recently used.
+    ASSERT_TRUE(index().ChangeSort(sorts[0]));
+    EXPECT_EQ(database->DataTable.tag(), first);
+
+    messages.clear();
+    ASSERT_TRUE(index().ChangeSort(sorts[made]));
+    EXPECT_THAT(messages, IsEmpty());
+    const auto names = tagNames();
+    EXPECT_EQ(names.size(), TIndex::MaxTags);
+    for (const std::string& kept :
+         {std::string("IDX0"), std::string("IDX1"), std::string("OTHER"), first}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), kept), names.end()) << kept;
+    }
+    EXPECT_EQ(std::find(names.begin(), names.end(), second), names.end());
+    EXPECT_EQ(database->DataTable.tag(), names.back());
 }
 
 TEST_F(IndexManagerTest, NewSortFailsWhileAnotherCursorHasTheTable) {
