@@ -165,6 +165,50 @@ TEST_F(IndexManagerTest, AFullIndexGivesUpItsLeastRecentlyUsedSortTag) {
     EXPECT_EQ(database->DataTable.tag(), names.back());
 }
 
+TEST_F(IndexManagerTest, AnUnreadableMemoUnderAMemoSortStillLetsItsRecordGoAndTheTablePack) {
+    constexpr std::uint8_t kNotes = FirstDataField + 22;
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        addRecord(name);
+        database->DataTable.edit();
+        database->DataTable.setBytes(kNotes, std::string(name) + " notes");
+        database->DataTable.post();
+    }
+    ASSERT_TRUE(index().ChangeSort({kNotes, false, 0, false}));
+    const std::uint32_t offset = database->DataTable.field(kNotes).offset;
+    const std::size_t width = database->DataTable.field(kNotes).width;
+    database->CloseTables();
+    // Beta's memo block number points far beyond the memo file.
+    {
+        std::fstream dbf(databaseDir / "data.dbf", std::ios::in | std::ios::out | std::ios::binary);
+        char header[12];
+        dbf.read(header, sizeof header);
+        const auto headerLength =
+            static_cast<std::uint8_t>(header[8]) | (static_cast<std::uint8_t>(header[9]) << 8);
+        const auto recordLength =
+            static_cast<std::uint8_t>(header[10]) | (static_cast<std::uint8_t>(header[11]) << 8);
+        dbf.seekp(headerLength + recordLength + offset);
+        dbf.write(std::string(width, '9').data(), static_cast<std::streamsize>(width));
+    }
+
+    database = std::make_unique<TDatabase>(settings);
+    ASSERT_TRUE(database->OpenDatabase());
+    ASSERT_EQ(database->DataTable.recordCount(), 3u);
+    database->CloseTables();
+    {
+        engine::Table table;
+        table.setDirectory(databaseDir);
+        table.setFileName("data.dbf");
+        table.setExclusive(true);
+        table.open();
+        EXPECT_NO_THROW(table.regenerateIndexes());
+        ASSERT_TRUE(table.goToRecord(2));
+        EXPECT_NO_THROW(table.deleteRecord());
+        EXPECT_NO_THROW(table.pack());
+        EXPECT_EQ(table.recordCount(), 2u);
+        EXPECT_THAT(table.checkIndexes(), IsEmpty());
+    }
+}
+
 TEST_F(IndexManagerTest, NewSortFailsWhileAnotherCursorHasTheTable) {
     ASSERT_TRUE(index().ChangeSort({kProducer, false, 0, false}));
     ASSERT_TRUE(index().ChangeFilter(FilterState::fsNormal));
