@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/CompressedFile.h"
+#include "db/CutShortRecord.h"
 #include "db/Progress.h"
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
@@ -331,6 +332,20 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
             return false;
         }
     }
+    // A last record cut short (a write that never finished) is left out; the rest opens.
+    if (const auto file = findFile(table.directory(), withTableExtension(table.fileName()));
+        file && DropCutShortRecord(*file)) {
+        platform::ShowWarning("The last record of " + file->filename().string() +
+                              " was cut short and has been left out.");
+        if (succeeds([&] {
+                if (regenerate) {
+                    regenerateIndexes(table);
+                }
+                table.open();
+            })) {
+            return true;
+        }
+    }
     // The index is kept aside until the table opens on a rebuilt one; when it does not, the
     // index was not the cause and goes back as it was.
     const std::filesystem::path& dir = table.directory();
@@ -347,19 +362,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
     const bool repaired = succeeds([&] {
         repairIndex(table);
         if (regenerate) {
-            ReopenGuard guard(table);
-            const std::string tag = table.tag();
-            table.setExclusive(true);
-            table.setTag("");
-            try {
-                table.open();
-                table.regenerateIndexes();
-            } catch (...) {
-                table.setTag(tag);
-                throw;
-            }
-            table.close();
-            table.setTag(tag);
+            regenerateIndexes(table);
         }
         table.open();
     });
@@ -371,6 +374,24 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
         std::filesystem::rename(kept, *index, error);
     }
     return repaired;
+}
+
+// Opens the table exclusively without an index, rebuilds every tag from the records and
+// closes it again in the open mode it had.
+void TDatabase::regenerateIndexes(Table& table) {
+    ReopenGuard guard(table);
+    const std::string tag = table.tag();
+    table.setExclusive(true);
+    table.setTag("");
+    try {
+        table.open();
+        table.regenerateIndexes();
+    } catch (...) {
+        table.setTag(tag);
+        throw;
+    }
+    table.close();
+    table.setTag(tag);
 }
 
 // Replaces the table's production index by the template's, whose tags the regeneration then

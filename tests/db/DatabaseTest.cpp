@@ -212,6 +212,37 @@ TEST_F(DatabaseTest, ARefusedSetAsideLeavesTheTableAndTheEarlierSetAsTheyWere) {
     EXPECT_FALSE(engine::tableExists(databaseDir, "bad$$$_old.dbf"));
 }
 
+TEST_F(DatabaseTest, ATableWhoseLastRecordIsCutShortOpensWithoutItAndSaysSo) {
+    const std::uintmax_t cuts[] = {1, 10, 100};
+    for (const std::uintmax_t cut : cuts) {
+        SCOPED_TRACE(cut);
+        reopen();
+        std::filesystem::remove_all(databaseDir);
+        std::filesystem::create_directories(databaseDir);
+        openFresh();
+        for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+            addRecord(name);
+        }
+        database->CloseTables();
+        // The end byte and part of the last record never reached the disk.
+        const auto dbf = databaseDir / "data.dbf";
+        std::filesystem::resize_file(dbf, std::filesystem::file_size(dbf) - 1 - cut);
+
+        reopen();
+        ASSERT_TRUE(database->OpenDatabase());
+        EXPECT_THAT(
+            messageTexts(),
+            ElementsAre("The last record of data.dbf was cut short and has been left out."));
+        EXPECT_EQ(messages.front().kind, platform::MessageKind::Warning);
+        EXPECT_THAT(names(), ElementsAre("Alpha", "Beta"));
+        EXPECT_FALSE(engine::tableExists(databaseDir, "bad$$$.dbf"));
+        // The table goes on as usual: a new record takes the place of the partial one.
+        addRecord("Delta");
+        EXPECT_THAT(names(), ElementsAre("Alpha", "Beta", "Delta"));
+        EXPECT_THAT(database->DataTable.checkIndexes(), IsEmpty());
+    }
+}
+
 // A damaged production index is replaced from the template and regenerated, for the tables
 // with their own template index and for any other data table.
 class IndexRepairTest : public DatabaseTest, public ::testing::WithParamInterface<const char*> {};
