@@ -44,6 +44,20 @@ bool SameText(const std::filesystem::path& a, const std::filesystem::path& b) {
     return a.native() == b.native();
 }
 
+// Writes only values that differ from what this session last read or wrote.
+template <typename Write>
+bool SaveWhenChanged(std::vector<std::uint8_t> bytes, std::vector<std::uint8_t>& stored,
+                     Write write) {
+    if (bytes == stored) {
+        return true;
+    }
+    if (!write()) {
+        return false;
+    }
+    stored = std::move(bytes);
+    return true;
+}
+
 } // namespace
 
 bool ReadSecurityOptions(Settings& settings) {
@@ -95,15 +109,8 @@ bool WriteSecurityOptions(const Settings& settings) {
 }
 
 bool SaveSecurityOptions(Settings& settings) {
-    auto bytes = SecurityOptionsBytes(settings);
-    if (bytes == settings.SecurityOptionsStored) {
-        return true;
-    }
-    if (!WriteSecurityOptions(settings)) {
-        return false;
-    }
-    settings.SecurityOptionsStored = std::move(bytes);
-    return true;
+    return SaveWhenChanged(SecurityOptionsBytes(settings), settings.SecurityOptionsStored,
+                           [&settings] { return WriteSecurityOptions(settings); });
 }
 
 bool ReadUiOptions(Settings& settings) {
@@ -208,15 +215,8 @@ bool WriteUiOptions(const Settings& settings) {
 }
 
 bool SaveUiOptions(Settings& settings) {
-    auto bytes = UiOptionsBytes(settings);
-    if (bytes == settings.UiOptionsStored) {
-        return true;
-    }
-    if (!WriteUiOptions(settings)) {
-        return false;
-    }
-    settings.UiOptionsStored = std::move(bytes);
-    return true;
+    return SaveWhenChanged(UiOptionsBytes(settings), settings.UiOptionsStored,
+                           [&settings] { return WriteUiOptions(settings); });
 }
 
 } // namespace shelfwise::settings
