@@ -50,12 +50,14 @@ Program::Program(std::filesystem::path programDir, ProgramWindows& windows) : wi
 Program::~Program() = default;
 
 int Program::Run() {
-    if (!StartUp()) {
-        return 0;
-    }
+    // First of all, so a signal during start-up (also while a start-up message waits) takes the
+    // orderly end too.
     platform::TerminationSignal termination;
     connect(&termination, &platform::TerminationSignal::terminationRequested, this,
             &Program::Terminate);
+    if (!StartUp()) {
+        return 0;
+    }
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Program::EndSession);
     HintFilter hints;
     qApp->installEventFilter(&hints);
@@ -63,8 +65,15 @@ int Program::Run() {
     // A closed book window may leave the program running in the tray; only the program's own
     // shutdown ends the loop.
     QApplication::setQuitOnLastWindowClosed(false);
-    QTimer::singleShot(0, this, &Program::FirstActivation);
-    QApplication::exec();
+    if (terminating_ || termination.Received()) {
+        // Terminated before the loop could run: the same end, without the loop.
+        loopRunning_ = true;
+        Terminate();
+    } else {
+        QTimer::singleShot(0, this, &Program::FirstActivation);
+        loopRunning_ = true;
+        QApplication::exec();
+    }
 
     AfterLoop();
     DestroyWindows();
@@ -86,6 +95,8 @@ bool Program::StartUp() {
     s.LoginRefused = false;
 
     const bool securityOptionsExisted = settings::ReadSecurityOptions(s);
+    // A first run stores its security options now, not at its end.
+    settings::SaveSecurityOptions(s);
     settings::SetPublicDir(s);
     if (!settings::EnsureDataDirectories(s)) {
         platform::ShowWarning("Could not Create Data Directory!");
@@ -101,7 +112,10 @@ bool Program::StartUp() {
         return false;
     }
 
-    settings::ReadUiOptions(s);
+    if (!settings::ReadUiOptions(s)) {
+        platform::ShowWarning("The last used database's directory no longer exists! The public "
+                              "database is opened instead.");
+    }
     templates_ = std::make_unique<settings::TemplateCatalogues>(s.DataDir);
     templates_->Load();
     settings::ReloadLabels(s);
@@ -173,9 +187,9 @@ void Program::BookWindowCloseRequested() {
     }
 }
 
-void Program::CloseMainWindow() {
+bool Program::CloseMainWindow() {
     if (closing_) {
-        return;
+        return true;
     }
     closing_ = true;
     if (bookWindow_ && bookWindow_->Widget()->isVisible()) {
@@ -183,25 +197,45 @@ void Program::CloseMainWindow() {
         // A record the user still has to correct keeps the program open rather than losing it.
         if (closeRefused_ && !platform::IsUnattended()) {
             closing_ = false;
-            return;
+            return false;
         }
     }
     QApplication::exit(0);
+    return true;
 }
 
 void Program::Terminate() {
     platform::SetUnattended(true);
+    // A message or dialog open now gives way; the start-up it belongs to then ends in order.
+    for (int i = 0; i < MaxModalWindows; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            break;
+        }
+        modal->close();
+    }
+    if (!loopRunning_) {
+        terminating_ = true;
+        return;
+    }
     CloseMainWindow();
 }
 
-void Program::EndSession(QSessionManager& manager) {
+bool Program::CloseForSessionEnd() {
     platform::ShowInformation(std::string(ProgramTitle) + " is shutting down.");
     try {
-        CloseMainWindow();
+        return CloseMainWindow();
     } catch (const std::exception&) {
         platform::ShowError(std::string(ProgramTitle) +
                             " could not be shut down! Try to close it before shutting down "
                             "Windows.");
+        return false;
+    }
+}
+
+void Program::EndSession(QSessionManager& manager) {
+    // A record the user still has to correct, or a failed close, stops the session's end.
+    if (!CloseForSessionEnd()) {
         manager.cancel();
     }
 }

@@ -28,11 +28,17 @@ public:
     settings::TemplateCatalogues* Templates() { return templates_.get(); }
 
     // Closing the main (tray) window ends the program: the book window is closed first. A close
-    // already under way is not started again.
-    void CloseMainWindow();
+    // already under way is not started again. False when the book window's record check
+    // refused and the program stays open.
+    bool CloseMainWindow();
 
-    // SIGTERM: the same orderly end, with no dialog that waits for a user.
+    // SIGTERM or SIGHUP: the same orderly end, with no dialog that waits for a user. Before the
+    // loop runs, start-up finishes without waiting for anyone and the end follows at once.
     void Terminate();
+
+    // The desktop session ends: false when the program could not close, so the session's end
+    // must be cancelled.
+    bool CloseForSessionEnd();
 
     // The desktop session ends.
     void EndSession(QSessionManager& manager);
@@ -52,6 +58,9 @@ private:
     bool activated_ = false;
     bool closing_ = false;      // the main window's close is under way
     bool closeRefused_ = false; // the book window's record check refused the last close
+    bool loopRunning_ = false;  // start-up is over
+    bool terminating_ = false;  // a termination arrived during start-up
+    static constexpr int MaxModalWindows = 16;
 };
 
 } // namespace shelfwise::app

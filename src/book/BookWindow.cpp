@@ -229,8 +229,9 @@ TBookWindow::~TBookWindow() {
         database_.Index.WriteSortState();
     }
     leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
-    settings::WriteSecurityOptions(settings_);
-    settings::WriteUiOptions(settings_);
+    // Only values this session changed are written: another copy's changes stay.
+    settings::SaveSecurityOptions(settings_);
+    settings::SaveUiOptions(settings_);
     WriteTabOrder();
     qApp->removeEventFilter(hintSwitch_);
     database_.CloseTables();
@@ -944,9 +945,14 @@ void TBookWindow::MoveSplitter(int distance) {
 }
 
 int TBookWindow::ReadWindowPlacement() {
-    const auto placement = ReadWindowPlacementFile(settings_.DataDir / WindowPlacementFileName);
+    auto placement = ReadWindowPlacementFile(settings_.DataDir / WindowPlacementFileName);
     if (!placement) {
         return 0;
+    }
+    // A stored size larger than the screen would make a huge window; fit it to the screen.
+    if (const QScreen* shown = screen()) {
+        const QRect area = shown->availableGeometry();
+        placement = FitToScreen(*placement, {area.left(), area.top(), area.width(), area.height()});
     }
     if (placement->IsNormal()) {
         resize(placement->Width, placement->Height);

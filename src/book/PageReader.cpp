@@ -3,6 +3,7 @@
 #include "book/DateEdit.h"
 #include "book/WindowsText.h"
 #include "db/RecordSchema.h"
+#include "engine/EngineError.h"
 
 #include <QLocale>
 #include <cmath>
@@ -37,7 +38,12 @@ TFormatedButton::Column TPageReader::ColumnText(const engine::Table& table, int 
         return {};
     }
     if (field.type == 'D') {
-        return {TDateEdit::FormatDate(table.date(position), DateFormat(position))};
+        try {
+            return {TDateEdit::FormatDate(table.date(position), DateFormat(position))};
+        } catch (const engine::EngineError&) {
+            // An impossible stored date lists as empty; the record page names it.
+            return {};
+        }
     }
     if (db::IsNumericType(field.type)) {
         QLocale locale;

@@ -3,6 +3,7 @@
 #include "book/FieldBinding.h"
 #include "book/HourGlass.h"
 #include "book/TemplateDate.h"
+#include "book/WindowsText.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
@@ -82,6 +83,7 @@ void TRecordPage::LoadCurrentRecord(int position) {
     if (newRecord_) {
         ClearEditors();
         unreadFrom_ = editors_.size();
+        damagedFields_.clear();
         currentRecordId_ = -1;
     } else {
         TryLockRecord();
@@ -113,6 +115,7 @@ void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
 bool TRecordPage::FillEditors(const engine::Table& table) {
     const bool onRecord = !table.atEnd();
     unreadFrom_ = editors_.size();
+    damagedFields_.clear();
     for (std::size_t i = 0; i < editors_.size(); ++i) {
         const FieldEditor& editor = editors_[i];
         const int position = static_cast<int>(i) + db::FirstDataField;
@@ -127,7 +130,11 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
             }
         } catch (const engine::EngineError&) {
             if (!IsMemoOrPicture(table.field(position).type)) {
-                throw;
+                // A value other programs stored unreadably (an impossible date) shows empty
+                // and stays as stored unless the user types a new one.
+                TFieldBinding::Clear(editor);
+                damagedFields_.push_back(i);
+                continue;
             }
             ShowCorruptMemo(table);
             // Nothing of another record stays in the editors that were not filled.
@@ -161,6 +168,10 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
                 if (position >= table.fieldCount()) {
                     break;
                 }
+                if (isEditCursor && !newRecord_ && IsDamaged(i) &&
+                    !TFieldBinding::IsFilled(editors_[i])) {
+                    continue;
+                }
                 try {
                     TFieldBinding::Write(editors_[i], table, position);
                 } catch (const engine::EngineError&) {
@@ -172,8 +183,11 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
             }
             const char newLetter = database_.Index.FirstLetter(table);
             table.post();
-            if (isEditCursor && oldLetter != newLetter) {
-                database_.Index.AdjustLetterCount(oldLetter, newLetter, LetterPanel);
+            if (isEditCursor) {
+                if (oldLetter != newLetter) {
+                    database_.Index.AdjustLetterCount(oldLetter, newLetter, LetterPanel);
+                }
+                recordLetter_ = newLetter;
             }
             return true;
         } catch (const CorruptMemo&) {
@@ -203,6 +217,13 @@ bool TRecordPage::CommitRecord() {
                 database_.AssignRecordNumber(table);
             }
             result = WriteRecordFields(table);
+            if (result && newRecord_) {
+                // The stored record is now the shown one: a later check edits it in place
+                // rather than appending it a second time.
+                newRecord_ = false;
+                currentRecordId_ =
+                    static_cast<int>(std::lround(table.number(db::RecordNumberField)));
+            }
         } catch (const engine::EngineError&) {
             result = false;
         }
@@ -247,17 +268,25 @@ void TRecordPage::ClearEditors() {
     }
 }
 
+bool TRecordPage::IsDamaged(std::size_t editor) const {
+    return std::find(damagedFields_.begin(), damagedFields_.end(), editor) != damagedFields_.end();
+}
+
 QString TRecordPage::StatusText() const {
     if (newRecord_) {
         return QStringLiteral("New Record");
     }
-    if (ReadOnly()) {
-        return QStringLiteral("Read Only Access");
+    QString text = ReadOnly()     ? QStringLiteral("Read Only Access")
+                   : recordInUse_ ? QStringLiteral("Read Only Access - Record In Use")
+                                  : QStringLiteral("Read/Write Access");
+    if (!damagedFields_.empty()) {
+        const std::size_t field = damagedFields_.front();
+        const QString label = field < settings_.FieldLabels.size()
+                                  ? FromWindowsText(settings_.FieldLabels[field])
+                                  : QString::number(field + 1);
+        text += QStringLiteral(" - Unreadable value not shown: ") + label;
     }
-    if (recordInUse_) {
-        return QStringLiteral("Read Only Access - Record In Use");
-    }
-    return QStringLiteral("Read/Write Access");
+    return text;
 }
 
 } // namespace shelfwise::book

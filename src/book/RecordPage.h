@@ -58,6 +58,7 @@ public:
 
 private:
     bool ReadOnly() const;
+    bool IsDamaged(std::size_t editor) const;
     void TryLockRecord();
     void ShowCorruptMemo(const engine::Table& table) const;
 
@@ -74,6 +75,8 @@ private:
     // Editors from this one on could not be read from the shown record (a damaged memo), so
     // leaving the record never writes them over what is stored.
     std::size_t unreadFrom_ = 0;
+    // Editors whose stored value could not be read (shown empty, kept as stored unless filled).
+    std::vector<std::size_t> damagedFields_;
 };
 
 } // namespace shelfwise::book

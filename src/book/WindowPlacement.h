@@ -24,6 +24,18 @@ struct WindowPlacement {
     bool operator==(const WindowPlacement&) const = default;
 };
 
+// The area a window may take: the screen's available geometry.
+struct ScreenArea {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// A normal placement made to fit the area: no larger than it, its top left corner inside it
+// and the right page no wider than the window. Other placements come back unchanged.
+WindowPlacement FitToScreen(WindowPlacement placement, const ScreenArea& area);
+
 // Nothing when the file is missing or shorter than 20 bytes.
 std::optional<WindowPlacement> ReadWindowPlacementFile(const std::filesystem::path& file);
 bool WriteWindowPlacementFile(const std::filesystem::path& file, const WindowPlacement& placement);

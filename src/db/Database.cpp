@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/CompressedFile.h"
+#include "db/CutShortRecord.h"
 #include "db/Progress.h"
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
@@ -28,6 +29,8 @@ constexpr int kCorruptMemoHelp = 2;
 // The temporary template copy of an index repair, made in the table's own directory because
 // the program directory may be read-only.
 constexpr const char* kRepairTemplateName = "idx$$$.dbf";
+// The index of a table under repair waits under this name until the repair succeeded.
+constexpr const char* kKeptIndexSuffix = ".mdx.kept";
 
 std::string upperCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -66,9 +69,10 @@ std::optional<std::filesystem::path> findFile(const std::filesystem::path& direc
     return std::nullopt;
 }
 
-// An open that failed because another cursor or program holds the table.
-bool isSharingConflict(const EngineError& error) {
-    return error.reason() == EngineError::Reason::Locked;
+// An open that failed on damaged or missing contents, which a damaged index may cause.
+bool mayBeIndexFault(const EngineError& error) {
+    return error.reason() == EngineError::Reason::Damaged ||
+           error.reason() == EngineError::Reason::NotFound;
 }
 
 std::string formatDate(const std::optional<std::chrono::year_month_day>& date, int format) {
@@ -251,12 +255,40 @@ void TDatabase::replaceTable(Table& table, const std::string& fileName,
 // directory, replacing an earlier set of that name. The engine refuses while the table is
 // open anywhere.
 void TDatabase::setAside(const std::string& fileName, const std::string& asideBaseName) {
-    if (!engine::tableExists(settings_.DatabaseDir, fileName)) {
+    const std::filesystem::path& dir = settings_.DatabaseDir;
+    if (!engine::tableExists(dir, fileName)) {
         return;
     }
+    // The earlier set is only dropped once the new one took its place.
     const std::string aside = asideBaseName + ".dbf";
-    DropTable(settings_.DatabaseDir, aside);
-    engine::renameTable(settings_.DatabaseDir, fileName, aside);
+    const std::string earlier = asideBaseName + "_old.dbf";
+    const bool hadEarlier = engine::tableExists(dir, aside);
+    if (hadEarlier) {
+        DropTable(dir, earlier);
+        engine::renameTable(dir, aside, earlier);
+    }
+    const std::string base = baseName(fileName);
+    const auto memo = findFile(dir, base + ".dbt");
+    const auto index = findFile(dir, base + ".mdx");
+    try {
+        engine::renameTable(dir, fileName, aside);
+    } catch (const EngineError&) {
+        // A rename that stopped half way (a read-only memo file) is undone, so the table's
+        // files stay together under its name.
+        std::error_code ignored;
+        for (const auto& [moved, extension] : {std::pair{memo, ".dbt"}, std::pair{index, ".mdx"}}) {
+            if (moved && !std::filesystem::exists(*moved, ignored)) {
+                std::filesystem::rename(dir / (asideBaseName + extension), *moved, ignored);
+            }
+        }
+        if (hadEarlier) {
+            succeeds([&] { engine::renameTable(dir, earlier, aside); });
+        }
+        throw;
+    }
+    if (hadEarlier) {
+        DropTable(dir, earlier);
+    }
 }
 
 bool TDatabase::OpenTable(Table& table, const std::string& fileName, bool exclusive) {
@@ -294,30 +326,72 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
         table.open();
         return true;
     } catch (const EngineError& error) {
-        // A table someone else holds is not damaged: its index must not be touched.
-        if (isSharingConflict(error)) {
+        // Only damage or a missing part can be the index's fault. A table someone else holds,
+        // a file the system refuses or a wrong call leave the user's index alone.
+        if (!mayBeIndexFault(error)) {
             return false;
         }
     }
-    return succeeds([&] {
+    // A last record cut short (a write that never finished) is left out; the rest opens.
+    if (const auto file = findFile(table.directory(), withTableExtension(table.fileName()));
+        file && DropCutShortRecord(*file)) {
+        platform::ShowWarning("The last record of " + file->filename().string() +
+                              " was cut short and has been left out.");
+        if (succeeds([&] {
+                if (regenerate) {
+                    regenerateIndexes(table);
+                }
+                table.open();
+            })) {
+            return true;
+        }
+    }
+    // The index is kept aside until the table opens on a rebuilt one; when it does not, the
+    // index was not the cause and goes back as it was.
+    const std::filesystem::path& dir = table.directory();
+    const std::string base = baseName(table.fileName());
+    const auto index = findFile(dir, base + ".mdx");
+    const std::filesystem::path kept = dir / (lowerCase(base) + kKeptIndexSuffix);
+    std::error_code error;
+    if (index) {
+        std::filesystem::rename(*index, kept, error);
+        if (error) {
+            return false;
+        }
+    }
+    const bool repaired = succeeds([&] {
         repairIndex(table);
         if (regenerate) {
-            ReopenGuard guard(table);
-            const std::string tag = table.tag();
-            table.setExclusive(true);
-            table.setTag("");
-            try {
-                table.open();
-                table.regenerateIndexes();
-            } catch (...) {
-                table.setTag(tag);
-                throw;
-            }
-            table.close();
-            table.setTag(tag);
+            regenerateIndexes(table);
         }
         table.open();
     });
+    if (repaired) {
+        std::filesystem::remove(kept, error);
+    } else if (index) {
+        table.close();
+        std::filesystem::remove(dir / (lowerCase(base) + ".mdx"), error);
+        std::filesystem::rename(kept, *index, error);
+    }
+    return repaired;
+}
+
+// Opens the table exclusively without an index, rebuilds every tag from the records and
+// closes it again in the open mode it had.
+void TDatabase::regenerateIndexes(Table& table) {
+    ReopenGuard guard(table);
+    const std::string tag = table.tag();
+    table.setExclusive(true);
+    table.setTag("");
+    try {
+        table.open();
+        table.regenerateIndexes();
+    } catch (...) {
+        table.setTag(tag);
+        throw;
+    }
+    table.close();
+    table.setTag(tag);
 }
 
 // Replaces the table's production index by the template's, whose tags the regeneration then
@@ -325,9 +399,6 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
 void TDatabase::repairIndex(Table& table) {
     const std::filesystem::path& dir = table.directory();
     const std::string base = baseName(table.fileName());
-    if (const auto damaged = findFile(dir, base + ".mdx")) {
-        std::filesystem::remove(*damaged);
-    }
     const std::filesystem::path target = dir / (lowerCase(base) + ".mdx");
     const std::string name = upperCase(withTableExtension(table.fileName()));
     std::optional<std::filesystem::path> templateIndex;
@@ -492,11 +563,30 @@ void TDatabase::RegisterInCatalogue(const std::string& fileName) {
     if (MasterTable.findKey({{CatalogueFileName, fileName}})) {
         return;
     }
+    // A table the catalogue did not list may hold numbered records already: new records go on
+    // above them rather than repeat their numbers.
+    const double last = std::max(1.0, LargestRecordNumber(fileName));
     MasterTable.append();
     MasterTable.setText(CatalogueFileName, fileName);
     MasterTable.setText(CatalogueName, fileName);
-    MasterTable.setNumber(CatalogueLastNumber, 1);
+    MasterTable.setNumber(CatalogueLastNumber, last);
     MasterTable.post();
+}
+
+double TDatabase::LargestRecordNumber(const std::string& fileName) const {
+    if (!engine::tableExists(settings_.DatabaseDir, fileName)) {
+        return 0;
+    }
+    Table table;
+    table.setDirectory(settings_.DatabaseDir);
+    table.setFileName(fileName);
+    table.setReadOnly(true);
+    double largest = 0;
+    table.open();
+    for (table.first(); !table.atEnd(); table.next()) {
+        largest = std::max(largest, std::round(table.number(RecordNumberField)));
+    }
+    return largest;
 }
 
 void TDatabase::SetLastRecordNumber(double number, const std::string& fileName) {

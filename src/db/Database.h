@@ -69,6 +69,9 @@ public:
     void CloseTables();
 
 private:
+    void regenerateIndexes(engine::Table& table);
+    // The largest record number stored in the table of the database directory; 0 when none.
+    double LargestRecordNumber(const std::string& fileName) const;
     bool openCatalogue();
     bool openCopyBuffer();
     bool openDataTable();

@@ -6,6 +6,12 @@
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
 #include "settings/Settings.h"
+#include "settings/SettingsFiles.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace shelfwise::db {
 
@@ -39,7 +45,9 @@ std::optional<TCatalogueEntry> TDatabaseCatalogue::Find(const std::string& fileN
     engine::Table& master = database_.MasterTable;
     // The tag's key is the file name in upper case, so names that differ only in case are
     // one, as their files would be; a longer name that merely begins alike is another.
-    if (!master.isOpen() || fileName.empty() || !master.findKey({{CatalogueFileName, fileName}})) {
+    // Only a plain file name is a database of this directory: the name is used as a path.
+    if (!master.isOpen() || !settings::IsPlainFileName(fileName) ||
+        !master.findKey({{CatalogueFileName, fileName}})) {
         return std::nullopt;
     }
     std::string found = master.text(CatalogueFileName);
@@ -51,18 +59,54 @@ std::optional<TCatalogueEntry> TDatabaseCatalogue::Find(const std::string& fileN
 }
 
 std::optional<std::string> TDatabaseCatalogue::NextFileName() {
+    return NextFileName({});
+}
+
+std::optional<std::string>
+TDatabaseCatalogue::NextFileName(const std::set<std::string>& claimedElsewhere) {
     for (int n = 1; n <= MaxDatabases; ++n) {
         std::string name = ("data_" + std::to_string(n) + ".dbf").substr(0, MaxFileNameLength);
-        if (!Find(name)) {
+        if (!claimedElsewhere.contains(name) && !Find(name)) {
             return name;
         }
     }
     return std::nullopt;
 }
 
+// A table file made with O_EXCL belongs to this program alone: another program creating a
+// database at the same moment gets an error for that name and moves on to the next number.
+bool TDatabaseCatalogue::ClaimTableFile(const std::string& fileName) const {
+    const std::filesystem::path path = settings_.DatabaseDir / fileName;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        throw EngineError(path.string() + ": could not be created: " + std::strerror(errno),
+                          EngineError::Reason::Io);
+    }
+    ::close(fd);
+    return true;
+}
+
 std::optional<std::string> TDatabaseCatalogue::Create(const std::string& name,
                                                       const std::string& description) {
-    const auto fileName = NextFileName();
+    std::set<std::string> claimedElsewhere;
+    std::optional<std::string> fileName;
+    while ((fileName = NextFileName(claimedElsewhere))) {
+        if (ClaimTableFile(*fileName)) {
+            engine::copyTable(settings_.ProgramDir, DataTemplateName, settings_.DatabaseDir,
+                              *fileName);
+            break;
+        }
+        // A table already there that no database lists is taken over with its records; an
+        // empty file is another program's claim that it is still filling.
+        std::error_code error;
+        if (std::filesystem::file_size(settings_.DatabaseDir / *fileName, error) > 0 && !error) {
+            break;
+        }
+        claimedElsewhere.insert(*fileName);
+    }
     if (!fileName) {
         return std::nullopt;
     }
@@ -77,9 +121,6 @@ std::optional<std::string> TDatabaseCatalogue::Create(const std::string& name,
     } catch (const EngineError&) {
         master.cancel();
         throw;
-    }
-    if (!TableFileExists(*fileName)) {
-        database_.CreateInDatabaseDir(*fileName, true);
     }
     return fileName;
 }
@@ -127,8 +168,15 @@ bool TDatabaseCatalogue::Delete(const std::string& fileName) {
     if (!Find(fileName)) {
         return false;
     }
+    // The table goes first: while another program holds it, the engine refuses and the
+    // database stays listed with its files.
+    if (TableFileExists(fileName)) {
+        engine::deleteTable(settings_.DatabaseDir, fileName);
+    }
+    if (!Find(fileName)) {
+        return false;
+    }
     database_.MasterTable.deleteRecord();
-    database_.DropTable(settings_.DatabaseDir, fileName);
     database_.DropTable(settings_.DatabaseDir / settings::BackupDirName, fileName);
     // A database that gets this file name later must not inherit the old sort.
     std::error_code ignored;
@@ -158,11 +206,10 @@ std::optional<std::string> TDatabaseCatalogue::PrepareLoad(const std::string& fi
     if (!entry) {
         return std::nullopt;
     }
-    const std::string chosen = entry->FileName.substr(0, MaxFileNameLength);
-    if (!TableFileExists(chosen)) {
-        database_.CreateInDatabaseDir(chosen, true);
+    if (!TableFileExists(entry->FileName)) {
+        database_.CreateInDatabaseDir(entry->FileName, true);
     }
-    return chosen;
+    return entry->FileName;
 }
 
 } // namespace shelfwise::db

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,10 @@ public:
 
     // Another open of the table (in this program or another) keeps it from being deleted.
     bool InUse(const std::string& fileName) const;
-    // Removes the database from the catalogue and drops its table here and in "BACKUP"; false
-    // when it is not listed. The catalogue is packed when nobody else has it open.
+    // Drops the database's table, then removes it from the catalogue and drops its copy in
+    // "BACKUP"; false when it is not listed. Throws EngineError, leaving the database listed,
+    // when the table cannot be dropped (another program holds it). The catalogue is packed when
+    // nobody else has it open.
     bool Delete(const std::string& fileName);
 
     // The file to load for a listed database, its table made when the file is missing;
@@ -60,6 +63,8 @@ public:
     std::optional<std::string> PrepareLoad(const std::string& fileName);
 
 private:
+    std::optional<std::string> NextFileName(const std::set<std::string>& claimedElsewhere);
+    bool ClaimTableFile(const std::string& fileName) const;
     bool TableFileExists(const std::string& fileName) const;
     void PackCatalogue();
 

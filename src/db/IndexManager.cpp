@@ -6,9 +6,11 @@
 #include "engine/EngineError.h"
 #include "engine/Table.h"
 #include "platform/MessageBox.h"
+#include "settings/FileBytes.h"
 #include "settings/Settings.h"
 
-#include <fstream>
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace shelfwise::db {
@@ -51,24 +53,22 @@ std::filesystem::path TIndex::SortStatePathOf(const std::filesystem::path& direc
 
 void TIndex::ReadSortState() {
     ResetSort();
-    std::ifstream in(SortStatePath(), std::ios::binary);
-    unsigned char bytes[4];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        return; // missing or short: record number order
+    const auto bytes = settings::ReadFileBytes(SortStatePath());
+    if (!bytes || bytes->size() < 4) {
+        return; // missing, unreadable or short: record number order
     }
-    Sort.PrimaryField = bytes[0];
-    Sort.PrimaryDescending = bytes[1] != 0;
-    Sort.SecondaryField = bytes[2];
-    Sort.SecondaryDescending = bytes[3] != 0;
+    Sort.PrimaryField = (*bytes)[0];
+    Sort.PrimaryDescending = (*bytes)[1] != 0;
+    Sort.SecondaryField = (*bytes)[2];
+    Sort.SecondaryDescending = (*bytes)[3] != 0;
 }
 
 bool TIndex::WriteSortState() const {
-    std::ofstream out(SortStatePath(), std::ios::binary | std::ios::trunc);
-    const char bytes[4] = {static_cast<char>(Sort.PrimaryField),
-                           static_cast<char>(Sort.PrimaryDescending ? 1 : 0),
-                           static_cast<char>(Sort.SecondaryField),
-                           static_cast<char>(Sort.SecondaryDescending ? 1 : 0)};
-    return out && out.write(bytes, sizeof bytes) && out.flush();
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(Sort.PrimaryField),
+                                   static_cast<std::uint8_t>(Sort.PrimaryDescending ? 1 : 0),
+                                   static_cast<std::uint8_t>(Sort.SecondaryField),
+                                   static_cast<std::uint8_t>(Sort.SecondaryDescending ? 1 : 0)};
+    return settings::ReplaceFile(SortStatePath(), bytes);
 }
 
 void TIndex::BuildKey() {
@@ -100,6 +100,7 @@ std::string TIndex::PrepareIndex(Table& table) {
     if (!key_.Expression.empty()) {
         for (const engine::TagInfo& tag : tags) {
             if (tag.expression == expression && tagOptions(tag) == options) {
+                MarkTagUsed(tag.name);
                 return tag.name;
             }
         }
@@ -134,7 +135,15 @@ std::string TIndex::PrepareIndex(Table& table) {
         return {};
     }
     try {
+        // The index holds a fixed number of tags: a full one gives up the sort tag of ours
+        // that was used least recently.
+        if (tags.size() >= MaxTags) {
+            if (const auto unused = LeastRecentlyUsedSortTag(tags, tag)) {
+                table.deleteTag(*unused);
+            }
+        }
         table.addTag(name, expression, (options & ixDescending) != 0);
+        MarkTagUsed(name);
     } catch (...) {
         table.close();
         table.setExclusive(wasExclusive);
@@ -147,11 +156,49 @@ std::string TIndex::PrepareIndex(Table& table) {
     return name;
 }
 
+bool TIndex::IsOwnSortTag(const std::string& name) {
+    for (const std::string prefix : {"IDXF", "IDX"}) {
+        if (name.size() > prefix.size() && name.starts_with(prefix)) {
+            const std::string number = name.substr(prefix.size());
+            return std::all_of(number.begin(), number.end(),
+                               [](unsigned char c) { return std::isdigit(c) != 0; }) &&
+                   name != FixedTags[0] && name != FixedTags[1];
+        }
+    }
+    return false;
+}
+
+void TIndex::MarkTagUsed(const std::string& name) {
+    tagUse_[name] = ++useClock_;
+}
+
+std::optional<std::string>
+TIndex::LeastRecentlyUsedSortTag(const std::vector<engine::TagInfo>& tags,
+                                 const std::string& inUse) const {
+    // Tags not used in this session count as older than any used, in the index's order.
+    std::optional<std::string> oldest;
+    std::uint64_t oldestUse = 0;
+    for (const engine::TagInfo& tag : tags) {
+        if (!IsOwnSortTag(tag.name) || tag.name == inUse) {
+            continue;
+        }
+        const auto use = tagUse_.find(tag.name);
+        const std::uint64_t lastUse = use == tagUse_.end() ? 0 : use->second;
+        if (!oldest || lastUse < oldestUse) {
+            oldest = tag.name;
+            oldestUse = lastUse;
+        }
+    }
+    return oldest;
+}
+
 bool TIndex::ApplySort() {
     Table& table = database_.DataTable;
     const std::string remembered = table.tag();
     table.close();
     table.setTag("");
+    // Empty while the cause is that the table could not be had exclusively.
+    std::string failure;
     try {
         const std::string name = PrepareIndex(table);
         if (!name.empty()) {
@@ -163,7 +210,10 @@ bool TIndex::ApplySort() {
             database_.Fields.ReadDecimals(table);
             return true;
         }
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        if (error.reason() != EngineError::Reason::Locked) {
+            failure = error.what();
+        }
     }
     // Back to the tag that served before; physical order when even that one is gone.
     table.close();
@@ -179,8 +229,10 @@ bool TIndex::ApplySort() {
     }
     RestoreSort();
     if (!database_.FirstOpen) {
-        platform::ShowError("Unable to create Index!\nDatabase may be used by someone else - "
-                            "this function requires Exclusive Database Use.");
+        platform::ShowError(failure.empty()
+                                ? "Unable to create Index!\nDatabase may be used by someone "
+                                  "else - this function requires Exclusive Database Use."
+                                : "Unable to create Index!\n" + failure);
     }
     return false;
 }

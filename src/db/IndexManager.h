@@ -5,12 +5,16 @@
 // counts.
 
 #include "db/SortKey.h"
+#include "engine/Table.h"
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace shelfwise::engine {
 class Table;
@@ -87,7 +91,17 @@ public:
     void ColourLetterTab(TLetterTabPanel& panel, char letter) const;
     void ColourAllLetterTabs(TLetterTabPanel& panel) const;
 
+    // The most tags one production index holds.
+    static constexpr std::size_t MaxTags = 47;
+    // Tags of the template every data table keeps: entry order and its filtered form.
+    static constexpr const char* FixedTags[] = {"IDX0", "IDX1"};
+    // A tag this program made for a sort: "IDX" or "IDXF" and a number, not a fixed tag.
+    static bool IsOwnSortTag(const std::string& name);
+
 private:
+    void MarkTagUsed(const std::string& name);
+    std::optional<std::string> LeastRecentlyUsedSortTag(const std::vector<engine::TagInfo>& tags,
+                                                        const std::string& inUse) const;
     static bool isLetter(char letter) { return letter >= 'A' && letter <= 'Z'; }
     std::int32_t& count(char letter) { return counts_[static_cast<std::size_t>(letter - 'A')]; }
     bool primaryIsText() const;
@@ -97,6 +111,9 @@ private:
     engine::Table* table_ = nullptr;
     SortKey key_;
     std::array<std::int32_t, 26> counts_{};
+    // When each tag last served a sort in this session, by a counter.
+    std::map<std::string, std::uint64_t> tagUse_;
+    std::uint64_t useClock_ = 0;
 };
 
 } // namespace shelfwise::db

@@ -1,5 +1,6 @@
 #include "engine/RecordKeySource.h"
 
+#include "engine/EngineError.h"
 #include "engine/MemoFile.h"
 #include "engine/RecordBuffer.h"
 
@@ -16,8 +17,18 @@ std::string RecordKeySource::memo(std::size_t index) const {
             return it->second;
         }
     }
-    const std::uint32_t block = parseMemoBlock(field(index), table_.string(), fields_.at(index));
-    return block == 0 ? std::string() : memo_.read(block);
+    // A memo that cannot be read gives an empty key: its record stays reachable in the tag, so
+    // it can still be deleted, and the index rebuilt and packed around it.
+    try {
+        const std::uint32_t block =
+            parseMemoBlock(field(index), table_.string(), fields_.at(index));
+        return block == 0 ? std::string() : memo_.read(block);
+    } catch (const EngineError&) {
+        if (unreadable_ == UnreadableMemo::Throw) {
+            throw;
+        }
+        return {};
+    }
 }
 
 } // namespace shelfwise::engine

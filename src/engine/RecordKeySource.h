@@ -17,11 +17,17 @@ class MemoFile;
 // the memo file unless the cursor holds an unposted value for them.
 class RecordKeySource : public RecordSource {
 public:
+    // What an unreadable memo value gives: an empty text, so keys can still be made for its
+    // record, or the error, for an index check that reports the damage.
+    enum class UnreadableMemo { Empty, Throw };
+
     // `table` names the table in error messages.
     RecordKeySource(const FieldList& fields, const char* bytes, const MemoFile& memo,
                     const std::filesystem::path& table,
-                    const std::map<int, std::string>* pendingMemos = nullptr)
-        : fields_(fields), bytes_(bytes), memo_(memo), table_(table), pending_(pendingMemos) {}
+                    const std::map<int, std::string>* pendingMemos = nullptr,
+                    UnreadableMemo unreadable = UnreadableMemo::Empty)
+        : fields_(fields), bytes_(bytes), memo_(memo), table_(table), pending_(pendingMemos),
+          unreadable_(unreadable) {}
 
     std::string_view field(std::size_t index) const override;
     std::string memo(std::size_t index) const override;
@@ -32,6 +38,7 @@ private:
     const MemoFile& memo_;
     const std::filesystem::path& table_;
     const std::map<int, std::string>* pending_;
+    UnreadableMemo unreadable_;
 };
 
 } // namespace shelfwise::engine

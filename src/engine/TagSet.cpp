@@ -180,7 +180,8 @@ std::vector<std::string> TagSet::check(const FieldList& fields, const DbfFile& d
                 }
                 seen[n] = true;
                 const std::string key = tag.expression.evaluate(
-                    RecordKeySource(fields, record.data(), memo, dbf.file().path()));
+                    RecordKeySource(fields, record.data(), memo, dbf.file().path(), nullptr,
+                                    RecordKeySource::UnreadableMemo::Throw));
                 if (key != cursor.key()) {
                     report("record " + std::to_string(n) + " is filed under a wrong key");
                 }

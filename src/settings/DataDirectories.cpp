@@ -10,6 +10,19 @@ bool CanEnter(const std::filesystem::path& directory) {
     return std::filesystem::is_directory(directory, error);
 }
 
+std::filesystem::path DirectoryFromText(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    while (text.size() > 1 && text.back() == '/') {
+        text.remove_suffix(1);
+    }
+    return std::filesystem::path(std::string(text));
+}
+
+bool IsPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 void SetPublicDir(Settings& settings) {
     settings.PublicDir = settings.DataRoot / PublicDirName;
     settings.DatabaseDir = settings.PublicDir;

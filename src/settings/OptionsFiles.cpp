@@ -35,13 +35,27 @@ constexpr std::int16_t HiddenValue = 6;
 void ReadSecurityFields(ByteCursor& in, Settings& settings) {
     ReadWord(in, settings.PasswordMode);
     ReadWord(in, settings.PublicAccess);
-    settings.DataRoot = ReadScrambled(in);
+    settings.DataRoot = DirectoryFromText(ReadScrambled(in));
     ReadWord(in, settings.UserCount);
     settings.SupervisorPassword = ReadScrambled(in);
 }
 
 bool SameText(const std::filesystem::path& a, const std::filesystem::path& b) {
     return a.native() == b.native();
+}
+
+// Writes only values that differ from what this session last read or wrote.
+template <typename Write>
+bool SaveWhenChanged(std::vector<std::uint8_t> bytes, std::vector<std::uint8_t>& stored,
+                     Write write) {
+    if (bytes == stored) {
+        return true;
+    }
+    if (!write()) {
+        return false;
+    }
+    stored = std::move(bytes);
+    return true;
 }
 
 } // namespace
@@ -68,29 +82,43 @@ bool ReadSecurityOptions(Settings& settings) {
     if (!CanEnter(settings.DataRoot) || !CanEnter(settings.ProgramDir)) {
         settings.DataRoot = settings.ProgramDir;
     }
+    settings.SecurityOptionsStored.clear();
+    if (bytes) {
+        settings.SecurityOptionsStored = SecurityOptionsBytes(settings);
+    }
     return bytes.has_value();
 }
 
-bool WriteSecurityOptions(const Settings& settings) {
+std::vector<std::uint8_t> SecurityOptionsBytes(const Settings& settings) {
     ValueStreamWriter out;
     WriteWord(out, settings.PasswordMode);
     WriteWord(out, settings.PublicAccess);
     WriteScrambled(out, settings.DataRoot.string());
     WriteWord(out, settings.UserCount);
     WriteScrambled(out, settings.SupervisorPassword);
+    return out.Bytes();
+}
 
-    bool written = ReplaceFile(settings.ProgramDir / OptionsFileName, out.Bytes());
+bool WriteSecurityOptions(const Settings& settings) {
+    const auto bytes = SecurityOptionsBytes(settings);
+    bool written = ReplaceFile(settings.ProgramDir / OptionsFileName, bytes);
     if (!SameText(settings.DataRoot, settings.ProgramDir)) {
-        written = ReplaceFile(settings.DataRoot / OptionsFileName, out.Bytes()) && written;
+        written = ReplaceFile(settings.DataRoot / OptionsFileName, bytes) && written;
     }
     return written;
 }
 
-void ReadUiOptions(Settings& settings) {
+bool SaveSecurityOptions(Settings& settings) {
+    return SaveWhenChanged(SecurityOptionsBytes(settings), settings.SecurityOptionsStored,
+                           [&settings] { return WriteSecurityOptions(settings); });
+}
+
+bool ReadUiOptions(Settings& settings) {
     settings.DataDir = settings.DatabaseDir;
+    settings.UiOptionsStored.clear();
     const auto bytes = ReadFileBytes(settings.DataDir / OptionsFileName);
     if (!bytes) {
-        return;
+        return true;
     }
     ByteCursor in(*bytes);
     ReadWord(in, settings.MenusAndSpeedBars);
@@ -105,17 +133,23 @@ void ReadUiOptions(Settings& settings) {
     ReadWord(in, settings.DeleteMode);
 
     // The last used database is reopened unless the user chose the default file, and never
-    // when it is the public database that this user may not use at all.
+    // when it is the public database that this user may not use at all. Only a plain file name
+    // in an existing directory under DataRoot is taken: the name is used as a path.
     const auto lastFile = ReadScrambled(in);
-    const auto lastDir = ReadScrambled(in);
+    const auto lastDir = DirectoryFromText(ReadScrambled(in));
     const bool publicDenied = !settings.IsSupervisor &&
                               settings.UserAccess == opt::UserAccess::None &&
                               IsPublicDatabase(settings, lastDir);
-    if (settings.InitialDataFile == opt::InitialDataFile::LastUsedFile && !lastFile.empty() &&
-        !lastDir.empty() && !publicDenied) {
-        settings.DataFileName = lastFile;
-        if (lastDir.starts_with(settings.DataRoot.native())) {
+    bool lastFound = true;
+    if (settings.InitialDataFile == opt::InitialDataFile::LastUsedFile &&
+        IsPlainFileName(lastFile) && !lastDir.empty() && !publicDenied) {
+        if (!lastDir.native().starts_with(settings.DataRoot.native())) {
+            settings.DataFileName = lastFile;
+        } else if (CanEnter(lastDir)) {
+            settings.DataFileName = lastFile;
             settings.DatabaseDir = lastDir;
+        } else {
+            lastFound = false;
         }
     }
 
@@ -141,9 +175,11 @@ void ReadUiOptions(Settings& settings) {
     if (!in.AtEnd()) {
         ReadFlag(in, settings.ShowTrayIcon);
     }
+    settings.UiOptionsStored = UiOptionsBytes(settings);
+    return lastFound;
 }
 
-bool WriteUiOptions(const Settings& settings) {
+std::vector<std::uint8_t> UiOptionsBytes(const Settings& settings) {
     ValueStreamWriter out;
     WriteWord(out, settings.MenusAndSpeedBars);
     WriteWord(out, settings.ComPort);
@@ -171,7 +207,16 @@ bool WriteUiOptions(const Settings& settings) {
     WriteFlag(out, settings.AutoFill);
     WriteFlag(out, settings.ShowReminders);
     WriteFlag(out, settings.ShowTrayIcon);
-    return ReplaceFile(settings.DataDir / OptionsFileName, out.Bytes());
+    return out.Bytes();
+}
+
+bool WriteUiOptions(const Settings& settings) {
+    return ReplaceFile(settings.DataDir / OptionsFileName, UiOptionsBytes(settings));
+}
+
+bool SaveUiOptions(Settings& settings) {
+    return SaveWhenChanged(UiOptionsBytes(settings), settings.UiOptionsStored,
+                           [&settings] { return WriteUiOptions(settings); });
 }
 
 } // namespace shelfwise::settings

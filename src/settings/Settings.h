@@ -109,6 +109,12 @@ struct Settings {
     // Session flags of start-up.
     bool LoginRefused = false;
     bool AccountDeactivated = false;
+
+    // The two options files' contents as this session last read or wrote them: a file is only
+    // written when its values differ, so a copy of the program that changed nothing never
+    // reverts what another copy saved. Empty when the file was not there.
+    std::vector<std::uint8_t> SecurityOptionsStored;
+    std::vector<std::uint8_t> UiOptionsStored;
 };
 
 } // namespace shelfwise::settings

@@ -28,10 +28,20 @@ inline constexpr const char* LabelsFileName = "labels.dat";
 bool ReadSecurityOptions(Settings& settings);
 // False when a file could not be written (the program reports nothing).
 bool WriteSecurityOptions(const Settings& settings);
+std::vector<std::uint8_t> SecurityOptionsBytes(const Settings& settings);
+// Writes the security options when their values differ from what this session last read or
+// wrote (or the file was missing); true when nothing needed writing.
+bool SaveSecurityOptions(Settings& settings);
 
 // Whether the program could make `directory` its current directory. The checks stand in for
 // changing the current directory, which the program never does.
 bool CanEnter(const std::filesystem::path& directory);
+
+// A directory as a settings file names it: the text up to a NUL, without trailing separators,
+// so one directory always compares equal to itself.
+std::filesystem::path DirectoryFromText(std::string_view text);
+// A file name without any directory part (nothing a stored name may use to reach elsewhere).
+bool IsPlainFileName(std::string_view name);
 
 // PublicDir := DataRoot/"DATA" and DatabaseDir := PublicDir.
 void SetPublicDir(Settings& settings);
@@ -41,9 +51,14 @@ bool EnsureDataDirectories(const Settings& settings);
 
 // User-interface options: "options.dat" in DataDir. Reading first sets DataDir := DatabaseDir
 // and may replace DataFileName and DatabaseDir with the last used ones. The caller loads the
-// template catalogues and report definitions afterwards.
-void ReadUiOptions(Settings& settings);
+// template catalogues and report definitions afterwards. False when the last used database's
+// directory no longer exists: the default database of DatabaseDir stays chosen.
+bool ReadUiOptions(Settings& settings);
 bool WriteUiOptions(const Settings& settings);
+std::vector<std::uint8_t> UiOptionsBytes(const Settings& settings);
+// Writes the user-interface options when they differ from what this session last read or
+// wrote; true when nothing needed writing.
+bool SaveUiOptions(Settings& settings);
 
 // "date.dat" in DataDir. A missing file leaves the list empty. Writing returns false on a write
 // error; the caller shows "Could not Save Options to a File!".

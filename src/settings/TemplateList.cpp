@@ -2,6 +2,7 @@
 
 #include "settings/FileBytes.h"
 #include "settings/ReadError.h"
+#include "settings/SettingsFiles.h"
 #include "settings/TemplateContents.h"
 #include "settings/ValueStreamReader.h"
 #include "settings/ValueStreamWriter.h"
@@ -15,12 +16,6 @@ namespace {
 
 constexpr int MaxFileNumber = 32000;
 constexpr std::size_t MaxFileNameLength = 12;
-
-// Template files are deleted by name, so a catalogue must not reach outside the data directory.
-bool IsPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of("/\\") == std::string_view::npos;
-}
 
 } // namespace
 

@@ -34,6 +34,8 @@ public:
     app::LoginResult loginResult = app::LoginResult::Accepted;
     int loginsAsked = 0;
     bool sendTerm = false;
+    int signalNumber = SIGTERM;
+    bool signalDuringStartUp = false;
     bool remindWrittenBeforeWindowsGo = false;
     std::string shutMarkerBeforeWindowsGo;
     bool uiOptionsBeforeWindowsGo = true;
@@ -49,13 +51,16 @@ public:
     CreateBookWindow(settings::Settings& s, settings::TemplateCatalogues& templates) override {
         dataDir = s.DataDir;
         seenByBookWindow = s;
+        if (sendTerm && signalDuringStartUp) {
+            std::raise(signalNumber);
+        }
         auto window = InterimWindows::CreateBookWindow(s, templates);
         // The list header saves its layout into the session's header catalogue.
         headerTemplateSaved = templates.Headers.AddTemplate("Wide columns");
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
             if (sendTerm) {
-                std::raise(SIGTERM);
+                std::raise(signalNumber);
             } else {
                 widget->close();
             }
@@ -233,6 +238,26 @@ TEST_F(ProgramTest, SigtermTakesTheOrderlyEndWithoutWaitingForAUser) {
     EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
     EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
     EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
+}
+
+TEST_F(ProgramTest, SigtermAndSighupDuringStartUpOrLaterTakeTheOrderlyEnd) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        for (const bool duringStartUp : {true, false}) {
+            SCOPED_TRACE(std::to_string(signal) + (duringStartUp ? " in start-up" : " later"));
+            fs::remove_all(dataDir());
+            platform::SetUnattended(false);
+            windows.sendTerm = true;
+            windows.signalNumber = signal;
+            windows.signalDuringStartUp = duringStartUp;
+
+            EXPECT_EQ(run(), 0);
+
+            EXPECT_TRUE(platform::IsUnattended());
+            EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+            EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
+            EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
+        }
+    }
 }
 
 TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn) {

@@ -4,6 +4,7 @@
 #include "book/LetterTabStack.h"
 #include "book/RightPage.h"
 #include "book/TabOrderFile.h"
+#include "book/WindowPlacement.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -209,6 +210,26 @@ TEST(BookLayoutTest, RecordSpeedBarButtonsNeverOverlap) {
                 EXPECT_LT(w->geometry().right(), row[i + 1]->x()) << width << " " << i;
             }
         }
+    }
+}
+
+TEST(WindowPlacementTest, AStoredPlacementIsFittedToTheScreen) {
+    constexpr std::int32_t Huge = 0x7FFFFFFF;
+    const ScreenArea screen{0, 30, 1280, 990};
+    const struct {
+        const char* what;
+        WindowPlacement stored;
+        WindowPlacement fitted;
+    } cases[] = {
+        {"inside", {40, 20, 700, 500, 300}, {40, 20, 700, 500, 300}},
+        {"huge numbers", {Huge, Huge, Huge, Huge, Huge}, {30, 0, 1280, 990, 1280}},
+        {"negative corner", {-Huge - 1, -500, 800, 600, 300}, {30, 0, 800, 600, 300}},
+        {"off the right edge", {100, 1200, 800, 600, 300}, {100, 480, 800, 600, 300}},
+        {"maximized stays", {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}},
+        {"unusable stays", {5, 6, 0, 300, 300}, {5, 6, 0, 300, 300}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FitToScreen(c.stored, screen), c.fitted) << c.what;
     }
 }
 

@@ -227,6 +227,18 @@ TEST_F(BookWindowTest, WindowPlacementFileCases) {
         EXPECT_EQ(ReadBytes(wnd),
                   (Bytes{20, 0, 0, 0, 30, 0, 0, 0, 0xD0, 2, 0, 0, 0xF4, 1, 0, 0, 0x2C, 1, 0, 0}));
     }
+    {
+        // 20,000 x 20,000 at (-9000, 90000) with a right page of 15,000: fitted to the screen.
+        WriteBytes(wnd, {0x90, 0x5F, 1,    0,    0xD8, 0xDC, 0xFF, 0xFF, 0x20, 0x4E,
+                         0,    0,    0x20, 0x4E, 0,    0,    0x98, 0x3A, 0,    0});
+        auto& w = Open();
+        const QRect screen = w.screen()->availableGeometry();
+        EXPECT_LE(w.width(), screen.width());
+        EXPECT_LE(w.height(), screen.height());
+        EXPECT_TRUE(screen.contains(w.pos()));
+        EXPECT_LE(RightWidth(), w.width());
+        Close();
+    }
 }
 
 TEST_F(BookWindowTest, ARightPageWidthFromTheFileIsRaisedToTheDesignedWidth) {

@@ -56,6 +56,8 @@ public:
     }
 
     QString Status() const { return window->RightPage()->Status()->Caption(); }
+    // The record check the program's close runs.
+    bool RecordCheck() { return window->CommitRecord(); }
 };
 
 TEST_F(RecordPageTest, LeavingANewRecordStoresItOnlyWhenAnEditorHoldsSomething) {
@@ -285,6 +287,39 @@ TEST_F(RecordPageTest, SettlingANewRecordShowsItStored) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(RecordPageTest, ANewRecordCheckedBeforeTheEndIsStoredOnce) {
+    struct Case {
+        const char* what;
+        std::function<void(RecordPageTest&)> afterCheck;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {"the window goes", [](RecordPageTest&) {}, "Editor"},
+        {"checked again", [](RecordPageTest& t) { t.RecordCheck(); }, "Editor"},
+        {"typed on after the check",
+         [](RecordPageTest& t) { t.Editor(1)->setText(QStringLiteral("Editor 2")); }, "Editor 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& w = Open();
+        ASSERT_TRUE(w.RecordPage()->NewRecord());
+        Editor(1)->setText(QStringLiteral("Editor"));
+        // The close's record check, then the window's destruction.
+        ASSERT_TRUE(RecordCheck());
+        c.afterCheck(*this);
+        Close();
+        auto data = OpenData();
+        ASSERT_EQ(data->recordCount(), 1u);
+        data->first();
+        EXPECT_EQ(data->text(AppName), c.stored);
+        data.reset();
+        // The next case starts on a fresh table made from the template.
+        for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
+            std::filesystem::remove(dataDir / name);
+        }
+    }
+}
+
 TEST_F(RecordPageTest, ShowingARecordOfAClosedTableIsRefused) {
     auto& w = Open();
     w.RecordPage()->EditCursor().Close();
@@ -344,6 +379,48 @@ TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
     auto data = OpenData();
     data->first();
     EXPECT_EQ(data->text(AppName), "Compiler 2");
+}
+
+TEST_F(RecordPageTest, AnImpossibleStoredDateShowsEmptyWithAWarningAndStaysAsStored) {
+    for (const char* stored : {"20241399", "1999-1-1", "2024\x01\x02xy"}) {
+        SCOPED_TRACE(stored);
+        Open();
+        AddRecord("Compiler");
+        const std::uint32_t offset = window->Database().DataTable.field(InstallDate).offset;
+        Close();
+        test::Bytes dbf = test::ReadBytes(dataDir / "data.dbf");
+        const std::size_t at = (dbf[8] | (dbf[9] << 8)) + offset;
+        std::copy_n(stored, 8, dbf.begin() + static_cast<std::ptrdiff_t>(at));
+        test::WriteBytes(dataDir / "data.dbf", dbf);
+
+        auto& w = Open();
+        EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+        EXPECT_TRUE(Editor<TDateEdit>(8)->IsEmpty());
+        EXPECT_EQ(
+            Status(),
+            QStringLiteral("Read/Write Access - Unreadable value not shown: Installation Date:"));
+        // Leaving the record writes the other fields and keeps the stored date bytes.
+        Editor(1)->setText(QStringLiteral("Compiler 2"));
+        w.ShowRecordAt(1);
+        EXPECT_EQ(Status(), QStringLiteral("New Record"));
+        const test::Bytes kept = test::ReadBytes(dataDir / "data.dbf");
+        EXPECT_TRUE(std::equal(stored, stored + 8, kept.begin() + static_cast<std::ptrdiff_t>(at)));
+        w.ShowRecordAt(0);
+        // A date typed over the damaged one is stored.
+        Editor<TDateEdit>(8)->SetDate(year_month_day{year(2020), month(5), day(9)});
+        Close();
+        const test::Bytes after = test::ReadBytes(dataDir / "data.dbf");
+        EXPECT_EQ(std::string(after.begin() + static_cast<std::ptrdiff_t>(at),
+                              after.begin() + static_cast<std::ptrdiff_t>(at + 8)),
+                  "20200509");
+        auto data = OpenData();
+        data->first();
+        EXPECT_EQ(data->text(AppName), "Compiler 2");
+        data.reset();
+        for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
+            std::filesystem::remove(dataDir / name);
+        }
+    }
 }
 
 TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {

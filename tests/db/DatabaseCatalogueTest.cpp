@@ -2,6 +2,7 @@
 
 #include "DatabaseFixture.h"
 #include "db/RecordSchema.h"
+#include "engine/EngineError.h"
 #include "engine/TableOperations.h"
 
 #include <fstream>
@@ -103,6 +104,48 @@ TEST_F(DatabaseCatalogueTest, DeleteDropsTheTableHereAndInBackupAndFreesItsNumbe
 
     EXPECT_EQ(catalogue->Create("Again", ""), "data_1.dbf");
     EXPECT_FALSE(catalogue->Delete("data_7.dbf"));
+}
+
+TEST_F(DatabaseCatalogueTest, ANewDatabaseSkipsANameAnotherProgramIsCreating) {
+    // Another program has just made its file of that name and not listed it yet.
+    std::ofstream(databaseDir / "data_1.dbf").close();
+    EXPECT_EQ(catalogue->Create("Games", ""), "data_2.dbf");
+    EXPECT_EQ(std::filesystem::file_size(databaseDir / "data_1.dbf"), 0u);
+    EXPECT_TRUE(tableFiles(databaseDir, "data_2"));
+    EXPECT_FALSE(catalogue->Find("data_1.dbf"));
+}
+
+TEST_F(DatabaseCatalogueTest, ADatabaseAnotherProgramHoldsIsNotDeletedAndStaysListed) {
+    catalogue->Create("Games", "");
+    engine::Table other;
+    other.setDirectory(databaseDir);
+    other.setFileName("data_1.dbf");
+    other.open();
+
+    EXPECT_THROW(catalogue->Delete("data_1.dbf"), engine::EngineError);
+    EXPECT_TRUE(tableFiles(databaseDir, "data_1"));
+    EXPECT_TRUE(catalogue->Find("data_1.dbf"));
+    other.close();
+    // The next new database does not take the number.
+    EXPECT_EQ(catalogue->Create("Tools", ""), "data_2.dbf");
+}
+
+TEST_F(DatabaseCatalogueTest, OnlyPlainFileNamesAreDatabasesAndTheyAreNeverCut) {
+    // A table outside the database directory, and catalogue records naming it or a long name.
+    engine::copyTable(databaseDir, "data.dbf", root, "v.dbf");
+    engine::copyTable(databaseDir, "data.dbf", databaseDir, "collection_2024.dbf");
+    for (const char* name : {"../v.dbf", "collection_2024.dbf"}) {
+        database->MasterTable.append();
+        database->MasterTable.setText(CatalogueFileName, name);
+        database->MasterTable.post();
+    }
+    EXPECT_FALSE(catalogue->Find("../v.dbf"));
+    EXPECT_FALSE(catalogue->PrepareLoad("../v.dbf"));
+    EXPECT_FALSE(catalogue->Delete("../v.dbf"));
+    EXPECT_TRUE(engine::tableExists(root, "v.dbf"));
+
+    EXPECT_EQ(catalogue->PrepareLoad("collection_2024.dbf"), "collection_2024.dbf");
+    EXPECT_FALSE(engine::tableExists(databaseDir, "collection_2.dbf"));
 }
 
 TEST_F(DatabaseCatalogueTest, TheOpenDatabaseIsInUse) {

@@ -3,9 +3,14 @@
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
 
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gmock/gmock.h>
 #include <iterator>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace shelfwise::db::testing {
 namespace {
@@ -90,6 +95,152 @@ TEST_F(DatabaseTest, UnopenableDataTableIsRenamedAsideAndReplaced) {
     const auto badSize = std::filesystem::file_size(databaseDir / "bad$$$.dbf");
     EXPECT_GT(badSize, std::filesystem::file_size(programDir / "data.dbf"));
     EXPECT_TRUE(std::filesystem::exists(databaseDir / "bad$$$.mdx"));
+}
+
+TEST_F(DatabaseTest, ATableTheCatalogueDidNotListGoesOnNumberingAboveItsRecords) {
+    openFresh();
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        addRecord(name);
+    }
+    database->CloseTables();
+    engine::copyTable(databaseDir, "data.dbf", databaseDir, "data_7.dbf");
+
+    settings.DataFileName = "data_7.dbf";
+    reopen();
+    ASSERT_TRUE(database->OpenDatabase());
+    EXPECT_EQ(catalogueLastNumber(), 4u);
+    addRecord("Delta");
+    EXPECT_EQ(database->DataTable.number(RecordNumberField), 5);
+}
+
+TEST_F(DatabaseTest, AnOpenThatFailsForAnotherCauseNeverReplacesTheIndex) {
+    const auto readAll = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const struct {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> spoil;
+        const char* indexAfter; // where the untouched index is found afterwards
+    } cases[] = {
+        {"held by another program", [](const std::filesystem::path&) {}, "data.mdx"},
+        {"a table file the system refuses",
+         [](const std::filesystem::path& dir) {
+             std::filesystem::rename(dir / "data.dbf", dir / "data.keep");
+             std::filesystem::create_directory(dir / "data.dbf");
+         },
+         "data.mdx"},
+        {"a damaged table header",
+         [](const std::filesystem::path& dir) {
+             std::fstream dbf(dir / "data.dbf", std::ios::in | std::ios::out | std::ios::binary);
+             dbf.seekp(8);
+             dbf.write("\xff\xff\xff\xff", 4);
+         },
+         "bad$$$.mdx"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        reopen();
+        std::filesystem::remove_all(databaseDir);
+        std::filesystem::create_directories(databaseDir);
+        openFresh();
+        addRecord("Alpha");
+        addRecord("Beta");
+        database->CloseTables();
+        const std::string index = readAll(databaseDir / "data.mdx");
+        c.spoil(databaseDir);
+        engine::Table other;
+        if (std::string(c.what) == "held by another program") {
+            other.setDirectory(databaseDir);
+            other.setFileName("data.dbf");
+            other.setExclusive(true);
+            other.open();
+        }
+
+        reopen();
+        answers = {platform::MessageAnswer::No};
+        database->OpenDatabase();
+        database->CloseTables();
+        // The keys are the same bytes; a set-aside index only names its new table.
+        const std::string after = readAll(databaseDir / c.indexAfter);
+        EXPECT_TRUE(after.size() == index.size() && after.substr(16) == index.substr(16));
+        EXPECT_FALSE(std::filesystem::exists(databaseDir / "data.mdx.kept"));
+    }
+}
+
+// Makes a file unchangeable even for root, or changeable again; false where the file system or
+// the user's rights do not allow it.
+bool SetImmutable(const std::filesystem::path& file, bool immutable) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+TEST_F(DatabaseTest, ARefusedSetAsideLeavesTheTableAndTheEarlierSetAsTheyWere) {
+    openFresh();
+    addRecord("Alpha");
+    database->CloseTables();
+    ASSERT_TRUE(database->CreateInDatabaseDir("bad$$$.dbf", true));
+    const auto earlierSize = std::filesystem::file_size(databaseDir / "bad$$$.dbf");
+    const auto tableSize = std::filesystem::file_size(databaseDir / "data.dbf");
+    // An index that cannot be changed stops the open, and the set-aside after the memo file
+    // was renamed.
+    if (!SetImmutable(databaseDir / "data.mdx", true)) {
+        GTEST_SKIP() << "no immutable files here";
+    }
+
+    reopen();
+    answers = {platform::MessageAnswer::No};
+    EXPECT_FALSE(database->OpenDatabase());
+    database->CloseTables();
+    SetImmutable(databaseDir / "data.mdx", false);
+    for (const char* name :
+         {"data.dbf", "data.dbt", "data.mdx", "bad$$$.dbf", "bad$$$.dbt", "bad$$$.mdx"}) {
+        EXPECT_TRUE(std::filesystem::exists(databaseDir / name)) << name;
+    }
+    EXPECT_EQ(std::filesystem::file_size(databaseDir / "data.dbf"), tableSize);
+    EXPECT_EQ(std::filesystem::file_size(databaseDir / "bad$$$.dbf"), earlierSize);
+    EXPECT_FALSE(engine::tableExists(databaseDir, "bad$$$_old.dbf"));
+}
+
+TEST_F(DatabaseTest, ATableWhoseLastRecordIsCutShortOpensWithoutItAndSaysSo) {
+    const std::uintmax_t cuts[] = {1, 10, 100};
+    for (const std::uintmax_t cut : cuts) {
+        SCOPED_TRACE(cut);
+        reopen();
+        std::filesystem::remove_all(databaseDir);
+        std::filesystem::create_directories(databaseDir);
+        openFresh();
+        for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+            addRecord(name);
+        }
+        database->CloseTables();
+        // The end byte and part of the last record never reached the disk.
+        const auto dbf = databaseDir / "data.dbf";
+        std::filesystem::resize_file(dbf, std::filesystem::file_size(dbf) - 1 - cut);
+
+        reopen();
+        ASSERT_TRUE(database->OpenDatabase());
+        EXPECT_THAT(
+            messageTexts(),
+            ElementsAre("The last record of data.dbf was cut short and has been left out."));
+        EXPECT_EQ(messages.front().kind, platform::MessageKind::Warning);
+        EXPECT_THAT(names(), ElementsAre("Alpha", "Beta"));
+        EXPECT_FALSE(engine::tableExists(databaseDir, "bad$$$.dbf"));
+        // The table goes on as usual: a new record takes the place of the partial one.
+        addRecord("Delta");
+        EXPECT_THAT(names(), ElementsAre("Alpha", "Beta", "Delta"));
+        EXPECT_THAT(database->DataTable.checkIndexes(), IsEmpty());
+    }
 }
 
 // A damaged production index is replaced from the template and regenerated, for the tables

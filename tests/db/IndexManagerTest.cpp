@@ -1,6 +1,7 @@
 #include "DatabaseFixture.h"
 #include "db/LetterTabPanel.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <iterator>
@@ -115,6 +116,97 @@ TEST_F(IndexManagerTest, TagsAreReusedAndFilteredSortsGetTheirOwn) {
     EXPECT_EQ(index().Filter, FilterState::fsNormal);
     EXPECT_EQ(recounts, 7); // one for every reopening above
     EXPECT_THAT(messages, IsEmpty());
+}
+
+TEST_F(IndexManagerTest, AFullIndexGivesUpItsLeastRecentlyUsedSortTag) {
+    // A tag another program made, which must stay.
+    database->DataTable.close();
+    {
+        engine::Table table;
+        table.setDirectory(databaseDir);
+        table.setFileName("data.dbf");
+        table.setExclusive(true);
+        table.open();
+        table.addTag("OTHER", "PRODUCER", false);
+    }
+    ASSERT_TRUE(index().ApplySort());
+
+    std::vector<SortValues> sorts;
+    for (const bool descending : {false, true}) {
+        for (const std::uint8_t primary : {kName, kProducer, kCategory}) {
+            for (std::uint8_t secondary = 0; secondary <= 16; ++secondary) {
+                if (secondary != primary && (secondary == 0 || secondary >= 2)) {
+                    sorts.push_back({primary, descending, secondary, false});
+                }
+            }
+        }
+    }
+    std::size_t made = 0;
+    while (tagNames().size() < TIndex::MaxTags) {
+        ASSERT_LT(made, sorts.size());
+        ASSERT_TRUE(index().ChangeSort(sorts[made++]));
+    }
+    const std::string first = tagNames()[3];
+    const std::string second = tagNames()[4];
+    // The first sort is used again; the second is now the least recently used.
+    ASSERT_TRUE(index().ChangeSort(sorts[0]));
+    EXPECT_EQ(database->DataTable.tag(), first);
+
+    messages.clear();
+    ASSERT_TRUE(index().ChangeSort(sorts[made]));
+    EXPECT_THAT(messages, IsEmpty());
+    const auto names = tagNames();
+    EXPECT_EQ(names.size(), TIndex::MaxTags);
+    for (const std::string& kept :
+         {std::string("IDX0"), std::string("IDX1"), std::string("OTHER"), first}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), kept), names.end()) << kept;
+    }
+    EXPECT_EQ(std::find(names.begin(), names.end(), second), names.end());
+    EXPECT_EQ(database->DataTable.tag(), names.back());
+}
+
+TEST_F(IndexManagerTest, AnUnreadableMemoUnderAMemoSortStillLetsItsRecordGoAndTheTablePack) {
+    constexpr std::uint8_t kNotes = FirstDataField + 22;
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        addRecord(name);
+        database->DataTable.edit();
+        database->DataTable.setBytes(kNotes, std::string(name) + " notes");
+        database->DataTable.post();
+    }
+    ASSERT_TRUE(index().ChangeSort({kNotes, false, 0, false}));
+    const std::uint32_t offset = database->DataTable.field(kNotes).offset;
+    const std::size_t width = database->DataTable.field(kNotes).width;
+    database->CloseTables();
+    // Beta's memo block number points far beyond the memo file.
+    {
+        std::fstream dbf(databaseDir / "data.dbf", std::ios::in | std::ios::out | std::ios::binary);
+        char header[12];
+        dbf.read(header, sizeof header);
+        const auto headerLength =
+            static_cast<std::uint8_t>(header[8]) | (static_cast<std::uint8_t>(header[9]) << 8);
+        const auto recordLength =
+            static_cast<std::uint8_t>(header[10]) | (static_cast<std::uint8_t>(header[11]) << 8);
+        dbf.seekp(headerLength + recordLength + offset);
+        dbf.write(std::string(width, '9').data(), static_cast<std::streamsize>(width));
+    }
+
+    database = std::make_unique<TDatabase>(settings);
+    ASSERT_TRUE(database->OpenDatabase());
+    ASSERT_EQ(database->DataTable.recordCount(), 3u);
+    database->CloseTables();
+    {
+        engine::Table table;
+        table.setDirectory(databaseDir);
+        table.setFileName("data.dbf");
+        table.setExclusive(true);
+        table.open();
+        EXPECT_NO_THROW(table.regenerateIndexes());
+        ASSERT_TRUE(table.goToRecord(2));
+        EXPECT_NO_THROW(table.deleteRecord());
+        EXPECT_NO_THROW(table.pack());
+        EXPECT_EQ(table.recordCount(), 2u);
+        EXPECT_THAT(table.checkIndexes(), IsEmpty());
+    }
 }
 
 TEST_F(IndexManagerTest, NewSortFailsWhileAnotherCursorHasTheTable) {

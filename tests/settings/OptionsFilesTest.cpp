@@ -141,6 +141,73 @@ TEST_F(OptionsFiles, SecurityOptionsMissingOrNamingAMissingRoot) {
     EXPECT_EQ(read.SupervisorPassword, "pw");
 }
 
+TEST_F(OptionsFiles, ADataRootWithTrailingSeparatorsOrANulIsTheSameDirectory) {
+    TestDirectory root;
+    for (const std::string& suffix :
+         {std::string("/"), std::string("//"), std::string("\0junk", 5), std::string("/\0", 2)}) {
+        for (const auto& dir : {program.Path(), root.Path()}) {
+            SCOPED_TRACE(dir.string() + suffix);
+            WriteBytes(program / "options.dat", SecurityFile(0, 0, dir.string() + suffix, 0, ""));
+            Settings read;
+            read.ProgramDir = program.Path();
+            ASSERT_TRUE(ReadSecurityOptions(read));
+            EXPECT_EQ(read.DataRoot, dir);
+            std::filesystem::remove(root / "options.dat");
+            ASSERT_TRUE(WriteSecurityOptions(read));
+            // The copy in DataRoot is written only when DataRoot is another directory.
+            EXPECT_EQ(std::filesystem::exists(root / "options.dat"), dir == root.Path());
+            EXPECT_EQ(ReadBytes(program / "options.dat"), SecurityFile(0, 0, dir.string(), 0, ""));
+        }
+    }
+}
+
+TEST_F(OptionsFiles, ACopyThatChangedNothingNeverRevertsAnotherCopysOptions) {
+    TestDirectory root;
+    settings.DataRoot = root.Path();
+    SetPublicDir(settings);
+    std::filesystem::create_directories(settings.PublicDir);
+    settings.DataDir = settings.PublicDir;
+    settings.SupervisorPassword = "old";
+    ASSERT_TRUE(WriteSecurityOptions(settings));
+    ASSERT_TRUE(WriteUiOptions(settings));
+    const auto start = [this] {
+        Settings s;
+        s.ProgramDir = program.Path();
+        ReadSecurityOptions(s);
+        SetPublicDir(s);
+        ReadUiOptions(s);
+        return s;
+    };
+    Settings first = start();
+    Settings second = start();
+    ASSERT_EQ(second.DataRoot, root.Path());
+
+    // The second copy changes the password and the speed bar; the first ends unchanged.
+    second.SupervisorPassword = "new";
+    second.SpeedBarLocation = opt::SpeedBarLocation::Top;
+    ASSERT_TRUE(SaveSecurityOptions(second));
+    ASSERT_TRUE(SaveUiOptions(second));
+    const auto security = ReadBytes(program / "options.dat");
+    const auto ui = ReadBytes(settings.PublicDir / "options.dat");
+    EXPECT_TRUE(SaveSecurityOptions(first));
+    EXPECT_TRUE(SaveUiOptions(first));
+    EXPECT_EQ(ReadBytes(program / "options.dat"), security);
+    EXPECT_EQ(ReadBytes(root / "options.dat"), security);
+    EXPECT_EQ(ReadBytes(settings.PublicDir / "options.dat"), ui);
+    Settings third = start();
+    EXPECT_EQ(third.SupervisorPassword, "new");
+    EXPECT_EQ(third.SpeedBarLocation, opt::SpeedBarLocation::Top);
+
+    // A change of its own is written, and a missing file is written at once.
+    first.ShowTips = !first.ShowTips;
+    EXPECT_TRUE(SaveUiOptions(first));
+    EXPECT_NE(ReadBytes(settings.PublicDir / "options.dat"), ui);
+    std::filesystem::remove(program / "options.dat");
+    Settings fresh = start();
+    EXPECT_TRUE(SaveSecurityOptions(fresh));
+    EXPECT_TRUE(std::filesystem::exists(program / "options.dat"));
+}
+
 TEST_F(OptionsFiles, SecurityOptionsOfEveryTruncatedLength) {
     const auto full = SecurityFile(0, 2, program.Path().string(), 1, "pw");
     for (std::size_t size = 0; size <= full.size(); ++size) {
@@ -321,6 +388,8 @@ TEST_F(UiOptions, LastUsedDatabaseRules) {
         {"public database of a read-only user", 1, publicUpper.string(), false,
          opt::UserAccess::ReadOnly, "books.dbf", publicUpper},
     };
+    // Files are found by their exact names on Linux: the remembered directory must exist.
+    std::filesystem::create_directories(publicUpper);
     for (const auto& c : cases) {
         WriteUiFile(UiFileUpToField16("books.dbf", c.dir, c.initialFile, 0));
         Settings read = AfterLogin();
@@ -330,6 +399,34 @@ TEST_F(UiOptions, LastUsedDatabaseRules) {
         EXPECT_EQ(read.DataFileName, c.expectedFile) << c.what;
         EXPECT_EQ(read.DatabaseDir, c.expectedDir) << c.what;
         EXPECT_EQ(read.DataDir, settings.PublicDir) << c.what;
+    }
+}
+
+TEST_F(UiOptions, OnlyAPlainFileNameInAnExistingDirectoryIsTakenAsTheLastDatabase) {
+    const struct {
+        const char* what;
+        std::string file;
+        std::string dir;
+        bool found;
+        std::string expectedFile;
+        std::filesystem::path expectedDir;
+    } cases[] = {
+        {"taken", "books.dbf", lastDir, true, "books.dbf", lastDir},
+        {"trailing separators", "books.dbf", lastDir + "//", true, "books.dbf", lastDir},
+        {"NUL and more", "books.dbf", lastDir + std::string("\0/x", 3), true, "books.dbf", lastDir},
+        {"directory gone", "books.dbf", lastDir + "-gone", false, "data.dbf", settings.PublicDir},
+        {"file name climbing out", "../victim.dbf", lastDir, true, "data.dbf", settings.PublicDir},
+        {"file name with a directory", "sub/books.dbf", lastDir, true, "data.dbf",
+         settings.PublicDir},
+        {"file name \"..\"", "..", lastDir, true, "data.dbf", settings.PublicDir},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteUiFile(UiFileUpToField16(c.file, c.dir, 1, 0));
+        Settings read = AfterLogin();
+        EXPECT_EQ(ReadUiOptions(read), c.found);
+        EXPECT_EQ(read.DataFileName, c.expectedFile);
+        EXPECT_EQ(read.DatabaseDir, c.expectedDir);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "settings/SettingsFiles.h"
+#include "settings/TemplateCatalogues.h"
 #include "settings/TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace shelfwise::settings {
@@ -204,4 +206,47 @@ TEST_F(SmallSettingsFiles, ReminderDatesFromShortOrGarbageFiles) {
 }
 
 } // namespace
+// ---- unreadable files ----
+
+TEST_F(SmallSettingsFiles, ASettingsPathThatIsADirectoryReadsAsAMissingFileAndIsNotWritten) {
+    settings.ProgramDir = settings.DataRoot = settings.DatabaseDir = data.Path();
+    const struct {
+        const char* file;
+        std::function<void(Settings&)> read;
+        std::function<bool(Settings&)> write;
+    } cases[] = {
+        {"options.dat", [](Settings& s) { ReadSecurityOptions(s); },
+         [](Settings& s) { return WriteSecurityOptions(s); }},
+        {"options.dat", [](Settings& s) { ReadUiOptions(s); },
+         [](Settings& s) { return WriteUiOptions(s); }},
+        {"shut.dat", [](Settings& s) { EXPECT_TRUE(ShutMarkerIsClean(s)); },
+         [](Settings& s) { return WriteShutMarker(s, ShutMarker::Running); }},
+        {"remind.dat", [](Settings& s) { ReadReminderDates(s); },
+         [](Settings& s) { return WriteReminderDates(s); }},
+        {"date.dat", [](Settings& s) { ReadDateFormats(s); },
+         [](Settings& s) { return WriteDateFormats(s); }},
+        {"labels.dat", [](Settings& s) { ReloadLabels(s); },
+         [](Settings& s) { return WriteLabels(s); }},
+        {"color.lst",
+         [](Settings& s) { EXPECT_FALSE(LoadElementColors(s.DataDir / "color.lst", s.Colors)); },
+         [](Settings& s) { return SaveElementColors(s.DataDir / "color.lst", s.Colors); }},
+        {"headers.tml",
+         [](Settings& s) {
+             TemplateCatalogues catalogues(s.DataDir);
+             catalogues.Load();
+             EXPECT_EQ(catalogues.Headers.Count(), 0u);
+         },
+         [](Settings& s) { return TemplateCatalogues(s.DataDir).Save(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::filesystem::create_directory(data / c.file);
+        Settings read = settings;
+        EXPECT_NO_THROW(c.read(read));
+        EXPECT_FALSE(c.write(read));
+        EXPECT_TRUE(std::filesystem::is_directory(data / c.file));
+        std::filesystem::remove(data / c.file);
+    }
+}
+
 } // namespace shelfwise::settings
