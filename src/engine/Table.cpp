@@ -110,6 +110,7 @@ struct Table::Impl {
     class Change;
 
     void open();
+    void makeRecordBuffers();
     bool openFiles();
     bool recoverAtOpen();
     void finishPending();
@@ -253,6 +254,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
+// The record buffers read their field list from the open .dbf, so they are made again
+// whenever the .dbf is.
+void Table::Impl::makeRecordBuffers() {
+    const DbfHeader& header = dbf->header();
+    const std::string name = paths->table().string();
+    current = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    original = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    scratch = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+}
+
 void Table::Impl::open() {
     paths = std::make_unique<TablePaths>(directory, fileName);
     // A file swapped in while this open took its locks, or by its recovery, is opened again.
@@ -287,10 +298,7 @@ void Table::Impl::open() {
         }
         memo = MemoFile(*memoPath, memoAccess, header.dbaseThreeMemo());
     }
-    const std::string name = paths->table().string();
-    current = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
-    original = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
-    scratch = std::make_unique<RecordBuffer>(header.fields(), header.recordLength(), name);
+    makeRecordBuffers();
     physical = std::make_unique<PhysicalOrder>(*dbf);
     openIndex();
     state = State::Browse;
@@ -771,6 +779,7 @@ void Table::Impl::rewrite(bool keepRecords) {
         locks = std::move(newLocks);
         dbf = std::move(newDbf);
         dbf->file().renamed(paths->table());
+        makeRecordBuffers();
         if (memo.isOpen()) {
             const std::filesystem::path memoPath = memo.path();
             const bool dbaseThree = memo.dbaseThree();
