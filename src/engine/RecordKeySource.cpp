@@ -17,14 +17,14 @@ std::string RecordKeySource::memo(std::size_t index) const {
             return it->second;
         }
     }
-    // A memo that cannot be read gives an empty key: its record stays reachable in the tag, so
-    // it can still be deleted, and the index rebuilt and packed around it.
+    // A damaged memo gives an empty key: its record stays reachable in the tag, so it can still
+    // be deleted, and the index rebuilt and packed around it. A failing disk fails the call.
     try {
         const std::uint32_t block =
             parseMemoBlock(field(index), table_.string(), fields_.at(index));
         return block == 0 ? std::string() : memo_.read(block);
-    } catch (const EngineError&) {
-        if (unreadable_ == UnreadableMemo::Throw) {
+    } catch (const EngineError& e) {
+        if (unreadable_ == UnreadableMemo::Throw || e.reason() != EngineError::Reason::Damaged) {
             throw;
         }
         return {};

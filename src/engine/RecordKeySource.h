@@ -17,7 +17,7 @@ class MemoFile;
 // the memo file unless the cursor holds an unposted value for them.
 class RecordKeySource : public RecordSource {
 public:
-    // What an unreadable memo value gives: an empty text, so keys can still be made for its
+    // What a damaged memo value gives: an empty text, so keys can still be made for its
     // record, or the error, for an index check that reports the damage.
     enum class UnreadableMemo { Empty, Throw };
 

@@ -2,8 +2,10 @@
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
 
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace shelfwise::engine::testing {
 namespace {
@@ -311,6 +313,33 @@ TEST_F(IndexTest, CheckReportsKeysThatNoLongerMatchTheirRecords) {
               std::string::npos)
         << problems[0];
     EXPECT_EQ(problems[1], "tag BYNAME: record 1 is filed under a wrong key");
+}
+
+TEST_F(IndexTest, AMemoThatCannotBeReadDuringAPostFailsItInsteadOfFilingAnEmptyKey) {
+    addTags({{"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}});
+    Table t;
+    openOn(t, "data.dbf");
+    t.goToRecord(2);
+    t.edit();
+    t.setText(2, "renamed");
+    // The disk starts failing reads of the memo file: its descriptor now refuses them.
+    const std::filesystem::path memoPath = std::filesystem::canonical(dir / "data.dbt");
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == memoPath) {
+            const int writeOnly = ::open(memoPath.c_str(), O_WRONLY | O_CLOEXEC);
+            ASSERT_GE(writeOnly, 0);
+            ASSERT_GE(::dup2(writeOnly, std::stoi(entry.path().filename().string())), 0);
+            ::close(writeOnly);
+        }
+    }
+    EXPECT_EQ(reasonOf([&] { t.post(); }), EngineError::Reason::Io);
+    t.cancel();
+    t.close();
+    openOn(t, "data.dbf");
+    EXPECT_TRUE(t.checkIndexes().empty());
+    t.goToRecord(2);
+    EXPECT_EQ(t.text(2), "Alpha");
 }
 
 TEST_F(IndexTest, TagChangesNeedExclusiveUseAndSurviveReopening) {
