@@ -201,6 +201,12 @@ DbfHeader DbfHeader::salvage(const PosixFile& file, std::vector<std::string>& pr
         file.readAt(d.data(), d.size(), pos, "the field list");
         addField(file, d.data(), offset, h.fields_);
         pos += kDescriptorSize;
+        // Both lengths are stored in 16 bits; beyond that no writer made the list.
+        if (pos + 1 > 0xFFFF || offset > 0xFFFF) {
+            file.fail("damaged table header (the field list makes a header or records longer "
+                      "than 65535 bytes)",
+                      EngineError::Reason::Damaged);
+        }
     }
     if (h.fields_.empty()) {
         file.fail("damaged table header (no fields)", EngineError::Reason::Damaged);

@@ -124,5 +124,45 @@ TEST_F(SalvageTest, ADamagedFieldListIsAnError) {
               EngineError::Reason::Damaged);
 }
 
+TEST_F(SalvageTest, AFieldListBeyondTheFormatsLimitsIsAnError) {
+    // A header of `count` fields of one type and width, with the lengths the fields make
+    // (stored in 16 bits) and a few bytes of records after it.
+    const auto crafted = [](std::size_t count, char type, std::uint8_t width) {
+        std::string bytes(32, '\0');
+        bytes[0] = 0x03;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string d(32, '\0');
+            d.replace(0, 5, "F" + std::to_string(10000 + i).substr(1));
+            d[11] = type;
+            d[16] = static_cast<char>(width);
+            bytes += d;
+        }
+        bytes += '\r';
+        const std::size_t recordLength = 1 + count * width;
+        bytes[8] = static_cast<char>(bytes.size());
+        bytes[9] = static_cast<char>(bytes.size() >> 8);
+        bytes[10] = static_cast<char>(recordLength);
+        bytes[11] = static_cast<char>(recordLength >> 8);
+        return bytes + std::string(300, ' ');
+    };
+    // 258 * 254 + 3 + 1 = 65536: a record length of 0 in 16 bits.
+    std::string tooLongRecords = crafted(258, 'C', 254);
+    tooLongRecords.insert(32 + 258 * 32, crafted(3, 'L', 1).substr(32, 3 * 32));
+    const struct {
+        const char* damage;
+        std::string bytes;
+    } cases[] = {
+        {"records longer than 65535 bytes", tooLongRecords},
+        {"records longer than 65535 bytes, one field past it", crafted(259, 'C', 254)},
+        {"a header longer than 65535 bytes", crafted(2047, 'L', 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        write(c.bytes);
+        EXPECT_EQ(reasonOf([&] { salvageTable(dir, "data", [](const SalvagedRecord&) {}); }),
+                  EngineError::Reason::Damaged);
+    }
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
