@@ -24,7 +24,8 @@ namespace shelfwise::engine {
 //           of the file renamed; u32 removal count; per removal the name, device and inode;
 //           u32 patch count; per patch the name, u64 offset, u32 length, the bytes.
 //           Recovery renames and removes each file that is still the one named (so a plan
-//           run twice changes nothing more), then writes the patches.
+//           run twice changes nothing more), then writes the patches; a plan whose first
+//           file is still in place under its old name never started and is dropped.
 namespace {
 
 constexpr std::array<char, 8> kMagic = {'S', 'W', 'J', 'R', 'N', 'L', '1', '\0'};
@@ -159,15 +160,29 @@ void encodeIdentity(Writer& out, const std::filesystem::path& path) {
     out.u64(id->inode);
 }
 
-// Carries out a swap plan read from the journal; each step is skipped once done.
-void carryOut(Reader& in, const std::filesystem::path& directory) {
-    bool swapped = false;
+struct Move {
+    std::filesystem::path from;
+    std::filesystem::path to;
+    FileIdentity id;
+};
+
+// Carries out a swap plan read from the journal; each step is skipped once done. Resuming
+// after a stop, a plan whose first rename never happened is dropped instead: nothing had
+// changed, and its first file (a rename's old .dbf) may be a live table again by now.
+void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming) {
+    std::vector<Move> moves;
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        const std::filesystem::path from = in.name(directory);
-        const std::filesystem::path to = in.name(directory);
-        const FileIdentity id{in.u64(), in.u64()};
-        if (identityOf(from) == id) {
-            renameFile(from, to);
+        Move move{in.name(directory), in.name(directory), {}};
+        move.id = {in.u64(), in.u64()};
+        moves.push_back(std::move(move));
+    }
+    if (resuming && !moves.empty() && identityOf(moves.front().from) == moves.front().id) {
+        return;
+    }
+    bool swapped = false;
+    for (const Move& move : moves) {
+        if (identityOf(move.from) == move.id) {
+            renameFile(move.from, move.to);
             swapped = true;
         }
     }
@@ -231,7 +246,7 @@ bool TableJournal::recover() const {
         if (header[8] == 'R') {
             writeBack(readRollback(in, directory));
         } else if (header[8] == 'S') {
-            carryOut(in, directory);
+            carryOut(in, directory, true);
             swapped = true;
         }
     }
@@ -378,6 +393,8 @@ void TableJournal::swap(const SwapPlan& plan) const {
         body.u32(static_cast<std::uint32_t>(p.bytes.size()));
         body.bytes(p.bytes);
     }
+    const auto firstId =
+        plan.renames.empty() ? std::nullopt : identityOf(plan.renames.front().from);
     try {
         write('S', body.out(), true); // the staged files' names too
     } catch (const EngineError&) {
@@ -389,7 +406,20 @@ void TableJournal::swap(const SwapPlan& plan) const {
         throw;
     }
     Reader in(body.out(), path_);
-    carryOut(in, path_.parent_path());
+    try {
+        carryOut(in, path_.parent_path(), false);
+    } catch (const EngineError&) {
+        if (!plan.renames.empty() && identityOf(plan.renames.front().from) == firstId) {
+            // Nothing moved: the plan goes, so it cannot be carried out later.
+            try {
+                clear(true);
+                removeFile(path_);
+            } catch (const EngineError&) {
+                // Recovery drops a plan whose first rename never happened.
+            }
+        }
+        throw;
+    }
     clear(true);
     removeFile(path_);
 }

@@ -11,6 +11,12 @@
 namespace shelfwise::engine::testing {
 namespace {
 
+struct Case {
+    const char* name;
+    bool post; // a post's failure must leave the table as before
+    std::function<void(const std::filesystem::path&)> run;
+};
+
 // Every operation that changes a table, made to fail or killed at each of its file-changing
 // calls in turn: the next open finds the table as before the operation or as after it, with
 // every tag agreeing with the records, and no staged file or idle journal left behind.
@@ -133,14 +139,39 @@ protected:
         return names;
     }
 
+    // Runs the case on a fresh copy with the nth file-changing call failed, or killed in a
+    // child process; true when it failed with the error of the failed call.
+    bool runFaulted(const Case& c, std::uint64_t n, FileFaults::Action action) const {
+        fresh();
+        if (action == FileFaults::Action::Kill) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                FileFaults::arm(n, action);
+                try {
+                    c.run(work);
+                } catch (...) {
+                }
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status)) << "the operation ran past the kill";
+            return false;
+        }
+        bool failed = false;
+        FileFaults::arm(n, action);
+        try {
+            c.run(work);
+        } catch (const EngineError& e) {
+            failed = true;
+            EXPECT_EQ(e.reason(), EngineError::Reason::Io) << e.what();
+        }
+        FileFaults::disarm();
+        return failed;
+    }
+
     std::filesystem::path pristine;
     std::filesystem::path work;
-};
-
-struct Case {
-    const char* name;
-    bool post; // a post's failure must leave the table as before
-    std::function<void(const std::filesystem::path&)> run;
 };
 
 void withTable(const std::filesystem::path& d, bool exclusive,
@@ -251,31 +282,7 @@ TEST_F(FaultTest, EveryFailurePointLeavesTheTableBeforeOrAfter) {
             for (const auto action : {FileFaults::Action::Fail, FileFaults::Action::Kill}) {
                 const bool kill = action == FileFaults::Action::Kill;
                 SCOPED_TRACE((kill ? "killed before call " : "failed call ") + std::to_string(n));
-                fresh();
-                bool failed = false;
-                if (kill) {
-                    const pid_t pid = ::fork();
-                    if (pid == 0) {
-                        FileFaults::arm(n, action);
-                        try {
-                            c.run(work);
-                        } catch (...) {
-                        }
-                        ::_exit(0);
-                    }
-                    int status = 0;
-                    ::waitpid(pid, &status, 0);
-                    EXPECT_TRUE(WIFSIGNALED(status)) << "the operation ran past the kill";
-                } else {
-                    FileFaults::arm(n, action);
-                    try {
-                        c.run(work);
-                    } catch (const EngineError& e) {
-                        failed = true;
-                        EXPECT_EQ(e.reason(), EngineError::Reason::Io) << e.what();
-                    }
-                    FileFaults::disarm();
-                }
+                const bool failed = runFaulted(c, n, action);
                 const std::string state = snapshot(work);
                 EXPECT_TRUE(state == before || state == after) << state;
                 if (failed && c.post) {
@@ -285,6 +292,36 @@ TEST_F(FaultTest, EveryFailurePointLeavesTheTableBeforeOrAfter) {
             }
         }
     }
+}
+
+// A rename stopped before its .dbf moved leaves the old name a working table: a later
+// operation on the new name must not carry the rename's plan out over it.
+TEST_F(FaultTest, ARenameStoppedBeforeItsFirstMoveLeavesNoPlanForTheNewName) {
+    const Case rename = cases()[cases().size() - 2];
+    ASSERT_EQ(std::string_view(rename.name), "rename");
+    fresh();
+    copyTable(work, "copy", work, "moved");
+    const std::string expected = snapshot(work);
+    fresh();
+    FileFaults::disarm();
+    rename.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    int stoppedBefore = 0;
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        for (const auto action : {FileFaults::Action::Fail, FileFaults::Action::Kill}) {
+            SCOPED_TRACE(
+                (action == FileFaults::Action::Kill ? "killed before call " : "failed call ") +
+                std::to_string(n));
+            runFaulted(rename, n, action);
+            if (!tableExists(work, "data")) {
+                continue;
+            }
+            ++stoppedBefore;
+            copyTable(work, "copy", work, "moved");
+            EXPECT_EQ(snapshot(work), expected);
+        }
+    }
+    EXPECT_GT(stoppedBefore, 0);
 }
 
 } // namespace
