@@ -71,6 +71,14 @@ PosixFile::PosixFile(const std::filesystem::path& path, Access access)
     : fd_(openOrThrow(path, access == Access::ReadWrite ? O_RDWR : O_RDONLY)), access_(access),
       path_(path) {}
 
+PosixFile PosixFile::openNoFollow(const std::filesystem::path& path) {
+    PosixFile file;
+    file.fd_ = openOrThrow(path, O_RDWR | O_NOFOLLOW);
+    file.access_ = Access::ReadWrite;
+    file.path_ = path;
+    return file;
+}
+
 PosixFile PosixFile::create(const std::filesystem::path& path) {
     FileFaults::before("cannot create", path);
     PosixFile file;

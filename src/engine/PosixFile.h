@@ -52,6 +52,8 @@ public:
     PosixFile(const std::filesystem::path& path, Access access);
     // Creates the file, truncating an existing one.
     static PosixFile create(const std::filesystem::path& path);
+    // Opens a file for writing that must not be a symbolic link (a name read from a file).
+    static PosixFile openNoFollow(const std::filesystem::path& path);
     ~PosixFile();
     PosixFile(PosixFile&& other) noexcept;
     PosixFile& operator=(PosixFile&& other) noexcept;

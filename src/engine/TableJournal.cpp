@@ -30,6 +30,8 @@ namespace {
 
 constexpr std::array<char, 8> kMagic = {'S', 'W', 'J', 'R', 'N', 'L', '1', '\0'};
 constexpr std::size_t kHeaderSize = 32;
+// Before-images of one post: far beyond any memo value a post rewrites in place.
+constexpr std::uint64_t kLargestBody = std::uint64_t(1) << 30;
 
 std::uint64_t fnv1a(const char* data, std::size_t size, std::uint64_t hash) {
     for (std::size_t i = 0; i < size; ++i) {
@@ -81,6 +83,21 @@ public:
         }
         return directory / n;
     }
+    // A name of a file that belongs to the journal's table: its base name, any extension
+    // but the journal's own. Writes, removals and renames onto a name are limited to these.
+    std::filesystem::path ownName() {
+        std::filesystem::path path = name(journal_.parent_path());
+        std::string stem = path.stem().string();
+        std::transform(stem.begin(), stem.end(), stem.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (stem != journal_.stem().string() || path.extension() == journal_.extension()) {
+            damaged();
+        }
+        return path;
+    }
+    [[noreturn]] void damaged() const {
+        throw EngineError(journal_.string() + ": damaged journal", EngineError::Reason::Damaged);
+    }
 
 private:
     std::uint64_t get(int size) {
@@ -96,9 +113,6 @@ private:
         if (size > body_.size() - pos_) {
             damaged();
         }
-    }
-    [[noreturn]] void damaged() const {
-        throw EngineError(journal_.string() + ": damaged journal", EngineError::Reason::Damaged);
     }
     const std::string& body_;
     const std::filesystem::path& journal_;
@@ -116,10 +130,20 @@ struct Rollback {
     std::vector<BeforeImage> images;
 };
 
+// True when [offset, offset + size) lies within the first `limit` bytes.
+bool within(std::uint64_t offset, std::uint64_t size, std::uint64_t limit) {
+    return offset <= limit && size <= limit - offset;
+}
+
 void writeBack(const Rollback& rollback) {
     std::vector<PosixFile> files;
     for (const auto& [path, size] : rollback.files) {
-        files.emplace_back(path, PosixFile::Access::ReadWrite);
+        files.push_back(PosixFile::openNoFollow(path));
+        // A post only grows its files: an old size beyond the file's is no post's.
+        if (files.back().size() < size) {
+            files.back().fail("damaged journal (the size to restore exceeds the file's)",
+                              EngineError::Reason::Damaged);
+        }
     }
     for (const BeforeImage& image : rollback.images) {
         files.at(image.file).writeAt(image.bytes.data(), image.bytes.size(), image.offset);
@@ -132,10 +156,10 @@ void writeBack(const Rollback& rollback) {
     }
 }
 
-Rollback readRollback(Reader& in, const std::filesystem::path& directory) {
+Rollback readRollback(Reader& in) {
     Rollback rollback;
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        std::filesystem::path path = in.name(directory);
+        std::filesystem::path path = in.ownName();
         rollback.files.emplace_back(std::move(path), in.u64());
     }
     for (std::uint32_t n = in.u32(); n > 0; --n) {
@@ -143,8 +167,9 @@ Rollback readRollback(Reader& in, const std::filesystem::path& directory) {
         image.file = in.u32();
         image.offset = in.u64();
         image.bytes = in.bytes(in.u32());
-        if (image.file >= rollback.files.size()) {
-            throw EngineError("damaged journal", EngineError::Reason::Damaged);
+        if (image.file >= rollback.files.size() ||
+            !within(image.offset, image.bytes.size(), rollback.files[image.file].second)) {
+            in.damaged();
         }
         rollback.images.push_back(std::move(image));
     }
@@ -172,7 +197,7 @@ struct Move {
 void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming) {
     std::vector<Move> moves;
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        Move move{in.name(directory), in.name(directory), {}};
+        Move move{in.name(directory), in.ownName(), {}};
         move.id = {in.u64(), in.u64()};
         moves.push_back(std::move(move));
     }
@@ -187,7 +212,7 @@ void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming)
         }
     }
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        const std::filesystem::path path = in.name(directory);
+        const std::filesystem::path path = in.ownName();
         const FileIdentity id{in.u64(), in.u64()};
         if (identityOf(path) == id) {
             removeFile(path);
@@ -198,10 +223,13 @@ void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming)
         syncDirectory(directory);
     }
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        const std::filesystem::path path = in.name(directory);
+        const std::filesystem::path path = in.ownName();
         const std::uint64_t offset = in.u64();
         const std::string bytes = in.bytes(in.u32());
-        PosixFile file(path, PosixFile::Access::ReadWrite);
+        PosixFile file = PosixFile::openNoFollow(path);
+        if (!within(offset, bytes.size(), file.size())) {
+            in.damaged(); // patches rewrite headers; they never grow a file
+        }
         file.writeAt(bytes.data(), bytes.size(), offset);
         file.sync();
     }
@@ -232,6 +260,10 @@ bool TableJournal::recover() const {
         const std::uint64_t length = loadU32(h + 16) | (std::uint64_t(loadU32(h + 20)) << 32);
         whole = length <= file.size() - kHeaderSize;
         if (whole) {
+            if (length > kLargestBody) {
+                file.fail("damaged journal (a body of " + std::to_string(length) + " bytes)",
+                          EngineError::Reason::Damaged);
+            }
             body.resize(length);
             whole = file.readSomeAt(body.data(), body.size(), kHeaderSize) == length;
         }
@@ -244,7 +276,7 @@ bool TableJournal::recover() const {
         const std::filesystem::path directory = path_.parent_path();
         Reader in(body, path_);
         if (header[8] == 'R') {
-            writeBack(readRollback(in, directory));
+            writeBack(readRollback(in));
         } else if (header[8] == 'S') {
             carryOut(in, directory, true);
             swapped = true;

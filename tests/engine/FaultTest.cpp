@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -322,6 +323,64 @@ TEST_F(FaultTest, ARenameStoppedBeforeItsFirstMoveLeavesNoPlanForTheNewName) {
         }
     }
     EXPECT_GT(stoppedBefore, 0);
+}
+
+// A journal is a file anyone can put beside a table: recovery writes only the table's own
+// files, never through a symbolic link, and only within them.
+TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
+    const auto u = [](std::uint64_t v, int size) {
+        std::string out;
+        for (int i = 0; i < size; ++i) {
+            out.push_back(static_cast<char>(v >> (8 * i)));
+        }
+        return out;
+    };
+    const auto name = [&](const std::string& n) { return u(n.size(), 2) + n; };
+    // A post's before-images: one file, its old size, one image.
+    const auto images = [&](const std::string& file, std::uint64_t size, std::uint64_t offset) {
+        return u(1, 4) + name(file) + u(size, 8) + u(1, 4) + u(0, 4) + u(offset, 8) + u(4, 4) +
+               "XXXX";
+    };
+    // A swap plan of one patch.
+    const auto patch = [&](const std::string& file, std::uint64_t offset) {
+        return u(0, 4) + u(0, 4) + u(1, 4) + name(file) + u(offset, 8) + u(4, 4) + "XXXX";
+    };
+    const struct {
+        const char* journal;
+        char kind;
+        std::string body;
+    } cases[] = {
+        {"images for a file of another name", 'R', images("victim.txt", 8, 0)},
+        {"images through a link named as the table's", 'R', images("data.lnk", 8, 0)},
+        {"images for another table", 'R', images("copy.dbf", 8, 0)},
+        {"an old size beyond the file", 'R', images("data.dbf", 1 << 20, 0)},
+        {"an image past the old size", 'R', images("data.dbf", 8, 1ull << 62)},
+        {"a patch for a file of another name", 'S', patch("victim.txt", 0)},
+        {"a patch through a link named as the table's", 'S', patch("data.lnk", 0)},
+        {"a patch past the end of the table", 'S', patch("data.dbf", 1ull << 40)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.journal);
+        fresh();
+        std::ofstream(work / "victim.txt", std::ios::binary) << "precious";
+        std::filesystem::create_symlink("victim.txt", work / "data.lnk");
+        std::string header("SWJRNL1\0", 8);
+        header += c.kind + std::string(7, '\0') + u(c.body.size(), 8);
+        std::uint64_t sum = 0xCBF29CE484222325ull;
+        for (const char ch : header.substr(8) + c.body) {
+            sum = (sum ^ static_cast<std::uint8_t>(ch)) * 0x100000001B3ull;
+        }
+        std::ofstream(work / "data.jnl", std::ios::binary) << header << u(sum, 8) << c.body;
+        const auto sizes = [&] {
+            return std::to_string(std::filesystem::file_size(work / "data.dbf")) + " " +
+                   std::to_string(std::filesystem::file_size(work / "copy.dbf"));
+        };
+        const std::string sizesBefore = sizes();
+        EXPECT_TRUE(reasonOf([&] { withTable(work, false, [](Table&) {}); }).has_value());
+        std::ifstream victim(work / "victim.txt", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
+        EXPECT_EQ(sizes(), sizesBefore);
+    }
 }
 
 } // namespace
