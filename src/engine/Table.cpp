@@ -1226,6 +1226,7 @@ void Table::beginBulkLoad() {
     if (!impl_->tagName.empty()) {
         impl_->fail("a bulk load works in physical order: set no tag first");
     }
+    impl_->finishPending(); // once bulk is set, nothing finishes it before the load's end
     impl_->bulk = true;
 }
 

@@ -387,11 +387,13 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
             }
             c.file->sync();
         }
-        clear(false);
+        // Flushed: a mark that came back after a power loss would roll back a post that
+        // returned, over whatever was written since.
+        clear(true);
     } catch (...) {
         try {
             writeBack(rollback);
-            clear(false);
+            clear(true);
         } catch (const EngineError&) {
             // The journal stays; the next open or writer writes the images back.
         }

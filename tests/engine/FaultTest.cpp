@@ -171,6 +171,26 @@ protected:
         return failed;
     }
 
+    static std::string u(std::uint64_t v, int size) {
+        std::string out;
+        for (int i = 0; i < size; ++i) {
+            out.push_back(static_cast<char>(v >> (8 * i)));
+        }
+        return out;
+    }
+    static std::string name(const std::string& n) { return u(n.size(), 2) + n; }
+
+    // A journal as another writer would have left it: marked, its checksum right.
+    void writeJournal(char kind, const std::string& body) const {
+        std::string header("SWJRNL1\0", 8);
+        header += kind + std::string(7, '\0') + u(body.size(), 8);
+        std::uint64_t sum = 0xCBF29CE484222325ull;
+        for (const char ch : header.substr(8) + body) {
+            sum = (sum ^ static_cast<std::uint8_t>(ch)) * 0x100000001B3ull;
+        }
+        std::ofstream(work / "data.jnl", std::ios::binary) << header << u(sum, 8) << body;
+    }
+
     std::filesystem::path pristine;
     std::filesystem::path work;
 };
@@ -328,14 +348,6 @@ TEST_F(FaultTest, ARenameStoppedBeforeItsFirstMoveLeavesNoPlanForTheNewName) {
 // A journal is a file anyone can put beside a table: recovery writes only the table's own
 // files, never through a symbolic link, and only within them.
 TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
-    const auto u = [](std::uint64_t v, int size) {
-        std::string out;
-        for (int i = 0; i < size; ++i) {
-            out.push_back(static_cast<char>(v >> (8 * i)));
-        }
-        return out;
-    };
-    const auto name = [&](const std::string& n) { return u(n.size(), 2) + n; };
     // A post's before-images: one file, its old size, one image.
     const auto images = [&](const std::string& file, std::uint64_t size, std::uint64_t offset) {
         return u(1, 4) + name(file) + u(size, 8) + u(1, 4) + u(0, 4) + u(offset, 8) + u(4, 4) +
@@ -364,13 +376,7 @@ TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
         fresh();
         std::ofstream(work / "victim.txt", std::ios::binary) << "precious";
         std::filesystem::create_symlink("victim.txt", work / "data.lnk");
-        std::string header("SWJRNL1\0", 8);
-        header += c.kind + std::string(7, '\0') + u(c.body.size(), 8);
-        std::uint64_t sum = 0xCBF29CE484222325ull;
-        for (const char ch : header.substr(8) + c.body) {
-            sum = (sum ^ static_cast<std::uint8_t>(ch)) * 0x100000001B3ull;
-        }
-        std::ofstream(work / "data.jnl", std::ios::binary) << header << u(sum, 8) << c.body;
+        writeJournal(c.kind, c.body);
         const auto sizes = [&] {
             return std::to_string(std::filesystem::file_size(work / "data.dbf")) + " " +
                    std::to_string(std::filesystem::file_size(work / "copy.dbf"));
@@ -381,6 +387,30 @@ TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
         EXPECT_EQ(sizes(), sizesBefore);
     }
+}
+
+// A bulk load finishes the change another writer left before its first record: finished at
+// its end instead, the rollback would cut the loaded records off.
+TEST_F(FaultTest, ABulkLoadFinishesAPendingPostFirst) {
+    fresh();
+    Table t;
+    t.setDirectory(work);
+    t.setFileName("data");
+    t.setExclusive(true);
+    t.open();
+    const std::uint32_t count = t.recordCount();
+    const auto size = std::filesystem::file_size(work / "data.dbf");
+    writeJournal('R', u(1, 4) + name("data.dbf") + u(size, 8) + u(0, 4));
+    t.beginBulkLoad();
+    t.append();
+    t.setText(0, "bulk");
+    t.post();
+    t.endBulkLoad();
+    t.close();
+    t.open();
+    EXPECT_EQ(t.recordCount(), count + 1);
+    t.goToRecord(7);
+    EXPECT_EQ(t.text(0), "bulk");
 }
 
 } // namespace
