@@ -91,6 +91,21 @@ void swapStaged(const TablePaths& paths) {
     TableJournal(paths.journal()).swap(plan);
 }
 
+// A change a writer of the table left unfinished is finished first, under the header's
+// write lock, so a copy never keeps a half-written post.
+void finishSourceChange(const TablePaths& source) {
+    if (!TableJournal(source.journal()).pending()) {
+        return;
+    }
+    PosixFile writable(source.table(), PosixFile::Access::ReadWrite);
+    TableLocks locks(writable);
+    if (!locks.tryLockOpen(false) || !locks.tryLockHeader()) {
+        writable.fail("the table is in use by someone else", EngineError::Reason::Locked);
+    }
+    recoverTable(source);
+    locks.unlockHeader();
+}
+
 } // namespace
 
 bool tableExists(const std::filesystem::path& directory, const std::string& fileName) {
@@ -130,6 +145,7 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
         throw EngineError(source.table().string() + ": a table cannot be copied onto itself");
     }
 
+    finishSourceChange(source);
     // Writers of the source wait on its header until the copy is complete.
     PosixFile sourceDbf(source.table(), PosixFile::Access::ReadOnly);
     TableLocks sourceLocks(sourceDbf);
@@ -138,6 +154,10 @@ void copyTable(const std::filesystem::path& sourceDirectory, const std::string& 
                        EngineError::Reason::Locked);
     }
     sourceLocks.lockHeaderShared();
+    if (TableJournal(source.journal()).pending()) {
+        sourceDbf.fail("a writer of the table stopped mid-change; try again",
+                       EngineError::Reason::Locked);
+    }
 
     // The copy is built beside the target and swapped in, so the target is the old table or
     // the whole copy, wherever the copy stops.

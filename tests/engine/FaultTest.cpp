@@ -413,5 +413,25 @@ TEST_F(FaultTest, ABulkLoadFinishesAPendingPostFirst) {
     EXPECT_EQ(t.text(0), "bulk");
 }
 
+// A copy of a table whose writer died mid-post is a copy of the table as the next open finds
+// it: the post undone, not half-written for good.
+TEST_F(FaultTest, ACopyFinishesTheSourcesPendingPostFirst) {
+    const Case post = cases()[1];
+    ASSERT_EQ(std::string_view(post.name), "edit moving the key, memo grown");
+    fresh();
+    FileFaults::disarm();
+    post.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("killed before call " + std::to_string(n));
+        runFaulted(post, n, FileFaults::Action::Kill);
+        copyTable(work, "data", work, "copy");
+        const std::string state = snapshot(work);
+        const std::size_t copy = state.find("table copy:");
+        ASSERT_NE(copy, std::string::npos) << state;
+        EXPECT_EQ(state.substr(copy + 11), state.substr(11, copy - 11));
+    }
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
