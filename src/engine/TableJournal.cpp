@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace shelfwise::engine {
 
@@ -135,24 +136,33 @@ bool within(std::uint64_t offset, std::uint64_t size, std::uint64_t limit) {
     return offset <= limit && size <= limit - offset;
 }
 
+// A file gone since (deleted with its table) has nothing to roll back and is skipped.
 void writeBack(const Rollback& rollback) {
-    std::vector<PosixFile> files;
+    std::vector<std::optional<PosixFile>> files;
     for (const auto& [path, size] : rollback.files) {
-        files.push_back(PosixFile::openNoFollow(path));
+        std::optional<PosixFile>& file = files.emplace_back();
+        if (!identityOf(path)) {
+            continue;
+        }
+        file = PosixFile::openNoFollow(path);
         // A post only grows its files: an old size beyond the file's is no post's.
-        if (files.back().size() < size) {
-            files.back().fail("damaged journal (the size to restore exceeds the file's)",
-                              EngineError::Reason::Damaged);
+        if (file->size() < size) {
+            file->fail("damaged journal (the size to restore exceeds the file's)",
+                       EngineError::Reason::Damaged);
         }
     }
     for (const BeforeImage& image : rollback.images) {
-        files.at(image.file).writeAt(image.bytes.data(), image.bytes.size(), image.offset);
+        if (auto& file = files.at(image.file)) {
+            file->writeAt(image.bytes.data(), image.bytes.size(), image.offset);
+        }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (files[i].size() != rollback.files[i].second) {
-            files[i].truncate(rollback.files[i].second);
+        if (auto& file = files[i]) {
+            if (file->size() != rollback.files[i].second) {
+                file->truncate(rollback.files[i].second);
+            }
+            file->sync();
         }
-        files[i].sync();
     }
 }
 
@@ -226,6 +236,9 @@ void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming)
         const std::filesystem::path path = in.ownName();
         const std::uint64_t offset = in.u64();
         const std::string bytes = in.bytes(in.u32());
+        if (!identityOf(path)) {
+            continue; // gone since (a rename's files moved on, or the table deleted)
+        }
         PosixFile file = PosixFile::openNoFollow(path);
         if (!within(offset, bytes.size(), file.size())) {
             in.damaged(); // patches rewrite headers; they never grow a file

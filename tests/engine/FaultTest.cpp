@@ -433,5 +433,24 @@ TEST_F(FaultTest, ACopyFinishesTheSourcesPendingPostFirst) {
     }
 }
 
+// A file a journal names that is gone since has nothing to finish: the journal must not block
+// the table for good.
+TEST_F(FaultTest, AJournalNamingAFileGoneSinceIsFinishedWithoutIt) {
+    const std::string body[] = {
+        u(1, 4) + name("data.gone") + u(8, 8) + u(1, 4) + u(0, 4) + u(0, 8) + u(4, 4) + "XXXX",
+        u(0, 4) + u(0, 4) + u(1, 4) + name("data.gone") + u(0, 8) + u(4, 4) + "XXXX",
+    };
+    for (const char kind : {'R', 'S'}) {
+        SCOPED_TRACE(kind);
+        fresh();
+        const std::string before = snapshot(work);
+        writeJournal(kind, body[kind == 'S']);
+        EXPECT_EQ(reasonOf([&] { withTable(work, false, [](Table&) {}); }), std::nullopt);
+        EXPECT_FALSE(std::filesystem::exists(work / "data.gone"));
+        EXPECT_FALSE(marked(work / "data.jnl"));
+        EXPECT_EQ(snapshot(work), before);
+    }
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
