@@ -352,6 +352,13 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
     }
 }
 
+void TableJournal::discard() const {
+    if (identityOf(path_)) {
+        clear(true);
+        removeFile(path_);
+    }
+}
+
 void TableJournal::swap(const SwapPlan& plan) const {
     Writer body;
     body.u32(static_cast<std::uint32_t>(plan.renames.size()));
