@@ -257,4 +257,13 @@ void MdxFile::reload() {
     impl_->load();
 }
 
+void MdxFile::beginSteadyRead(std::string_view tag) {
+    impl_->refresh(tag);
+    impl_->steady = true;
+}
+
+void MdxFile::endSteadyRead() {
+    impl_->steady = false;
+}
+
 } // namespace shelfwise::engine

@@ -77,6 +77,11 @@ public:
     PosixFile& file();
     // Reads the file afresh, after writes were dropped or rolled back.
     void reload();
+    // For a run of reads under the table's header lock, which every writer of this program
+    // holds while it writes: the index is compared with the file once, at the beginning,
+    // instead of at every call.
+    void beginSteadyRead(std::string_view tag);
+    void endSteadyRead();
 
     struct Impl;
 

@@ -134,6 +134,7 @@ struct Table::Impl {
     bool step(bool forward);
     int moveBy(int count);
     void post();
+    bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
     void rewrite(bool keepRecords);
@@ -144,6 +145,7 @@ struct Table::Impl {
 
 // Holds the header while the cursor reads a shared table, so no writer is half way through a
 // post, and takes in the header as the last writer left it. Exclusive opens need neither.
+// The index is compared with its file once for the whole call.
 class Table::Impl::ReadGuard {
 public:
     explicit ReadGuard(Table::Impl& t) : t_(t) {
@@ -152,6 +154,10 @@ public:
         }
         try {
             t_.refresh();
+            if (t_.tags.isOpen()) {
+                t_.tags.file().beginSteadyRead(t_.tagName);
+                steady_ = true;
+            }
         } catch (...) {
             release();
             throw;
@@ -163,11 +169,15 @@ public:
 
 private:
     void release() {
+        if (steady_) {
+            t_.tags.file().endSteadyRead();
+        }
         if (!t_.exclusive) {
             t_.locks->unlockHeader();
         }
     }
     Table::Impl& t_;
+    bool steady_ = false;
 };
 
 // Serialises writers of a shared table: appends, posts, deletions and key updates.
@@ -583,8 +593,34 @@ void Table::Impl::writeMemos() {
     }
 }
 
+// True when the edited record and its memo values are as the files hold them: its post
+// would write nothing. A record left in a browsing window is posted whether or not it was
+// changed.
+bool Table::Impl::editChangesNothing() {
+    if (!std::equal(current->data(), current->data() + current->size(), original->data())) {
+        return false;
+    }
+    if (pendingMemos.empty()) {
+        return true;
+    }
+    ReadGuard guard(*this);
+    for (const auto& [position, value] : pendingMemos) {
+        const std::uint32_t block = original->memoBlock(position);
+        if (value != (block == 0 ? std::string() : memo.read(block))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void Table::Impl::post() {
     const bool inserting = state == State::Insert;
+    if (!inserting && editChangesNothing()) {
+        locks->unlockRecord(recno);
+        pendingMemos.clear();
+        state = State::Browse;
+        return;
+    }
     std::uint32_t n = 0;
     {
         WriteGuard guard(*this, inserting);

@@ -40,7 +40,8 @@ using KeyRecord = std::vector<KeyField>;
 // open fails while any other open exists, and a shared open fails while an exclusive one
 // exists. edit() takes a record lock that other cursors and programs see; post() writes the
 // record, its memo values and its index keys, then the header, and flushes to disk before it
-// returns. Deleted records are skipped in every order.
+// returns; a post that changes no byte of the record and no memo value writes nothing. Deleted
+// records are skipped in every order.
 class Table {
 public:
     enum class State { Closed, Browse, Edit, Insert };

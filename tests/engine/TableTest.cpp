@@ -1,8 +1,10 @@
 #include "TableFixture.h"
 #include "engine/EngineError.h"
+#include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 
@@ -257,6 +259,57 @@ TEST_F(TableTest, EditPostAndCancelFollowTheRecordState) {
     openOn(t, "ed");
     EXPECT_EQ(t.text(0), "kept");
     EXPECT_EQ(t.recordCount(), 2u);
+}
+
+TEST_F(TableTest, APostThatChangesNothingWritesNothing) {
+    createTable(dir, "same", everyKind());
+    Table t;
+    openOn(t, "same");
+    t.append();
+    t.setText(0, "name");
+    t.setNumber(1, 12.5);
+    t.setText(5, "notes");
+    t.setBytes(6, everyByte());
+    t.post();
+
+    struct Case {
+        const char* what;
+        std::function<void(Table&)> set;
+        bool writes;
+    };
+    const std::vector<Case> cases = {
+        {"nothing set", [](Table&) {}, false},
+        {"the same values set again",
+         [](Table& x) {
+             x.setText(0, "name");
+             x.setNumber(1, 12.5);
+             x.setText(5, "notes");
+             x.setBytes(6, everyByte());
+         },
+         false},
+        {"an empty field cleared", [](Table& x) { x.clear(2); }, false},
+        {"a memo changed", [](Table& x) { x.setText(5, "other notes"); }, true},
+        {"a field changed", [](Table& x) { x.setText(0, "renamed"); }, true},
+    };
+    for (const Case& c : cases) {
+        t.first();
+        t.edit();
+        c.set(t);
+        FileFaults::disarm();
+        t.post();
+        EXPECT_EQ(FileFaults::calls() > 0, c.writes) << c.what;
+        EXPECT_EQ(t.state(), Table::State::Browse) << c.what;
+    }
+    // The record lock went with the post that wrote nothing: another cursor can edit.
+    Table other;
+    openOn(other, "same");
+    other.edit();
+    other.cancel();
+    t.close();
+    openOn(t, "same");
+    EXPECT_EQ(t.text(0), "renamed");
+    EXPECT_EQ(t.text(5), "other notes");
+    EXPECT_EQ(t.bytes(6), everyByte());
 }
 
 TEST_F(TableTest, MemoBlocksAreReusedWhenTheNewValueFits) {
