@@ -49,6 +49,15 @@ struct Table::Impl {
     bool eof = true;
     bool bulk = false;
 
+    class Change;
+    // A batch holds the header (and append) lock and one change for many posts and deletions.
+    struct Batch {
+        std::uint32_t recordsPerFlush = 0;
+        std::uint32_t written = 0; // since the last flush
+        std::unique_ptr<Change> change;
+    };
+    std::optional<Batch> batch;
+
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
     }
@@ -107,7 +116,6 @@ struct Table::Impl {
 
     class ReadGuard;
     class WriteGuard;
-    class Change;
 
     void open();
     bool openFiles();
@@ -134,6 +142,10 @@ struct Table::Impl {
     bool step(bool forward);
     int moveBy(int count);
     void post();
+    template <typename Write> void inBatchOrAlone(bool forAppend, const Write& write);
+    void beginBatch(std::uint32_t recordsPerFlush);
+    void flushBatch(bool continuing);
+    void abandonBatch();
     bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
@@ -148,12 +160,14 @@ struct Table::Impl {
 // The index is compared with its file once for the whole call.
 class Table::Impl::ReadGuard {
 public:
-    explicit ReadGuard(Table::Impl& t) : t_(t) {
-        if (!t_.exclusive) {
+    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batch) {
+        if (locking_) {
             t_.locks->lockHeaderShared();
         }
         try {
-            t_.refresh();
+            if (!t_.batch) {
+                t_.refresh();
+            }
             if (t_.tags.isOpen()) {
                 t_.tags.file().beginSteadyRead(t_.tagName);
                 steady_ = true;
@@ -172,11 +186,12 @@ private:
         if (steady_) {
             t_.tags.file().endSteadyRead();
         }
-        if (!t_.exclusive) {
+        if (locking_) {
             t_.locks->unlockHeader();
         }
     }
     Table::Impl& t_;
+    const bool locking_;
     bool steady_ = false;
 };
 
@@ -456,6 +471,10 @@ std::string Table::Impl::rangeKey(const KeyRecord& keyRecord) {
 }
 
 void Table::Impl::reset() {
+    if (batch) {
+        batch->change.reset(); // what the batch did not flush is dropped
+        batch.reset();
+    }
     removeIdleJournal();
     order = nullptr;
     tagOrder.reset();
@@ -613,6 +632,72 @@ bool Table::Impl::editChangesNothing() {
     return true;
 }
 
+// The writes of one post or deletion: on their own, under the header lock and committed at
+// once, or as part of the batch's change.
+template <typename Write> void Table::Impl::inBatchOrAlone(bool forAppend, const Write& write) {
+    if (batch) {
+        write();
+        if (++batch->written >= batch->recordsPerFlush) {
+            flushBatch(true);
+        }
+        return;
+    }
+    WriteGuard guard(*this, forAppend);
+    Change change(*this);
+    write();
+    change.commit();
+}
+
+void Table::Impl::beginBatch(std::uint32_t recordsPerFlush) {
+    if (!exclusive) {
+        locks->lockHeader(true);
+    }
+    batch.emplace();
+    batch->recordsPerFlush = std::max<std::uint32_t>(recordsPerFlush, 1);
+    try {
+        finishPending();
+        refresh();
+        batch->change = std::make_unique<Change>(*this);
+    } catch (...) {
+        abandonBatch();
+        throw;
+    }
+}
+
+// Commits the batch's writes; between two parts of a batch other writers and readers get
+// the header.
+void Table::Impl::flushBatch(bool continuing) {
+    batch->change->commit();
+    batch->change.reset();
+    batch->written = 0;
+    if (!continuing) {
+        batch.reset();
+        if (!exclusive) {
+            locks->unlockHeader();
+        }
+        return;
+    }
+    if (!exclusive) {
+        locks->unlockHeader();
+        locks->lockHeader(true);
+    }
+    finishPending();
+    refresh();
+    batch->change = std::make_unique<Change>(*this);
+}
+
+// After a failure in a batch: its writes since the last flush are dropped.
+void Table::Impl::abandonBatch() {
+    if (!batch) {
+        return;
+    }
+    batch->change.reset();
+    batch.reset();
+    if (!exclusive) {
+        locks->unlockHeader();
+    }
+}
+
 void Table::Impl::post() {
     const bool inserting = state == State::Insert;
     if (!inserting && editChangesNothing()) {
@@ -622,9 +707,7 @@ void Table::Impl::post() {
         return;
     }
     std::uint32_t n = 0;
-    {
-        WriteGuard guard(*this, inserting);
-        Change change(*this);
+    inBatchOrAlone(inserting, [&] {
         DbfHeader& header = dbf->header();
         n = inserting ? header.recordCount() + 1 : recno;
         if (inserting && n == 0) {
@@ -649,9 +732,8 @@ void Table::Impl::post() {
         if (!bulk) {
             dbf->writeHeader();
         }
-        change.commit();
         order->positionOn(n, *current);
-    }
+    });
     if (!inserting) {
         locks->unlockRecord(n);
     } else {
@@ -665,13 +747,12 @@ void Table::Impl::post() {
 }
 
 void Table::Impl::deleteCurrent() {
-    {
-        WriteGuard guard(*this, false);
+    bool deleted = false;
+    inBatchOrAlone(false, [&] {
         dbf->readRecord(recno, *scratch);
         if (scratch->deleted()) {
             return;
         }
-        Change change(*this);
         if (indexed()) {
             const std::vector<std::string> keys =
                 tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, dbf->file().path()));
@@ -681,9 +762,11 @@ void Table::Impl::deleteCurrent() {
         dbf->writeRecord(recno, *scratch);
         dbf->header().markChanged();
         dbf->writeHeader();
-        change.commit();
+        deleted = true;
+    });
+    if (deleted) {
+        physical->adjustCount(-1);
     }
-    physical->adjustCount(-1);
 }
 
 // Whole-table operations build new files beside the table's (TablePaths::staged) and swap
@@ -970,6 +1053,14 @@ void Table::close() {
     if (!isOpen()) {
         return;
     }
+    if (impl_->batch) {
+        try {
+            endBatch();
+        } catch (...) {
+            impl_->reset();
+            throw;
+        }
+    }
     if (impl_->bulk) {
         try {
             endBulkLoad();
@@ -1198,7 +1289,12 @@ void Table::post() {
     if (impl_->state == State::Browse) {
         return;
     }
-    impl_->post();
+    try {
+        impl_->post();
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
+    }
 }
 
 void Table::cancel() {
@@ -1233,6 +1329,7 @@ void Table::deleteRecord() {
     try {
         impl_->deleteCurrent();
     } catch (...) {
+        impl_->abandonBatch();
         if (!editing) {
             impl_->locks->unlockRecord(n);
         }
@@ -1244,6 +1341,31 @@ void Table::deleteRecord() {
     if (!impl_->step(true) && !impl_->step(false)) {
         impl_->moveToEmpty();
     }
+}
+
+void Table::beginBatch(std::uint32_t recordsPerFlush) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    if (impl_->batch || impl_->bulk) {
+        impl_->fail("a batch or bulk load is already under way");
+    }
+    impl_->beginBatch(recordsPerFlush);
+}
+
+void Table::endBatch() {
+    if (!impl_->batch) {
+        return;
+    }
+    try {
+        impl_->flushBatch(false);
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
+    }
+}
+
+bool Table::inBatch() const {
+    return impl_->batch.has_value();
 }
 
 void Table::beginBulkLoad() {
