@@ -108,10 +108,13 @@ struct Table::Impl {
     }
 
     // Takes in the header as another writer may have left it; drops what that makes stale.
-    void refresh() {
+    // True when another writer changed the table since this cursor last looked.
+    bool refresh() {
         if (!exclusive && dbf->refreshHeader()) {
             physical->invalidate();
+            return true;
         }
+        return false;
     }
 
     class ReadGuard;
@@ -128,6 +131,7 @@ struct Table::Impl {
     void reopenIndex(std::filesystem::path indexPath);
     std::filesystem::path stagedIndexCopy();
     void openIndex();
+    void saveIndexCounts();
     void selectTag();
     std::string rangeKey(const KeyRecord& keyRecord);
     void reset();
@@ -157,7 +161,9 @@ struct Table::Impl {
 
 // Holds the header while the cursor reads a shared table, so no writer is half way through a
 // post, and takes in the header as the last writer left it. Exclusive opens need neither.
-// The index is compared with its file once for the whole call.
+// Every post and deletion changes the header's change counter along with the index, so the
+// index is compared with its file only when the header changed, and then once for the whole
+// call.
 class Table::Impl::ReadGuard {
 public:
     explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batch) {
@@ -165,11 +171,9 @@ public:
             t_.locks->lockHeaderShared();
         }
         try {
-            if (!t_.batch) {
-                t_.refresh();
-            }
+            const bool changed = !t_.batch && t_.refresh();
             if (t_.tags.isOpen()) {
-                t_.tags.file().beginSteadyRead(t_.tagName);
+                t_.tags.file().beginSteadyRead(t_.tagName, changed);
                 steady_ = true;
             }
         } catch (...) {
@@ -429,6 +433,21 @@ void Table::Impl::openIndex() {
     }
     ReadGuard guard(*this);
     tags.open(*indexPath, readOnly, fields());
+    tags.file().loadCounts(paths->indexCounts());
+}
+
+// Keeps the index's subtree counts for the next open, unless a writer is at work.
+void Table::Impl::saveIndexCounts() {
+    if (!tags.isOpen() || state == State::Closed) {
+        return;
+    }
+    if (!exclusive && !locks->tryLockHeaderShared()) {
+        return; // a writer is at work: the next open counts again
+    }
+    tags.file().saveCounts(paths->indexCounts());
+    if (!exclusive) {
+        locks->unlockHeader();
+    }
 }
 
 // Puts the cursor in the order of `tagName`, with no range; also after the tag list changed.
@@ -1069,6 +1088,7 @@ void Table::close() {
             throw;
         }
     }
+    impl_->saveIndexCounts();
     impl_->reset();
 }
 

@@ -114,6 +114,10 @@ bool TableLocks::tryLockHeader() {
     return tryLock(kHeaderOffset, 1, Kind::Write);
 }
 
+bool TableLocks::tryLockHeaderShared() {
+    return tryLock(kHeaderOffset, 1, Kind::Read);
+}
+
 void TableLocks::lockHeaderShared() {
     waitForLock(kHeaderOffset, 1, Kind::Read);
 }

@@ -41,6 +41,8 @@ public:
     void lockHeaderShared();
     // Takes the header for writing only when nobody holds it.
     bool tryLockHeader();
+    // Takes the header for reading only when no writer holds it.
+    bool tryLockHeaderShared();
     // Releases the header, read or write.
     void unlockHeader();
 

@@ -210,6 +210,7 @@ void deleteTable(const std::filesystem::path& directory, const std::string& file
         removeFile(file);
     }
     removeFile(paths.journal());
+    removeFile(paths.indexCounts());
     syncDirectory(paths.directory());
 }
 
