@@ -63,25 +63,30 @@ void TableLocks::waitForLock(std::uint64_t offset, std::uint64_t length, Kind ki
     }
 }
 
-bool TableLocks::othersWaiting() const {
+// The strongest lock another open holds on the byte: F_UNLCK, F_RDLCK or F_WRLCK.
+short TableLocks::heldByOthers(std::uint64_t offset) const {
     struct flock probe {};
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
-    probe.l_start = static_cast<off_t>(kWaitingOffset);
+    probe.l_start = static_cast<off_t>(offset);
     probe.l_len = 1;
     if (::fcntl(file_->fd(), F_OFD_GETLK, &probe) != 0) {
-        return false; // no turns then, only the plain race
+        return F_UNLCK; // no turns then, only the plain race
     }
-    return probe.l_type != F_UNLCK;
+    return probe.l_type;
 }
 
-// Waits until no writer that waited for the header is waiting any more: each of them has had
-// it once.
+bool TableLocks::othersWaiting() const {
+    return heldByOthers(kWaitingOffset) != F_UNLCK;
+}
+
+// Waits until another writer has taken the header, or none waits any more.
 void TableLocks::standAside() {
     owesTurn_ = false;
     const auto until = std::chrono::steady_clock::now() + kTurnWait;
     auto pause = std::chrono::microseconds(50);
-    while (othersWaiting() && std::chrono::steady_clock::now() < until) {
+    while (othersWaiting() && heldByOthers(kHeaderOffset) != F_WRLCK &&
+           std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(pause);
         pause = std::min<std::chrono::microseconds>(pause * 2, kLongestPause);
     }

@@ -25,7 +25,7 @@ namespace shelfwise::engine {
 //   0xF0000001        waiting: a writer holds it (read) while it waits for the header
 //
 // Turns: a writer that releases the header while others wait for it stands aside before it
-// takes the header again, until every writer that was waiting has had it (or a short while
+// takes the header again, until one of them has it (or none waits any more, or a short while
 // has passed), so a writer in a loop cannot keep the others out. The kernel's locks have no
 // queue: without this, the writer that just released wins nearly every race.
 class TableLocks {
@@ -53,6 +53,7 @@ private:
     enum class Kind { Read, Write, Unlock };
     bool tryLock(std::uint64_t offset, std::uint64_t length, Kind kind);
     void waitForLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+    short heldByOthers(std::uint64_t offset) const;
     bool othersWaiting() const;
     void standAside();
 
