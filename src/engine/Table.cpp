@@ -50,13 +50,15 @@ struct Table::Impl {
     bool bulk = false;
 
     class Change;
-    // A batch holds the header (and append) lock and one change for many posts and deletions.
+    // A batch runs in parts: each holds the header (and append) lock and one change for many
+    // posts and deletions, from the first write after a flush to the next flush.
     struct Batch {
         std::uint32_t recordsPerFlush = 0;
-        std::uint32_t written = 0; // since the last flush
-        std::unique_ptr<Change> change;
+        std::uint32_t written = 0;      // since the last flush
+        std::unique_ptr<Change> change; // the part under way, if any
     };
     std::optional<Batch> batch;
+    bool batchHoldsHeader() const { return batch && batch->change; }
 
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
@@ -147,8 +149,8 @@ struct Table::Impl {
     int moveBy(int count);
     void post();
     template <typename Write> void inBatchOrAlone(bool forAppend, const Write& write);
-    void beginBatch(std::uint32_t recordsPerFlush);
-    void flushBatch(bool continuing);
+    void startBatchPart();
+    void flushBatch();
     void abandonBatch();
     bool editChangesNothing();
     void writeMemos();
@@ -166,12 +168,12 @@ struct Table::Impl {
 // call.
 class Table::Impl::ReadGuard {
 public:
-    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batch) {
+    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader()) {
         if (locking_) {
             t_.locks->lockHeaderShared();
         }
         try {
-            const bool changed = !t_.batch && t_.refresh();
+            const bool changed = !t_.batchHoldsHeader() && t_.refresh();
             if (t_.tags.isOpen()) {
                 t_.tags.file().beginSteadyRead(t_.tagName, changed);
                 steady_ = true;
@@ -655,9 +657,12 @@ bool Table::Impl::editChangesNothing() {
 // once, or as part of the batch's change.
 template <typename Write> void Table::Impl::inBatchOrAlone(bool forAppend, const Write& write) {
     if (batch) {
+        if (!batch->change) {
+            startBatchPart();
+        }
         write();
         if (++batch->written >= batch->recordsPerFlush) {
-            flushBatch(true);
+            flushBatch();
         }
         return;
     }
@@ -667,42 +672,42 @@ template <typename Write> void Table::Impl::inBatchOrAlone(bool forAppend, const
     change.commit();
 }
 
-void Table::Impl::beginBatch(std::uint32_t recordsPerFlush) {
+void Table::Impl::startBatchPart() {
     if (!exclusive) {
         locks->lockHeader(true);
     }
-    batch.emplace();
-    batch->recordsPerFlush = std::max<std::uint32_t>(recordsPerFlush, 1);
     try {
         finishPending();
         refresh();
         batch->change = std::make_unique<Change>(*this);
     } catch (...) {
-        abandonBatch();
+        if (!exclusive) {
+            locks->unlockHeader();
+        }
         throw;
     }
 }
 
-// Commits the batch's writes; between two parts of a batch other writers and readers get
-// the header.
-void Table::Impl::flushBatch(bool continuing) {
-    batch->change->commit();
-    batch->change.reset();
+// Commits the writes of the batch's part under way; until the next write other writers and
+// readers get the header.
+void Table::Impl::flushBatch() {
+    if (!batch->change) {
+        return;
+    }
     batch->written = 0;
-    if (!continuing) {
-        batch.reset();
+    std::unique_ptr<Change> change = std::move(batch->change);
+    try {
+        change->commit();
+    } catch (...) {
+        change.reset(); // drops the part's writes
         if (!exclusive) {
             locks->unlockHeader();
         }
-        return;
+        throw;
     }
     if (!exclusive) {
         locks->unlockHeader();
-        locks->lockHeader(true);
     }
-    finishPending();
-    refresh();
-    batch->change = std::make_unique<Change>(*this);
 }
 
 // After a failure in a batch: its writes since the last flush are dropped.
@@ -710,9 +715,10 @@ void Table::Impl::abandonBatch() {
     if (!batch) {
         return;
     }
+    const bool held = batchHoldsHeader();
     batch->change.reset();
     batch.reset();
-    if (!exclusive) {
+    if (held && !exclusive) {
         locks->unlockHeader();
     }
 }
@@ -1072,21 +1078,12 @@ void Table::close() {
     if (!isOpen()) {
         return;
     }
-    if (impl_->batch) {
-        try {
-            endBatch();
-        } catch (...) {
-            impl_->reset();
-            throw;
-        }
-    }
-    if (impl_->bulk) {
-        try {
-            endBulkLoad();
-        } catch (...) {
-            impl_->reset();
-            throw;
-        }
+    try {
+        endBatch();
+        endBulkLoad();
+    } catch (...) {
+        impl_->reset();
+        throw;
     }
     impl_->saveIndexCounts();
     impl_->reset();
@@ -1369,7 +1366,8 @@ void Table::beginBatch(std::uint32_t recordsPerFlush) {
     if (impl_->batch || impl_->bulk) {
         impl_->fail("a batch or bulk load is already under way");
     }
-    impl_->beginBatch(recordsPerFlush);
+    impl_->batch.emplace();
+    impl_->batch->recordsPerFlush = std::max<std::uint32_t>(recordsPerFlush, 1);
 }
 
 void Table::endBatch() {
@@ -1377,11 +1375,12 @@ void Table::endBatch() {
         return;
     }
     try {
-        impl_->flushBatch(false);
+        impl_->flushBatch();
     } catch (...) {
         impl_->abandonBatch();
         throw;
     }
+    impl_->batch.reset();
 }
 
 bool Table::inBatch() const {

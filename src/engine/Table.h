@@ -148,13 +148,13 @@ public:
     // previous one at the end).
     void deleteRecord();
 
-    // Batches, for loops over many records (shared or exclusive opens): from beginBatch()
-    // to endBatch() the cursor keeps the header lock, and its posts and deletions are written
-    // together, every `recordsPerFlush` of them and at endBatch(), each time all or nothing
-    // (the journal covers every record since the last flush). Between two flushes other
-    // writers and readers get their turn. A post or deletion in a batch returns before it is
-    // on the disk; one that fails drops the batch's writes since its last flush and ends the
-    // batch. close() ends a batch too.
+    // Batches, for loops over many records (shared or exclusive opens): between beginBatch()
+    // and endBatch() posts and deletions are written together, every `recordsPerFlush` of
+    // them and at endBatch(), each time all or nothing (the journal covers every record since
+    // the last flush). The cursor holds the header lock from the first write after a flush to
+    // the next flush; in between other writers and readers get their turn. A post or deletion in a
+    // batch returns before it is on the disk; one that fails drops the batch's writes since its
+    // last flush and ends the batch. close() ends a batch too.
     void beginBatch(std::uint32_t recordsPerFlush = 500);
     void endBatch();
     bool inBatch() const;
