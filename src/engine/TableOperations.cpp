@@ -197,6 +197,7 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
     }
     TableJournal(to.journal()).swap(plan);
     removeFile(from.journal());
+    removeFile(from.indexCounts()); // counts of an index now under another name
 }
 
 void deleteTable(const std::filesystem::path& directory, const std::string& fileName) {
