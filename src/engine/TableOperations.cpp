@@ -219,6 +219,7 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
         throw;
     }
     removeFile(from.journal());
+    removeFile(from.indexCounts()); // counts of an index now under another name
 }
 
 void deleteTable(const std::filesystem::path& directory, const std::string& fileName) {
@@ -232,6 +233,7 @@ void deleteTable(const std::filesystem::path& directory, const std::string& file
         removeFile(file);
     }
     removeFile(paths.journal());
+    removeFile(paths.indexCounts());
     syncDirectory(paths.directory());
 }
 

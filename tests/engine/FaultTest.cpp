@@ -202,6 +202,24 @@ const std::vector<Case>& cases() {
                  t.deleteRecord();
              });
          }},
+        {"batch of an edit, a delete and an append", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.beginBatch();
+                 t.goToRecord(2);
+                 t.edit();
+                 t.setText(0, "aaa batch");
+                 t.setText(2, std::string(900, 'e'));
+                 t.post();
+                 t.goToRecord(5);
+                 t.deleteRecord();
+                 t.append();
+                 t.setText(0, "batch appended");
+                 t.setText(2, std::string(1200, 'f'));
+                 t.post();
+                 t.endBatch();
+             });
+         }},
         {"pack", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.pack(); }); }},
         {"empty", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.empty(); }); }},
         {"regenerate", false,
