@@ -154,7 +154,7 @@ void BM_EditLoopInBatches(benchmark::State& state) {
     table.beginBatch(500);
     for (auto _ : state) {
         table.edit();
-        table.setText(2, randomName(random));
+        table.setText(2, RandomName(random));
         table.post();
         table.next();
     }
