@@ -132,6 +132,37 @@ void BM_PostEdit(benchmark::State& state) {
 }
 BENCHMARK(BM_PostEdit)->Unit(benchmark::kMicrosecond);
 
+// A record left unchanged, as the book window posts it when the user moves on.
+void BM_PostUnchanged(benchmark::State& state) {
+    Table table;
+    openShared(table, "IDX1");
+    for (auto _ : state) {
+        table.edit();
+        table.setText(2, table.text(2));
+        table.post();
+    }
+}
+BENCHMARK(BM_PostUnchanged)->Unit(benchmark::kMicrosecond);
+
+// A loop editing records that moves each one's key (a replace over the table), in batches
+// flushed every 500 records; per record.
+void BM_EditLoopInBatches(benchmark::State& state) {
+    Table table;
+    openShared(table, "");
+    std::mt19937 random(13);
+    table.first();
+    table.beginBatch(500);
+    for (auto _ : state) {
+        table.edit();
+        table.setText(2, RandomName(random));
+        table.post();
+        table.next();
+    }
+    table.endBatch();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_EditLoopInBatches)->Unit(benchmark::kMicrosecond);
+
 // An append with a memo value, posted with its flush to disk.
 void BM_PostAppend(benchmark::State& state) {
     Table table;
@@ -161,6 +192,22 @@ void BM_RecordCountInRange(benchmark::State& state) {
     state.counters["records"] = count;
 }
 BENCHMARK(BM_RecordCountInRange)->Unit(benchmark::kMicrosecond);
+
+// The 26 letter counts of a new open, as the letter tabs show them at a start sorted by name.
+void BM_LetterCountsAfterOpen(benchmark::State& state) {
+    millionTable();
+    for (auto _ : state) {
+        Table table;
+        openShared(table, "IDX1");
+        for (char letter = 'A'; letter <= 'Z'; ++letter) {
+            table.setRangeStart({{2, std::string(1, letter)}});
+            table.setRangeEnd({{2, std::string(1, letter) + "\xFF"}});
+            table.applyRange();
+            benchmark::DoNotOptimize(table.recordCount());
+        }
+    }
+}
+BENCHMARK(BM_LetterCountsAfterOpen)->Unit(benchmark::kMillisecond);
 
 // Going to a random record and taking its position, as Synchronize does; in tag order, and in
 // physical order once a record is deleted (so the deletion marks before it are read).

@@ -31,6 +31,11 @@ public:
     }
     void forget(std::uint32_t page) { children_.erase(page); }
     void clear() { children_.clear(); }
+    bool empty() const { return children_.empty(); }
+    std::size_t nodes() const { return children_.size(); }
+    const std::unordered_map<std::uint32_t, std::vector<std::uint64_t>>& all() const {
+        return children_;
+    }
 
 private:
     std::unordered_map<std::uint32_t, std::vector<std::uint64_t>> children_;

@@ -5,7 +5,11 @@
 #include "engine/MdxFileImpl.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
 
 namespace shelfwise::engine {
 
@@ -255,6 +259,171 @@ PosixFile& MdxFile::file() {
 
 void MdxFile::reload() {
     impl_->load();
+}
+
+// Counts file: "SWCNT1\0\0", u32 stamp length, the stamp, u32 node count, per node u32 page,
+// u32 child count and u64 counts; last the FNV-1a 64 of everything before it. Little-endian.
+namespace {
+
+constexpr std::string_view kCountsMagic("SWCNT1\0\0", 8);
+
+void appendU32(std::string& out, std::uint32_t value) {
+    std::array<std::uint8_t, 4> bytes{};
+    storeU32(bytes.data(), value);
+    out.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void appendU64(std::string& out, std::uint64_t value) {
+    appendU32(out, static_cast<std::uint32_t>(value));
+    appendU32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+// Reads little-endian integers from a string; fails once past its end.
+class CountsReader {
+public:
+    explicit CountsReader(std::string_view bytes) : bytes_(bytes) {}
+    bool u32(std::uint32_t& value) {
+        if (bytes_.size() - at_ < 4) {
+            return false;
+        }
+        value = loadU32(reinterpret_cast<const std::uint8_t*>(bytes_.data() + at_));
+        at_ += 4;
+        return true;
+    }
+    bool u64(std::uint64_t& value) {
+        std::uint32_t low = 0;
+        std::uint32_t high = 0;
+        if (!u32(low) || !u32(high)) {
+            return false;
+        }
+        value = low | (std::uint64_t{high} << 32);
+        return true;
+    }
+    bool bytes(std::size_t size, std::string_view& out) {
+        if (bytes_.size() - at_ < size) {
+            return false;
+        }
+        out = bytes_.substr(at_, size);
+        at_ += size;
+        return true;
+    }
+    bool atEnd() const { return at_ == bytes_.size(); }
+
+private:
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+};
+
+} // namespace
+
+std::string MdxFile::Impl::countsStamp() {
+    struct stat st {};
+    if (::fstat(storage.file().fd(), &st) != 0) {
+        return {};
+    }
+    std::string stamp;
+    appendU64(stamp, static_cast<std::uint64_t>(st.st_size));
+    appendU64(stamp, static_cast<std::uint64_t>(st.st_mtim.tv_sec));
+    appendU64(stamp, static_cast<std::uint64_t>(st.st_mtim.tv_nsec));
+    stamp.append(reinterpret_cast<const char*>(header.data()), kWatchedBytes);
+    for (const MdxTag& tag : tags) {
+        stamp.append(reinterpret_cast<const char*>(tag.image.data()), kWatchedTagBytes);
+    }
+    return stamp;
+}
+
+void MdxFile::saveCounts(const std::filesystem::path& path) {
+    Impl& impl = *impl_;
+    if (impl.counts.empty() ||
+        (impl.countsGeneration == impl.generation && impl.countsNodes == impl.counts.nodes())) {
+        return;
+    }
+    try {
+        if (impl.changedOnDisk()) {
+            return; // another writer's change: these counts are not the file's
+        }
+        const std::string stamp = impl.countsStamp();
+        if (stamp.empty()) {
+            return;
+        }
+        std::string out(kCountsMagic);
+        appendU32(out, static_cast<std::uint32_t>(stamp.size()));
+        out += stamp;
+        appendU32(out, static_cast<std::uint32_t>(impl.counts.nodes()));
+        for (const auto& [page, children] : impl.counts.all()) {
+            appendU32(out, page);
+            appendU32(out, static_cast<std::uint32_t>(children.size()));
+            for (const std::uint64_t count : children) {
+                appendU64(out, count);
+            }
+        }
+        appendU64(out, fnv1a(out.data(), out.size(), kFnvBasis));
+        // A file cut short by a crash fails its checksum and is ignored.
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(out.data(), static_cast<std::streamsize>(out.size()));
+        impl.countsGeneration = impl.generation;
+        impl.countsNodes = impl.counts.nodes();
+    } catch (const std::exception&) {
+        // Not saved: the next open counts again.
+    }
+}
+
+void MdxFile::loadCounts(const std::filesystem::path& path) {
+    Impl& impl = *impl_;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return;
+    }
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (all.size() < kCountsMagic.size() + 8 || all.compare(0, 8, kCountsMagic) != 0) {
+        return;
+    }
+    const std::string_view body(all.data(), all.size() - 8);
+    CountsReader sum(std::string_view(all).substr(body.size()));
+    std::uint64_t stored = 0;
+    if (!sum.u64(stored) || stored != fnv1a(body.data(), body.size(), kFnvBasis)) {
+        return;
+    }
+    CountsReader in(body.substr(kCountsMagic.size()));
+    std::uint32_t stampSize = 0;
+    std::string_view stamp;
+    std::uint32_t nodes = 0;
+    if (!in.u32(stampSize) || !in.bytes(stampSize, stamp) || stamp != impl.countsStamp() ||
+        !in.u32(nodes)) {
+        return;
+    }
+    MdxCounts loaded;
+    for (std::uint32_t i = 0; i < nodes; ++i) {
+        std::uint32_t page = 0;
+        std::uint32_t children = 0;
+        if (!in.u32(page) || !in.u32(children)) {
+            return;
+        }
+        std::vector<std::uint64_t> counts(children);
+        for (std::uint64_t& count : counts) {
+            if (!in.u64(count)) {
+                return;
+            }
+        }
+        loaded.store(page, std::move(counts));
+    }
+    if (!in.atEnd()) {
+        return;
+    }
+    impl.counts = std::move(loaded);
+    impl.countsGeneration = impl.generation;
+    impl.countsNodes = impl.counts.nodes();
+}
+
+void MdxFile::beginSteadyRead(std::string_view tag, bool compare) {
+    if (compare) {
+        impl_->refresh(tag);
+    }
+    impl_->steady = true;
+}
+
+void MdxFile::endSteadyRead() {
+    impl_->steady = false;
 }
 
 } // namespace shelfwise::engine

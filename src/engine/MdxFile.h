@@ -77,6 +77,18 @@ public:
     PosixFile& file();
     // Reads the file afresh, after writes were dropped or rolled back.
     void reload();
+    // The subtree counts (see MdxCounts) kept in a file between opens, so that the first
+    // range count after an open need not walk the tag. They are taken only for the index
+    // exactly as it was when they were saved (its size, modification time and headers). Both
+    // calls need the table's header lock and report no failure: the counts are only a cache.
+    void saveCounts(const std::filesystem::path& path);
+    void loadCounts(const std::filesystem::path& path);
+
+    // For a run of reads under the table's header lock, which every writer of this program
+    // holds while it writes: the index is compared with the file once at the beginning (when
+    // `compare`: the caller saw the table change) instead of at every call.
+    void beginSteadyRead(std::string_view tag, bool compare);
+    void endSteadyRead();
 
     struct Impl;
 

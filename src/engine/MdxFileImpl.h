@@ -18,6 +18,11 @@ struct MdxFile::Impl : MdxPageAllocator {
 
     // Bumped whenever the trees may have changed; cursors then find their entry again.
     std::uint64_t generation = 0;
+    // Between beginSteadyRead() and endSteadyRead(): the header was compared with the file.
+    bool steady = false;
+    // The counts as last saved or loaded, by generation and number of nodes.
+    std::uint64_t countsGeneration = 0;
+    std::size_t countsNodes = 0;
 
     MdxTag& find(std::string_view name);
     MdxTree tree(std::string_view name) { return MdxTree(storage, find(name), header, counts); }
@@ -27,7 +32,9 @@ struct MdxFile::Impl : MdxPageAllocator {
     template <typename Body> auto read(std::string_view tagName, Body&& body) {
         for (int attempt = 1;; ++attempt) {
             const bool lastAttempt = attempt == kReadAttempts;
-            refresh(tagName);
+            if (!steady || attempt > 1) {
+                refresh(tagName);
+            }
             if (!lastAttempt && writerActive()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 continue;
@@ -92,12 +99,17 @@ struct MdxFile::Impl : MdxPageAllocator {
 
     // Reads the header and tags afresh and drops the node cache.
     void load();
+    // What the saved counts are valid for: the file's size and modification time, its
+    // watched header bytes and each tag's.
+    std::string countsStamp();
+    // Compares the watched header bytes (and the tag's header) with the file; loads afresh
+    // when they differ.
+    void refresh(std::string_view tagName);
+    bool changedOnDisk();
 
 private:
     static constexpr int kReadAttempts = 10;
 
-    void refresh(std::string_view tagName);
-    bool changedOnDisk();
     bool writerActive() const { return counter() % 2 == 1 && abandonedCounter != counter(); }
     std::uint32_t counter() const;
     void setCounter(std::uint32_t value);

@@ -5,14 +5,25 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace shelfwise::engine {
 
 namespace {
 
+// Character fields are mostly padding: blanks are skipped eight at a time.
 std::string_view trimRight(std::string_view s) {
-    const std::size_t end = s.find_last_not_of(std::string_view(" \0", 2));
-    return end == std::string_view::npos ? std::string_view() : s.substr(0, end + 1);
+    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+    std::size_t end = s.size();
+    std::uint64_t word = 0;
+    while (end >= sizeof word &&
+           (std::memcpy(&word, s.data() + end - sizeof word, sizeof word), word == kBlanks)) {
+        end -= sizeof word;
+    }
+    while (end > 0 && (s[end - 1] == ' ' || s[end - 1] == '\0')) {
+        --end;
+    }
+    return s.substr(0, end);
 }
 
 std::string_view trim(std::string_view s) {

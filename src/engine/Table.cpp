@@ -49,6 +49,17 @@ struct Table::Impl {
     bool eof = true;
     bool bulk = false;
 
+    class Change;
+    // A batch runs in parts: each holds the header (and append) lock and one change for many
+    // posts and deletions, from the first write after a flush to the next flush.
+    struct Batch {
+        std::uint32_t recordsPerFlush = 0;
+        std::uint32_t written = 0;      // since the last flush
+        std::unique_ptr<Change> change; // the part under way, if any
+    };
+    std::optional<Batch> batch;
+    bool batchHoldsHeader() const { return batch && batch->change; }
+
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
     }
@@ -99,15 +110,17 @@ struct Table::Impl {
     }
 
     // Takes in the header as another writer may have left it; drops what that makes stale.
-    void refresh() {
+    // True when another writer changed the table since this cursor last looked.
+    bool refresh() {
         if (!exclusive && dbf->refreshHeader()) {
             physical->invalidate();
+            return true;
         }
+        return false;
     }
 
     class ReadGuard;
     class WriteGuard;
-    class Change;
 
     void open();
     void makeRecordBuffers();
@@ -121,6 +134,7 @@ struct Table::Impl {
     void reopenIndex(std::filesystem::path indexPath);
     std::filesystem::path stagedIndexCopy();
     void openIndex();
+    void saveIndexCounts();
     void selectTag();
     std::string rangeKey(const KeyRecord& keyRecord);
     void reset();
@@ -135,6 +149,11 @@ struct Table::Impl {
     bool step(bool forward);
     int moveBy(int count);
     void post();
+    template <typename Write> void inBatchOrAlone(bool forAppend, const Write& write);
+    void startBatchPart();
+    void flushBatch();
+    void abandonBatch();
+    bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
     void rewrite(bool keepRecords);
@@ -145,14 +164,21 @@ struct Table::Impl {
 
 // Holds the header while the cursor reads a shared table, so no writer is half way through a
 // post, and takes in the header as the last writer left it. Exclusive opens need neither.
+// Every post and deletion changes the header's change counter along with the index, so the
+// index is compared with its file only when the header changed, and then once for the whole
+// call.
 class Table::Impl::ReadGuard {
 public:
-    explicit ReadGuard(Table::Impl& t) : t_(t) {
-        if (!t_.exclusive) {
+    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader()) {
+        if (locking_) {
             t_.locks->lockHeaderShared();
         }
         try {
-            t_.refresh();
+            const bool changed = !t_.batchHoldsHeader() && t_.refresh();
+            if (t_.tags.isOpen()) {
+                t_.tags.file().beginSteadyRead(t_.tagName, changed);
+                steady_ = true;
+            }
         } catch (...) {
             release();
             throw;
@@ -164,11 +190,16 @@ public:
 
 private:
     void release() {
-        if (!t_.exclusive) {
+        if (steady_) {
+            t_.tags.file().endSteadyRead();
+        }
+        if (locking_) {
             t_.locks->unlockHeader();
         }
     }
     Table::Impl& t_;
+    const bool locking_;
+    bool steady_ = false;
 };
 
 // Serialises writers of a shared table: appends, posts, deletions and key updates.
@@ -412,6 +443,21 @@ void Table::Impl::openIndex() {
     }
     ReadGuard guard(*this);
     tags.open(*indexPath, readOnly, fields());
+    tags.file().loadCounts(paths->indexCounts());
+}
+
+// Keeps the index's subtree counts for the next open, unless a writer is at work.
+void Table::Impl::saveIndexCounts() {
+    if (!tags.isOpen() || state == State::Closed) {
+        return;
+    }
+    if (!exclusive && !locks->tryLockHeaderShared()) {
+        return; // a writer is at work: the next open counts again
+    }
+    tags.file().saveCounts(paths->indexCounts());
+    if (!exclusive) {
+        locks->unlockHeader();
+    }
 }
 
 // Puts the cursor in the order of `tagName`, with no range; also after the tag list changed.
@@ -454,6 +500,10 @@ std::string Table::Impl::rangeKey(const KeyRecord& keyRecord) {
 }
 
 void Table::Impl::reset() {
+    if (batch) {
+        batch->change.reset(); // what the batch did not flush is dropped
+        batch.reset();
+    }
     removeIdleJournal();
     order = nullptr;
     tagOrder.reset();
@@ -591,12 +641,106 @@ void Table::Impl::writeMemos() {
     }
 }
 
+// True when the edited record and its memo values are as the files hold them: its post
+// would write nothing. A record left in a browsing window is posted whether or not it was
+// changed.
+bool Table::Impl::editChangesNothing() {
+    if (!std::equal(current->data(), current->data() + current->size(), original->data())) {
+        return false;
+    }
+    if (pendingMemos.empty()) {
+        return true;
+    }
+    ReadGuard guard(*this);
+    for (const auto& [position, value] : pendingMemos) {
+        const std::uint32_t block = original->memoBlock(position);
+        if (value != (block == 0 ? std::string() : memo.read(block))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The writes of one post or deletion: on their own, under the header lock and committed at
+// once, or as part of the batch's change.
+template <typename Write> void Table::Impl::inBatchOrAlone(bool forAppend, const Write& write) {
+    if (batch) {
+        if (!batch->change) {
+            startBatchPart();
+        }
+        write();
+        if (++batch->written >= batch->recordsPerFlush) {
+            flushBatch();
+        }
+        return;
+    }
+    WriteGuard guard(*this, forAppend);
+    Change change(*this);
+    write();
+    change.commit();
+}
+
+void Table::Impl::startBatchPart() {
+    if (!exclusive) {
+        locks->lockHeader(true);
+    }
+    try {
+        finishPending();
+        refresh();
+        batch->change = std::make_unique<Change>(*this);
+    } catch (...) {
+        if (!exclusive) {
+            locks->unlockHeader();
+        }
+        throw;
+    }
+}
+
+// Commits the writes of the batch's part under way; until the next write other writers and
+// readers get the header.
+void Table::Impl::flushBatch() {
+    if (!batch->change) {
+        return;
+    }
+    batch->written = 0;
+    std::unique_ptr<Change> change = std::move(batch->change);
+    try {
+        change->commit();
+    } catch (...) {
+        change.reset(); // drops the part's writes
+        if (!exclusive) {
+            locks->unlockHeader();
+        }
+        throw;
+    }
+    if (!exclusive) {
+        locks->unlockHeader();
+    }
+}
+
+// After a failure in a batch: its writes since the last flush are dropped.
+void Table::Impl::abandonBatch() {
+    if (!batch) {
+        return;
+    }
+    const bool held = batchHoldsHeader();
+    batch->change.reset();
+    batch.reset();
+    if (held && !exclusive) {
+        locks->unlockHeader();
+    }
+}
+
 void Table::Impl::post() {
     const bool inserting = state == State::Insert;
+    if (!inserting && editChangesNothing()) {
+        locks->unlockRecord(recno);
+        pendingMemos.clear();
+        state = State::Browse;
+        return;
+    }
     std::uint32_t n = 0;
-    {
-        WriteGuard guard(*this, inserting);
-        Change change(*this);
+    inBatchOrAlone(inserting, [&] {
         DbfHeader& header = dbf->header();
         n = inserting ? header.recordCount() + 1 : recno;
         if (inserting && n == 0) {
@@ -621,9 +765,8 @@ void Table::Impl::post() {
         if (!bulk) {
             dbf->writeHeader();
         }
-        change.commit();
         order->positionOn(n, *current);
-    }
+    });
     if (!inserting) {
         locks->unlockRecord(n);
     } else {
@@ -637,13 +780,12 @@ void Table::Impl::post() {
 }
 
 void Table::Impl::deleteCurrent() {
-    {
-        WriteGuard guard(*this, false);
+    bool deleted = false;
+    inBatchOrAlone(false, [&] {
         dbf->readRecord(recno, *scratch);
         if (scratch->deleted()) {
             return;
         }
-        Change change(*this);
         if (indexed()) {
             const std::vector<std::string> keys =
                 tags.keysOf(RecordKeySource(fields(), scratch->data(), memo, dbf->file().path()));
@@ -653,9 +795,11 @@ void Table::Impl::deleteCurrent() {
         dbf->writeRecord(recno, *scratch);
         dbf->header().markChanged();
         dbf->writeHeader();
-        change.commit();
+        deleted = true;
+    });
+    if (deleted) {
+        physical->adjustCount(-1);
     }
-    physical->adjustCount(-1);
 }
 
 // Whole-table operations build new files beside the table's (TablePaths::staged) and swap
@@ -943,14 +1087,14 @@ void Table::close() {
     if (!isOpen()) {
         return;
     }
-    if (impl_->bulk) {
-        try {
-            endBulkLoad();
-        } catch (...) {
-            impl_->reset();
-            throw;
-        }
+    try {
+        endBatch();
+        endBulkLoad();
+    } catch (...) {
+        impl_->reset();
+        throw;
     }
+    impl_->saveIndexCounts();
     impl_->reset();
 }
 
@@ -1171,7 +1315,12 @@ void Table::post() {
     if (impl_->state == State::Browse) {
         return;
     }
-    impl_->post();
+    try {
+        impl_->post();
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
+    }
 }
 
 void Table::cancel() {
@@ -1206,6 +1355,7 @@ void Table::deleteRecord() {
     try {
         impl_->deleteCurrent();
     } catch (...) {
+        impl_->abandonBatch();
         if (!editing) {
             impl_->locks->unlockRecord(n);
         }
@@ -1217,6 +1367,33 @@ void Table::deleteRecord() {
     if (!impl_->step(true) && !impl_->step(false)) {
         impl_->moveToEmpty();
     }
+}
+
+void Table::beginBatch(std::uint32_t recordsPerFlush) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    if (impl_->batch || impl_->bulk) {
+        impl_->fail("a batch or bulk load is already under way");
+    }
+    impl_->batch.emplace();
+    impl_->batch->recordsPerFlush = std::max<std::uint32_t>(recordsPerFlush, 1);
+}
+
+void Table::endBatch() {
+    if (!impl_->batch) {
+        return;
+    }
+    try {
+        impl_->flushBatch();
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
+    }
+    impl_->batch.reset();
+}
+
+bool Table::inBatch() const {
+    return impl_->batch.has_value();
 }
 
 void Table::beginBulkLoad() {

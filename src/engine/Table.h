@@ -40,7 +40,8 @@ using KeyRecord = std::vector<KeyField>;
 // open fails while any other open exists, and a shared open fails while an exclusive one
 // exists. edit() takes a record lock that other cursors and programs see; post() writes the
 // record, its memo values and its index keys, then the header, and flushes to disk before it
-// returns. Deleted records are skipped in every order.
+// returns; a post that changes no byte of the record and no memo value writes nothing. Deleted
+// records are skipped in every order.
 class Table {
 public:
     enum class State { Closed, Browse, Edit, Insert };
@@ -146,6 +147,17 @@ public:
     // Marks the current record deleted, removes its keys and moves to the next record (the
     // previous one at the end).
     void deleteRecord();
+
+    // Batches, for loops over many records (shared or exclusive opens): between beginBatch()
+    // and endBatch() posts and deletions are written together, every `recordsPerFlush` of
+    // them and at endBatch(), each time all or nothing (the journal covers every record since
+    // the last flush). The cursor holds the header lock from the first write after a flush to
+    // the next flush; in between other writers and readers get their turn. A post or deletion in a
+    // batch returns before it is on the disk; one that fails drops the batch's writes since its
+    // last flush and ends the batch. close() ends a batch too.
+    void beginBatch(std::uint32_t recordsPerFlush = 500);
+    void endBatch();
+    bool inBatch() const;
 
     // Bulk loading (exclusive opens only): until endBulkLoad(), posts skip index updates and
     // flushes; endBulkLoad() rebuilds every tag, writes the header and flushes. close() ends a

@@ -35,13 +35,6 @@ constexpr std::size_t kHeaderSize = 32;
 // Before-images of one post: far beyond any memo value a post rewrites in place.
 constexpr std::uint64_t kLargestBody = std::uint64_t(1) << 30;
 
-std::uint64_t fnv1a(const char* data, std::size_t size, std::uint64_t hash) {
-    for (std::size_t i = 0; i < size; ++i) {
-        hash = (hash ^ static_cast<std::uint8_t>(data[i])) * 0x100000001B3ull;
-    }
-    return hash;
-}
-
 class Writer {
 public:
     void u16(std::uint16_t v) { put(v, 2); }
@@ -282,8 +275,8 @@ bool TableJournal::recover() const {
             whole = file.readSomeAt(body.data(), body.size(), kHeaderSize) == length;
         }
         const std::uint64_t sum = loadU32(h + 24) | (std::uint64_t(loadU32(h + 28)) << 32);
-        whole = whole && fnv1a(body.data(), body.size(),
-                               fnv1a(header.data() + 8, 16, 0xCBF29CE484222325ull)) == sum;
+        whole = whole &&
+                fnv1a(body.data(), body.size(), fnv1a(header.data() + 8, 16, kFnvBasis)) == sum;
     }
     bool swapped = false;
     if (whole) {
@@ -311,7 +304,7 @@ void TableJournal::write(char kind, const std::string& body, bool syncDirectoryA
     storeU32(h + 16, static_cast<std::uint32_t>(body.size()));
     storeU32(h + 20, static_cast<std::uint32_t>(std::uint64_t(body.size()) >> 32));
     const std::uint64_t sum =
-        fnv1a(body.data(), body.size(), fnv1a(bytes.data() + 8, 16, 0xCBF29CE484222325ull));
+        fnv1a(body.data(), body.size(), fnv1a(bytes.data() + 8, 16, kFnvBasis));
     storeU32(h + 24, static_cast<std::uint32_t>(sum));
     storeU32(h + 28, static_cast<std::uint32_t>(sum >> 32));
     bytes += body;
@@ -412,6 +405,13 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
             // The journal stays; the next open or writer writes the images back.
         }
         throw;
+    }
+}
+
+void TableJournal::discard() const {
+    if (identityOf(path_)) {
+        clear(true);
+        removeFile(path_);
     }
 }
 

@@ -55,6 +55,8 @@ public:
     // Carries out the plan so that a crash at any point leaves the old files or the new ones:
     // the plan is flushed to the journal before the first rename.
     void swap(const SwapPlan& plan) const;
+    // Drops what the journal holds, for a change its caller has taken back.
+    void discard() const;
 
 private:
     // Writes `body` of that kind as the journal's only content and flushes it, and the

@@ -18,10 +18,16 @@ namespace shelfwise::engine {
 //   0xEFFFFFFF        append: held together with the header while a record is appended
 //   0xEFFFFFFE - n    record n (1-based): held (write) from edit to post or cancel
 //   0xEFFFFFFE, 2     table: header and append bytes, held (write) for an exclusive open
-// One byte of our own marks the open itself:
+// Two bytes of our own:
 //   0xF0000000        open: every shared open holds it as a read lock, an exclusive open as a
 //                     write lock, so an exclusive open fails while any other open exists and
 //                     a shared open fails while an exclusive one exists
+//   0xF0000001        waiting: a writer holds it (read) while it waits for the header
+//
+// Turns: a writer that releases the header while others wait for it stands aside before it
+// takes the header again, until one of them has it (or none waits any more, or a short while
+// has passed), so a writer in a loop cannot keep the others out. The kernel's locks have no
+// queue: without this, the writer that just released wins nearly every race.
 class TableLocks {
 public:
     explicit TableLocks(const PosixFile& file) : file_(&file) {}
@@ -35,6 +41,9 @@ public:
     void lockHeaderShared();
     // Takes the header for writing only when nobody holds it.
     bool tryLockHeader();
+    // Takes the header for reading only when no writer holds it.
+    bool tryLockHeaderShared();
+    // Releases the header, read or write.
     void unlockHeader();
 
     bool tryLockRecord(std::uint32_t recordNumber);
@@ -44,8 +53,13 @@ private:
     enum class Kind { Read, Write, Unlock };
     bool tryLock(std::uint64_t offset, std::uint64_t length, Kind kind);
     void waitForLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+    short heldByOthers(std::uint64_t offset) const;
+    bool othersWaiting() const;
+    void standAside();
 
     const PosixFile* file_;
+    bool writing_ = false;  // holds the header for writing
+    bool owesTurn_ = false; // released it for writing while others waited
 };
 
 } // namespace shelfwise::engine

@@ -215,8 +215,31 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
         plan.patches.push_back(
             {to.newIndex(), kIndexNameOffset, indexTableName(to.lowerBaseName())});
     }
-    TableJournal(to.journal()).swap(plan);
+    std::vector<std::optional<FileIdentity>> moving;
+    for (const SwapPlan::Rename& r : plan.renames) {
+        moving.push_back(identityOf(r.from));
+    }
+    const TableJournal journal(to.journal());
+    try {
+        journal.swap(plan);
+    } catch (const EngineError&) {
+        // A move that cannot be finished (a file that may not be renamed) is taken back, so
+        // the table stays whole under its old name and no plan is left to move it later.
+        try {
+            for (std::size_t i = plan.renames.size(); i-- > 0;) {
+                if (moving[i] && identityOf(plan.renames[i].to) == moving[i]) {
+                    renameFile(plan.renames[i].to, plan.renames[i].from);
+                }
+            }
+            syncDirectory(directory);
+            journal.discard();
+        } catch (const EngineError&) {
+            // The plan stays and the next open of the new name finishes the move.
+        }
+        throw;
+    }
     removeFile(from.journal());
+    removeFile(from.indexCounts()); // counts of an index now under another name
 }
 
 void deleteTable(const std::filesystem::path& directory, const std::string& fileName) {
@@ -230,6 +253,7 @@ void deleteTable(const std::filesystem::path& directory, const std::string& file
         removeFile(file);
     }
     removeFile(paths.journal());
+    removeFile(paths.indexCounts());
     syncDirectory(paths.directory());
 }
 

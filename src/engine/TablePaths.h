@@ -27,6 +27,8 @@ public:
     std::string lowerBaseName() const;
     // The journal that makes changes of the table's files all-or-nothing.
     std::filesystem::path journal() const { return directory_ / (lowerBaseName() + ".jnl"); }
+    // The index's subtree counts, kept between opens (a cache: see MdxFile::saveCounts).
+    std::filesystem::path indexCounts() const { return directory_ / (lowerBaseName() + ".cnt"); }
     // Where a whole-table operation builds the file (".dbf", ".dbt" or ".mdx") that is to
     // replace the table's; the next open removes one that an interrupted operation left.
     std::filesystem::path staged(const std::string& extension) const {

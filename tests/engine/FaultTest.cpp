@@ -254,6 +254,24 @@ const std::vector<Case>& cases() {
                  t.deleteRecord();
              });
          }},
+        {"batch of an edit, a delete and an append", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.beginBatch();
+                 t.goToRecord(2);
+                 t.edit();
+                 t.setText(0, "aaa batch");
+                 t.setText(2, std::string(900, 'e'));
+                 t.post();
+                 t.goToRecord(5);
+                 t.deleteRecord();
+                 t.append();
+                 t.setText(0, "batch appended");
+                 t.setText(2, std::string(1200, 'f'));
+                 t.post();
+                 t.endBatch();
+             });
+         }},
         {"pack", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.pack(); }); }},
         {"empty", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.empty(); }); }},
         {"regenerate", false,
@@ -308,6 +326,13 @@ TEST_F(FaultTest, EveryFailurePointLeavesTheTableBeforeOrAfter) {
                 EXPECT_TRUE(state == before || state == after) << state;
                 if (failed && c.post) {
                     EXPECT_EQ(state, before) << "a failed post changed the table";
+                }
+                // A failure that left the table as it was leaves no plan that could carry the
+                // change out later.
+                if (failed && state == before) {
+                    for (const auto& entry : std::filesystem::directory_iterator(work)) {
+                        EXPECT_FALSE(marked(entry.path())) << entry.path().filename().string();
+                    }
                 }
                 EXPECT_TRUE(leftovers(work, kill).empty()) << leftovers(work, kill).front();
             }

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 #include "TableFixture.h"
 #include "engine/EngineError.h"
+#include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
 #include <fcntl.h>
@@ -166,6 +167,69 @@ TEST_F(SharingTest, WritersInTwoProcessesAppendWithoutLosingRecords) {
     }
     EXPECT_EQ(names.size(), 3u + 2 * kEach);
     EXPECT_EQ(t.recordCount(), 3u + 2 * kEach);
+}
+
+TEST_F(SharingTest, ABatchIsOnDiskAtEachFlushAndAWriterThatDiesLosesOnlyTheRest) {
+    {
+        Table t;
+        openOn(t, "data.dbf", true);
+        t.addTag("BYNAME", "UPPER(NAME)", false);
+    }
+    ChildProcess child([&](ChildProcess&) {
+        Table t;
+        openOn(t, "data.dbf");
+        t.beginBatch(3);
+        for (const char* name : {"b0", "b1", "b2"}) {
+            t.append();
+            t.setText(0, name);
+            t.setText(1, std::string(700, name[1]));
+            t.post();
+        }
+        t.first();
+        t.edit();
+        t.setText(0, "renamed");
+        t.post();
+        ::_exit(0); // dies in the batch, after its first flush
+        return 1;
+    });
+    ASSERT_EQ(child.exitCode(), 0);
+
+    Table t;
+    openOn(t, "data.dbf");
+    t.setTag("BYNAME");
+    std::vector<std::string> names;
+    for (t.first(); !t.atEnd(); t.next()) {
+        names.push_back(t.text(0));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"b0", "b1", "b2", "one", "three", "two"}));
+    EXPECT_EQ(t.checkIndexes(), std::vector<std::string>{});
+
+    // The same batch ended: everything is written, with fewer flushes than posts one by one.
+    FileFaults::disarm();
+    t.goToRecord(1);
+    t.edit();
+    t.setText(0, "alone");
+    t.post();
+    const std::uint64_t onePost = FileFaults::calls();
+    FileFaults::disarm();
+    t.beginBatch(100);
+    for (const char* name : {"b3", "b4", "b5", "b6"}) {
+        t.append();
+        t.setText(0, name);
+        t.post();
+    }
+    t.last();
+    t.deleteRecord();
+    t.endBatch();
+    EXPECT_LT(FileFaults::calls(), 2 * onePost);
+    EXPECT_FALSE(t.inBatch());
+    Table other;
+    openOn(other, "data.dbf");
+    other.setTag("BYNAME");
+    EXPECT_EQ(other.recordCount(), 9u);
+    other.first();
+    EXPECT_EQ(other.text(0), "alone");
+    EXPECT_EQ(other.checkIndexes(), std::vector<std::string>{});
 }
 
 TEST_F(SharingTest, AWriterWaitsForAHeaderLockHeldBrieflyAndFailsWhenItIsKept) {

@@ -1,8 +1,10 @@
 #include "TableFixture.h"
 #include "engine/EngineError.h"
+#include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 
@@ -257,6 +259,119 @@ TEST_F(TableTest, EditPostAndCancelFollowTheRecordState) {
     openOn(t, "ed");
     EXPECT_EQ(t.text(0), "kept");
     EXPECT_EQ(t.recordCount(), 2u);
+}
+
+TEST_F(TableTest, APostThatChangesNothingWritesNothing) {
+    createTable(dir, "same", everyKind());
+    Table t;
+    openOn(t, "same");
+    t.append();
+    t.setText(0, "name");
+    t.setNumber(1, 12.5);
+    t.setText(5, "notes");
+    t.setBytes(6, everyByte());
+    t.post();
+
+    struct Case {
+        const char* what;
+        std::function<void(Table&)> set;
+        bool writes;
+    };
+    const std::vector<Case> cases = {
+        {"nothing set", [](Table&) {}, false},
+        {"the same values set again",
+         [](Table& x) {
+             x.setText(0, "name");
+             x.setNumber(1, 12.5);
+             x.setText(5, "notes");
+             x.setBytes(6, everyByte());
+         },
+         false},
+        {"an empty field cleared", [](Table& x) { x.clear(2); }, false},
+        {"a memo changed", [](Table& x) { x.setText(5, "other notes"); }, true},
+        {"a field changed", [](Table& x) { x.setText(0, "renamed"); }, true},
+    };
+    for (const Case& c : cases) {
+        t.first();
+        t.edit();
+        c.set(t);
+        FileFaults::disarm();
+        t.post();
+        EXPECT_EQ(FileFaults::calls() > 0, c.writes) << c.what;
+        EXPECT_EQ(t.state(), Table::State::Browse) << c.what;
+    }
+    // The record lock went with the post that wrote nothing: another cursor can edit.
+    Table other;
+    openOn(other, "same");
+    other.edit();
+    other.cancel();
+    t.close();
+    openOn(t, "same");
+    EXPECT_EQ(t.text(0), "renamed");
+    EXPECT_EQ(t.text(5), "other notes");
+    EXPECT_EQ(t.bytes(6), everyByte());
+}
+
+TEST_F(TableTest, RangeCountsKeptBetweenOpensHoldOnlyForTheIndexTheyWereTakenFrom) {
+    createTable(dir, "counted", {{"NAME", 'C', 40, 0}});
+    {
+        Table t;
+        openOn(t, "counted", true);
+        t.beginBulkLoad();
+        for (int i = 0; i < 3000; ++i) { // a tree with interior nodes
+            t.append();
+            t.setText(0, std::string(1, static_cast<char>('A' + i % 26)) + std::to_string(i));
+            t.post();
+        }
+        t.endBulkLoad();
+        t.addTag("BYNAME", "UPPER(NAME)", false);
+    }
+    // Counts of some letter ranges, and where a long move lands.
+    auto counts = [&] {
+        Table t;
+        openOn(t, "counted");
+        t.setTag("BYNAME");
+        std::vector<std::uint32_t> seen;
+        for (const char* letter : {"A", "M", "Z"}) {
+            t.setRangeStart({{0, letter}});
+            t.setRangeEnd({{0, std::string(letter) + "\xFF"}});
+            t.applyRange();
+            seen.push_back(t.recordCount());
+        }
+        t.cancelRange();
+        t.moveBy(1500);
+        seen.push_back(t.recordNumber());
+        return seen;
+    };
+    const auto cnt = dir / "counted.cnt";
+    const std::vector<std::uint32_t> first = counts();
+    EXPECT_EQ(first[0], 116u);
+    ASSERT_TRUE(std::filesystem::exists(cnt));
+    EXPECT_EQ(counts(), first); // taken from the file
+
+    // Another cursor changes the index (and keeps the counts it adjusted).
+    const std::string stale = fileBytes(cnt);
+    {
+        Table t;
+        openOn(t, "counted");
+        for (int i = 0; i < 5; ++i) {
+            t.append();
+            t.setText(0, "AAA" + std::to_string(i));
+            t.post();
+        }
+        t.goToRecord(13); // "M12"
+        t.deleteRecord();
+    }
+    std::vector<std::uint32_t> changed = counts();
+    EXPECT_EQ(changed[0], first[0] + 5);
+    EXPECT_EQ(changed[1], first[1] - 1);
+
+    // Counts of the index as it was before, or a file cut short, are not taken.
+    const std::string current = fileBytes(cnt);
+    for (const std::string& bad : {stale, current.substr(0, current.size() / 2)}) {
+        std::ofstream(cnt, std::ios::binary | std::ios::trunc) << bad;
+        EXPECT_EQ(counts(), changed);
+    }
 }
 
 TEST_F(TableTest, MemoBlocksAreReusedWhenTheNewValueFits) {
