@@ -116,6 +116,10 @@ bool Program::StartUp() {
         platform::ShowWarning("The last used database's directory no longer exists! The public "
                               "database is opened instead.");
     }
+    // A missing file, or the public database chosen in place of a vanished one, is stored now:
+    // options are written when they change, never at the end, where they could revert another
+    // copy's changes.
+    settings::SaveUiOptions(s);
     templates_ = std::make_unique<settings::TemplateCatalogues>(s.DataDir);
     templates_->Load();
     settings::ReloadLabels(s);

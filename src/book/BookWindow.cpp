@@ -229,9 +229,6 @@ TBookWindow::~TBookWindow() {
         database_.Index.WriteSortState();
     }
     leftPage_->Header()->SaveHeader(settings_.DataDir / HeaderFileName);
-    // Only values this session changed are written: another copy's changes stay.
-    settings::SaveSecurityOptions(settings_);
-    settings::SaveUiOptions(settings_);
     WriteTabOrder();
     qApp->removeEventFilter(hintSwitch_);
     database_.CloseTables();
@@ -493,6 +490,7 @@ void TBookWindow::ConnectCommands() {
 void TBookWindow::ChooseRowFont() {
     if (const auto font = platform::ChooseFont(this, ToQFont(settings_.RecordButtonFont))) {
         settings_.RecordButtonFont = ToFontRecord(*font);
+        settings::SaveUiOptions(settings_);
         ApplyFonts();
     }
 }
@@ -566,6 +564,8 @@ void TBookWindow::AttachEditMenus() {
     for (TEditMenu* menu : {textMenu_, listMenu_}) {
         connect(menu, &TEditMenu::FontRequested, this, &TBookWindow::ChooseFieldFont);
         connect(menu, &TEditMenu::ColorRequested, this, &TBookWindow::EditFieldColors);
+        connect(menu, &TEditMenu::AutoFillChanged, this,
+                [this] { settings::SaveUiOptions(settings_); });
     }
     for (const FieldEditor& editor : fieldEditors_) {
         QWidget* widget = editor.Widget;
@@ -597,6 +597,7 @@ void TBookWindow::ChooseFieldFont(QWidget* editor) {
                                                          : settings_.OneLineFieldFont;
     if (const auto font = platform::ChooseFont(this, ToQFont(option))) {
         option = ToFontRecord(*font);
+        settings::SaveUiOptions(settings_);
         ApplyFonts();
     }
 }
@@ -825,6 +826,8 @@ void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesyste
     if (!database_.DataTable.isOpen()) {
         return;
     }
+    // The next start reopens this database, even when another copy of the program ends later.
+    settings::SaveUiOptions(settings_);
     if (settings_.DatabaseDir != openDir) {
         // The list tables lie in the database directory too.
         OpenLookupLists();

@@ -58,8 +58,10 @@ TEditMenu::TEditMenu(bool forLists, bool* autoFill, QWidget* parent)
     if (forLists) {
         // The list editing dialog is not part of the program yet.
         addAction(QStringLiteral("&Edit List..."))->setEnabled(false);
-        autoFillItem_ =
-            addAction(QStringLiteral("Auto-F&ill"), this, [this] { *autoFill_ = !*autoFill_; });
+        autoFillItem_ = addAction(QStringLiteral("Auto-F&ill"), this, [this] {
+            *autoFill_ = !*autoFill_;
+            emit AutoFillChanged();
+        });
         autoFillItem_->setCheckable(true);
     }
     addSeparator();

@@ -22,6 +22,7 @@ public:
 signals:
     void FontRequested(QWidget* editor);
     void ColorRequested(QWidget* editor);
+    void AutoFillChanged();
 
 private:
     void LoadLines();

@@ -11,6 +11,7 @@
 #include "book/ViewOptionsMenu.h"
 #include "db/Database.h"
 #include "platform/Dialogs.h"
+#include "settings/SettingsFiles.h"
 
 namespace shelfwise::book {
 
@@ -135,6 +136,7 @@ void TSortCommands::SwitchLetterTabs(settings::opt::LetterTabs value) {
         return;
     }
     settings.LetterTabs = value;
+    settings::SaveUiOptions(settings);
     db::TIndex& index = window_.Database().Index;
     index.SaveSort();
     if (value == settings::opt::LetterTabs::Use && index.LetterTabsActive()) {

@@ -175,7 +175,10 @@ bool ReadUiOptions(Settings& settings) {
     if (!in.AtEnd()) {
         ReadFlag(in, settings.ShowTrayIcon);
     }
-    settings.UiOptionsStored = UiOptionsBytes(settings);
+    // A vanished database directory is not kept: the next save stores the fallback.
+    if (lastFound) {
+        settings.UiOptionsStored = UiOptionsBytes(settings);
+    }
     return lastFound;
 }
 

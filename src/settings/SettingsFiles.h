@@ -52,7 +52,8 @@ bool EnsureDataDirectories(const Settings& settings);
 // User-interface options: "options.dat" in DataDir. Reading first sets DataDir := DatabaseDir
 // and may replace DataFileName and DatabaseDir with the last used ones. The caller loads the
 // template catalogues and report definitions afterwards. False when the last used database's
-// directory no longer exists: the default database of DatabaseDir stays chosen.
+// directory no longer exists: the default database of DatabaseDir stays chosen, and the next save
+// stores it.
 bool ReadUiOptions(Settings& settings);
 bool WriteUiOptions(const Settings& settings);
 std::vector<std::uint8_t> UiOptionsBytes(const Settings& settings);

@@ -122,10 +122,10 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
     EXPECT_EQ(windows.loginsAsked, 0);
     EXPECT_TRUE(messages.empty()) << messages.front().text;
 
-    // After the loop the reminder dates go first; the options files and the closed marker
-    // follow when the windows are destroyed.
+    // The options files are stored at start-up; after the loop the reminder dates go first and
+    // the closed marker follows when the windows are destroyed.
     EXPECT_TRUE(windows.remindWrittenBeforeWindowsGo);
-    EXPECT_FALSE(windows.uiOptionsBeforeWindowsGo);
+    EXPECT_TRUE(windows.uiOptionsBeforeWindowsGo);
     EXPECT_EQ(windows.shutMarkerBeforeWindowsGo, "#10*");
 
     EXPECT_TRUE(fs::exists(programDir / "options.dat"));
@@ -170,6 +170,26 @@ TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
     EXPECT_TRUE(windows.headerTemplateSaved);
     EXPECT_TRUE(fs::exists(dataDir() / "tml1.hdr"));
     EXPECT_NE(readFile(dataDir() / "headers.tml").find("Wide columns"), std::string::npos);
+}
+
+TEST_F(ProgramTest, AVanishedLastDatabaseFallsBackToThePublicOneAndIsForgotten) {
+    fs::create_directories(dataDir() / "gone");
+    settings::Settings previous;
+    previous.DataDir = dataDir();
+    previous.DatabaseDir = dataDir() / "gone";
+    previous.DataFileName = "data_1.dbf";
+    ASSERT_TRUE(settings::WriteUiOptions(previous));
+    fs::remove(dataDir() / "gone");
+
+    run();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "The last used database's directory no longer exists! The public "
+                                "database is opened instead.");
+    EXPECT_EQ(windows.seenByBookWindow.DatabaseDir, dataDir());
+
+    messages.clear();
+    run();
+    EXPECT_TRUE(messages.empty()) << messages.front().text;
 }
 
 TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {

@@ -5,6 +5,7 @@
 #include "book/NavigationRules.h"
 #include "book/RightPage.h"
 #include "book/ViewOptionsMenu.h"
+#include "settings/SettingsFiles.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -384,6 +385,13 @@ TEST_F(NavigationTest, LetterTabsSwitchOffAndOn) {
     };
     choose("Disabled1");
     EXPECT_EQ(settings.LetterTabs, settings::opt::LetterTabs::DontUse);
+    // Stored at once, not when the window ends.
+    const auto stored = [this] {
+        settings::Settings read = settings;
+        settings::ReadUiOptions(read);
+        return read;
+    };
+    EXPECT_EQ(stored().LetterTabs, settings::opt::LetterTabs::DontUse);
     for (int i = 0; i < LetterCount; ++i) {
         EXPECT_FALSE(window->LetterBar()->Tab(i)->isEnabled());
     }
@@ -395,6 +403,15 @@ TEST_F(NavigationTest, LetterTabsSwitchOffAndOn) {
     EXPECT_EQ(SelectedTab(), 'A');
     EXPECT_EQ(Listed(), QStringList{"Alpha"});
     EXPECT_EQ(window->Database().Index.LetterCount('B'), 2 * Rows());
+
+    // Another copy's later change survives this window's end.
+    settings::Settings other = stored();
+    ASSERT_EQ(other.LetterTabs, settings::opt::LetterTabs::Use);
+    other.SpeedBarLocation = settings::opt::SpeedBarLocation::Top;
+    ASSERT_TRUE(settings::SaveUiOptions(other));
+    Close();
+    EXPECT_EQ(stored().SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
+    EXPECT_EQ(stored().LetterTabs, settings::opt::LetterTabs::Use);
 }
 
 // The switch changes the range under the shown record: the book starts again at the first
