@@ -11,7 +11,7 @@ class TSoftwareBookWindow;
 namespace shelfwise::app {
 
 // The book window as start-up drives it. Freeing it frees the window, whose destruction saves
-// its own files and the two options files.
+// its own files.
 class BookWindowAdapter : public BookWindowHandle {
 public:
     BookWindowAdapter(settings::Settings& settings, settings::TemplateCatalogues& templates);

@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,23 @@ std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+// The book window whose record check can be made to refuse, as when the user still has to
+// correct a value.
+class RefusableBookWindow : public app::BookWindowHandle {
+public:
+    RefusableBookWindow(std::unique_ptr<app::BookWindowHandle> window, const bool& refuse)
+        : window_(std::move(window)), refuse_(refuse) {}
+    QWidget* Widget() override { return window_->Widget(); }
+    bool RecordCheck() override { return !refuse_ && window_->RecordCheck(); }
+    void SetCloseHandler(std::function<void()> handler) override {
+        window_->SetCloseHandler(std::move(handler));
+    }
+
+private:
+    std::unique_ptr<app::BookWindowHandle> window_;
+    const bool& refuse_;
+};
 
 // The real start-up with the windows that exist, watched: the book window is closed (or the
 // process is sent SIGTERM) once the loop runs, and the state of the files is noted when the
@@ -42,6 +61,11 @@ public:
     fs::path dataDir;
     settings::Settings seenByBookWindow;
     bool headerTemplateSaved = false;
+    // Set: once the loop runs, the desktop session ends twice, first with the record check
+    // refusing, and what each end reported is noted.
+    app::Program* sessionEndOf = nullptr;
+    bool refuseRecordCheck = false;
+    std::vector<bool> sessionEndsClosed;
 
     app::LoginResult RunLogin(settings::Settings&) override {
         ++loginsAsked;
@@ -59,13 +83,19 @@ public:
         headerTemplateSaved = templates.Headers.AddTemplate("Wide columns");
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
-            if (sendTerm) {
+            if (sessionEndOf != nullptr) {
+                refuseRecordCheck = true;
+                sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
+                sessionEndsClosed.push_back(!widget->isVisible());
+                refuseRecordCheck = false;
+                sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
+            } else if (sendTerm) {
                 std::raise(signalNumber);
             } else {
                 widget->close();
             }
         });
-        return window;
+        return std::make_unique<RefusableBookWindow>(std::move(window), refuseRecordCheck);
     }
     void DestroyMaintenanceLog() override {
         remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
@@ -247,6 +277,20 @@ TEST_F(ProgramTest, ARefusedLoginEndsAtOnceWithoutWritingAnything) {
         }
     }
     EXPECT_EQ(windows.loginsAsked, 2);
+}
+
+// A refused record check cancels the desktop session's end and the program stays open; the
+// next session end closes it in order.
+TEST_F(ProgramTest, ARefusedRecordCheckCancelsTheSessionEnd) {
+    app::Program program(programDir, windows);
+    windows.sessionEndOf = &program;
+
+    EXPECT_EQ(program.Run(), 0);
+
+    EXPECT_EQ(windows.sessionEndsClosed, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front().text, "Quorvan Shelfwise is shutting down.");
 }
 
 TEST_F(ProgramTest, SigtermTakesTheOrderlyEndWithoutWaitingForAUser) {
