@@ -82,10 +82,8 @@ public:
     // but the journal's own. Writes, removals and renames onto a name are limited to these.
     std::filesystem::path ownName() {
         std::filesystem::path path = name(journal_.parent_path());
-        std::string stem = path.stem().string();
-        std::transform(stem.begin(), stem.end(), stem.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (stem != journal_.stem().string() || path.extension() == journal_.extension()) {
+        if (lowerCase(path.stem().string()) != lowerCase(journal_.stem().string()) ||
+            path.extension() == journal_.extension()) {
             damaged();
         }
         return path;
@@ -490,11 +488,17 @@ void removeStaged(const TablePaths& paths) {
 } // namespace
 
 bool needsRecovery(const TablePaths& paths) {
-    return TableJournal(paths.journal()).pending() || anyStaged(paths);
+    const auto legacy = paths.legacyJournal();
+    return TableJournal(paths.journal()).pending() || (legacy && TableJournal(*legacy).pending()) ||
+           anyStaged(paths);
 }
 
 bool recoverTable(const TablePaths& paths) {
-    const bool swapped = TableJournal(paths.journal()).recover();
+    bool swapped = false;
+    if (const auto legacy = paths.legacyJournal(); legacy && TableJournal(*legacy).pending()) {
+        swapped = TableJournal(*legacy).recover();
+    }
+    swapped = TableJournal(paths.journal()).recover() || swapped;
     if (anyStaged(paths)) {
         removeStaged(paths);
     }

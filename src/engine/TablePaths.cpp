@@ -6,13 +6,13 @@
 
 namespace shelfwise::engine {
 
-namespace {
-
-std::string lower(std::string s) {
+std::string lowerCase(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
+
+namespace {
 
 std::string withTableExtension(const std::string& fileName) {
     return std::filesystem::path(fileName).has_extension() ? fileName : fileName + ".dbf";
@@ -32,7 +32,21 @@ TablePaths::TablePaths(const std::filesystem::path& directory, const std::string
 }
 
 std::string TablePaths::lowerBaseName() const {
-    return lower(table_.stem().string());
+    return lowerCase(table_.stem().string());
+}
+
+std::optional<std::filesystem::path> TablePaths::legacyJournal() const {
+    const std::string base = lowerBaseName();
+    if (base == table_.stem().string()) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    for (const char* extension : {".dbf", ".DBF"}) {
+        if (std::filesystem::exists(directory_ / (base + extension), ec)) {
+            return std::nullopt;
+        }
+    }
+    return directory_ / (base + ".jnl");
 }
 
 std::optional<std::filesystem::path> TablePaths::find(const char* extension) const {
@@ -47,14 +61,14 @@ TablePaths::findCaseInsensitive(const std::filesystem::path& directory,
     if (std::filesystem::is_regular_file(exact, ec)) {
         return exact;
     }
-    if (const std::filesystem::path lowered = directory / lower(fileName);
+    if (const std::filesystem::path lowered = directory / lowerCase(fileName);
         std::filesystem::is_regular_file(lowered, ec)) {
         return lowered;
     }
-    const std::string wanted = lower(fileName);
+    const std::string wanted = lowerCase(fileName);
     for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end;
          it.increment(ec)) {
-        if (lower(it->path().filename().string()) == wanted && it->is_regular_file(ec)) {
+        if (lowerCase(it->path().filename().string()) == wanted && it->is_regular_file(ec)) {
             return it->path();
         }
     }

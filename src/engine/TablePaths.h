@@ -8,6 +8,8 @@
 
 namespace shelfwise::engine {
 
+std::string lowerCase(std::string s);
+
 // The files of one table: the .dbf, its memo file and its production index. Tables come from
 // case-insensitive systems, so existing files are found whatever their case; new companion
 // files get the table's base name in lower case.
@@ -25,8 +27,12 @@ public:
     std::filesystem::path newMemo() const { return directory_ / (lowerBaseName() + ".dbt"); }
     std::filesystem::path newIndex() const { return directory_ / (lowerBaseName() + ".mdx"); }
     std::string lowerBaseName() const;
-    // The journal that makes changes of the table's files all-or-nothing.
-    std::filesystem::path journal() const { return directory_ / (lowerBaseName() + ".jnl"); }
+    // The journal that makes changes of the table's files all-or-nothing. It keeps the case
+    // of the table's name, so two tables whose names differ only in case have one each.
+    std::filesystem::path journal() const { return directory_ / (table_.stem().string() + ".jnl"); }
+    // The journal under the base name in lower case, as older versions named every journal,
+    // when it can only be this table's (no table has that exact name).
+    std::optional<std::filesystem::path> legacyJournal() const;
     // The index's subtree counts, kept between opens (a cache: see MdxFile::saveCounts).
     std::filesystem::path indexCounts() const { return directory_ / (lowerBaseName() + ".cnt"); }
     // Where a whole-table operation builds the file (".dbf", ".dbt" or ".mdx") that is to

@@ -477,5 +477,38 @@ TEST_F(FaultTest, AJournalNamingAFileGoneSinceIsFinishedWithoutIt) {
     }
 }
 
+// Tables whose names differ only in case each have their own journal: opening one neither
+// finishes nor drops the torn post of the other, which its own next open rolls back.
+TEST_F(FaultTest, ATableWhoseNameDiffersInCaseKeepsItsOwnJournal) {
+    const Case post = cases()[1];
+    fresh();
+    const std::string before = snapshot(work);
+    FileFaults::disarm();
+    post.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    const std::filesystem::path twin = dir / "twin";
+    std::filesystem::create_directories(twin);
+    createTable(twin, "twin", {{"NAME", 'C', 4, 0}});
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        runFaulted(post, n, FileFaults::Action::Kill);
+        if (!marked(work / "data.jnl")) {
+            continue;
+        }
+        SCOPED_TRACE("killed before call " + std::to_string(n));
+        std::filesystem::copy_file(twin / "twin.dbf", work / "DATA.dbf");
+        {
+            Table t;
+            t.setDirectory(work);
+            t.setFileName("DATA");
+            t.setExclusive(true);
+            t.open();
+            EXPECT_EQ(t.recordCount(), 0);
+        }
+        EXPECT_TRUE(marked(work / "data.jnl"));
+        std::filesystem::remove(work / "DATA.dbf");
+        EXPECT_EQ(snapshot(work), before);
+    }
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
