@@ -106,6 +106,27 @@ void finishSourceChange(const TablePaths& source) {
     locks.unlockHeader();
 }
 
+// A rename stopped after its .dbf moved leaves the old name's memo and index waiting to follow
+// it; they belong to the new name's table, so its pending plan is finished before a new table
+// of the old name could overwrite or remove them. A rename still running holds its table
+// exclusively, and the create is refused.
+void finishRenamesAway(const TablePaths& paths) {
+    if (!paths.existingMemo() && !paths.existingIndex()) {
+        return;
+    }
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(paths.directory(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (it->path().extension() != ".jnl" || !TableJournal(it->path()).pending()) {
+            continue;
+        }
+        const TablePaths other(paths.directory(), it->path().stem().string());
+        if (other.tableExists() && other.journal() == it->path()) {
+            finishSourceChange(other);
+        }
+    }
+}
+
 } // namespace
 
 bool tableExists(const std::filesystem::path& directory, const std::string& fileName) {
@@ -119,6 +140,7 @@ void createTable(const std::filesystem::path& directory, const std::string& file
         throw EngineError(paths.table().string() + ": the table already exists");
     }
     const DbfHeader header = DbfHeader::forNewTable(fields, paths.table().string());
+    finishRenamesAway(paths);
     if (header.needsMemoFile()) {
         MemoFile::create(paths.newMemo(), paths.lowerBaseName());
     }

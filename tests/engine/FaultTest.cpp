@@ -510,5 +510,31 @@ TEST_F(FaultTest, ATableWhoseNameDiffersInCaseKeepsItsOwnJournal) {
     }
 }
 
+// A rename killed after its .dbf moved leaves the old name free while its memo and index still
+// wait to move: a new table of the old name must not overwrite or remove them.
+TEST_F(FaultTest, ATableCreatedUnderARenamesOldNameLeavesItsFilesToTheNewName) {
+    const Case rename = cases()[cases().size() - 2];
+    ASSERT_EQ(std::string_view(rename.name), "rename");
+    const FieldList fields = {{"TITLE", 'C', 8, 0}, {"TEXT", 'M', 10, 0}};
+    fresh();
+    FileFaults::disarm();
+    rename.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    createTable(work, "data", fields);
+    const std::string expected = snapshot(work);
+    int stoppedMidway = 0;
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("killed before call " + std::to_string(n));
+        runFaulted(rename, n, FileFaults::Action::Kill);
+        if (tableExists(work, "data")) {
+            continue;
+        }
+        stoppedMidway += std::filesystem::exists(work / "data.dbt") ? 1 : 0;
+        createTable(work, "data", fields);
+        EXPECT_EQ(snapshot(work), expected);
+    }
+    EXPECT_GT(stoppedMidway, 0);
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
