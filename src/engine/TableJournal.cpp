@@ -1,6 +1,7 @@
 #include "engine/TableJournal.h"
 
 #include "engine/ByteOrder.h"
+#include "engine/MdxFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -128,6 +129,27 @@ bool within(std::uint64_t offset, std::uint64_t size, std::uint64_t limit) {
     return offset <= limit && size <= limit - offset;
 }
 
+std::uint32_t readU32(const PosixFile& file, std::uint64_t offset) {
+    std::array<std::uint8_t, 4> bytes{};
+    file.readAt(bytes.data(), bytes.size(), offset, "the index's change counter");
+    return loadU32(bytes.data());
+}
+
+// Readers in other processes keep index nodes while the index's change counter stays the
+// same. The counter a rollback writes back may be one they saw before or during the torn
+// post, so it is moved past both (and left even: no writer is at work).
+void advanceIndexCounter(PosixFile& file, std::uint32_t torn) {
+    const std::uint32_t restored = readU32(file, mdx::kChangeCounter);
+    const std::uint32_t advanced = ((std::max(restored, torn) + 2) | 1) + 1;
+    std::array<std::uint8_t, 4> bytes{};
+    storeU32(bytes.data(), advanced);
+    file.writeAt(bytes.data(), bytes.size(), mdx::kChangeCounter);
+}
+
+bool isIndex(const std::filesystem::path& path) {
+    return lowerCase(path.extension().string()) == ".mdx";
+}
+
 // A file gone since (deleted with its table) has nothing to roll back and is skipped.
 void writeBack(const Rollback& rollback) {
     std::vector<std::optional<PosixFile>> files;
@@ -143,6 +165,13 @@ void writeBack(const Rollback& rollback) {
                        EngineError::Reason::Damaged);
         }
     }
+    constexpr std::uint64_t kCounterEnd = mdx::kChangeCounter + 4;
+    std::vector<std::optional<std::uint32_t>> tornCounters(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i] && isIndex(files[i]->path()) && rollback.files[i].second >= kCounterEnd) {
+            tornCounters[i] = readU32(*files[i], mdx::kChangeCounter);
+        }
+    }
     for (const BeforeImage& image : rollback.images) {
         if (auto& file = files.at(image.file)) {
             file->writeAt(image.bytes.data(), image.bytes.size(), image.offset);
@@ -152,6 +181,9 @@ void writeBack(const Rollback& rollback) {
         if (auto& file = files[i]) {
             if (file->size() != rollback.files[i].second) {
                 file->truncate(rollback.files[i].second);
+            }
+            if (tornCounters[i]) {
+                advanceIndexCounter(*file, *tornCounters[i]);
             }
             file->sync();
         }

@@ -2,6 +2,7 @@
 #include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
 
+#include <array>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -534,6 +535,41 @@ TEST_F(FaultTest, ATableCreatedUnderARenamesOldNameLeavesItsFilesToTheNewName) {
         EXPECT_EQ(snapshot(work), expected);
     }
     EXPECT_GT(stoppedMidway, 0);
+}
+
+// Another program keeps index nodes while the index's change counter is unchanged: after a
+// torn post is rolled back, the counter is one it saw neither before nor during that post.
+TEST_F(FaultTest, ARolledBackPostMovesTheIndexCounterOn) {
+    const auto counter = [&] {
+        std::array<unsigned char, 4> bytes{};
+        std::ifstream in(work / "data.mdx", std::ios::binary);
+        in.seekg(48);
+        in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+        return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+               std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    };
+    const Case post = cases()[1];
+    fresh();
+    const std::uint32_t before = counter();
+    FileFaults::disarm();
+    post.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    int rolledBack = 0;
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("killed before call " + std::to_string(n));
+        runFaulted(post, n, FileFaults::Action::Kill);
+        if (!marked(work / "data.jnl")) {
+            continue;
+        }
+        ++rolledBack;
+        const std::uint32_t torn = counter();
+        withTable(work, false, [](Table&) {});
+        const std::uint32_t after = counter();
+        EXPECT_NE(after, before);
+        EXPECT_NE(after, torn);
+        EXPECT_EQ(after % 2, 0u);
+    }
+    EXPECT_GT(rolledBack, 0);
 }
 
 } // namespace
