@@ -64,6 +64,10 @@ void FileFaults::before(const char* action, const std::filesystem::path& path) {
     if (faultAction == Action::Kill) {
         ::raise(SIGKILL);
     }
+    if (faultAction == Action::Stop) {
+        ::raise(SIGSTOP);
+        return;
+    }
     failPath(path, action, std::strcmp(action, "write failed") == 0 ? ENOSPC : EIO);
 }
 

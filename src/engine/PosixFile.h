@@ -16,17 +16,18 @@ namespace shelfwise::engine {
 
 // Test seam of the file layer. Every call that changes a file (a write, flush, truncation,
 // creation, rename or removal, and a directory flush) is counted; a test can make the Nth one
-// fail as a full or failing disk would, or kill the process just before it.
+// fail as a full or failing disk would, kill the process just before it, or stop the process
+// there (SIGSTOP) so another process can look at the files mid-operation.
 class FileFaults {
 public:
-    enum class Action { Fail, Kill };
+    enum class Action { Fail, Kill, Stop };
 
     static void arm(std::uint64_t nth, Action action);
     static void disarm();
     // File-changing calls since the last arm() or disarm().
     static std::uint64_t calls();
-    // Called before each file-changing call; fails (throwing EngineError naming `path`) or
-    // kills the process when it is the armed one.
+    // Called before each file-changing call; fails (throwing EngineError naming `path`),
+    // kills or stops the process when it is the armed one.
     static void before(const char* action, const std::filesystem::path& path);
 };
 

@@ -72,8 +72,10 @@ void stageCopy(const std::filesystem::path& from, const std::filesystem::path& t
 }
 
 // Swaps the staged files in for the table's, which nobody may have open; the caller
-// finished the table's journal.
+// finished the table's journal. The new .dbf is held exclusively until its companions are in
+// place, so no other program opens it under the name before then.
 void swapStaged(const TablePaths& paths) {
+    ExclusiveHold fresh(paths.staged(".dbf"));
     SwapPlan plan;
     plan.renames.push_back({paths.staged(".dbf"), paths.table()});
     const std::pair<const char*, std::optional<std::filesystem::path>> companions[] = {

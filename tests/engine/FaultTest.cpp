@@ -1,8 +1,10 @@
 #include "TableFixture.h"
 #include "engine/PosixFile.h"
+#include "engine/TableLocks.h"
 #include "engine/TableOperations.h"
 
 #include <array>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -570,6 +572,43 @@ TEST_F(FaultTest, ARolledBackPostMovesTheIndexCounterOn) {
         EXPECT_EQ(after % 2, 0u);
     }
     EXPECT_GT(rolledBack, 0);
+}
+
+// A copy stopped while its files take the target's names: another program finds the new .dbf
+// held exclusively, so it never opens the new table before its memo and index are in place.
+TEST_F(FaultTest, ACopyHoldsTheNewTableUntilItsFilesAreInPlace) {
+    const Case copy = cases().back();
+    ASSERT_EQ(std::string_view(copy.name), "copy over another table");
+    fresh();
+    FileFaults::disarm();
+    copy.run(work);
+    const std::uint64_t calls = FileFaults::calls();
+    int swapping = 0;
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("stopped before call " + std::to_string(n));
+        fresh();
+        const auto old = identityOf(work / "copy.dbf");
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            FileFaults::arm(n, FileFaults::Action::Stop);
+            try {
+                copy.run(work);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, WUNTRACED);
+        ASSERT_TRUE(WIFSTOPPED(status));
+        if (identityOf(work / "copy.dbf") != old && marked(work / "copy.jnl")) {
+            ++swapping;
+            PosixFile file(work / "copy.dbf", PosixFile::Access::ReadOnly);
+            EXPECT_FALSE(TableLocks(file).tryLockOpen(false));
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_GT(swapping, 0);
 }
 
 } // namespace
