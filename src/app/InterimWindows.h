@@ -4,14 +4,13 @@
 
 namespace shelfwise::app {
 
-// The windows that exist so far: the book window is the real one; splash, login, maintenance
-// log, tips, reminder and tray icon are not built yet and do nothing here, except the login,
-// which refuses: without a login dialog an installation that asks for passwords stays closed.
+// The windows that exist so far: the book window and the login dialog are the real ones; splash,
+// maintenance log, tips, reminder and tray icon are not built yet and do nothing here.
 class InterimWindows : public ProgramWindows {
 public:
     void ShowSplash() override {}
     void CloseSplash() override {}
-    LoginResult RunLogin(settings::Settings&) override { return LoginResult::Refused; }
+    LoginResult RunLogin(settings::Settings& settings) override;
     void CreateMaintenanceLog(settings::Settings&) override {}
     void DestroyMaintenanceLog() override {}
     std::unique_ptr<BookWindowHandle>

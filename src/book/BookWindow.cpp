@@ -11,10 +11,12 @@
 #include "book/LetterTabColours.h"
 #include "book/LinkEdits.h"
 #include "book/LoadDbDlg.h"
+#include "book/LoginDlg.h"
 #include "book/Lookup.h"
 #include "book/NavigationKeys.h"
 #include "book/Navigator.h"
 #include "book/PageReader.h"
+#include "book/PasswordDlg.h"
 #include "book/RecordCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
@@ -485,6 +487,10 @@ void TBookWindow::ConnectCommands() {
     QToolButton* load = speedBar_->Button(QStringLiteral("B_Load"));
     load->setEnabled(true);
     connect(load, &QToolButton::clicked, this, [this] { LoadDatabaseCommand(); });
+    menus_.Connect(QStringLiteral("Password1"), this, [this] { ChangePassword(settings_, this); });
+    QToolButton* password = speedBar_->Button(QStringLiteral("B_Password"));
+    password->setEnabled(true);
+    connect(password, &QToolButton::clicked, this, [this] { ChangePassword(settings_, this); });
 }
 
 void TBookWindow::ChooseRowFont() {
@@ -798,6 +804,7 @@ void TBookWindow::LoadDatabaseCommand() {
     std::string chosen;
     {
         TLoadDbDlg dialog(database_, settings_, this);
+        dialog.SecurityCheck = [this] { return SecurityCheck(settings_, this); };
         if (platform::RunModal(dialog) != QDialog::Accepted) {
             return;
         }

@@ -9,21 +9,20 @@ namespace shelfwise::settings {
 
 namespace {
 
-std::string Combine(std::string text) {
+std::string Combine(std::string text, const ScrambleKey& key) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char>(static_cast<std::uint8_t>(text[i]) ^
-                                    OptionsKey[i % OptionsKey.size()]);
+        text[i] = static_cast<char>(static_cast<std::uint8_t>(text[i]) ^ key[i % key.size()]);
     }
     return text;
 }
 
 } // namespace
 
-void WriteScrambled(ValueStreamWriter& out, std::string_view text) {
-    out.WriteShortString(Combine(std::string(text.substr(0, 255))));
+void WriteScrambled(ValueStreamWriter& out, std::string_view text, const ScrambleKey& key) {
+    out.WriteShortString(Combine(std::string(text.substr(0, 255)), key));
 }
 
-std::string ReadScrambled(ByteCursor& in) {
+std::string ReadScrambled(ByteCursor& in, const ScrambleKey& key) {
     const auto size = in.Byte();
     if (!size) {
         return {};
@@ -33,7 +32,7 @@ std::string ReadScrambled(ByteCursor& in) {
         return {};
     }
     const auto end = std::find(stored->begin(), stored->end(), std::uint8_t{0});
-    return Combine(std::string(stored->begin(), end));
+    return Combine(std::string(stored->begin(), end), key);
 }
 
 } // namespace shelfwise::settings
