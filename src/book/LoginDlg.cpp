@@ -1,5 +1,6 @@
 #include "book/LoginDlg.h"
 
+#include "book/DialogButtons.h"
 #include "book/WindowsText.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
@@ -40,26 +41,14 @@ TLoginDlg::TLoginDlg(const settings::Settings& settings, Use use, QWidget* paren
     MakePasswordEdit(password_, 20);
     passwordLabel_->setBuddy(password_);
 
-    ok_ = new QPushButton(QStringLiteral("&OK"), this);
-    ok_->setObjectName(QStringLiteral("OKBtn"));
-    ok_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* fields = new QGridLayout;
     fields->addWidget(userIdLabel_, 0, 0);
     fields->addWidget(userId_, 0, 1);
     fields->addWidget(passwordLabel_, 1, 0);
     fields->addWidget(password_, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    ok_ = AddDialogButtons(*this, *layout);
 
     const bool multiUser = settings.UserCount == settings::opt::UserCount::MultiUser;
     if (use == Use::SecurityCheck) {

@@ -1,11 +1,11 @@
 #include "book/PasswordDlg.h"
 
+#include "book/DialogButtons.h"
 #include "book/LoginDlg.h"
 #include "book/WindowsText.h"
 #include "db/Passwords.h"
 #include "db/UserList.h"
 #include "platform/Dialogs.h"
-#include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFiles.h"
@@ -82,26 +82,10 @@ TPasswordDlg::TPasswordDlg(const QString& label, QWidget* parent) : QDialog(pare
     MakePasswordEdit(password_, 20);
     label_->setBuddy(password_);
 
-    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    auto* help = new QPushButton(QStringLiteral("&Help"), this);
-    help->setObjectName(QStringLiteral("HelpBtn"));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [] { platform::ShowHelp(HelpContext); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(password_);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout, HelpContext);
     password_->setFocus();
 }
 

@@ -1,5 +1,6 @@
 #include "book/UserDlgs.h"
 
+#include "book/DialogButtons.h"
 #include "book/LoginDlg.h"
 #include "book/WindowsText.h"
 #include "db/Login.h"
@@ -91,23 +92,10 @@ TUserDlg::TUserDlg(const db::TUserList& users, int index, QWidget* parent)
     groups->addWidget(accessBox);
     groups->addWidget(statusBox);
 
-    auto* ok = Button(QStringLiteral("&OK"), QStringLiteral("OKBtn"), this);
-    ok->setDefault(true);
-    auto* cancel = Button(QStringLiteral("&Cancel"), QStringLiteral("CancelBtn"), this);
-    auto* help = Button(QStringLiteral("&Help"), QStringLiteral("HelpBtn"), this);
-    connect(ok, &QPushButton::clicked, this, &TUserDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [] { platform::ShowHelp(HelpContext); });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(groups);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout, HelpContext);
 
     if (index_ < 0) {
         fields->setRowVisible(dataDirectory_, false);
