@@ -493,36 +493,73 @@ bool TDatabase::MoveToRecord(Table& table, std::uint32_t n) {
     return true;
 }
 
+// Copies the current record of `source` to a new record of `target` numbered `next`, which
+// moves on when the record is written; a record not copied whole counts in `badRecords`.
+void TDatabase::copyRecord(Table& source, Table& target, std::uint32_t& next, int& badRecords) {
+    bool bad = false;
+    const int fields = std::min(source.fieldCount(), target.fieldCount());
+    target.append();
+    for (int position = 0; position < fields; ++position) {
+        try {
+            CopyField(source, target, position);
+        } catch (const EngineError&) {
+            bad = true;
+        }
+    }
+    try {
+        target.setNumber(RecordNumberField, next);
+        target.post();
+        ++next;
+    } catch (const EngineError&) {
+        target.cancel();
+        bad = true;
+    }
+    if (bad) {
+        ++badRecords;
+    }
+}
+
+// The records are written in batches. A record that fails in one ends the batch and drops the
+// records written since its start, so that part is copied again one record at a time.
 std::uint32_t TDatabase::CopyRecords(Table& source, Table& target, int& badRecords) {
+    constexpr std::uint32_t kRecordsPerBatch = 500;
     if (CurrentProgress) {
         CurrentProgress->SetProgressTotal(RecordCount(source));
     }
     badRecords = 0;
     std::uint32_t next = 1;
-    const int fields = std::min(source.fieldCount(), target.fieldCount());
-    for (source.first(); !source.atEnd(); source.next()) {
-        bool bad = false;
-        target.append();
-        for (int position = 0; position < fields; ++position) {
+    source.first();
+    while (!source.atEnd()) {
+        const std::uint32_t partStart = source.recordNumber();
+        const std::uint32_t partNext = next;
+        const int partBad = badRecords;
+        std::uint32_t count = 0;
+        bool failed = false;
+        target.beginBatch(kRecordsPerBatch);
+        for (; count < kRecordsPerBatch && !failed && !source.atEnd(); source.next()) {
+            ++count;
+            copyRecord(source, target, next, badRecords);
+            failed = !target.inBatch();
+        }
+        if (!failed) {
             try {
-                CopyField(source, target, position);
+                target.endBatch();
             } catch (const EngineError&) {
-                bad = true;
+                failed = true;
             }
         }
-        try {
-            target.setNumber(RecordNumberField, next);
-            target.post();
-            ++next;
-        } catch (const EngineError&) {
-            target.cancel();
-            bad = true;
-        }
-        if (bad) {
-            ++badRecords;
+        if (failed) {
+            next = partNext;
+            badRecords = partBad;
+            source.goToRecord(partStart);
+            for (std::uint32_t i = 0; i < count; ++i, source.next()) {
+                copyRecord(source, target, next, badRecords);
+            }
         }
         if (CurrentProgress) {
-            CurrentProgress->StepProgress();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                CurrentProgress->StepProgress();
+            }
         }
     }
     target.close();

@@ -70,6 +70,8 @@ public:
 
 private:
     void regenerateIndexes(engine::Table& table);
+    void copyRecord(engine::Table& source, engine::Table& target, std::uint32_t& next,
+                    int& badRecords);
     // The largest record number stored in the table of the database directory; 0 when none.
     double LargestRecordNumber(const std::string& fileName) const;
     bool openCatalogue();
