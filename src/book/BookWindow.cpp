@@ -27,12 +27,13 @@
 #include "book/TabOrderFile.h"
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
-#include "book/WindowsText.h"
 #include "db/RecordSchema.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
+#include "text/DateText.h"
+#include "text/WindowsText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -79,7 +80,7 @@ private:
 };
 
 QFont ToQFont(const settings::FontRecord& record) {
-    QFont font(FromWindowsText(record.Name), record.Size);
+    QFont font(text::FromWindowsText(record.Name), record.Size);
     font.setBold(record.Bold);
     font.setItalic(record.Italic);
     font.setUnderline(record.Underline);
@@ -89,7 +90,7 @@ QFont ToQFont(const settings::FontRecord& record) {
 
 settings::FontRecord ToFontRecord(const QFont& font) {
     settings::FontRecord record;
-    record.Name = ToWindowsText(font.family());
+    record.Name = text::ToWindowsText(font.family());
     record.Bold = font.bold();
     record.Italic = font.italic();
     record.Underline = font.underline();
@@ -244,7 +245,7 @@ void TBookWindow::OpenBook() {
     ResetLetterTabs();
     QString caption = QString::fromLatin1(settings::ProgramTitle) +
                       QStringLiteral(" - Database: ") +
-                      FromWindowsText(database_.MasterTable.text(db::CatalogueName));
+                      text::FromWindowsText(database_.MasterTable.text(db::CatalogueName));
     if (settings::ReadOnlyAccess(settings_)) {
         caption += QStringLiteral(" [Read Only Mode]");
     }
@@ -315,9 +316,8 @@ void TBookWindow::RefreshLookups() {
 void TBookWindow::ApplyDateFormats() {
     const auto& lines = settings_.DateFormats.Lines;
     for (std::size_t k = 0; k < dateEditors_.size() && k < lines.size(); ++k) {
-        const int format = lines[k].Format;
-        if (format >= 0 && format < static_cast<int>(std::size(TDateEdit::Formats))) {
-            dateEditors_[k]->SetDisplayFormat(QString::fromLatin1(TDateEdit::Formats[format]));
+        if (const auto format = text::DateFormatText(lines[k].Format)) {
+            dateEditors_[k]->SetDisplayFormat(*format);
         }
     }
 }
@@ -433,7 +433,7 @@ void TBookWindow::BuildFieldLists() {
     OpenLookupLists();
     if (settings_.FieldLabels.empty()) {
         for (const QLabel* label : fieldLabels_) {
-            settings_.FieldLabels.push_back(ToWindowsText(label->text()));
+            settings_.FieldLabels.push_back(text::ToWindowsText(label->text()));
         }
     }
     // Date editors in field order, each tied to its line of the date format list.
@@ -786,7 +786,7 @@ void TBookWindow::RefreshLabels() {
         return;
     }
     for (std::size_t i = 0; i < fieldLabels_.size() && i < labels.size(); ++i) {
-        fieldLabels_[i]->setText(FromWindowsText(labels[i]));
+        fieldLabels_[i]->setText(text::FromWindowsText(labels[i]));
     }
     leftPage_->Header()->RenameSections();
     sortCommands_->UpdateSortCaptions();

@@ -1,6 +1,6 @@
 #include "book/CurrencyEdit.h"
 
-#include "book/NumberText.h"
+#include "text/NumberText.h"
 
 #include <QLocale>
 
@@ -14,16 +14,12 @@ TCurrencyEdit::TCurrencyEdit(QWidget* parent) : QLineEdit(parent) {
 double TCurrencyEdit::Value() const {
     const QLocale locale;
     const QString typed = text().trimmed();
-    const double value = ReadNumberText(
-        typed.toStdString(), locale.decimalPoint().at(0).toLatin1(),
-        locale.groupSeparator().isEmpty() ? '\0' : locale.groupSeparator().at(0).toLatin1());
+    const double value = text::ReadLocaleNumber(typed);
     return typed.startsWith(locale.negativeSign()) ? -value : value;
 }
 
 void TCurrencyEdit::SetValue(double value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    setText(locale.toString(value, 'f', 2));
+    setText(text::LocaleNumberText(value, 2));
 }
 
 } // namespace shelfwise::book

@@ -1,28 +1,10 @@
 #include "book/DateEdit.h"
 
-#include <QDate>
-
 namespace shelfwise::book {
 
 TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent) {
     setPlaceholderText(QStringLiteral("__/__/____"));
     setMaxLength(10);
-}
-
-namespace {
-
-QString QtFormat(QString format) {
-    return format.replace(QLatin1String("mm"), QLatin1String("MM"));
-}
-
-QDate ToQDate(const std::chrono::year_month_day& date) {
-    return {int(date.year()), int(unsigned(date.month())), int(unsigned(date.day()))};
-}
-
-} // namespace
-
-QString TDateEdit::FormatDate(const Date& date, const QString& format) {
-    return date ? ToQDate(*date).toString(QtFormat(format)) : QString();
 }
 
 void TDateEdit::SetDisplayFormat(const QString& format) {
@@ -37,22 +19,16 @@ TDateEdit::Date TDateEdit::GetDate() const {
         return std::nullopt;
     }
     if (shown_) {
-        if (FormatDate(shown_, format_) == typed) {
+        if (text::FormatDate(shown_, format_) == typed) {
             return shown_;
         }
     }
-    const QDate date = QDate::fromString(typed, QtFormat(format_));
-    if (!date.isValid()) {
-        return std::nullopt;
-    }
-    return std::chrono::year_month_day{std::chrono::year(date.year()),
-                                       std::chrono::month(unsigned(date.month())),
-                                       std::chrono::day(unsigned(date.day()))};
+    return text::ReadDate(typed, format_);
 }
 
 void TDateEdit::SetDate(Date date) {
     shown_ = date;
-    setText(FormatDate(date, format_));
+    setText(text::FormatDate(date, format_));
 }
 
 } // namespace shelfwise::book

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "text/DateText.h"
+
 #include <QLineEdit>
-#include <chrono>
-#include <optional>
 
 namespace shelfwise::book {
 
@@ -10,15 +10,9 @@ namespace shelfwise::book {
 class TDateEdit : public QLineEdit {
     Q_OBJECT
 public:
-    using Date = std::optional<std::chrono::year_month_day>;
-
-    // The display formats by format number.
-    static constexpr const char* Formats[] = {"mm/dd/yyyy", "dd/mm/yyyy", "yyyy/mm/dd", "yyyy"};
+    using Date = text::Date;
 
     explicit TDateEdit(QWidget* parent);
-
-    // The date written in a display format such as "dd/mm/yyyy".
-    static QString FormatDate(const Date& date, const QString& format);
 
     void SetDisplayFormat(const QString& format);
     QString DisplayFormat() const { return format_; }
@@ -28,7 +22,7 @@ public:
     bool IsEmpty() const { return !GetDate().has_value(); }
 
 private:
-    QString format_ = QString::fromLatin1(Formats[0]);
+    QString format_ = *text::DateFormatText(0);
     // The date last shown, kept whole while its text is unchanged (a year-only format).
     Date shown_;
 };

@@ -1,7 +1,7 @@
 #include "book/EditDbDlg.h"
 
-#include "book/WindowsText.h"
 #include "platform/Help.h"
+#include "text/WindowsText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -55,19 +55,19 @@ TEditDbDlg::TEditDbDlg(QWidget* parent) : QDialog(parent) {
 
 void TEditDbDlg::SetFields(const std::string& name, const std::string& description,
                            const std::string& fileName) {
-    name_->setText(FromWindowsText(name));
-    description_->setText(FromWindowsText(description));
-    fileName_->setText(FromWindowsText(fileName));
+    name_->setText(text::FromWindowsText(name));
+    description_->setText(text::FromWindowsText(description));
+    fileName_->setText(text::FromWindowsText(fileName));
     setWindowTitle(fileName.empty() ? QStringLiteral("Create New Database")
                                     : QStringLiteral("Edit Database Information"));
 }
 
 std::string TEditDbDlg::Name() const {
-    return ToWindowsText(name_->text());
+    return text::ToWindowsText(name_->text());
 }
 
 std::string TEditDbDlg::Description() const {
-    return ToWindowsText(description_->text());
+    return text::ToWindowsText(description_->text());
 }
 
 } // namespace shelfwise::book

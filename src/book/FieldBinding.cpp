@@ -3,21 +3,17 @@
 #include "book/CurrencyEdit.h"
 #include "book/DateEdit.h"
 #include "book/MultiImgControl.h"
-#include "book/NumberText.h"
-#include "book/WindowsText.h"
 #include "db/RecordSchema.h"
+#include "text/FieldText.h"
+#include "text/NumberText.h"
+#include "text/WindowsText.h"
 
 #include <QComboBox>
-#include <QLocale>
 #include <QPlainTextEdit>
 
 namespace shelfwise::book {
 
 namespace {
-
-char LocaleChar(const QString& text) {
-    return text.isEmpty() ? '\0' : text.at(0).toLatin1();
-}
 
 bool IsPictureType(char type) {
     return type == 'B' || type == 'G';
@@ -65,11 +61,8 @@ void TFieldBinding::Show(const FieldEditor& editor, const engine::Table& table, 
     } else if (auto* currency = qobject_cast<TCurrencyEdit*>(editor.Widget);
                currency && db::IsNumericType(type)) {
         currency->SetValue(table.number(position));
-    } else if (type == 'M') {
-        QString lines = FromWindowsText(table.bytes(position));
-        SetText(editor, lines.replace(QLatin1String("\r\n"), QLatin1String("\n")));
     } else {
-        SetText(editor, FromWindowsText(table.text(position)).trimmed());
+        SetText(editor, text::FieldText(table, position));
     }
     if (auto* currency = qobject_cast<TCurrencyEdit*>(editor.Widget)) {
         currency->Reformat();
@@ -80,15 +73,12 @@ void TFieldBinding::Write(const FieldEditor& editor, engine::Table& table, int p
     const char type = table.field(position).type;
     if (type == 'M') {
         QString lines = Text(editor);
-        table.setBytes(position, ToWindowsText(lines.replace('\n', QLatin1String("\r\n"))));
+        table.setBytes(position, text::ToWindowsText(lines.replace('\n', QLatin1String("\r\n"))));
     } else if (db::IsNumericType(type)) {
         if (auto* currency = qobject_cast<TCurrencyEdit*>(editor.Widget)) {
             table.setNumber(position, currency->Value());
         } else {
-            const QLocale locale;
-            table.setNumber(position, ReadNumberText(ToWindowsText(Text(editor)),
-                                                     LocaleChar(locale.decimalPoint()),
-                                                     LocaleChar(locale.groupSeparator())));
+            table.setNumber(position, text::ReadLocaleNumber(Text(editor)));
         }
     } else if (auto* date = qobject_cast<TDateEdit*>(editor.Widget); date && type == 'D') {
         if (const auto value = date->GetDate()) {
@@ -103,7 +93,7 @@ void TFieldBinding::Write(const FieldEditor& editor, engine::Table& table, int p
             table.clear(position);
         }
     } else {
-        table.setText(position, ToWindowsText(Text(editor).left(MaxFieldText)));
+        table.setText(position, text::ToWindowsText(Text(editor).left(MaxFieldText)));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "book/FieldLabelList.h"
 
-#include "book/WindowsText.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
+#include "text/WindowsText.h"
 
 #include <algorithm>
 
@@ -13,9 +13,9 @@ TFieldLabelList::RenameResult TFieldLabelList::Rename(int field, const std::stri
     if (std::ranges::all_of(text, [](unsigned char c) { return c <= ' '; })) {
         return RenameResult::Empty;
     }
-    const QString wanted = FromWindowsText(text);
+    const QString wanted = text::FromWindowsText(text);
     if (std::ranges::any_of(labels, [&wanted](const std::string& label) {
-            return FromWindowsText(label).compare(wanted, Qt::CaseInsensitive) == 0;
+            return text::FromWindowsText(label).compare(wanted, Qt::CaseInsensitive) == 0;
         })) {
         return RenameResult::Duplicate;
     }

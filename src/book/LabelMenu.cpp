@@ -2,10 +2,10 @@
 
 #include "book/ColorDlg.h"
 #include "book/LoadLabelsDlg.h"
-#include "book/WindowsText.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/TemplateList.h"
+#include "text/WindowsText.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -64,11 +64,11 @@ void TLabelMenu::EditText() {
     }
     const auto text = platform::AskText(parentWidget(), QStringLiteral("Change Label Text"),
                                         QStringLiteral("Enter New Text:"),
-                                        FromWindowsText(settings_.FieldLabels[index]));
+                                        text::FromWindowsText(settings_.FieldLabels[index]));
     if (!text) {
         return;
     }
-    switch (labels_.Rename(subject_, ToWindowsText(*text))) {
+    switch (labels_.Rename(subject_, text::ToWindowsText(*text))) {
     case TFieldLabelList::RenameResult::Empty:
         platform::ShowError("Empty Labels are not Allowed!");
         return;
@@ -109,7 +109,7 @@ void TLabelMenu::SaveAsTemplate() {
     if (!name || name->isEmpty()) {
         return;
     }
-    if (!templates_->AddTemplate(ToWindowsText(*name))) {
+    if (!templates_->AddTemplate(text::ToWindowsText(*name))) {
         platform::ShowError("Duplicate name - Template Not Saved!");
     }
 }

@@ -1,10 +1,10 @@
 #include "book/ListHeader.h"
 
-#include "book/WindowsText.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/TemplateList.h"
+#include "text/WindowsText.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -45,7 +45,7 @@ void TQuorvanHeader::Sync() {
     model_.clear();
     for (int i = 0; i < sections_.Count(); ++i) {
         model_.setHorizontalHeaderItem(
-            i, new QStandardItem(FromWindowsText(sections_.Sections()[i].Caption)));
+            i, new QStandardItem(text::FromWindowsText(sections_.Sections()[i].Caption)));
     }
     for (int i = 0; i + 1 < sections_.Count(); ++i) {
         resizeSection(i, sections_.Sections()[i].Width);
@@ -81,7 +81,7 @@ void TQuorvanHeader::RenameSections() {
 QStringList TQuorvanHeader::Captions() const {
     QStringList captions;
     for (const HeaderSection& section : sections_.Sections()) {
-        captions << FromWindowsText(section.Caption);
+        captions << text::FromWindowsText(section.Caption);
     }
     return captions;
 }
@@ -100,7 +100,7 @@ void TQuorvanHeader::InsertField(int fieldIndex) {
 }
 
 void TQuorvanHeader::RemoveField(const QString& caption) {
-    sections_.Remove(ToWindowsText(caption));
+    sections_.Remove(text::ToWindowsText(caption));
     Changed();
 }
 
@@ -186,7 +186,7 @@ void TQuorvanHeader::PrepareMenu() {
         if (i < listable_.size() && !listable_[i]) {
             continue;
         }
-        const QString label = FromWindowsText(fieldLabels_[i]);
+        const QString label = text::FromWindowsText(fieldLabels_[i]);
         if (sections_.Contains(fieldLabels_[i])) {
             removeMenu_->addAction(label, this, [this, label] { RemoveField(label); });
         } else {
@@ -199,7 +199,7 @@ void TQuorvanHeader::PrepareMenu() {
     const std::size_t count = templates_ ? templates_->Count() : 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string name = templates_->TemplateAt(i).Name;
-        loadMenu_->addAction(FromWindowsText(name), this, [this, name] {
+        loadMenu_->addAction(text::FromWindowsText(name), this, [this, name] {
             if (templates_->LoadTemplate(name)) {
                 Changed();
             } else {
@@ -207,7 +207,7 @@ void TQuorvanHeader::PrepareMenu() {
                 platform::ShowError("Error Loading Template.");
             }
         });
-        deleteMenu_->addAction(FromWindowsText(name), this,
+        deleteMenu_->addAction(text::FromWindowsText(name), this,
                                [this, i] { templates_->DeleteTemplate(i); });
     }
     loadMenu_->setEnabled(count > 0);
@@ -223,7 +223,7 @@ void TQuorvanHeader::SaveAsTemplate() {
     if (!name || name->isEmpty()) {
         return;
     }
-    if (!templates_->AddTemplate(ToWindowsText(*name))) {
+    if (!templates_->AddTemplate(text::ToWindowsText(*name))) {
         platform::ShowError("Duplicate name - Template Not Saved!");
     }
 }

@@ -1,9 +1,9 @@
 #include "book/LoadColorsDlg.h"
 
-#include "book/WindowsText.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
+#include "text/WindowsText.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -22,7 +22,7 @@ TLoadColorsDlg::TLoadColorsDlg(settings::Settings& settings, QWidget* parent)
     names_ = new QListWidget(this);
     names_->setObjectName(QStringLiteral("ListBox1"));
     for (std::size_t i = 0; i < templates_.Count(); ++i) {
-        names_->addItem(FromWindowsText(templates_.At(i).Name));
+        names_->addItem(text::FromWindowsText(templates_.At(i).Name));
     }
     names_->setCurrentRow(0);
 
@@ -67,8 +67,8 @@ bool SaveColorsAsTemplateDlg(settings::Settings& settings, QWidget* parent) {
     if (!name || name->isEmpty()) {
         return false;
     }
-    const auto result =
-        settings::SaveColorsAsTemplate(settings.DataDir, ToWindowsText(*name), settings.Colors);
+    const auto result = settings::SaveColorsAsTemplate(settings.DataDir, text::ToWindowsText(*name),
+                                                       settings.Colors);
     if (result == settings::SaveTemplateResult::DuplicateName) {
         platform::ShowError("Duplicate name - template not saved!");
     }

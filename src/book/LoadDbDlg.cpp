@@ -2,7 +2,6 @@
 
 #include "book/DeleteDlg.h"
 #include "book/EditDbDlg.h"
-#include "book/WindowsText.h"
 #include "db/Database.h"
 #include "engine/EngineError.h"
 #include "platform/Dialogs.h"
@@ -10,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFiles.h"
+#include "text/WindowsText.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -148,7 +148,7 @@ void TLoadDbDlg::Refill() {
     databases_->clear();
     fileNames_.clear();
     for (const db::TCatalogueEntry& entry : catalogue_.Entries()) {
-        databases_->addItem(FromWindowsText(entry.Name));
+        databases_->addItem(text::FromWindowsText(entry.Name));
         fileNames_.push_back(entry.FileName);
     }
 }
@@ -173,9 +173,9 @@ void TLoadDbDlg::ShowSelection() {
         return;
     }
     // The name as the file lies on disk: file names keep their case here.
-    const QString fileName = FromWindowsText(fileNames_[static_cast<std::size_t>(row)]);
-    realFileName_->setText(FromWindowsText(settings_.DatabaseDir.string()) + QLatin1Char('/') +
-                           fileName);
+    const QString fileName = text::FromWindowsText(fileNames_[static_cast<std::size_t>(row)]);
+    realFileName_->setText(text::FromWindowsText(settings_.DatabaseDir.string()) +
+                           QLatin1Char('/') + fileName);
 }
 
 void TLoadDbDlg::NewDatabase() {
@@ -195,7 +195,7 @@ void TLoadDbDlg::NewDatabase() {
             "Cannot Create a new Table! You have reached the limit of 999 per user.");
         return;
     }
-    databases_->addItem(FromWindowsText(edit.Name()));
+    databases_->addItem(text::FromWindowsText(edit.Name()));
     fileNames_.push_back(*fileName);
     UpdateButtons();
     SelectRow(databases_->count() - 1);
@@ -217,7 +217,7 @@ void TLoadDbDlg::EditDatabase() {
     }
     try {
         if (catalogue_.Describe(entry->FileName, edit.Name(), edit.Description())) {
-            databases_->item(row)->setText(FromWindowsText(edit.Name()));
+            databases_->item(row)->setText(text::FromWindowsText(edit.Name()));
         }
     } catch (const engine::EngineError&) {
         platform::ShowError("Error openning master.dbf file!");

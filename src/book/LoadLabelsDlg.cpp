@@ -1,9 +1,9 @@
 #include "book/LoadLabelsDlg.h"
 
-#include "book/WindowsText.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/TemplateList.h"
+#include "text/WindowsText.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -23,7 +23,7 @@ TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* pare
     names_->setObjectName(QStringLiteral("ListBox1"));
     caption->setBuddy(names_);
     for (std::size_t i = 0; i < templates_.Count(); ++i) {
-        names_->addItem(FromWindowsText(templates_.TemplateAt(i).Name));
+        names_->addItem(text::FromWindowsText(templates_.TemplateAt(i).Name));
     }
     names_->setCurrentRow(0);
 

@@ -1,10 +1,10 @@
 #include "book/LoginDlg.h"
 
 #include "book/DialogButtons.h"
-#include "book/WindowsText.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
+#include "text/WindowsText.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -53,7 +53,7 @@ TLoginDlg::TLoginDlg(const settings::Settings& settings, Use use, QWidget* paren
     const bool multiUser = settings.UserCount == settings::opt::UserCount::MultiUser;
     if (use == Use::SecurityCheck) {
         // Only the session's own identity is confirmed.
-        userId_->setText(FromWindowsText(db::SessionUserId(settings)));
+        userId_->setText(text::FromWindowsText(db::SessionUserId(settings)));
         userId_->setReadOnly(true);
         password_->setFocus();
     } else if (multiUser) {
@@ -71,11 +71,11 @@ TLoginDlg::TLoginDlg(const settings::Settings& settings, Use use, QWidget* paren
 }
 
 std::string TLoginDlg::UserId() const {
-    return ToWindowsText(userId_->text());
+    return text::ToWindowsText(userId_->text());
 }
 
 std::string TLoginDlg::Password() const {
-    return ToWindowsText(password_->text());
+    return text::ToWindowsText(password_->text());
 }
 
 db::LoginResult RunLogin(settings::Settings& settings, QWidget* parent) {

@@ -1,7 +1,7 @@
 #include "book/Lookup.h"
 
-#include "book/WindowsText.h"
 #include "settings/Settings.h"
+#include "text/WindowsText.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -27,7 +27,7 @@ TLookup::~TLookup() {
 
 void TLookup::OpenList(db::TDatabase& database, const settings::Settings& settings) {
     settings_ = &settings;
-    list_.emplace(settings, ToWindowsText(source_));
+    list_.emplace(settings, text::ToWindowsText(source_));
     list_->OpenList(database);
     LoadItems();
 }
@@ -38,7 +38,7 @@ void TLookup::LoadItems() {
     clear();
     if (list_) {
         for (const std::string& item : list_->Items()) {
-            addItem(FromWindowsText(item));
+            addItem(text::FromWindowsText(item));
         }
     }
     setEditText(text);
@@ -51,7 +51,7 @@ void TLookup::AddCurrentText() {
         return;
     }
     addItem(text);
-    if (list_ && list_->Add(ToWindowsText(text))) {
+    if (list_ && list_->Add(text::ToWindowsText(text))) {
         LoadItems();
     }
 }

@@ -1,18 +1,19 @@
 #include "book/PageReader.h"
 
-#include "book/DateEdit.h"
-#include "book/WindowsText.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
+#include "text/DateText.h"
+#include "text/FieldText.h"
+#include "text/NumberText.h"
+#include "text/WindowsText.h"
 
-#include <QLocale>
 #include <cmath>
 
 namespace shelfwise::book {
 
 int TPageReader::FieldPosition(const QString& caption) const {
     for (std::size_t i = 0; i < fieldLabels_.size(); ++i) {
-        if (FromWindowsText(fieldLabels_[i]).compare(caption, Qt::CaseInsensitive) == 0) {
+        if (text::FromWindowsText(fieldLabels_[i]).compare(caption, Qt::CaseInsensitive) == 0) {
             return static_cast<int>(i) + db::FirstDataField;
         }
     }
@@ -21,12 +22,13 @@ int TPageReader::FieldPosition(const QString& caption) const {
 
 QString TPageReader::DateFormat(int position) const {
     for (const auto& line : dateFormats_.Lines) {
-        if (line.FieldIndex == position - db::FirstDataField && line.Format >= 0 &&
-            line.Format < static_cast<int>(std::size(TDateEdit::Formats))) {
-            return QString::fromLatin1(TDateEdit::Formats[line.Format]);
+        if (line.FieldIndex == position - db::FirstDataField) {
+            if (const auto format = text::DateFormatText(line.Format)) {
+                return *format;
+            }
         }
     }
-    return QString::fromLatin1(TDateEdit::Formats[0]);
+    return *text::DateFormatText(0);
 }
 
 TFormatedButton::Column TPageReader::ColumnText(const engine::Table& table, int position) const {
@@ -39,19 +41,17 @@ TFormatedButton::Column TPageReader::ColumnText(const engine::Table& table, int 
     }
     if (field.type == 'D') {
         try {
-            return {TDateEdit::FormatDate(table.date(position), DateFormat(position))};
+            return {text::FormatDate(table.date(position), DateFormat(position))};
         } catch (const engine::EngineError&) {
             // An impossible stored date lists as empty; the record page names it.
             return {};
         }
     }
     if (db::IsNumericType(field.type)) {
-        QLocale locale;
-        locale.setNumberOptions(QLocale::DefaultNumberOptions);
-        const int decimals = field.decimals > 0 ? 2 : 0;
-        return {locale.toString(table.number(position), 'f', decimals), 0, true};
+        return {text::LocaleNumberText(table.number(position), field.decimals > 0 ? 2 : 0), 0,
+                true};
     }
-    return {FromWindowsText(table.text(position)).trimmed()};
+    return {text::FieldText(table, position)};
 }
 
 PageTexts TPageReader::Read(engine::Table& table, int start, int rows, const QStringList& captions,

@@ -2,13 +2,13 @@
 
 #include "book/DialogButtons.h"
 #include "book/LoginDlg.h"
-#include "book/WindowsText.h"
 #include "db/Passwords.h"
 #include "db/UserList.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFiles.h"
+#include "text/WindowsText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,7 +27,7 @@ std::optional<std::string> AskPassword(const QString& label, QWidget* parent) {
     if (platform::RunModal(dialog) != QDialog::Accepted) {
         return std::nullopt;
     }
-    return ToWindowsText(dialog.PasswordEdit()->text());
+    return text::ToWindowsText(dialog.PasswordEdit()->text());
 }
 
 // Steps 2-4: the old password, the new one twice. Nothing when the change ends early.

@@ -3,8 +3,8 @@
 #include "book/BookWindow.h"
 #include "book/LeftPage.h"
 #include "book/RecordPage.h"
-#include "book/WindowsText.h"
 #include "settings/SettingsFiles.h"
+#include "text/WindowsText.h"
 
 #include <QAbstractButton>
 #include <QMenu>
@@ -127,7 +127,7 @@ bool TRecordCommands::BufferOffered() const {
 
 void TRecordCommands::FillFieldMenu(QMenu* menu, engine::Table& table) {
     for (const std::string& caption : window_.Database().FieldValueMenu(table)) {
-        menu->addAction(FromWindowsText(caption));
+        menu->addAction(text::FromWindowsText(caption));
     }
 }
 

@@ -3,12 +3,12 @@
 #include "book/FieldBinding.h"
 #include "book/HourGlass.h"
 #include "book/TemplateDate.h"
-#include "book/WindowsText.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
+#include "text/WindowsText.h"
 
 #include <cmath>
 
@@ -282,7 +282,7 @@ QString TRecordPage::StatusText() const {
     if (!damagedFields_.empty()) {
         const std::size_t field = damagedFields_.front();
         const QString label = field < settings_.FieldLabels.size()
-                                  ? FromWindowsText(settings_.FieldLabels[field])
+                                  ? text::FromWindowsText(settings_.FieldLabels[field])
                                   : QString::number(field + 1);
         text += QStringLiteral(" - Unreadable value not shown: ") + label;
     }

@@ -2,7 +2,7 @@
 
 #include "book/Colors.h"
 #include "book/Panel.h"
-#include "book/WindowsText.h"
+#include "text/WindowsText.h"
 
 #include <QMouseEvent>
 
@@ -79,7 +79,7 @@ TPanel* TRecordTabs::PagePanel(int number) const {
 std::vector<std::string> TRecordTabs::Captions() const {
     std::vector<std::string> captions;
     for (int i = 0; i < count(); ++i) {
-        captions.push_back(ToWindowsText(tabText(i)));
+        captions.push_back(text::ToWindowsText(tabText(i)));
     }
     return captions;
 }

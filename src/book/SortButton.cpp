@@ -2,9 +2,9 @@
 
 #include "book/Glyphs.h"
 #include "book/SortRules.h"
-#include "book/WindowsText.h"
 #include "db/RecordSchema.h"
 #include "platform/Help.h"
+#include "text/WindowsText.h"
 
 namespace shelfwise::book {
 
@@ -162,7 +162,7 @@ void TSortButton::FillFieldMenu(QMenu* menu, const QString& none, int checked, i
     };
     add(none, 0);
     for (std::size_t i = 0; i < labels_->size(); ++i) {
-        add(FromWindowsText((*labels_)[i]), static_cast<int>(i) + 1);
+        add(text::FromWindowsText((*labels_)[i]), static_cast<int>(i) + 1);
     }
 }
 

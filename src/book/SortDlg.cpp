@@ -1,8 +1,8 @@
 #include "book/SortDlg.h"
 
 #include "book/SortRules.h"
-#include "book/WindowsText.h"
 #include "platform/Help.h"
+#include "text/WindowsText.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -42,7 +42,7 @@ QComboBox* FieldBox(const char* name, const QString& none, const std::vector<std
     box->addItem(none);
     for (std::size_t i = 0; i < labels.size(); ++i) {
         if (rules.Sortable(static_cast<int>(i) + db::FirstDataField)) {
-            box->addItem(FromWindowsText(labels[i]));
+            box->addItem(text::FromWindowsText(labels[i]));
         }
     }
     return box;
@@ -110,7 +110,7 @@ int TSortDlg::PositionOf(const QComboBox* box) const {
     // Labels turn back into fields by their first case-insensitive match.
     const QString text = box->currentText();
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        if (FromWindowsText(labels_[i]).compare(text, Qt::CaseInsensitive) == 0) {
+        if (text::FromWindowsText(labels_[i]).compare(text, Qt::CaseInsensitive) == 0) {
             return static_cast<int>(i) + db::FirstDataField;
         }
     }

@@ -1,6 +1,6 @@
 #include "book/SortRules.h"
 
-#include "book/WindowsText.h"
+#include "text/WindowsText.h"
 
 namespace shelfwise::book {
 
@@ -64,7 +64,7 @@ QString SortFieldCaption(const std::vector<std::string>& labels, int position,
     if (index < 0 || index >= static_cast<int>(labels.size())) {
         return none;
     }
-    return FromWindowsText(labels[static_cast<std::size_t>(index)]);
+    return text::FromWindowsText(labels[static_cast<std::size_t>(index)]);
 }
 
 } // namespace shelfwise::book

@@ -1,6 +1,7 @@
 #include "book/TemplateDate.h"
 
 #include "book/DateEdit.h"
+#include "text/DateText.h"
 
 #include <QDate>
 
@@ -12,10 +13,7 @@ void ShowTemplateDate(const FieldEditor& editor, const engine::Table& table, int
         table.date(position) != TemplateDateMarker) {
         return;
     }
-    const QDate today = QDate::currentDate();
-    date->SetDate(std::chrono::year_month_day{std::chrono::year(today.year()),
-                                              std::chrono::month(today.month()),
-                                              std::chrono::day(today.day())});
+    date->SetDate(text::FromQDate(QDate::currentDate()));
 }
 
 } // namespace shelfwise::book

@@ -2,13 +2,13 @@
 
 #include "book/DialogButtons.h"
 #include "book/LoginDlg.h"
-#include "book/WindowsText.h"
 #include "db/Login.h"
 #include "db/Passwords.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
+#include "text/WindowsText.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>
@@ -103,9 +103,9 @@ TUserDlg::TUserDlg(const db::TUserList& users, int index, QWidget* parent)
         status_->button(0)->setChecked(true);
     } else {
         const db::TUserRec& account = users_.Users()[static_cast<std::size_t>(index_)];
-        name_->setText(FromWindowsText(account.Name));
-        userId_->setText(FromWindowsText(account.UserId));
-        dataDirectory_->setText(FromWindowsText(account.DataDirectory));
+        name_->setText(text::FromWindowsText(account.Name));
+        userId_->setText(text::FromWindowsText(account.UserId));
+        dataDirectory_->setText(text::FromWindowsText(account.DataDirectory));
         if (auto* radio = access_->button(account.Access)) {
             radio->setChecked(true);
         }
@@ -117,15 +117,15 @@ TUserDlg::TUserDlg(const db::TUserList& users, int index, QWidget* parent)
 }
 
 std::string TUserDlg::Name() const {
-    return ToWindowsText(name_->text());
+    return text::ToWindowsText(name_->text());
 }
 
 std::string TUserDlg::UserId() const {
-    return ToWindowsText(userId_->text());
+    return text::ToWindowsText(userId_->text());
 }
 
 std::string TUserDlg::Password() const {
-    return ToWindowsText(password_->text());
+    return text::ToWindowsText(password_->text());
 }
 
 db::AccountAccess TUserDlg::Access() const {
@@ -201,15 +201,15 @@ TUserLstDlg::TUserLstDlg(const settings::Settings& settings, QWidget* parent)
 void TUserLstDlg::Refill(const std::string& selected) {
     list_->clear();
     for (const db::TUserRec& account : users_.Users()) {
-        list_->addItem(FromWindowsText(account.Name));
+        list_->addItem(text::FromWindowsText(account.Name));
     }
-    const auto found = list_->findItems(FromWindowsText(selected), Qt::MatchExactly);
+    const auto found = list_->findItems(text::FromWindowsText(selected), Qt::MatchExactly);
     list_->setCurrentRow(found.isEmpty() ? 0 : list_->row(found.front()));
 }
 
 int TUserLstDlg::SelectedIndex() const {
     const QListWidgetItem* item = list_->currentItem();
-    return item == nullptr ? -1 : users_.FindUserByName(ToWindowsText(item->text()));
+    return item == nullptr ? -1 : users_.FindUserByName(text::ToWindowsText(item->text()));
 }
 
 bool TUserLstDlg::Save() {

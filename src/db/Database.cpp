@@ -7,12 +7,12 @@
 #include "engine/TableOperations.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
+#include "text/DateText.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <thread>
 
@@ -73,31 +73,6 @@ std::optional<std::filesystem::path> findFile(const std::filesystem::path& direc
 bool mayBeIndexFault(const EngineError& error) {
     return error.reason() == EngineError::Reason::Damaged ||
            error.reason() == EngineError::Reason::NotFound;
-}
-
-std::string formatDate(const std::optional<std::chrono::year_month_day>& date, int format) {
-    if (!date) {
-        return {};
-    }
-    const int y = static_cast<int>(date->year());
-    const unsigned m = static_cast<unsigned>(date->month());
-    const unsigned d = static_cast<unsigned>(date->day());
-    char text[16];
-    switch (format) {
-    case 1:
-        std::snprintf(text, sizeof text, "%02u/%02u/%04d", d, m, y);
-        break;
-    case 2:
-        std::snprintf(text, sizeof text, "%04d/%02u/%02u", y, m, d);
-        break;
-    case 3:
-        std::snprintf(text, sizeof text, "%04d", y);
-        break;
-    default:
-        std::snprintf(text, sizeof text, "%02u/%02u/%04d", m, d, y);
-        break;
-    }
-    return text;
 }
 
 // Runs work on table files; false when the engine or the file system refuses it.
@@ -702,7 +677,7 @@ std::vector<std::string> TDatabase::FieldValueMenu(Table& table) {
             const auto& lines = settings_.DateFormats.Lines;
             const int format = dateField < lines.size() ? lines[dateField].Format : 0;
             ++dateField;
-            caption = formatDate(table.date(position), format);
+            caption = text::DateText(table.date(position), format);
             break;
         }
         case 'B':

@@ -5,7 +5,6 @@
 #include "book/DateEdit.h"
 #include "book/MultiImgControl.h"
 #include "book/Navigator.h"
-#include "book/NumberText.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SortCommands.h"
@@ -485,24 +484,6 @@ TEST_F(RecordPageTest, ARenamedRecordMovesBetweenLetterCounts) {
     Editor(1)->setText(QStringLiteral("Echo"));
     w.ShowRecordAt(0);
     EXPECT_EQ(w.Database().Index.LetterCount('E'), 1);
-}
-
-TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
-    struct Case {
-        const char* text;
-        char decimal;
-        char thousands;
-        double value;
-    };
-    const Case cases[] = {
-        {"1.234,5", ',', '.', 1234.5},     {"-12", '.', ',', 12},
-        {"no digits", '.', ',', 0},        {"", '.', ',', 0},
-        {"1.2.3", '.', '.', 12.3},         {"1,2,3", ',', '.', 0},
-        {"$ 1,000.25", '.', ',', 1000.25},
-    };
-    for (const Case& c : cases) {
-        EXPECT_DOUBLE_EQ(ReadNumberText(c.text, c.decimal, c.thousands), c.value) << c.text;
-    }
 }
 
 } // namespace

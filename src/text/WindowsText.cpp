@@ -1,8 +1,8 @@
-#include "book/WindowsText.h"
+#include "text/WindowsText.h"
 
 #include <array>
 
-namespace shelfwise::book {
+namespace shelfwise::text {
 
 namespace {
 
@@ -46,4 +46,4 @@ std::string ToWindowsText(const QString& text) {
     return result;
 }
 
-} // namespace shelfwise::book
+} // namespace shelfwise::text

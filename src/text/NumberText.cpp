@@ -1,9 +1,12 @@
-#include "book/NumberText.h"
+#include "text/NumberText.h"
 
+#include "text/WindowsText.h"
+
+#include <QLocale>
 #include <charconv>
 #include <string>
 
-namespace shelfwise::book {
+namespace shelfwise::text {
 
 double ReadNumberText(std::string_view text, char decimalSeparator, char thousandsSeparator) {
     std::string kept;
@@ -35,4 +38,24 @@ double ReadNumberText(std::string_view text, char decimalSeparator, char thousan
     return value;
 }
 
-} // namespace shelfwise::book
+namespace {
+
+char LocaleChar(const QString& text) {
+    return text.isEmpty() ? '\0' : text.at(0).toLatin1();
+}
+
+} // namespace
+
+double ReadLocaleNumber(const QString& text) {
+    const QLocale locale;
+    return ReadNumberText(ToWindowsText(text), LocaleChar(locale.decimalPoint()),
+                          LocaleChar(locale.groupSeparator()));
+}
+
+QString LocaleNumberText(double value, int decimals) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(value, 'f', decimals);
+}
+
+} // namespace shelfwise::text
