@@ -53,6 +53,8 @@ struct Table::Impl {
     // A batch runs in parts: each holds the header (and append) lock and one change for many
     // posts and deletions, from the first write after a flush to the next flush.
     struct Batch {
+        // Declared so that the optional below can be made before this class is complete.
+        Batch() {}
         std::uint32_t recordsPerFlush = 0;
         std::uint32_t written = 0;      // since the last flush
         std::unique_ptr<Change> change; // the part under way, if any

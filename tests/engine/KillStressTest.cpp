@@ -75,7 +75,7 @@ protected:
                 openData(*t);
                 t->setTag("BYID");
             } else if (dice < 55 || model.size() < 5) {
-                m = {'a', nextId++, random() % 1000};
+                m = {'a', nextId++, static_cast<std::uint32_t>(random() % 1000)};
                 tell(m);
                 t->append();
                 t->setNumber(0, m.id);
