@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
+#include "support/ChildProgram.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -104,14 +105,8 @@ TEST(LoginTest, APasswordChangeIsNotRevertedByAnotherProgramEndingLater) {
     ASSERT_TRUE(settings::WriteSecurityOptions(secured));
 
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ChildProgramDir),
-                       QString::fromStdString(programDir.string()));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    second.setProcessEnvironment(environment);
-    second.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=ChildProgram.LogsInAndRunsUntilReleased")});
-    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(shelfwise::test::StartChildProgram(second, ChildProgramDir, programDir,
+                                                   "LogsInAndRunsUntilReleased"));
     ASSERT_TRUE(WaitForFile(programDir / "holding"));
 
     // The first program changes the password through the book window's command and ends.

@@ -4,6 +4,7 @@
 #include "book/RightPage.h"
 #include "book/SortButton.h"
 #include "db/RecordSchema.h"
+#include "support/ChildProgram.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -42,14 +43,8 @@ class MultiUserTest : public test::SortedBook {
 protected:
     // Starts the second program on this test's database; it holds the first record.
     void StartSecondProgram(QProcess& second) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(ChildProgramDir),
-                           QString::fromStdString(programDir.string()));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        second.setProcessEnvironment(environment);
-        second.start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheFirstRecord")});
-        ASSERT_TRUE(second.waitForStarted());
+        ASSERT_TRUE(shelfwise::test::StartChildProgram(second, ChildProgramDir, programDir,
+                                                       "HoldsTheFirstRecord"));
         ASSERT_TRUE(test::WaitForFile(dataDir / "holding"));
     }
     void StopSecondProgram(QProcess& second) {
