@@ -1,5 +1,6 @@
 #include "db/Passwords.h"
 
+#include <algorithm>
 #include <crypt.h>
 #include <cstring>
 #include <memory>
