@@ -9,10 +9,9 @@
 #include "editors/CurrencyEdit.h"
 #include "editors/DateEdit.h"
 #include "media/MultiImgControl.h"
+#include "media/PictureBytes.h"
 
-#include <QBuffer>
 #include <QComboBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -24,16 +23,7 @@ using namespace std::chrono;
 using editors::TCurrencyEdit;
 using editors::TDateEdit;
 using media::TDbMultiImgControl;
-
-std::string PngBytes() {
-    QImage image(8, 6, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
+using media::test::PngBytes;
 
 class RecordPageTest : public test::BookFixture {
 public:

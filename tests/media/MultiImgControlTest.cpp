@@ -1,11 +1,9 @@
 #include "media/MultiImgControl.h"
 
+#include "PictureBytes.h"
 #include "engine/TableFixture.h"
 #include "engine/TableOperations.h"
 #include "settings/Settings.h"
-
-#include <QBuffer>
-#include <QImage>
 
 namespace shelfwise::media {
 namespace {
@@ -13,15 +11,7 @@ namespace {
 constexpr int Name = 0;
 constexpr int Logo = 1;
 
-std::string PngBytes() {
-    QImage image(8, 6, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
+using test::PngBytes;
 
 class MultiImgControlTest : public engine::testing::TableFixture {
 protected:
