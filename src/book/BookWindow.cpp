@@ -349,7 +349,7 @@ int TBookWindow::PageOf(const QWidget* editor) const {
 }
 
 bool TBookWindow::IsTabStop(const editors::TFieldEditor& editor) const {
-    return (editor.Widget()->focusPolicy() & Qt::TabFocus) != 0 && editor.Widget()->isEnabled();
+    return (editor.Widget()->focusPolicy() & Qt::TabFocus) != 0 && !editor.IsRecordReadOnly();
 }
 
 bool TBookWindow::focusNextPrevChild(bool next) {
@@ -393,24 +393,15 @@ char TBookWindow::CurrentLetter() const {
     return navigator_->CurrentLetter();
 }
 
+void TBookWindow::AddField(QLabel* label, editors::TFieldEditor* editor) {
+    fieldLabels_.push_back(label);
+    fieldEditors_.push_back(editor);
+}
+
 void TBookWindow::BuildFieldLists() {
-    for (int page = 1; page <= rightPage_->Pages()->count(); ++page) {
-        for (QWidget* control : rightPage_->Pages()->PagePanel(page)->findChildren<QWidget*>(
-                 QString(), Qt::FindDirectChildrenOnly)) {
-            const int tag = control->property("tag").toInt();
-            if (tag <= 0) {
-                continue;
-            }
-            if (auto* label = qobject_cast<QLabel*>(control)) {
-                if (static_cast<int>(fieldLabels_.size()) < tag) {
-                    fieldLabels_.resize(tag);
-                }
-                fieldLabels_[tag - 1] = label;
-                label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
-            }
-        }
+    for (QLabel* label : fieldLabels_) {
+        label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
     }
-    std::erase(fieldLabels_, nullptr);
     OpenLookupLists();
     if (settings_.FieldLabels.empty()) {
         for (const QLabel* label : fieldLabels_) {

@@ -152,8 +152,8 @@ public:
 protected:
     explicit TBookWindow(settings::Settings& settings);
 
-    // The editor of the next field, before CompleteCreation.
-    void AddFieldEditor(editors::TFieldEditor* editor) { fieldEditors_.push_back(editor); }
+    // The label and editor of the next field, before CompleteCreation.
+    void AddField(QLabel* label, editors::TFieldEditor* editor);
 
     // Runs the creation sequence once the concrete window has put its fields on the record
     // pages, and shows the window.

@@ -116,7 +116,7 @@ TSoftwareBookWindow::TSoftwareBookWindow(settings::Settings& settings) : TBookWi
         if (design.Hint) {
             widget->setToolTip(QString::fromLatin1(design.Hint));
         }
-        AddFieldEditor(editor);
+        AddField(label, editor);
     }
     CompleteCreation();
 }
