@@ -516,7 +516,7 @@ QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
             continue;
         }
         seen = true;
-        if (it->second.Part.contains(part)) {
+        if (it->second.Part.contains(part.isValid() ? part : whole)) {
             auto found = *it;
             decoded_.erase(it);
             decoded_.push_front(found);

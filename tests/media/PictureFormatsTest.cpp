@@ -276,7 +276,10 @@ TEST(PictureIoTest, TransparentPartsTurnWhiteAndTheStoredFormIsABitmap) {
     EXPECT_EQ(shown.pixel(1, 1), qRgb(10, 20, 30));
     EXPECT_EQ(PictureSize(stored), QSize(4, 4));
     EXPECT_FALSE(PictureSize("not a picture").isValid());
-    // Decoding straight to the size shown.
+    // Decoding only the part in sight, and straight to the size shown.
+    const std::string bitmap = BitmapBytes(Gradient());
+    EXPECT_EQ(DecodePicture(bitmap, {}, QRect(3, 2, 10, 5)), Gradient().copy(3, 2, 10, 5));
+    EXPECT_EQ(DecodePicture(bitmap, {}, QRect(25, 6, 10, 5)), Gradient().copy(25, 6, 6, 3));
     EXPECT_EQ(DecodePicture(BitmapBytes(Gradient()), QSize(10, 3)).size(), QSize(10, 3));
     EXPECT_EQ(DecodePicture(EncodePcx(Gradient()), QSize(10, 3)).size(), QSize(10, 3));
 }
