@@ -45,7 +45,8 @@ struct Catalogue {
     std::unique_ptr<sqlite3, Closer> db;
 
     Catalogue() {
-        dir = std::filesystem::temp_directory_path() / ("sw-find-bench-" + std::to_string(::getpid()));
+        dir = std::filesystem::temp_directory_path() /
+              ("sw-find-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
             std::filesystem::copy_file(std::filesystem::path(SHELFWISE_PROGRAM_DIR) / name,
@@ -70,8 +71,7 @@ struct Catalogue {
                            nullptr);
         for (table.first(); !table.atEnd(); table.next()) {
             sqlite3_bind_int64(insert, 1, static_cast<sqlite3_int64>(table.number(0)));
-            const std::string texts[] = {table.text(db::MarkField),
-                                         table.text(db::FirstDataField),
+            const std::string texts[] = {table.text(db::MarkField), table.text(db::FirstDataField),
                                          table.text(db::FirstDataField + 1),
                                          table.text(db::FirstDataField + 4)};
             for (int i = 0; i < 4; ++i) {
@@ -125,7 +125,8 @@ void BM_FindOnlyTheLastRecord(benchmark::State& state) {
     finder.SetSearchText("e 7 t", QStringLiteral("mm/dd/yyyy"));
     for (auto _ : state) {
         finder.Begin(true, 0);
-        if (finder.Step(true) != search::StepResult::Hit || finder.RecordCounter() != kRecords - 1) {
+        if (finder.Step(true) != search::StepResult::Hit ||
+            finder.RecordCounter() != kRecords - 1) {
             state.SkipWithError("the last record was not found");
         }
     }
@@ -179,10 +180,11 @@ void BM_SqliteMarkEveryRecord(benchmark::State& state) {
     sqlite3* db = Records().db.get();
     bool all = true;
     for (auto _ : state) {
-        exec(db, all ? "UPDATE data SET mark = CASE WHEN name LIKE '% software%' OR producer "
-                       "LIKE '% software%' OR serial LIKE '% software%' THEN '2' ELSE '0' END"
-                     : "UPDATE data SET mark = CASE WHEN name LIKE '%unique 7 title%' OR producer LIKE "
-                       "'%unique 7 title%' OR serial LIKE '%unique 7 title%' THEN '2' ELSE '0' END");
+        exec(db,
+             all ? "UPDATE data SET mark = CASE WHEN name LIKE '% software%' OR producer "
+                   "LIKE '% software%' OR serial LIKE '% software%' THEN '2' ELSE '0' END"
+                 : "UPDATE data SET mark = CASE WHEN name LIKE '%unique 7 title%' OR producer LIKE "
+                   "'%unique 7 title%' OR serial LIKE '%unique 7 title%' THEN '2' ELSE '0' END");
         all = !all;
     }
 }

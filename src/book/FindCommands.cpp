@@ -50,8 +50,8 @@ void TFindCommands::ShowFind() {
         return;
     }
     db::TDatabase& database = window_.Database();
-    find_ = new search::TFindDlg(database.DataTable, database.Fields,
-                                 window_.Settings().FieldLabels);
+    find_ =
+        new search::TFindDlg(database.DataTable, database.Fields, window_.Settings().FieldLabels);
     find_->SetHooks(this);
     if (const QScreen* screen = window_.screen()) {
         find_->move(search::BesideBookWindow(window_.frameGeometry(), find_->size(),

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "search/FindDlg.h"
 #include "search/FindHooks.h"
 
 #include <QObject>
 #include <QPointer>
-
-namespace shelfwise::search {
-class TFindDlg;
-}
 
 namespace shelfwise::book {
 

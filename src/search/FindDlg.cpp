@@ -157,8 +157,7 @@ TFindDlg::TFindDlg(engine::Table& table, const db::TFieldClasses& fields,
 
     finder_.ShouldStop = [this] { return Poll(); };
     finder_.RangeExhausted = [this](bool forward) -> std::optional<char> {
-        return hooks_ != nullptr ? hooks_->RangeExhausted(forward, finder_.Letter())
-                                 : std::nullopt;
+        return hooks_ != nullptr ? hooks_->RangeExhausted(forward, finder_.Letter()) : std::nullopt;
     };
 }
 
@@ -229,8 +228,7 @@ void TFindDlg::PushHistory(const QString& text) {
 }
 
 void TFindDlg::PrepareFinder() {
-    finder_.SetSearchText(text::ToWindowsText(textBox_->currentText()),
-                          *text::DateFormatText(0));
+    finder_.SetSearchText(text::ToWindowsText(textBox_->currentText()), *text::DateFormatText(0));
     int field = AllFields;
     if (fieldBox_->currentIndex() > 0) {
         // The label names the field: the first with that label, whatever its case.
@@ -333,9 +331,8 @@ void TFindDlg::RunStep(bool forward, bool fresh) {
     }
     if (hooks_ != nullptr) {
         if (result == StepResult::Hit) {
-            hooks_->FoundRecord({finder_.Letter(), finder_.RecordCounter(),
-                                 finder_.FieldPosition(), finder_.MemoOffset(),
-                                 finder_.MemoLength()});
+            hooks_->FoundRecord({finder_.Letter(), finder_.RecordCounter(), finder_.FieldPosition(),
+                                 finder_.MemoOffset(), finder_.MemoLength()});
         } else {
             hooks_->SearchFailed(false);
         }

@@ -248,7 +248,8 @@ StepResult TFinder::Step(bool forward) {
             StepRecord();
         }
         if (AtEdge()) {
-            const std::optional<char> next = RangeExhausted ? RangeExhausted(forward_) : std::nullopt;
+            const std::optional<char> next =
+                RangeExhausted ? RangeExhausted(forward_) : std::nullopt;
             if (!next) {
                 return StepResult::NotFound;
             }

@@ -1,5 +1,6 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "book/FindCommands.h"
 #include "book/HeaderSections.h"
 #include "book/Navigator.h"
 #include "book/RecordTabs.h"
@@ -8,10 +9,12 @@
 #include "book/SortCommands.h"
 #include "db/RecordSchema.h"
 #include "platform/MessageBox.h"
+#include "search/FindDlg.h"
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -19,6 +22,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -236,6 +240,32 @@ bool Take(const Shot& shot, const QString& outputDir) {
     return saved;
 }
 
+// The Find window as it stands after a hit, beside the book window.
+bool TakeFind(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s;
+    s.ProgramDir = s.DataRoot = programDir.path().toStdString();
+    CopyTemplateTables(s.ProgramDir);
+    settings::SetPublicDir(s);
+    settings::EnsureDataDirectories(s);
+    s.DataDir = s.DatabaseDir;
+    SaveListLayout(s);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.resize(638, 519);
+    auto* commands = window.findChild<shelfwise::book::TFindCommands*>();
+    commands->ShowFind();
+    shelfwise::search::TFindDlg* find = commands->FindWindow();
+    find->findChild<QComboBox*>(QStringLiteral("Edit1"))->setEditText(QStringLiteral("studio"));
+    find->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    QApplication::processEvents();
+    const QString file = QDir(outputDir).filePath(QStringLiteral("find-window.png"));
+    const bool saved = find->grab().save(file, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    find->close();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -282,5 +312,6 @@ int main(int argc, char** argv) {
     for (const Shot& shot : shots) {
         all = Take(shot, outputDir) && all;
     }
+    all = TakeFind(outputDir) && all;
     return all ? 0 : 1;
 }
