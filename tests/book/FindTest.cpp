@@ -17,36 +17,19 @@ namespace shelfwise::book {
 namespace {
 
 using test::NameField;
+using test::NotesField;
 using test::PriceField;
 using test::ProducerField;
-constexpr int NotesField = NameField + 22; // a memo
-
-struct Entry {
-    std::string Name;
-    std::string Producer;
-    double Price = 0;
-    std::string Notes;
-};
 
 // A book window sorted by name, with the Find window opened from the speed bar.
 class FindTest : public test::SortedBook {
 protected:
     FindTest() { search::FindMemory() = {}; }
 
-    void OpenEntries(const std::vector<Entry>& entries, bool letterTabs = false) {
+    void OpenEntries(const std::vector<test::Title>& entries, bool letterTabs = false) {
         settings.LetterTabs =
             letterTabs ? settings::opt::LetterTabs::Use : settings::opt::LetterTabs::DontUse;
-        auto& w = Open();
-        engine::Table& table = w.Database().DataTable;
-        for (const Entry& entry : entries) {
-            table.append();
-            w.Database().AssignRecordNumber(table);
-            table.setText(NameField, entry.Name);
-            table.setText(ProducerField, entry.Producer);
-            table.setNumber(PriceField, entry.Price);
-            table.setBytes(NotesField, entry.Notes);
-            table.post();
-        }
+        OpenWith(entries);
         SortBy(NameField);
         window->ShowRecordAt(0);
         OpenFind();
