@@ -137,6 +137,15 @@ TEST_F(FindTest, OpensOneTopLevelWindowWithItsControls) {
     EXPECT_FALSE(Button("BitBtn2")->isEnabled());
     EXPECT_FALSE(Button("BitBtn3")->isEnabled());
     EXPECT_FALSE(Button("BitBtn4")->isEnabled());
+
+    // The menu item opens a new window once the first is closed.
+    find->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(find, nullptr);
+    window->Menus().Action(QStringLiteral("Find1"))->trigger();
+    find = window->findChild<TFindCommands*>()->FindWindow();
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->isVisible());
 }
 
 TEST_F(FindTest, EachOptionFindsItsField) {
