@@ -38,8 +38,7 @@ TFindCommands::TFindCommands(TBookWindow& window) : QObject(&window), window_(wi
 
 TFindCommands::~TFindCommands() {
     if (find_ != nullptr) {
-        find_->SetHooks(nullptr);
-        find_->close();
+        find_->Abandon();
     }
 }
 

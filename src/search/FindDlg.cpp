@@ -180,6 +180,12 @@ void TFindDlg::StoreMemory() const {
     }
 }
 
+void TFindDlg::Abandon() {
+    hooks_ = nullptr;
+    finder_.Abandon();
+    close();
+}
+
 void TFindDlg::DisableContinue() {
     findNext_->setEnabled(false);
     findPrevious_->setEnabled(false);

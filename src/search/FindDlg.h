@@ -53,6 +53,9 @@ public:
 
     // Connects the hooks (nullptr disconnects them).
     void SetHooks(TFindHooks* hooks) { hooks_ = hooks; }
+    // The record table is going away: a run ends at once without touching it, the hooks are
+    // disconnected and the window closes.
+    void Abandon();
     // The record list was re-sorted or re-filtered: there is nothing to continue from.
     void DisableContinue();
     bool Running() const { return running_; }

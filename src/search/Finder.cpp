@@ -278,6 +278,10 @@ NonStopResult TFinder::MarkAll() {
         for (bool more = table_.recordNumber() != 0; more;) {
             if (ShouldStop && ShouldStop()) {
                 result.Stopped = true;
+                if (abandoned_) {
+                    // Closing the table ended the batch.
+                    return result;
+                }
                 break;
             }
             fieldPosition_ = db::FirstDataField;

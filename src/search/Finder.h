@@ -65,6 +65,9 @@ public:
     // The table is left in natural order without a range.
     NonStopResult MarkAll();
 
+    // The table is going away under a running loop: the loop ends without touching it again.
+    void Abandon() { abandoned_ = true; }
+
     bool HasHit() const { return hitCounter_ >= 0; }
     bool Forward() const { return forward_; }
     char Letter() const { return letter_; }
@@ -99,6 +102,7 @@ private:
     int fieldPosition_ = db::FirstDataField;
     int memoOffset_ = 0;
     int memoLength_ = 0;
+    bool abandoned_ = false;
 };
 
 } // namespace shelfwise::search

@@ -375,6 +375,20 @@ TEST_F(FindTest, ClosingDuringARunEndsTheRunFirst) {
     EXPECT_EQ(find, nullptr);
 }
 
+TEST_F(FindTest, TheBookWindowGoingAwayEndsARunWithoutTouchingItsTable) {
+    OpenTitles();
+    Control<QCheckBox>("CheckBox2")->click();
+    Choose("acme");
+    DuringRun([&] { window.reset(); });
+    Button("BitBtn1")->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(find, nullptr);
+    // The run reports nothing.
+    for (const std::string& text : Texts()) {
+        EXPECT_EQ(text.find("Found"), std::string::npos) << text;
+    }
+}
+
 TEST_F(FindTest, SettingsLastForTheRun) {
     OpenTitles();
     Button("BitBtn1")->click();
