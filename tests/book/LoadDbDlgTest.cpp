@@ -350,13 +350,8 @@ TEST_F(LoadDbDlgTest, ADatabaseAnotherProgramHasOpenIsNotDeleted) {
     db::TDatabaseCatalogue(database, settings).Create("Games", "");
 
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ChildProgramDir),
-                       QString::fromStdString(dataDir.string()));
-    second.setProcessEnvironment(environment);
-    second.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheSecondDatabase")});
-    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(shelfwise::test::StartChildProgram(second, ChildProgramDir, dataDir,
+                                                   "HoldsTheSecondDatabase"));
     ASSERT_TRUE(test::WaitForFile(dataDir / "holding"));
 
     AnswerDialogs([](TLoadDbDlg&) {});
