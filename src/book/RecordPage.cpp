@@ -4,6 +4,7 @@
 #include "book/HourGlass.h"
 #include "book/TemplateDate.h"
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -103,7 +104,8 @@ void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
     std::string name;
     try {
         name = table.text(3);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(table, error);
     }
     platform::ShowMessage({platform::MessageKind::Error,
                            "Corrupt Memo Field!!! You should delete record: " + name +
@@ -128,7 +130,8 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
             if (FillingFromTemplate) {
                 ShowTemplateDate(editor, table, position);
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             if (!IsMemoOrPicture(table.field(position).type)) {
                 // A value other programs stored unreadably (an impossible date) shows empty
                 // and stays as stored unless the user types a new one.
@@ -174,8 +177,9 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
                 }
                 try {
                     TFieldBinding::Write(editors_[i], table, position);
-                } catch (const engine::EngineError&) {
+                } catch (const engine::EngineError& error) {
                     if (IsMemoOrPicture(table.field(position).type)) {
+                        db::LogFailure(table, error);
                         throw CorruptMemo{};
                     }
                     throw;
@@ -193,7 +197,8 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
         } catch (const CorruptMemo&) {
             ShowCorruptMemo(table);
             return false;
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
         }
     }
     return false;
@@ -224,7 +229,8 @@ bool TRecordPage::CommitRecord() {
                 currentRecordId_ =
                     static_cast<int>(std::lround(table.number(db::RecordNumberField)));
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             result = false;
         }
         if (!result && newRecord_ && editCursor_.IsEditing()) {

@@ -3,6 +3,7 @@
 #include "book/SoftwareBookWindow.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 #include "support/ChildProgram.h"
@@ -43,6 +44,7 @@ protected:
         shelfwise::test::CopyTemplateTables(programDir);
         settings.ProgramDir = settings.DataRoot = programDir;
         settings.PublicDir = settings.DataDir = settings.DatabaseDir = dataDir;
+        platform::SetLogFile(programDir / platform::LogFileName);
         platform::SetMessageHook([this](const platform::Message& m) {
             messages.push_back(m);
             return answer;
@@ -51,6 +53,7 @@ protected:
     ~BookFixture() override {
         window.reset();
         platform::SetMessageHook(nullptr);
+        platform::SetLogFile({});
     }
 
     TSoftwareBookWindow& Open() {
@@ -77,6 +80,11 @@ protected:
         master.open();
         master.first();
         master.edit();
+    }
+
+    // The program's log: the reasons behind the messages.
+    std::string LogText() const {
+        return shelfwise::test::ReadText(programDir / platform::LogFileName);
     }
 
     template <typename T> T* Find(const char* name) const {

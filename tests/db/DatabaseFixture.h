@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "engine/Table.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 #include "support/ProgramDirectory.h"
@@ -33,6 +34,7 @@ protected:
         settings.PublicDir = databaseDir;
         settings.DataDir = databaseDir;
         settings.DatabaseDir = databaseDir;
+        platform::SetLogFile(root / platform::LogFileName);
         platform::SetMessageHook([this](const platform::Message& message) {
             messages.push_back(message);
             if (answers.empty()) {
@@ -48,7 +50,11 @@ protected:
     void TearDown() override {
         database.reset();
         platform::SetMessageHook(nullptr);
+        platform::SetLogFile({});
     }
+
+    // What the program's log holds, the reasons behind the messages.
+    std::string logText() const { return shelfwise::test::ReadText(root / platform::LogFileName); }
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
