@@ -133,7 +133,8 @@ TEST_F(BookWindowTest, SpeedBarButtonsLoseAndRegainTheirCaptions) {
         return true;
     };
     ASSERT_TRUE(captioned(true));
-    THotBtn* exit = w.SpeedBar()->Button(QStringLiteral("B_Exit"));
+    auto* exit = qobject_cast<THotBtn*>(w.Commands().Button(QStringLiteral("B_Exit")));
+    ASSERT_NE(exit, nullptr);
     const int captionedWidth = exit->width();
 
     w.resize(400, 519);

@@ -302,7 +302,7 @@ TEST_F(LeftPageTest, TheListFontDialogKeepsTheFontAndTheRowsFilled) {
             }
             return int(QDialog::Accepted);
         });
-        window->Menus().Action(QStringLiteral("RowFont1"))->trigger();
+        window->Commands().Item(QStringLiteral("RowFont1"))->trigger();
         platform::SetDialogHook(nullptr);
         EXPECT_TRUE(settings.RecordButtonFont.Bold) << c.size;
         EXPECT_EQ(settings.RecordButtonFont.Size, c.expectedSize);

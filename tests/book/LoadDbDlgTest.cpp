@@ -145,8 +145,8 @@ TEST_F(LoadDbDlgTest, DatabasesAreCreatedDescribedDeletedAndLoaded) {
         Select(d, "data_1.dbf");
         d.LoadButton()->click();
     });
-    ASSERT_TRUE(w.Menus().Action(QStringLiteral("Load1"))->isEnabled());
-    w.Menus().Action(QStringLiteral("Load1"))->trigger();
+    ASSERT_TRUE(w.Commands().Item(QStringLiteral("Load1"))->isEnabled());
+    w.Commands().Item(QStringLiteral("Load1"))->trigger();
 
     EXPECT_EQ(editTitles, (QStringList{QStringLiteral("Create New Database"),
                                        QStringLiteral("Create New Database"),
@@ -177,7 +177,7 @@ TEST_F(LoadDbDlgTest, ADatabaseOfTheOtherDirectoryBringsItsOwnLists) {
         d.NewButton()->click();
         d.LoadButton()->click();
     });
-    w.Menus().Action(QStringLiteral("Load1"))->trigger();
+    w.Commands().Item(QStringLiteral("Load1"))->trigger();
     ASSERT_EQ(settings.DatabaseDir, privateDir);
 
     // A producer typed into the private database joins the private list, not the public one.

@@ -75,7 +75,7 @@ public:
     QString Shown() const { return Editor(1)->text(); }
     QAbstractButton* Button(const char* name) const { return Find<QAbstractButton>(name); }
     QAction* Action(const char* name) const {
-        return window->Menus().Action(QString::fromLatin1(name));
+        return window->Commands().Item(QString::fromLatin1(name));
     }
     QMenu* Submenu(const char* name) const { return Find<QMenu>(name); }
 
