@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-
 namespace shelfwise::book {
 
 class TBookWindow;
