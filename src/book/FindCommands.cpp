@@ -6,23 +6,17 @@
 #include "book/RecordPage.h"
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
-#include "book/SpeedBar.h"
 #include "search/FindDlg.h"
 
 #include <QEvent>
 #include <QScreen>
-#include <QShortcut>
-#include <QToolButton>
 
 namespace shelfwise::book {
 
 TFindCommands::TFindCommands(TBookWindow& window) : QObject(&window), window_(window) {
-    window_.Menus().Connect(QStringLiteral("Find1"), this, [this] { ShowFind(); });
-    QToolButton* button = window_.SpeedBar()->Button(QStringLiteral("B_Search"));
-    button->setEnabled(true);
-    connect(button, &QToolButton::clicked, this, [this] { ShowFind(); });
-    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), &window_);
-    connect(key, &QShortcut::activated, this, [this] { ShowFind(); });
+    window_.Commands().Define(QStringLiteral("Find"), {"B_Search", "Find1"},
+                              [this] { ShowFind(); });
+    window_.Commands().AddKey(QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
     // Every re-open of the record table (a new sort or filter) leaves nothing to continue from.
     db::TIndex& index = window_.Database().Index;
     index.RecountLetters = [this, recount = std::move(index.RecountLetters)] {

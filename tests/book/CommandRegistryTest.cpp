@@ -32,6 +32,7 @@ constexpr Control Working[] = {
     {"Next1", "B_Next"},
     {"Password1", "B_Password"},
     {"Sort1", "B_Sort"},
+    {"Find1", "B_Search"},
     {"HelpContents1", nullptr},
     {"Manual1", nullptr},
     // Row menu.
@@ -61,7 +62,6 @@ constexpr Control Awaited[] = {
     {"Print1", "B_Print"},
     {"TableView1", "B_Table"},
     {"HTMLFile1", "B_HTML"},
-    {"Find1", "B_Search"},
     {"Replace1", "B_Replace"},
     {"Options1", "B_Options"},
     {"Export1", "B_Export"},
@@ -91,6 +91,7 @@ const struct {
     const char* Command;
 } Keys[] = {
     {QKeySequence(Qt::CTRL | Qt::Key_N), "New1", nullptr},
+    {QKeySequence(Qt::CTRL | Qt::Key_F), "Find1", nullptr},
     {QKeySequence(Qt::ALT | Qt::Key_Delete), "B_RDelete", nullptr},
     {QKeySequence(Qt::ALT | Qt::Key_C), "B_RCopy", nullptr},
     {QKeySequence(Qt::ALT | Qt::Key_T), "B_RPaste", nullptr},
@@ -101,11 +102,11 @@ const struct {
 
 // Keys whose commands are still to come.
 const QKeySequence AwaitedKeys[] = {
-    QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::CTRL | Qt::Key_G),
-    QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::CTRL | Qt::Key_P),
-    QKeySequence(Qt::Key_F3),           QKeySequence(Qt::Key_F4),
-    QKeySequence(Qt::Key_F5),           QKeySequence(Qt::Key_F6),
-    QKeySequence(Qt::Key_F7),           QKeySequence(Qt::Key_F8),
+    QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::CTRL | Qt::Key_O),
+    QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::Key_F3),
+    QKeySequence(Qt::Key_F4),           QKeySequence(Qt::Key_F5),
+    QKeySequence(Qt::Key_F6),           QKeySequence(Qt::Key_F7),
+    QKeySequence(Qt::Key_F8),
 };
 
 class CommandRegistryTest : public test::BookFixture {

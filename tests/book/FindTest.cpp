@@ -1,6 +1,5 @@
 #include "SortedBook.h"
 #include "book/FindCommands.h"
-#include "book/SpeedBar.h"
 #include "search/FindDlg.h"
 
 #include <QCheckBox>
@@ -44,7 +43,7 @@ protected:
     }
 
     search::TFindDlg* OpenFind() {
-        window->SpeedBar()->Button(QStringLiteral("B_Search"))->click();
+        window->Commands().Button(QStringLiteral("B_Search"))->click();
         find = window->findChild<TFindCommands*>()->FindWindow();
         return find;
     }
@@ -72,7 +71,7 @@ protected:
 
     std::string Label(int position) const { return settings.FieldLabels[position - NameField]; }
     QWidget* Editor(int position) const {
-        return window->FieldEditors()[static_cast<std::size_t>(position - NameField)].Widget;
+        return window->FieldEditors()[static_cast<std::size_t>(position - NameField)]->Widget();
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -106,7 +105,7 @@ TEST_F(FindTest, OpensOneTopLevelWindowWithItsControls) {
     EXPECT_TRUE(find->isVisible());
     EXPECT_EQ(find->windowTitle(), QStringLiteral("Search"));
     EXPECT_EQ(find->property("helpContext").toInt(), 21);
-    window->Menus().Action(QStringLiteral("Find1"))->trigger();
+    window->Commands().Item(QStringLiteral("Find1"))->trigger();
     EXPECT_EQ(window->findChild<TFindCommands*>()->FindWindow(), find);
     EXPECT_EQ(QApplication::topLevelWidgets().count(find.data()), 1);
 
@@ -142,7 +141,7 @@ TEST_F(FindTest, OpensOneTopLevelWindowWithItsControls) {
     find->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(find, nullptr);
-    window->Menus().Action(QStringLiteral("Find1"))->trigger();
+    window->Commands().Item(QStringLiteral("Find1"))->trigger();
     find = window->findChild<TFindCommands*>()->FindWindow();
     ASSERT_NE(find, nullptr);
     EXPECT_TRUE(find->isVisible());
