@@ -1,5 +1,6 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "book/FindCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -23,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -40,8 +43,9 @@ namespace settings = shelfwise::settings;
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size;   // empty: maximized
-    int Page = 0; // a record tab page ("Part 1".."Part 4") showing the featured record
+    QSize Size;        // empty: maximized
+    int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
+    bool Find = false; // the Find window after a hit, instead of the book window
 };
 
 const char* const Titles[] = {
@@ -234,9 +238,18 @@ bool Take(const Shot& shot, const QString& outputDir) {
         shelfwise::book::TRecordTabs* pages = window.RightPage()->Pages();
         pages->setCurrentIndex(pages->indexOf(pages->PagePanel(shot.Page)->parentWidget()));
     }
+    QWidget* shown = &window;
+    if (shot.Find) {
+        auto* commands = window.findChild<shelfwise::book::TFindCommands*>();
+        commands->ShowFind();
+        shown = commands->FindWindow();
+        shown->findChild<QComboBox*>(QStringLiteral("Edit1"))
+            ->setEditText(QStringLiteral("studio"));
+        shown->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
-    const bool saved = window.grab().save(file, "PNG");
+    const bool saved = shown->grab().save(file, "PNG");
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
     return saved;
 }
@@ -317,6 +330,7 @@ int main(int argc, char** argv) {
         {"record-part2.png", designed, {638, 519}, 2},
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
+        {"find-window.png", designed, {638, 519}, 0, true},
     };
     using shelfwise::book::TLoginDlg;
     const DialogShot dialogs[] = {
