@@ -175,15 +175,21 @@ TDbMultiImgControl::~TDbMultiImgControl() = default;
 
 void TDbMultiImgControl::Read(const engine::Table& table, int position) {
     const char type = table.field(position).type;
-    stored_ = type == 'B' || type == 'G' ? table.bytes(position) : std::string();
+    SetPicture(type == 'B' || type == 'G' ? table.bytes(position) : std::string());
+    modified_ = false;
+    fromFile_ = false;
+}
+
+void TDbMultiImgControl::SetPicture(std::string bytes) {
+    stored_ = std::move(bytes);
     storedKey_ = std::hash<std::string_view>{}(stored_);
     picture_ = QImage();
     scaled_ = QImage();
     size_ = stored_.empty() ? QSize() : media::PictureSize(stored_);
     damaged_ = !stored_.empty() && !size_.isValid();
-    modified_ = false;
-    fromFile_ = false;
     imageName_.clear();
+    modified_ = true;
+    fromFile_ = false;
     Layout();
 }
 

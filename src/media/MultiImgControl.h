@@ -53,6 +53,11 @@ public:
     bool PrintPicture(QPrinter& printer) const;
     // A picture the user brought in (pasted, captured, scanned): the field takes it.
     void TakePicture(const QImage& image);
+    // A picture as a file holds it: the field takes these bytes as they are.
+    void SetPicture(std::string bytes);
+    // The bytes read from the field or given to SetPicture; empty for a picture brought in
+    // otherwise.
+    const std::string& Picture() const { return stored_; }
 
     bool AutoStretch() const { return autoStretch_; }
     void SetAutoStretch(bool on);

@@ -68,7 +68,7 @@ TEST_F(RecordPageTest, LeavingANewRecordStoresItOnlyWhenAnEditorHoldsSomething) 
          },
          false},
         {"picture in field 24 only",
-         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(24)->SetPicture(png); }, false},
+         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(24)->SetPicture(png); }, true},
         {"picture in field 11 only",
          [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(11)->SetPicture(png); }, true},
         {"a name", [](RecordPageTest& t) { t.Editor(1)->setText(QStringLiteral("Editor")); }, true},
