@@ -5,6 +5,7 @@
 #include "book/Colors.h"
 #include "book/DateEdit.h"
 #include "book/EditMenu.h"
+#include "book/ExchangeCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
@@ -491,6 +492,7 @@ void TBookWindow::ConnectCommands() {
     QToolButton* password = speedBar_->Button(QStringLiteral("B_Password"));
     password->setEnabled(true);
     connect(password, &QToolButton::clicked, this, [this] { ChangePassword(settings_, this); });
+    ConnectExchangeCommands(*this);
 }
 
 void TBookWindow::ChooseRowFont() {

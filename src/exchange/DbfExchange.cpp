@@ -143,7 +143,11 @@ bool ExportDbf(db::TDatabase& database, const settings::Settings& settings,
         // new one wherever the work stops.
         if (engine::tableExists(dir, fileName)) {
             engine::copyTable(dir, building, dir, fileName);
-            DropTable(dir, building);
+            // The export is in place; a copy left behind goes with the next export.
+            try {
+                DropTable(dir, building);
+            } catch (const std::exception&) {
+            }
         } else {
             engine::renameTable(dir, building, fileName);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DatabaseFixture.h"
+#include "engine/PosixFile.h"
 #include "engine/Table.h"
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeOptions.h"
@@ -8,6 +9,8 @@
 #include <QString>
 #include <chrono>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace shelfwise::exchange::testing {
@@ -128,11 +131,49 @@ protected:
         return db;
     }
 
+    // Keeps a copy of the database directory as it is now, with the database closed, for
+    // Fresh() to bring back.
+    void KeepPristine() {
+        database.reset();
+        pristine = root / "pristine";
+        std::filesystem::copy(databaseDir, pristine, std::filesystem::copy_options::recursive);
+    }
+
+    void Fresh() {
+        database.reset();
+        std::filesystem::remove_all(databaseDir);
+        std::filesystem::copy(pristine, databaseDir, std::filesystem::copy_options::recursive);
+        database = std::make_unique<db::TDatabase>(settings);
+        ASSERT_TRUE(database->OpenDatabase());
+    }
+
+    // Runs the work on the pristine database in a child process killed at the nth
+    // file-changing call, then opens the database here again; false once the work ran
+    // through without reaching that call.
+    template <typename Work> bool Killed(std::uint64_t n, Work work) {
+        Fresh();
+        database.reset();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            db::TDatabase child(settings);
+            child.OpenDatabase();
+            engine::FileFaults::arm(n, engine::FileFaults::Action::Kill);
+            work(child);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        database = std::make_unique<db::TDatabase>(settings);
+        EXPECT_TRUE(database->OpenDatabase());
+        return WIFSIGNALED(status);
+    }
+
     QString Path(const std::string& name) const {
         return QString::fromStdString((root / name).string());
     }
 
     settings::Settings second;
+    std::filesystem::path pristine;
 };
 
 } // namespace shelfwise::exchange::testing

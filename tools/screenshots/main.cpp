@@ -6,7 +6,10 @@
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
+#include "db/Database.h"
 #include "db/RecordSchema.h"
+#include "exchange/DbfExchange.h"
+#include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
@@ -31,6 +34,7 @@ namespace {
 
 using shelfwise::book::TSoftwareBookWindow;
 namespace settings = shelfwise::settings;
+namespace exchange = shelfwise::exchange;
 
 struct Shot {
     const char* File;
@@ -199,14 +203,20 @@ void SaveListLayout(const settings::Settings& s) {
     sections.Save(s.DataDir / shelfwise::book::HeaderFileName);
 }
 
-bool Take(const Shot& shot, const QString& outputDir) {
-    QTemporaryDir programDir;
+// A program directory of its own, with the template tables and the public database.
+settings::Settings FreshProgramDir(const QTemporaryDir& programDir) {
     settings::Settings s;
     s.ProgramDir = s.DataRoot = programDir.path().toStdString();
     CopyTemplateTables(s.ProgramDir);
     settings::SetPublicDir(s);
     settings::EnsureDataDirectories(s);
     s.DataDir = s.DatabaseDir;
+    return s;
+}
+
+bool Take(const Shot& shot, const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
     shot.Options(s);
     SaveListLayout(s);
     TSoftwareBookWindow window(s);
@@ -234,6 +244,52 @@ bool Take(const Shot& shot, const QString& outputDir) {
     const bool saved = window.grab().save(file, "PNG");
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
     return saved;
+}
+
+bool Save(QWidget& widget, const QString& outputDir, const char* name) {
+    widget.show();
+    QApplication::processEvents();
+    const QString file = QDir(outputDir).filePath(QString::fromLatin1(name));
+    const bool saved = widget.grab().save(file, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    return saved;
+}
+
+// The export and import dialogs over the same catalogue, as the book window opens them.
+bool TakeExchangeDialogs(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    auto& database = window.Database();
+    exchange::ExportDbf(database, s, "software", nullptr);
+    std::vector<exchange::FieldChoice> fields;
+    for (const int position :
+         exchange::ExchangeFields(database.Fields, database.DataTable.fieldCount())) {
+        fields.emplace_back(position,
+                            QString::fromStdString(s.FieldLabels[std::size_t(position) - 2]));
+    }
+    exchange::TExchangeOptions options;
+    options.Separator = ',';
+    options.Delimiter = '"';
+    options.Fields = {2, 3, 7, 24};
+    bool all = true;
+    exchange::TImportSourceDlg target(true);
+    all = Save(target, outputDir, "export-target.png") && all;
+    exchange::TExpImpDlg exportOptions(true, fields, options);
+    all = Save(exportOptions, outputDir, "export-options.png") && all;
+    exchange::TSelectFileDlg exportFile(true, exchange::ExchangeDir(s));
+    all = Save(exportFile, outputDir, "export-file-name.png") && all;
+    exchange::TImportSourceDlg source(false);
+    all = Save(source, outputDir, "import-source.png") && all;
+    exchange::TExpImpDlg importOptions(false, fields, exchange::TExchangeOptions{});
+    all = Save(importOptions, outputDir, "import-options.png") && all;
+    exchange::TExchangeProgressDlg progress;
+    progress.SetCaption(QStringLiteral("Importing. Please Wait..."));
+    progress.SetTotal(0);
+    progress.SetPosition(12345);
+    all = Save(progress, outputDir, "import-progress.png") && all;
+    return all;
 }
 
 } // namespace
@@ -282,5 +338,6 @@ int main(int argc, char** argv) {
     for (const Shot& shot : shots) {
         all = Take(shot, outputDir) && all;
     }
+    all = TakeExchangeDialogs(outputDir) && all;
     return all ? 0 : 1;
 }
