@@ -1,13 +1,16 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
 #include "book/HeaderSections.h"
+#include "book/LoginDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
+#include "book/UserDlgs.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
+#include "db/UserList.h"
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
@@ -18,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -28,6 +32,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace {
@@ -255,6 +260,36 @@ bool Save(QWidget& widget, const QString& outputDir, const char* name) {
     return saved;
 }
 
+// A dialog shown on its own over a program directory with a few accounts.
+struct DialogShot {
+    const char* File;
+    std::function<std::unique_ptr<QDialog>(const settings::Settings&,
+                                           const shelfwise::db::TUserList&)>
+        Make;
+};
+
+void AddAccounts(shelfwise::db::TUserList& users) {
+    users.LoadUsers();
+    using shelfwise::db::AccountAccess;
+    using shelfwise::db::AccountStatus;
+    users.AddUser("Anna Berg", "anna", AccountAccess::ReadAndWrite, AccountStatus::Active, "pw");
+    users.AddUser("Tom Weller", "tom", AccountAccess::ReadOnly, AccountStatus::Active, "pw");
+    users.AddUser("Guest", "guest", AccountAccess::None, AccountStatus::NotActive, "");
+    users.SaveUsers();
+}
+
+bool TakeDialog(const DialogShot& shot, const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s;
+    s.ProgramDir = s.DataRoot = programDir.path().toStdString();
+    settings::SetPublicDir(s);
+    settings::EnsureDataDirectories(s);
+    shelfwise::db::TUserList users(s);
+    AddAccounts(users);
+    const std::unique_ptr<QDialog> dialog = shot.Make(s, users);
+    return Save(*dialog, outputDir, shot.File);
+}
+
 // The export and import dialogs over the same catalogue, as the book window opens them.
 bool TakeExchangeDialogs(const QString& outputDir) {
     QTemporaryDir programDir;
@@ -334,9 +369,33 @@ int main(int argc, char** argv) {
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
     };
+    using shelfwise::book::TLoginDlg;
+    const DialogShot dialogs[] = {
+        {"login.png",
+         [](const settings::Settings& s, const shelfwise::db::TUserList&) {
+             settings::Settings multiUser = s;
+             multiUser.UserCount = settings::opt::UserCount::MultiUser;
+             multiUser.PasswordMode = settings::opt::PasswordMode::Required;
+             auto dialog = std::make_unique<TLoginDlg>(multiUser, TLoginDlg::Use::Login);
+             dialog->UserIdEdit()->setText(QStringLiteral("anna"));
+             dialog->PasswordEdit()->setText(QStringLiteral("secret"));
+             return dialog;
+         }},
+        {"user-accounts.png",
+         [](const settings::Settings& s, const shelfwise::db::TUserList&) {
+             return std::make_unique<shelfwise::book::TUserLstDlg>(s);
+         }},
+        {"user-account.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList& users) {
+             return std::make_unique<shelfwise::book::TUserDlg>(users, 1);
+         }},
+    };
     bool all = true;
     for (const Shot& shot : shots) {
         all = Take(shot, outputDir) && all;
+    }
+    for (const DialogShot& shot : dialogs) {
+        all = TakeDialog(shot, outputDir) && all;
     }
     all = TakeExchangeDialogs(outputDir) && all;
     return all ? 0 : 1;
