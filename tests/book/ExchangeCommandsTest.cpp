@@ -20,9 +20,9 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class ExchangeCommandsTest : public BookFixture {
+class BookExchangeCommandsTest : public BookFixture {
 protected:
-    ~ExchangeCommandsTest() override { platform::SetDialogHook(nullptr); }
+    ~BookExchangeCommandsTest() override { platform::SetDialogHook(nullptr); }
 
     // Answers the dialogs of a command in turn and notes their titles.
     void Answer(std::vector<std::function<void(QDialog&)>> steps) {
@@ -45,7 +45,7 @@ protected:
     bool enabledDuring = true;
 };
 
-TEST_F(ExchangeCommandsTest, ImportFromTheSpeedBarAddsRecordsAndShowsThem) {
+TEST_F(BookExchangeCommandsTest, ImportFromTheSpeedBarAddsRecordsAndShowsThem) {
     auto& w = Open();
     const std::string path = (programDir / "in.txt").string();
     std::ofstream(path, std::ios::binary) << "Zulu,Z\r\nAlpha,A\r\nMike,M";
@@ -75,7 +75,7 @@ TEST_F(ExchangeCommandsTest, ImportFromTheSpeedBarAddsRecordsAndShowsThem) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(ExchangeCommandsTest, ExportFromTheMenuWritesTheExchangeTable) {
+TEST_F(BookExchangeCommandsTest, ExportFromTheMenuWritesTheExchangeTable) {
     auto& w = Open();
     Answer({[](QDialog& d) { Choose(d, "RadioGroup1Item1"); },
             [](QDialog& d) { d.findChild<QLineEdit*>("FileEdit")->setText("Backup"); }});
@@ -88,7 +88,7 @@ TEST_F(ExchangeCommandsTest, ExportFromTheMenuWritesTheExchangeTable) {
     EXPECT_TRUE(w.isEnabled());
 }
 
-TEST_F(ExchangeCommandsTest, ReadOnlyUsersMayExportButNotImport) {
+TEST_F(BookExchangeCommandsTest, ReadOnlyUsersMayExportButNotImport) {
     settings.UserAccess = settings::opt::UserAccess::ReadOnly;
     auto& w = Open();
     EXPECT_TRUE(w.SpeedBar()->Button(QStringLiteral("B_Export"))->isEnabled());
