@@ -223,6 +223,32 @@ TEST_F(ExchangeTest, FailuresToOpenOrWriteAreReportedAndKeepOldFiles) {
     EXPECT_EQ(ReadFile(root / "old.txt"), "old");
 }
 
+TEST_F(ExchangeTest, StopKeepsWholeBatchesOfAnImportAndNoPartOfAnExport) {
+    std::ofstream file(root / "in.txt", std::ios::binary);
+    for (int i = 0; i < 10; ++i) {
+        file << "name" << i << "\r\n";
+    }
+    file.close();
+    TExchangeOptions options;
+    options.Fields = {kName};
+    RecordingProgress stop;
+    stop.stopAfter = 1;
+    const TImportResult imported =
+        ImportText(*database, settings, options, Path("in.txt"), &stop, 3);
+    EXPECT_TRUE(imported.Stopped);
+    EXPECT_EQ(imported.Imported, 6u);
+    EXPECT_THAT(names(), ElementsAre("name0", "name1", "name2", "name3", "name4", "name5"));
+    EXPECT_EQ(stop.captions, std::vector<std::string>{"Importing. Please Wait..."});
+
+    for (int i = 0; i < 300; ++i) {
+        addRecord("filler");
+    }
+    RecordingProgress stopExport;
+    stopExport.stopAfter = 0;
+    EXPECT_FALSE(ExportDbf(*database, settings, "stopped", &stopExport));
+    EXPECT_TRUE(std::filesystem::is_empty(databaseDir / "EXPIMP"));
+}
+
 TEST_F(ExchangeTest, DbaseNamesAreCheckedAndOverwritingIsAsked) {
     for (const char* bad : {"*.*", "../x", "a/b", ".x", "", "a\\b", "?x"}) {
         EXPECT_EQ(ExchangeTableName(bad), std::nullopt) << bad;
