@@ -31,7 +31,7 @@ void TRecordOperations::NewRecord() {
         window_.FieldEditors().empty()) {
         return;
     }
-    QWidget* first = window_.FieldEditors().front().Widget;
+    QWidget* first = window_.FieldEditors().front()->Widget();
     window_.RightPage()->Pages()->setCurrentIndex(window_.PageOf(first));
     first->setFocus();
 }

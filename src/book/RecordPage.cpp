@@ -1,8 +1,6 @@
 #include "book/RecordPage.h"
 
-#include "book/FieldBinding.h"
 #include "book/HourGlass.h"
-#include "book/TemplateDate.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
@@ -26,7 +24,7 @@ bool IsMemoOrPicture(char type) {
 } // namespace
 
 TRecordPage::TRecordPage(db::TDatabase& database, settings::Settings& settings,
-                         const std::vector<FieldEditor>& editors, QObject* parent)
+                         const std::vector<editors::TFieldEditor*>& editors, QObject* parent)
     : QObject(parent), database_(database), settings_(settings), editors_(editors),
       editCursor_(database) {}
 
@@ -117,29 +115,30 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
     unreadFrom_ = editors_.size();
     damagedFields_.clear();
     for (std::size_t i = 0; i < editors_.size(); ++i) {
-        const FieldEditor& editor = editors_[i];
+        editors::TFieldEditor& editor = *editors_[i];
         const int position = static_cast<int>(i) + db::FirstDataField;
         if (!onRecord || position >= table.fieldCount()) {
-            TFieldBinding::Clear(editor);
+            editor.Clear();
             continue;
         }
         try {
-            TFieldBinding::Show(editor, table, position);
             if (FillingFromTemplate) {
-                ShowTemplateDate(editor, table, position);
+                editor.ReadFromTemplate(table, position);
+            } else {
+                editor.Read(table, position);
             }
         } catch (const engine::EngineError&) {
             if (!IsMemoOrPicture(table.field(position).type)) {
                 // A value other programs stored unreadably (an impossible date) shows empty
                 // and stays as stored unless the user types a new one.
-                TFieldBinding::Clear(editor);
+                editor.Clear();
                 damagedFields_.push_back(i);
                 continue;
             }
             ShowCorruptMemo(table);
             // Nothing of another record stays in the editors that were not filled.
             for (std::size_t rest = i; rest < editors_.size(); ++rest) {
-                TFieldBinding::Clear(editors_[rest]);
+                editors_[rest]->Clear();
             }
             unreadFrom_ = i;
             return false;
@@ -168,12 +167,11 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
                 if (position >= table.fieldCount()) {
                     break;
                 }
-                if (isEditCursor && !newRecord_ && IsDamaged(i) &&
-                    !TFieldBinding::IsFilled(editors_[i])) {
+                if (isEditCursor && !newRecord_ && IsDamaged(i) && !editors_[i]->IsFilled()) {
                     continue;
                 }
                 try {
-                    TFieldBinding::Write(editors_[i], table, position);
+                    editors_[i]->Write(table, position);
                 } catch (const engine::EngineError&) {
                     if (IsMemoOrPicture(table.field(position).type)) {
                         throw CorruptMemo{};
@@ -259,12 +257,13 @@ bool TRecordPage::SettleRecord() {
 }
 
 bool TRecordPage::RecordIsEmpty() const {
-    return std::none_of(editors_.begin(), editors_.end(), TFieldBinding::IsFilled);
+    return std::ranges::none_of(editors_,
+                                [](const editors::TFieldEditor* e) { return e->IsFilled(); });
 }
 
 void TRecordPage::ClearEditors() {
-    for (const FieldEditor& editor : editors_) {
-        TFieldBinding::Clear(editor);
+    for (editors::TFieldEditor* editor : editors_) {
+        editor->Clear();
     }
 }
 

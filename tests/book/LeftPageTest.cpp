@@ -1,10 +1,10 @@
 #include "book/LeftPage.h"
 
 #include "BookFixture.h"
-#include "book/DateEdit.h"
 #include "book/HeaderSections.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
+#include "editors/DateEdit.h"
 #include "platform/Dialogs.h"
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
@@ -229,7 +229,7 @@ TEST_F(LeftPageTest, DatesInTheirFieldsFormatAndNumbersRightAligned) {
     EXPECT_FALSE(columns[2].RightAligned);
 
     // A new format for field 8 reaches its editor, the list and "date.dat".
-    auto* installed = Find<TDateEdit>("L8");
+    auto* installed = Find<editors::TDateEdit>("L8");
     window->ChangeDateFormat(installed, 2);
     EXPECT_EQ(installed->DisplayFormat(), QStringLiteral("yyyy/mm/dd"));
     EXPECT_EQ(installed->text(), QStringLiteral("2024/03/07"));
@@ -246,7 +246,7 @@ TEST_F(LeftPageTest, ADateFormatThatCannotBeSavedIsReportedAndStillApplies) {
     // Nothing can replace a directory of that name.
     std::filesystem::create_directories(dataDir / "date.dat");
     OpenWithRecords();
-    auto* installed = Find<TDateEdit>("L8");
+    auto* installed = Find<editors::TDateEdit>("L8");
     window->ChangeDateFormat(installed, 2);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);

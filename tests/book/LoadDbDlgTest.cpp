@@ -3,10 +3,10 @@
 #include "BookFixture.h"
 #include "book/DeleteDlg.h"
 #include "book/EditDbDlg.h"
-#include "book/Lookup.h"
 #include "db/DatabaseCatalogue.h"
 #include "db/LookupList.h"
 #include "db/RecordSchema.h"
+#include "editors/Lookup.h"
 #include "engine/TableOperations.h"
 #include "platform/Dialogs.h"
 
@@ -183,7 +183,7 @@ TEST_F(LoadDbDlgTest, ADatabaseOfTheOtherDirectoryBringsItsOwnLists) {
     // A producer typed into the private database joins the private list, not the public one.
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto* producer = Find<TLookup>("L2");
+    auto* producer = Find<editors::TLookup>("L2");
     producer->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(producer, "Private Vendor");
     Find<QLineEdit>("L1")->setFocus(Qt::TabFocusReason);
