@@ -1,13 +1,10 @@
 #include "book/ExchangeCommands.h"
 
-#include "book/BookMenus.h"
 #include "book/BookWindow.h"
-#include "book/SpeedBar.h"
+#include "book/CommandRegistry.h"
 #include "db/Database.h"
 #include "exchange/ExchangeCommands.h"
 #include "settings/SettingsFiles.h"
-
-#include <QToolButton>
 
 namespace shelfwise::book {
 
@@ -56,20 +53,13 @@ void Import(TBookWindow& window) {
 } // namespace
 
 void ConnectExchangeCommands(TBookWindow& window) {
+    TCommandRegistry& commands = window.Commands();
+    commands.Define(QStringLiteral("Export"), {"Export1", "B_Export"},
+                    [&window] { Export(window); });
+    commands.Define(QStringLiteral("Import"), {"Import1", "B_Import"},
+                    [&window] { Import(window); });
     // A read-only user may export but not import.
-    const bool writable = !settings::ReadOnlyAccess(window.Settings());
-    const auto connect = [&window](const char* item, const char* button, bool enabled,
-                                   void (*command)(TBookWindow&)) {
-        window.Menus().Connect(QLatin1String(item), &window,
-                               [&window, command] { command(window); });
-        window.Menus().Action(QLatin1String(item))->setEnabled(enabled);
-        QToolButton* speedButton = window.SpeedBar()->Button(QLatin1String(button));
-        speedButton->setEnabled(enabled);
-        QObject::connect(speedButton, &QToolButton::clicked, &window,
-                         [&window, command] { command(window); });
-    };
-    connect("Export1", "B_Export", true, Export);
-    connect("Import1", "B_Import", writable, Import);
+    commands.Enable(QStringLiteral("Import"), !settings::ReadOnlyAccess(window.Settings()));
 }
 
 } // namespace shelfwise::book

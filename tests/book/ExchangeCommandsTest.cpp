@@ -1,17 +1,16 @@
 // The book window's Export and Import commands from the menu and the speed bar.
 
 #include "BookFixture.h"
-#include "book/BookMenus.h"
-#include "book/SpeedBar.h"
+#include "book/CommandRegistry.h"
 #include "platform/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolButton>
 #include <fstream>
 #include <gmock/gmock.h>
 
@@ -58,7 +57,7 @@ TEST_F(BookExchangeCommandsTest, ImportFromTheSpeedBarAddsRecordsAndShowsThem) {
             [&](QDialog& d) {
                 static_cast<QFileDialog&>(d).selectFile(QString::fromStdString(path));
             }});
-    QToolButton* button = w.SpeedBar()->Button(QStringLiteral("B_Import"));
+    QAbstractButton* button = w.Commands().Button(QStringLiteral("B_Import"));
     ASSERT_TRUE(button->isEnabled());
     button->click();
     EXPECT_THAT(titles,
@@ -79,7 +78,7 @@ TEST_F(BookExchangeCommandsTest, ExportFromTheMenuWritesTheExchangeTable) {
     auto& w = Open();
     Answer({[](QDialog& d) { Choose(d, "RadioGroup1Item1"); },
             [](QDialog& d) { d.findChild<QLineEdit*>("FileEdit")->setText("Backup"); }});
-    w.Menus().Action(QStringLiteral("Export1"))->trigger();
+    w.Commands().Item(QStringLiteral("Export1"))->trigger();
     EXPECT_THAT(titles, ElementsAre("Export Target", "Enter/Select Export File Name"));
     EXPECT_TRUE(std::filesystem::exists(dataDir / "EXPIMP" / "backup.dbf"));
     ASSERT_EQ(messages.size(), 1u);
@@ -91,9 +90,9 @@ TEST_F(BookExchangeCommandsTest, ExportFromTheMenuWritesTheExchangeTable) {
 TEST_F(BookExchangeCommandsTest, ReadOnlyUsersMayExportButNotImport) {
     settings.UserAccess = settings::opt::UserAccess::ReadOnly;
     auto& w = Open();
-    EXPECT_TRUE(w.SpeedBar()->Button(QStringLiteral("B_Export"))->isEnabled());
-    EXPECT_FALSE(w.SpeedBar()->Button(QStringLiteral("B_Import"))->isEnabled());
-    EXPECT_FALSE(w.Menus().Action(QStringLiteral("Import1"))->isEnabled());
+    EXPECT_TRUE(w.Commands().Button(QStringLiteral("B_Export"))->isEnabled());
+    EXPECT_FALSE(w.Commands().Button(QStringLiteral("B_Import"))->isEnabled());
+    EXPECT_FALSE(w.Commands().Item(QStringLiteral("Import1"))->isEnabled());
 }
 
 } // namespace
