@@ -32,6 +32,8 @@ constexpr Control Working[] = {
     {"Next1", "B_Next"},
     {"Password1", "B_Password"},
     {"Sort1", "B_Sort"},
+    {"Export1", "B_Export"},
+    {"Import1", "B_Import"},
     {"HelpContents1", nullptr},
     {"Manual1", nullptr},
     // Row menu.
@@ -64,8 +66,6 @@ constexpr Control Awaited[] = {
     {"Find1", "B_Search"},
     {"Replace1", "B_Replace"},
     {"Options1", "B_Options"},
-    {"Export1", "B_Export"},
-    {"Import1", "B_Import"},
     {"Maintenance1", "B_Maintenance"},
     {"Filter1", "B_Filter"},
     {"Summary1", "B_Summary"},
