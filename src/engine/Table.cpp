@@ -128,6 +128,8 @@ struct Table::Impl {
     void makeRecordBuffers();
     bool openFiles();
     bool recoverAtOpen();
+    bool recoverUnderHeaderLock();
+    bool finishTornWrite();
     void finishPending();
     void reloadAfterFailure();
     void removeIdleJournal();
@@ -176,7 +178,10 @@ public:
             t_.locks->lockHeaderShared();
         }
         try {
-            const bool changed = !t_.batchHoldsHeader() && t_.refresh();
+            bool changed = !t_.batchHoldsHeader() && t_.refresh();
+            while (locking_ && t_.dbf->header().writerBusy() && t_.finishTornWrite()) {
+                changed = true;
+            }
             if (t_.tags.isOpen()) {
                 t_.tags.file().beginSteadyRead(t_.tagName, changed);
                 steady_ = true;
@@ -265,7 +270,11 @@ public:
 
     void commit() {
         if (!files_.empty()) {
-            TableJournal(t_.paths->journal()).commit(files_);
+            std::optional<BusyMark> busy;
+            if (!t_.exclusive) {
+                busy = BusyMark{&t_.dbf->file(), DbfHeader::kBusyOffset, 1};
+            }
+            TableJournal(t_.paths->journal()).commit(files_, busy);
         }
         done_ = true;
     }
@@ -367,6 +376,11 @@ bool Table::Impl::recoverAtOpen() {
     if (exclusive) {
         return recoverTable(*paths);
     }
+    return recoverUnderHeaderLock();
+}
+
+// Finishes the journal under the header's write lock, which the caller does not hold.
+bool Table::Impl::recoverUnderHeaderLock() {
     // A read-only open holds no descriptor that can take a write lock: it borrows one.
     std::optional<DbfFile> writable;
     TableLocks* lockHolder = locks.get();
@@ -384,6 +398,24 @@ bool Table::Impl::recoverAtOpen() {
         lockHolder->unlockHeader();
         throw;
     }
+}
+
+// A shared read that finds the busy mark set, holding the header for reading: a writer
+// stopped while it overwrote pages. Its journal is finished under the write lock before
+// anything is read, so the read never mixes old pages with new ones. True when it rolled
+// back; refused when the files were swapped meanwhile or the lock cannot be had.
+bool Table::Impl::finishTornWrite() {
+    if (!needsRecovery(*paths)) {
+        return false; // set by another program, or finished by another reader
+    }
+    locks->unlockHeader();
+    const bool swapped = recoverUnderHeaderLock();
+    locks->lockHeaderShared();
+    if (swapped) {
+        fail("the table's files were replaced; open the table again", EngineError::Reason::Locked);
+    }
+    reloadAfterFailure();
+    return true;
 }
 
 // Before a write: the change another writer left unfinished (it died, or its cleanup

@@ -361,7 +361,8 @@ void TableJournal::clear(bool flush) const {
     }
 }
 
-void TableJournal::commit(const std::vector<PosixFile*>& files) const {
+void TableJournal::commit(const std::vector<PosixFile*>& files,
+                          const std::optional<BusyMark>& busy) const {
     struct Changed {
         PosixFile* file;
         std::unique_ptr<BufferedWrites> writes;
@@ -379,6 +380,25 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
         return;
     }
     constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    const std::uint64_t busyPage = busy ? busy->offset / page : 0;
+    if (busy) {
+        // The mark's file goes last, its page written again even when unchanged: that write
+        // clears the mark, and its before-image clears it on a rollback.
+        auto it = std::find_if(changed.begin(), changed.end(),
+                               [&](const Changed& c) { return c.file == busy->file; });
+        if (it == changed.end()) {
+            auto writes = std::make_unique<BufferedWrites>();
+            writes->diskSize = writes->size = busy->file->size();
+            it = changed.insert(changed.end(), {busy->file, std::move(writes)});
+        }
+        std::rotate(it, it + 1, changed.end());
+        auto& pages = changed.back().writes->pages;
+        if (pages.find(busyPage) == pages.end()) {
+            std::string bytes(page, '\0');
+            busy->file->readSomeAt(bytes.data(), bytes.size(), busyPage * page);
+            pages.emplace(busyPage, std::move(bytes));
+        }
+    }
     Rollback rollback;
     Writer body;
     body.u32(static_cast<std::uint32_t>(changed.size()));
@@ -408,9 +428,13 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
     write('R', body.out(), false);
 
     try {
+        if (busy) {
+            busy->file->writeAt(&busy->value, 1, busy->offset);
+        }
         for (const Changed& c : changed) {
             const BufferedWrites& w = *c.writes;
             // Runs of consecutive pages in one write each, the last cut at the new size.
+            std::vector<std::pair<std::uint64_t, std::string>> runs;
             for (auto it = w.pages.begin(); it != w.pages.end();) {
                 const std::uint64_t first = it->first;
                 std::string run;
@@ -420,6 +444,18 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
                 }
                 run.resize(static_cast<std::size_t>(
                     std::min<std::uint64_t>(run.size(), w.size - first * page)));
+                runs.emplace_back(first, std::move(run));
+            }
+            if (busy && c.file == busy->file) {
+                const auto marked = std::find_if(runs.begin(), runs.end(), [&](const auto& r) {
+                    return r.first <= busyPage &&
+                           busyPage * page < r.first * page + r.second.size();
+                });
+                if (marked != runs.end()) {
+                    std::rotate(marked, marked + 1, runs.end());
+                }
+            }
+            for (const auto& [first, run] : runs) {
                 c.file->writeAt(run.data(), run.size(), first * page);
             }
             c.file->sync();
