@@ -13,7 +13,7 @@ namespace shelfwise::engine {
 
 // The journal file (missing, or without its mark in bytes 0-7: nothing pending):
 //   0-7    "SWJRNL1\0", the mark
-//   8      kind: 'R' before-images of a post, 'S' plan of a swap
+//   8      kind: 'R' before-images of a post, 'S' plan of a swap, 'N' another journal
 //   9-15   0
 //   16-23  length of the body (u64)
 //   24-31  FNV-1a (64-bit) of bytes 8-23 and the body: a journal cut short by a crash while
@@ -29,6 +29,10 @@ namespace shelfwise::engine {
 //           Recovery renames and removes each file that is still the one named (so a plan
 //           run twice changes nothing more), then writes the patches; a plan whose first
 //           file is still in place under its old name never started and is dropped.
+//           A removal may also name another table's journal (a rename's pointer, below).
+// 'N' body: the name of another table's journal. Recovery removes that journal, dropping
+//           what it holds, while no table of its name exists: a rename stopped before its
+//           .dbf moved leaves its plan or an empty journal under the new name.
 namespace {
 
 constexpr std::array<char, 8> kMagic = {'S', 'W', 'J', 'R', 'N', 'L', '1', '\0'};
@@ -85,6 +89,15 @@ public:
         std::filesystem::path path = name(journal_.parent_path());
         if (lowerCase(path.stem().string()) != lowerCase(journal_.stem().string()) ||
             path.extension() == journal_.extension()) {
+            damaged();
+        }
+        return path;
+    }
+    // A name of a file the journal's table owns, or of any journal in its directory.
+    std::filesystem::path ownNameOrJournal() {
+        std::filesystem::path path = name(journal_.parent_path());
+        if (path.extension() != journal_.extension() &&
+            lowerCase(path.stem().string()) != lowerCase(journal_.stem().string())) {
             damaged();
         }
         return path;
@@ -246,7 +259,7 @@ void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming)
         }
     }
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        const std::filesystem::path path = in.ownName();
+        const std::filesystem::path path = in.ownNameOrJournal();
         const FileIdentity id{in.u64(), in.u64()};
         if (identityOf(path) == id) {
             removeFile(path);
@@ -317,6 +330,17 @@ bool TableJournal::recover() const {
         } else if (header[8] == 'S') {
             carryOut(in, directory, true);
             swapped = true;
+        } else if (header[8] == 'N') {
+            const std::filesystem::path other = in.name(directory);
+            if (other.extension() != path_.extension()) {
+                in.damaged();
+            }
+            // Cleared first, so journals pointing at each other end.
+            clear(false);
+            if (!TablePaths(directory, other.stem().string()).tableExists()) {
+                TableJournal(other).recover();
+                removeFile(other);
+            }
         }
     }
     clear(swapped);
@@ -472,6 +496,12 @@ void TableJournal::commit(const std::vector<PosixFile*>& files,
         }
         throw;
     }
+}
+
+void TableJournal::pointTo(const std::filesystem::path& other) const {
+    Writer body;
+    body.name(other);
+    write('N', body.out(), false);
 }
 
 void TableJournal::discard() const {

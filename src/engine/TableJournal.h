@@ -67,6 +67,9 @@ public:
     // Carries out the plan so that a crash at any point leaves the old files or the new ones:
     // the plan is flushed to the journal before the first rename.
     void swap(const SwapPlan& plan) const;
+    // Makes the journal point at another table's journal (a rename's new name's), which its
+    // recovery then drops, with what it holds, unless a table of that name exists by then.
+    void pointTo(const std::filesystem::path& other) const;
     // Drops what the journal holds, for a change its caller has taken back.
     void discard() const;
 
