@@ -159,20 +159,27 @@ protected:
         return names;
     }
 
+    // Starts the case in a child process that is killed or stopped at the nth file-changing
+    // call.
+    pid_t startFaulted(const Case& c, std::uint64_t n, FileFaults::Action action) const {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            FileFaults::arm(n, action);
+            try {
+                c.run(work);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        return pid;
+    }
+
     // Runs the case on a fresh copy with the nth file-changing call failed, or killed in a
     // child process; true when it failed with the error of the failed call.
     bool runFaulted(const Case& c, std::uint64_t n, FileFaults::Action action) const {
         fresh();
         if (action == FileFaults::Action::Kill) {
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                FileFaults::arm(n, action);
-                try {
-                    c.run(work);
-                } catch (...) {
-                }
-                ::_exit(0);
-            }
+            const pid_t pid = startFaulted(c, n, action);
             int status = 0;
             ::waitpid(pid, &status, 0);
             EXPECT_TRUE(WIFSIGNALED(status)) << "the operation ran past the kill";
@@ -605,15 +612,7 @@ TEST_F(FaultTest, ACopyHoldsTheNewTableUntilItsFilesAreInPlace) {
         SCOPED_TRACE("stopped before call " + std::to_string(n));
         fresh();
         const auto old = identityOf(work / "copy.dbf");
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            FileFaults::arm(n, FileFaults::Action::Stop);
-            try {
-                copy.run(work);
-            } catch (...) {
-            }
-            ::_exit(0);
-        }
+        const pid_t pid = startFaulted(copy, n, FileFaults::Action::Stop);
         int status = 0;
         ::waitpid(pid, &status, WUNTRACED);
         ASSERT_TRUE(WIFSTOPPED(status));
@@ -651,15 +650,7 @@ TEST_F(FaultTest, AnOpenReaderSeesAPostKilledHalfWayBeforeOrAfter) {
             reader.setFileName("data");
             reader.open();
             const std::string before = view(reader);
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                FileFaults::arm(n, FileFaults::Action::Kill);
-                try {
-                    c.run(work);
-                } catch (...) {
-                }
-                ::_exit(0);
-            }
+            const pid_t pid = startFaulted(c, n, FileFaults::Action::Kill);
             int status = 0;
             ::waitpid(pid, &status, 0);
             ASSERT_TRUE(WIFSIGNALED(status)) << "the post ran past the kill";
