@@ -1,12 +1,15 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
 #include "book/HeaderSections.h"
+#include "book/LoginDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
+#include "book/UserDlgs.h"
 #include "db/RecordSchema.h"
+#include "db/UserList.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
@@ -15,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -25,6 +29,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace {
@@ -236,6 +241,41 @@ bool Take(const Shot& shot, const QString& outputDir) {
     return saved;
 }
 
+// A dialog shown on its own over a program directory with a few accounts.
+struct DialogShot {
+    const char* File;
+    std::function<std::unique_ptr<QDialog>(const settings::Settings&,
+                                           const shelfwise::db::TUserList&)>
+        Make;
+};
+
+void AddAccounts(shelfwise::db::TUserList& users) {
+    users.LoadUsers();
+    using shelfwise::db::AccountAccess;
+    using shelfwise::db::AccountStatus;
+    users.AddUser("Anna Berg", "anna", AccountAccess::ReadAndWrite, AccountStatus::Active, "pw");
+    users.AddUser("Tom Weller", "tom", AccountAccess::ReadOnly, AccountStatus::Active, "pw");
+    users.AddUser("Guest", "guest", AccountAccess::None, AccountStatus::NotActive, "");
+    users.SaveUsers();
+}
+
+bool TakeDialog(const DialogShot& shot, const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s;
+    s.ProgramDir = s.DataRoot = programDir.path().toStdString();
+    settings::SetPublicDir(s);
+    settings::EnsureDataDirectories(s);
+    shelfwise::db::TUserList users(s);
+    AddAccounts(users);
+    const std::unique_ptr<QDialog> dialog = shot.Make(s, users);
+    dialog->show();
+    QApplication::processEvents();
+    const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
+    const bool saved = dialog->grab().save(file, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -278,9 +318,33 @@ int main(int argc, char** argv) {
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
     };
+    using shelfwise::book::TLoginDlg;
+    const DialogShot dialogs[] = {
+        {"login.png",
+         [](const settings::Settings& s, const shelfwise::db::TUserList&) {
+             settings::Settings multiUser = s;
+             multiUser.UserCount = settings::opt::UserCount::MultiUser;
+             multiUser.PasswordMode = settings::opt::PasswordMode::Required;
+             auto dialog = std::make_unique<TLoginDlg>(multiUser, TLoginDlg::Use::Login);
+             dialog->UserIdEdit()->setText(QStringLiteral("anna"));
+             dialog->PasswordEdit()->setText(QStringLiteral("secret"));
+             return dialog;
+         }},
+        {"user-accounts.png",
+         [](const settings::Settings& s, const shelfwise::db::TUserList&) {
+             return std::make_unique<shelfwise::book::TUserLstDlg>(s);
+         }},
+        {"user-account.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList& users) {
+             return std::make_unique<shelfwise::book::TUserDlg>(users, 1);
+         }},
+    };
     bool all = true;
     for (const Shot& shot : shots) {
         all = Take(shot, outputDir) && all;
+    }
+    for (const DialogShot& shot : dialogs) {
+        all = TakeDialog(shot, outputDir) && all;
     }
     return all ? 0 : 1;
 }
