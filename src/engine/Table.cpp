@@ -61,6 +61,7 @@ struct Table::Impl {
     };
     std::optional<Batch> batch;
     bool batchHoldsHeader() const { return batch && batch->change; }
+    bool scanning = false; // a scan holds the header: calls inside it neither lock nor move
 
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
@@ -81,6 +82,9 @@ struct Table::Impl {
     }
     void requireBrowse() const {
         requireOpen();
+        if (scanning) {
+            fail("the cursor cannot move or write while it scans");
+        }
         if (state != State::Browse) {
             fail("the record being edited must be posted or cancelled first");
         }
@@ -173,7 +177,11 @@ struct Table::Impl {
 // call.
 class Table::Impl::ReadGuard {
 public:
-    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader()) {
+    explicit ReadGuard(Table::Impl& t)
+        : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader() && !t.scanning) {
+        if (t_.scanning) {
+            return; // the scan's guard holds the header and took in its changes
+        }
         if (locking_) {
             t_.locks->lockHeaderShared();
         }
@@ -1255,6 +1263,25 @@ void Table::prior() {
 int Table::moveBy(int count) {
     impl_->requireBrowse();
     return impl_->moveBy(count);
+}
+
+std::uint32_t Table::scan(std::uint32_t count, const std::function<bool()>& visit) {
+    impl_->requireBrowse();
+    Impl::ReadGuard guard(*impl_);
+    struct Scanning {
+        explicit Scanning(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Scanning() { flag_ = false; }
+        bool& flag_;
+    } scanning(impl_->scanning);
+    std::uint32_t visited = 0;
+    while (visited < count && !impl_->eof && impl_->recno != 0) {
+        ++visited;
+        if (!visit()) {
+            break;
+        }
+        impl_->stepLocked(true);
+    }
+    return visited;
 }
 
 bool Table::atBegin() const {
