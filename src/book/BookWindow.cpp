@@ -3,16 +3,13 @@
 #include "book/BookLayout.h"
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
-#include "book/DateEdit.h"
 #include "book/EditMenu.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/LetterTabColours.h"
-#include "book/LinkEdits.h"
 #include "book/LoadDbDlg.h"
 #include "book/LoginDlg.h"
-#include "book/Lookup.h"
 #include "book/NavigationKeys.h"
 #include "book/Navigator.h"
 #include "book/PageReader.h"
@@ -35,15 +32,12 @@
 #include "text/DateText.h"
 #include "text/WindowsText.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QScreen>
-#include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
 
@@ -110,7 +104,7 @@ void SetHelpContext(QObject* object, int context) {
 } // namespace
 
 TBookWindow::TBookWindow(settings::Settings& settings)
-    : settings_(settings), database_(settings), menus_(this) {
+    : settings_(settings), database_(settings), commands_(this), menus_(this, commands_) {
     // 1. The database's colours; a missing file keeps the defaults.
     settings::LoadElementColors(settings_.DatabaseDir / settings::ElementColorsFileName,
                                 settings_.Colors);
@@ -132,7 +126,19 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     letterBar_ = new TLetterBar(client_);
     rightPage_ = new TRightPage(client_);
     splitter_ = new TSplitter(client_);
-    viewOptions_ = new TViewOptionsMenu(settings_, this);
+    for (const auto* sheet : {&speedBar_->StandardButtons(), &speedBar_->AdvancedButtons()}) {
+        for (THotBtn* button : *sheet) {
+            commands_.AddButton(button);
+        }
+    }
+    for (const QWidget* bar : {static_cast<QWidget*>(leftPage_->PagingBar()),
+                               static_cast<QWidget*>(rightPage_->RecordBar())}) {
+        for (QAbstractButton* button :
+             bar->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+            commands_.AddButton(button);
+        }
+    }
+    viewOptions_ = new TViewOptionsMenu(settings_, commands_, this);
     hintSwitch_ = new HintSwitch(settings_, this);
     qApp->installEventFilter(hintSwitch_);
     rightPage_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -154,9 +160,9 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     connect(viewOptions_, &TViewOptionsMenu::MenuModeChanged, this, &TBookWindow::ApplyMenuMode);
     connect(viewOptions_, &TViewOptionsMenu::PlacementChanged, this, &TBookWindow::PlacePanels);
     connect(viewOptions_, &TViewOptionsMenu::HintsChanged, this, &TBookWindow::ApplyHints);
-    auto* viewKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
-    connect(viewKey, &QShortcut::activated, this,
-            [this] { PopupViewOptions(pos() + QPoint(50, 100)); });
+    commands_.Define(QStringLiteral("ViewOptions"), {},
+                     [this] { PopupViewOptions(pos() + QPoint(50, 100)); });
+    commands_.AddKey(QStringLiteral("ViewOptions"), QKeySequence(Qt::Key_F2));
     ConnectCommands();
     resize(DesignedWidth, DesignedHeight);
 }
@@ -181,7 +187,7 @@ void TBookWindow::CompleteCreation() {
     recordPage_->LetterPanel = letterTabColours_.get();
     recordCommands_ = new TRecordCommands(*this);
     navigator_ = new TNavigator(*this);
-    new TNavigationKeys(this, *navigator_);
+    new TNavigationKeys(this, *navigator_, commands_);
     sortCommands_ = new TSortCommands(*this, *navigator_);
     SetHelpContext(this, HelpContext);
     SetHelpContext(leftPage_->SortButton(), TSortButton::HelpContext);
@@ -288,9 +294,9 @@ void TBookWindow::UpdateRecordCommands() {
         return;
     }
     const bool enabled = !settings::ReadOnlyAccess(settings_) && !recordPage_->RecordInUse();
-    if (fieldEditors_.front().Widget->isEnabled() != enabled) {
-        for (const FieldEditor& editor : fieldEditors_) {
-            editor.Widget->setEnabled(enabled);
+    if (fieldEditors_.front()->IsRecordReadOnly() == enabled) {
+        for (editors::TFieldEditor* editor : fieldEditors_) {
+            editor->SetRecordReadOnly(!enabled);
         }
         ApplyColors();
     }
@@ -298,18 +304,14 @@ void TBookWindow::UpdateRecordCommands() {
 }
 
 void TBookWindow::OpenLookupLists() {
-    for (const FieldEditor& editor : fieldEditors_) {
-        if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
-            lookup->OpenList(database_, settings_);
-        }
+    for (editors::TFieldEditor* editor : fieldEditors_) {
+        editor->OpenList(database_, settings_);
     }
 }
 
 void TBookWindow::RefreshLookups() {
-    for (const FieldEditor& editor : fieldEditors_) {
-        if (auto* lookup = qobject_cast<TLookup*>(editor.Widget)) {
-            lookup->LoadItems();
-        }
+    for (editors::TFieldEditor* editor : fieldEditors_) {
+        editor->ReloadList();
     }
 }
 
@@ -317,12 +319,12 @@ void TBookWindow::ApplyDateFormats() {
     const auto& lines = settings_.DateFormats.Lines;
     for (std::size_t k = 0; k < dateEditors_.size() && k < lines.size(); ++k) {
         if (const auto format = text::DateFormatText(lines[k].Format)) {
-            dateEditors_[k]->SetDisplayFormat(*format);
+            dateEditors_[k]->SetDateFormat(*format);
         }
     }
 }
 
-void TBookWindow::ChangeDateFormat(TDateEdit* editor, int format) {
+void TBookWindow::ChangeDateFormat(const editors::TFieldEditor* editor, int format) {
     const auto found = std::ranges::find(dateEditors_, editor);
     auto& lines = settings_.DateFormats.Lines;
     const auto k = static_cast<std::size_t>(found - dateEditors_.begin());
@@ -340,7 +342,7 @@ void TBookWindow::ChangeDateFormat(TDateEdit* editor, int format) {
 int TBookWindow::EditorIndexOf(const QWidget* widget) const {
     for (; widget != nullptr; widget = widget->parentWidget()) {
         for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {
-            if (fieldEditors_[i].Widget == widget) {
+            if (fieldEditors_[i]->Widget() == widget) {
                 return static_cast<int>(i);
             }
         }
@@ -358,8 +360,8 @@ int TBookWindow::PageOf(const QWidget* editor) const {
     return -1;
 }
 
-bool TBookWindow::IsTabStop(const FieldEditor& editor) const {
-    return (editor.Widget->focusPolicy() & Qt::TabFocus) != 0 && editor.Widget->isEnabled();
+bool TBookWindow::IsTabStop(const editors::TFieldEditor& editor) const {
+    return (editor.Widget()->focusPolicy() & Qt::TabFocus) != 0 && !editor.IsRecordReadOnly();
 }
 
 bool TBookWindow::focusNextPrevChild(bool next) {
@@ -368,11 +370,12 @@ bool TBookWindow::focusNextPrevChild(bool next) {
         return QWidget::focusNextPrevChild(next);
     }
     const int count = static_cast<int>(fieldEditors_.size());
-    const int page = PageOf(fieldEditors_[current].Widget);
+    const int page = PageOf(fieldEditors_[current]->Widget());
     const int step = next ? 1 : -1;
     for (int i = current + step; i >= 0 && i < count; i += step) {
-        if (PageOf(fieldEditors_[i].Widget) == page && IsTabStop(fieldEditors_[i])) {
-            fieldEditors_[i].Widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        if (PageOf(fieldEditors_[i]->Widget()) == page && IsTabStop(*fieldEditors_[i])) {
+            fieldEditors_[i]->Widget()->setFocus(next ? Qt::TabFocusReason
+                                                      : Qt::BacktabFocusReason);
             return true;
         }
     }
@@ -380,9 +383,9 @@ bool TBookWindow::focusNextPrevChild(bool next) {
     const int target = (page + step + pages->count()) % pages->count();
     pages->setCurrentIndex(target);
     for (int n = 0; n < count; ++n) {
-        const FieldEditor& editor = fieldEditors_[next ? n : count - 1 - n];
-        if (PageOf(editor.Widget) == target && IsTabStop(editor)) {
-            editor.Widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        editors::TFieldEditor& editor = *fieldEditors_[next ? n : count - 1 - n];
+        if (PageOf(editor.Widget()) == target && IsTabStop(editor)) {
+            editor.Widget()->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
             break;
         }
     }
@@ -402,34 +405,15 @@ char TBookWindow::CurrentLetter() const {
     return navigator_->CurrentLetter();
 }
 
+void TBookWindow::AddField(QLabel* label, editors::TFieldEditor* editor) {
+    fieldLabels_.push_back(label);
+    fieldEditors_.push_back(editor);
+}
+
 void TBookWindow::BuildFieldLists() {
-    for (int page = 1; page <= rightPage_->Pages()->count(); ++page) {
-        for (QWidget* control : rightPage_->Pages()->PagePanel(page)->findChildren<QWidget*>(
-                 QString(), Qt::FindDirectChildrenOnly)) {
-            const int tag = control->property("tag").toInt();
-            if (tag <= 0) {
-                continue;
-            }
-            if (auto* label = qobject_cast<QLabel*>(control)) {
-                if (static_cast<int>(fieldLabels_.size()) < tag) {
-                    fieldLabels_.resize(tag);
-                }
-                fieldLabels_[tag - 1] = label;
-                label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
-            } else if (control->property("editorKind").isValid()) {
-                if (auto* date = qobject_cast<TDateEdit*>(control)) {
-                    dateEditors_.push_back(date);
-                }
-                if (static_cast<int>(fieldEditors_.size()) < tag) {
-                    fieldEditors_.resize(tag);
-                }
-                fieldEditors_[tag - 1] = {
-                    control, static_cast<EditorKind>(control->property("editorKind").toInt())};
-            }
-        }
+    for (QLabel* label : fieldLabels_) {
+        label->setToolTip(QStringLiteral("Click to Display Popup Menu"));
     }
-    std::erase(fieldLabels_, nullptr);
-    std::erase_if(fieldEditors_, [](const FieldEditor& e) { return e.Widget == nullptr; });
     OpenLookupLists();
     if (settings_.FieldLabels.empty()) {
         for (const QLabel* label : fieldLabels_) {
@@ -437,38 +421,20 @@ void TBookWindow::BuildFieldLists() {
         }
     }
     // Date editors in field order, each tied to its line of the date format list.
-    std::ranges::sort(dateEditors_, {},
-                      [](const TDateEdit* e) { return e->property("tag").toInt(); });
+    std::vector<int> fields;
+    for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {
+        if (fieldEditors_[i]->Kind() == editors::EditorKind::Date) {
+            dateEditors_.push_back(fieldEditors_[i]);
+            fields.push_back(static_cast<int>(i));
+        }
+    }
     if (settings_.DateFormats.Lines.empty()) {
         settings_.DateFormats.Lines.resize(dateEditors_.size());
-    }
-    std::vector<int> fields;
-    for (const TDateEdit* editor : dateEditors_) {
-        fields.push_back(editor->property("tag").toInt() - 1);
     }
     settings_.DateFormats.AssignFields(fields);
 }
 
 void TBookWindow::ConnectCommands() {
-    menus_.Connect(QStringLiteral("Exit1"), this, [this] { close(); });
-    connect(speedBar_->Button(QStringLiteral("B_Exit")), &QToolButton::clicked, this,
-            [this] { close(); });
-    menus_.Connect(QStringLiteral("HelpContents1"), this, [] { platform::ShowHelp(HelpContext); });
-    menus_.Connect(QStringLiteral("Manual1"), this, [this] {
-        const auto manual = settings_.ProgramDir / "manual.rtf";
-        if (!QDesktopServices::openUrl(
-                QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
-            platform::ShowError("Could not load manual.rtf file!\nTry to load manual.rtf file "
-                                "into your word processor.");
-        }
-    });
-    menus_.Connect(QStringLiteral("RowFont1"), this, [this] { ChooseRowFont(); });
-    menus_.Connect(QStringLiteral("RowColor1"), this, [this] { EditRowColors(); });
-    menus_.Connect(QStringLiteral("RowHelp1"), this, [] { platform::ShowHelp(RowHelpContext); });
-    menus_.Connect(QStringLiteral("RightPageHelp1"), this,
-                   [] { platform::ShowHelp(RightPageHelpContext); });
-    menus_.Connect(QStringLiteral("TemplateHelp1"), this,
-                   [] { platform::ShowHelp(TemplateHelpContext); });
     for (QToolButton* button : findChildren<QToolButton*>()) {
         const QString name = button->objectName();
         // The scroll buttons and the exit button work; every other command arrives with its
@@ -483,14 +449,27 @@ void TBookWindow::ConnectCommands() {
           leftPage_->SortButton()->FilterPart()}) {
         part->setEnabled(false);
     }
-    menus_.Connect(QStringLiteral("Load1"), this, [this] { LoadDatabaseCommand(); });
-    QToolButton* load = speedBar_->Button(QStringLiteral("B_Load"));
-    load->setEnabled(true);
-    connect(load, &QToolButton::clicked, this, [this] { LoadDatabaseCommand(); });
-    menus_.Connect(QStringLiteral("Password1"), this, [this] { ChangePassword(settings_, this); });
-    QToolButton* password = speedBar_->Button(QStringLiteral("B_Password"));
-    password->setEnabled(true);
-    connect(password, &QToolButton::clicked, this, [this] { ChangePassword(settings_, this); });
+    const auto define = [this](const char* command, std::initializer_list<const char*> controls,
+                               std::function<void()> run) {
+        commands_.Define(QString::fromLatin1(command), controls, std::move(run));
+    };
+    define("Exit", {"Exit1", "B_Exit"}, [this] { close(); });
+    define("HelpContents", {"HelpContents1"}, [] { platform::ShowHelp(HelpContext); });
+    define("Manual", {"Manual1"}, [this] {
+        const auto manual = settings_.ProgramDir / "manual.rtf";
+        if (!QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
+            platform::ShowError("Could not load manual.rtf file!\nTry to load manual.rtf file "
+                                "into your word processor.");
+        }
+    });
+    define("RowFont", {"RowFont1"}, [this] { ChooseRowFont(); });
+    define("RowColor", {"RowColor1"}, [this] { EditRowColors(); });
+    define("RowHelp", {"RowHelp1"}, [] { platform::ShowHelp(RowHelpContext); });
+    define("RightPageHelp", {"RightPageHelp1"}, [] { platform::ShowHelp(RightPageHelpContext); });
+    define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
+    define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
+    define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
 }
 
 void TBookWindow::ChooseRowFont() {
@@ -573,56 +552,46 @@ void TBookWindow::AttachEditMenus() {
         connect(menu, &TEditMenu::AutoFillChanged, this,
                 [this] { settings::SaveUiOptions(settings_); });
     }
-    for (const FieldEditor& editor : fieldEditors_) {
-        QWidget* widget = editor.Widget;
-        if (editor.Kind == EditorKind::Picture) {
-            SetHelpContext(widget, PictureHelpContext);
+    for (editors::TFieldEditor* editor : fieldEditors_) {
+        const bool picture = editor->Kind() == editors::EditorKind::Picture;
+        SetHelpContext(editor->Widget(), picture ? PictureHelpContext : FieldHelpContext);
+        // Pictures have no text menu; date, e-mail, web and attachment fields bring menus of
+        // their own.
+        editors::TTextEditing* editing = editor->Editing();
+        if (editing == nullptr) {
             continue;
         }
-        SetHelpContext(widget, FieldHelpContext);
-        // Date, e-mail, web and attachment fields bring menus of their own.
-        if (editor.Kind == EditorKind::Date || dynamic_cast<TEMailEdit*>(widget) ||
-            dynamic_cast<TWebEdit*>(widget) || dynamic_cast<TMultiMediaEdit*>(widget)) {
-            continue;
-        }
-        TEditMenu* menu = editor.Kind == EditorKind::Lookup ? listMenu_ : textMenu_;
-        QWidget* target = widget;
-        if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            target = box->lineEdit();
-        }
+        TEditMenu* menu = editor->Kind() == editors::EditorKind::Lookup ? listMenu_ : textMenu_;
+        QWidget* target = editing->Target();
         target->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(target, &QWidget::customContextMenuRequested, this,
-                [menu, widget, target](const QPoint& at) {
-                    menu->Open(widget, target->mapToGlobal(at));
+                [menu, editor, target](const QPoint& at) {
+                    menu->Open(editor, target->mapToGlobal(at));
                 });
     }
 }
 
-void TBookWindow::ChooseFieldFont(QWidget* editor) {
-    auto& option = qobject_cast<QPlainTextEdit*>(editor) ? settings_.MultiLineFieldFont
-                                                         : settings_.OneLineFieldFont;
-    if (const auto font = platform::ChooseFont(this, ToQFont(option))) {
-        option = ToFontRecord(*font);
+void TBookWindow::ChooseFieldFont(editors::TFieldEditor* editor) {
+    settings::FontRecord* option = editor->FontOption(settings_);
+    if (option == nullptr) {
+        return;
+    }
+    if (const auto font = platform::ChooseFont(this, ToQFont(*option))) {
+        *option = ToFontRecord(*font);
         settings::SaveUiOptions(settings_);
         ApplyFonts();
     }
 }
 
-void TBookWindow::EditFieldColors(QWidget* editor) {
-    const auto at = [this, editor] {
-        for (const FieldEditor& e : fieldEditors_) {
-            if (e.Widget == editor) {
-                return e.Kind;
-            }
-        }
-        return EditorKind::SingleLine;
-    }();
+void TBookWindow::EditFieldColors(editors::TFieldEditor* editor) {
+    const auto colors = editor->Colors();
+    const Element first = colors ? colors->Text : Element::TextFieldText;
     bool changed = false;
-    if (at == EditorKind::MultiLine) {
+    if (first == Element::MultiLineText) {
         changed = EditColors(settings_, static_cast<std::size_t>(Element::MultiLineText),
                              QStringLiteral("Multi-Line Fields"),
                              {QStringLiteral("Text Color"), QStringLiteral("Bgnd Color")}, this);
-    } else if (at == EditorKind::Currency) {
+    } else if (first == Element::CurrencyPositiveText) {
         changed = EditColors(settings_, static_cast<std::size_t>(Element::CurrencyPositiveText),
                              QStringLiteral("Currency Fields"),
                              {QStringLiteral("Positive Color"), QStringLiteral("Negative Color"),
@@ -644,7 +613,8 @@ void TBookWindow::FocusFoundField(int position, int offset, int length) {
         index >= static_cast<int>(fieldEditors_.size())) {
         return;
     }
-    QWidget* editor = fieldEditors_[static_cast<std::size_t>(index)].Widget;
+    editors::TFieldEditor* found = fieldEditors_[static_cast<std::size_t>(index)];
+    QWidget* editor = found->Widget();
     rightPage_->Pages()->setCurrentIndex(PageOf(editor));
     if (!settings::ReadOnlyAccess(settings_)) {
         editor->setFocus();
@@ -655,24 +625,17 @@ void TBookWindow::FocusFoundField(int position, int offset, int length) {
     }
     highlighted_ = editor;
     SetWidgetColors(editor, Qt::yellow, Qt::red);
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
-        QTextCursor cursor = memo->textCursor();
-        cursor.setPosition(offset);
-        cursor.setPosition(offset + length, QTextCursor::KeepAnchor);
-        memo->setTextCursor(cursor);
-    }
+    found->ShowFound(offset, length);
 }
 
 std::vector<LayoutItem> TBookWindow::EditorItems() const {
     std::vector<LayoutItem> items;
     for (std::size_t i = 0; i < fieldEditors_.size(); ++i) {
-        const FieldEditor& editor = fieldEditors_[i];
+        const editors::TFieldEditor& editor = *fieldEditors_[i];
         LayoutItem item;
-        item.Page = PageOf(editor.Widget);
-        item.Type = editor.Kind == EditorKind::MultiLine ? LayoutItem::Kind::MultiLine
-                    : editor.Kind == EditorKind::Picture ? LayoutItem::Kind::Picture
-                                                         : LayoutItem::Kind::Text;
-        item.Editor = editor.Widget->geometry();
+        item.Page = PageOf(editor.Widget());
+        item.Type = editor.Kind();
+        item.Editor = editor.Widget()->geometry();
         if (i < fieldLabels_.size()) {
             item.Label = fieldLabels_[i]->geometry();
         }
@@ -683,7 +646,7 @@ std::vector<LayoutItem> TBookWindow::EditorItems() const {
 
 void TBookWindow::PlaceEditors(const std::vector<LayoutItem>& items) {
     for (std::size_t i = 0; i < items.size(); ++i) {
-        fieldEditors_[i].Widget->setGeometry(items[i].Editor);
+        fieldEditors_[i]->Widget()->setGeometry(items[i].Editor);
         if (i < fieldLabels_.size()) {
             fieldLabels_[i]->setGeometry(items[i].Label);
         }
@@ -871,31 +834,19 @@ void TBookWindow::ApplyColors() {
     const bool readOnly = settings::ReadOnlyAccess(settings_) ||
                           (recordPage_ != nullptr && recordPage_->RecordInUse());
     const QPalette system = QApplication::palette();
-    for (const FieldEditor& editor : fieldEditors_) {
-        Element text = Element::TextFieldText;
-        Element background = Element::TextFieldBackground;
-        switch (editor.Kind) {
-        case EditorKind::Picture:
+    for (editors::TFieldEditor* editor : fieldEditors_) {
+        const auto colors = editor->Colors();
+        if (!colors) {
             continue;
-        case EditorKind::MultiLine:
-            text = Element::MultiLineText;
-            background = Element::MultiLineBackground;
-            break;
-        case EditorKind::Currency:
-            text = Element::CurrencyPositiveText;
-            background = Element::CurrencyBackground;
-            break;
-        default:
-            break;
         }
         if (readOnly) {
-            SetWidgetColors(editor.Widget,
-                            editor.Kind == EditorKind::Currency
-                                ? colour(text)
+            SetWidgetColors(editor->Widget(),
+                            colors->KeepsTextColorReadOnly
+                                ? colour(colors->Text)
                                 : system.color(QPalette::Disabled, QPalette::Text),
                             system.color(QPalette::Base));
         } else {
-            SetWidgetColors(editor.Widget, colour(text), colour(background));
+            SetWidgetColors(editor->Widget(), colour(colors->Text), colour(colors->Background));
         }
     }
     speedBar_->update();
@@ -909,19 +860,19 @@ void TBookWindow::ApplyFonts() {
     bool singleLineChanged = false;
     int oldHeight = 0;
     int newHeight = 0;
-    for (const FieldEditor& editor : fieldEditors_) {
-        if (editor.Kind == EditorKind::Picture) {
+    for (editors::TFieldEditor* editor : fieldEditors_) {
+        const settings::FontRecord* option = editor->FontOption(settings_);
+        if (option == nullptr) {
             continue;
         }
-        const bool multiLine = editor.Kind == EditorKind::MultiLine;
-        const auto& option = multiLine ? settings_.MultiLineFieldFont : settings_.OneLineFieldFont;
-        if (!SameFont(editor.Widget->font(), option)) {
-            editor.Widget->setFont(ToQFont(option));
-            if (!multiLine && !singleLineChanged) {
+        QWidget* widget = editor->Widget();
+        if (!SameFont(widget->font(), *option)) {
+            widget->setFont(ToQFont(*option));
+            if (option == &settings_.OneLineFieldFont && !singleLineChanged) {
                 singleLineChanged = true;
-                oldHeight = editor.Widget->height();
+                oldHeight = widget->height();
                 // Never lower than designed: the designed rows suit the designed font.
-                newHeight = std::max(DesignedEditorHeight, editor.Widget->sizeHint().height());
+                newHeight = std::max(DesignedEditorHeight, widget->sizeHint().height());
             }
         }
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "book/BookMenus.h"
+#include "book/CommandRegistry.h"
 #include "book/EditorLayout.h"
 #include "book/LetterTabStack.h"
 #include "db/Database.h"
+#include "editors/FieldEditor.h"
 #include "settings/Settings.h"
 
 #include <QSize>
@@ -26,7 +28,6 @@ class TLetterBar;
 class TLetterTabColours;
 class TNavigator;
 class TSortCommands;
-class TDateEdit;
 class TEditMenu;
 class TLabelMenu;
 class TPanel;
@@ -36,14 +37,6 @@ class TRightPage;
 class TSpeedBar;
 class TSplitter;
 class TViewOptionsMenu;
-
-// What a field editor is, for colours and fonts.
-enum class EditorKind { SingleLine, MultiLine, Currency, Date, Lookup, Picture };
-
-struct FieldEditor {
-    QWidget* Widget = nullptr;
-    EditorKind Kind = EditorKind::SingleLine;
-};
 
 // The book window as a frame (the generic window; the concrete record layout derives from
 // it): the speed bar, the left page with the list, the letter bar, the right page with the
@@ -77,7 +70,7 @@ public:
     void ApplyDateFormats();
     // A date editor's new display format (a format number): its entry of the date format list
     // takes it, "date.dat" is saved and the list shows the field's dates in it.
-    void ChangeDateFormat(TDateEdit* editor, int format);
+    void ChangeDateFormat(const editors::TFieldEditor* editor, int format);
     // Every list field reloads its choices from its table.
     void RefreshLookups();
     // Editors enabled, or disabled and grey while the record is read-only or in use.
@@ -137,6 +130,7 @@ public:
     settings::Settings& Settings() { return settings_; }
     db::TDatabase& Database() { return database_; }
     TBookMenus& Menus() { return menus_; }
+    TCommandRegistry& Commands() { return commands_; }
     TViewOptionsMenu* ViewOptions() const { return viewOptions_; }
     TSpeedBar* SpeedBar() const { return speedBar_; }
     TLeftPage* LeftPage() const { return leftPage_; }
@@ -144,9 +138,11 @@ public:
     TRightPage* RightPage() const { return rightPage_; }
     TSplitter* Splitter() const { return splitter_; }
     QWidget* ClientArea() const { return client_; }
-    const std::vector<FieldEditor>& FieldEditors() const { return fieldEditors_; }
+    // The field editors in field order: the first shows field 1.
+    const std::vector<editors::TFieldEditor*>& FieldEditors() const { return fieldEditors_; }
     const std::vector<QLabel*>& FieldLabels() const { return fieldLabels_; }
-    const std::vector<TDateEdit*>& DateEditors() const { return dateEditors_; }
+    // The date editors in field order, each tied to its line of the date format list.
+    const std::vector<editors::TFieldEditor*>& DateEditors() const { return dateEditors_; }
     TRecordPage* RecordPage() const { return recordPage_; }
     TRecordCommands* RecordCommands() const { return recordCommands_; }
     // The record page (tab) that holds the editor.
@@ -157,6 +153,9 @@ public:
 
 protected:
     explicit TBookWindow(settings::Settings& settings);
+
+    // The label and editor of the next field, before CompleteCreation.
+    void AddField(QLabel* label, editors::TFieldEditor* editor);
 
     // Runs the creation sequence once the concrete window has put its fields on the record
     // pages, and shows the window.
@@ -177,10 +176,10 @@ private:
     void AttachEditMenus();
     std::vector<LayoutItem> EditorItems() const;
     void PlaceEditors(const std::vector<LayoutItem>& items);
-    void ChooseFieldFont(QWidget* editor);
-    void EditFieldColors(QWidget* editor);
+    void ChooseFieldFont(editors::TFieldEditor* editor);
+    void EditFieldColors(editors::TFieldEditor* editor);
     int EditorIndexOf(const QWidget* widget) const;
-    bool IsTabStop(const FieldEditor& editor) const;
+    bool IsTabStop(const editors::TFieldEditor& editor) const;
     void ConnectCommands();
     void PopupViewOptions(const QPoint& at);
     void MoveSplitter(int distance);
@@ -196,6 +195,7 @@ private:
 
     settings::Settings& settings_;
     db::TDatabase database_;
+    TCommandRegistry commands_;
     TBookMenus menus_;
     TViewOptionsMenu* viewOptions_;
     QWidget* client_;
@@ -210,9 +210,9 @@ private:
     bool layoutSuspended_ = true;
     QSize previousRightPageSize_{-1, -1};
     int minRightPageWidth_ = 280;
-    std::vector<FieldEditor> fieldEditors_;
+    std::vector<editors::TFieldEditor*> fieldEditors_;
     std::vector<QLabel*> fieldLabels_;
-    std::vector<TDateEdit*> dateEditors_;
+    std::vector<editors::TFieldEditor*> dateEditors_;
     TRecordPage* recordPage_ = nullptr;
     TRecordCommands* recordCommands_ = nullptr;
     std::unique_ptr<TLetterTabColours> letterTabColours_;

@@ -2,11 +2,8 @@
 
 #include "platform/Help.h"
 
-#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace shelfwise::book {
 
@@ -14,41 +11,26 @@ namespace {
 
 const QString TextFiles = QStringLiteral("*.txt");
 
-QLineEdit* LineOf(QWidget* editor) {
-    if (auto* box = qobject_cast<QComboBox*>(editor)) {
-        return box->lineEdit();
-    }
-    return qobject_cast<QLineEdit*>(editor);
-}
-
 } // namespace
 
 TEditMenu::TEditMenu(bool forLists, bool* autoFill, QWidget* parent)
     : QMenu(parent), autoFill_(autoFill) {
     setObjectName(forLists ? QStringLiteral("ListEditMenu") : QStringLiteral("EditMenu"));
-    const auto act = [this](const char* text, auto slot) {
-        return addAction(QString::fromLatin1(text), this, [this, slot] {
-            if (auto* line = LineOf(editor_)) {
-                (line->*slot.first)();
-            } else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor_)) {
-                (memo->*slot.second)();
+    const auto act = [this](const char* text, void (editors::TTextEditing::*command)()) {
+        return addAction(QString::fromLatin1(text), this, [this, command] {
+            if (editors::TTextEditing* editing = Editing()) {
+                (editing->*command)();
             }
         });
     };
-    undo_ = act("&Undo", std::pair{&QLineEdit::undo, &QPlainTextEdit::undo});
+    undo_ = act("&Undo", &editors::TTextEditing::Undo);
     undoSeparator_ = addSeparator();
-    cut_ = act("Cu&t", std::pair{&QLineEdit::cut, &QPlainTextEdit::cut});
-    copy_ = act("&Copy", std::pair{&QLineEdit::copy, &QPlainTextEdit::copy});
-    act("&Paste", std::pair{&QLineEdit::paste, &QPlainTextEdit::paste});
-    delete_ = addAction(QStringLiteral("&Delete"), this, [this] {
-        if (auto* line = LineOf(editor_)) {
-            line->del();
-        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor_)) {
-            memo->textCursor().removeSelectedText();
-        }
-    });
+    cut_ = act("Cu&t", &editors::TTextEditing::Cut);
+    copy_ = act("&Copy", &editors::TTextEditing::Copy);
+    act("&Paste", &editors::TTextEditing::Paste);
+    delete_ = act("&Delete", &editors::TTextEditing::DeleteSelection);
     addSeparator();
-    selectAll_ = act("Select &All", std::pair{&QLineEdit::selectAll, &QPlainTextEdit::selectAll});
+    selectAll_ = act("Select &All", &editors::TTextEditing::SelectAll);
     fileSeparator_ = addSeparator();
     load_ = addAction(QStringLiteral("&Load"), this, [this] { LoadLines(); });
     save_ = addAction(QStringLiteral("&Save"), this, [this] { SaveLines(); });
@@ -66,7 +48,7 @@ TEditMenu::TEditMenu(bool forLists, bool* autoFill, QWidget* parent)
     }
     addSeparator();
     addAction(QStringLiteral("&Help"), this, [this] {
-        if (const int context = editor_->property("helpContext").toInt(); context != 0) {
+        if (const int context = editor_->Widget()->property("helpContext").toInt(); context != 0) {
             platform::ShowHelp(context);
         }
     });
@@ -81,57 +63,54 @@ QAction* TEditMenu::Item(const QString& text) const {
     return nullptr;
 }
 
-void TEditMenu::Open(QWidget* editor, const QPoint& at) {
+editors::TTextEditing* TEditMenu::Editing() const {
+    return editor_ != nullptr ? editor_->Editing() : nullptr;
+}
+
+void TEditMenu::Open(editors::TFieldEditor* editor, const QPoint& at) {
     Prepare(editor);
     popup(at);
 }
 
-void TEditMenu::Prepare(QWidget* editor) {
+void TEditMenu::Prepare(editors::TFieldEditor* editor) {
     editor_ = editor;
-    auto* memo = qobject_cast<QPlainTextEdit*>(editor);
-    const bool list = qobject_cast<QComboBox*>(editor) != nullptr;
+    const editors::TTextEditing* editing = Editing();
+    const bool lines = editing != nullptr && editing->HoldsLines();
     for (QAction* action : {fileSeparator_, load_, save_}) {
-        action->setVisible(memo != nullptr);
+        action->setVisible(lines);
     }
-    undo_->setVisible(!list);
-    undoSeparator_->setVisible(!list);
+    const bool offersUndo = editing == nullptr || editing->OffersUndo();
+    undo_->setVisible(offersUndo);
+    undoSeparator_->setVisible(offersUndo);
     if (autoFillItem_) {
         autoFillItem_->setChecked(*autoFill_);
     }
-    bool selected = false;
-    bool empty = true;
-    bool canUndo = false;
-    if (auto* line = LineOf(editor)) {
-        selected = line->hasSelectedText();
-        empty = line->text().isEmpty();
-        canUndo = line->isUndoAvailable();
-    } else if (memo) {
-        selected = memo->textCursor().hasSelection();
-        empty = memo->document()->isEmpty();
-        canUndo = memo->document()->isUndoAvailable();
-    }
+    const bool selected = editing != nullptr && editing->HasSelection();
+    const bool empty = editing == nullptr || editing->IsEmpty();
     for (QAction* action : {cut_, copy_, delete_}) {
         action->setEnabled(selected);
     }
     selectAll_->setEnabled(!selected && !empty);
-    undo_->setEnabled(canUndo);
+    undo_->setEnabled(editing != nullptr && editing->CanUndo());
 }
 
 void TEditMenu::LoadLines() {
-    auto* memo = qobject_cast<QPlainTextEdit*>(editor_);
+    editors::TTextEditing* editing = Editing();
     const QString name = QFileDialog::getOpenFileName(this, QString(), QString(), TextFiles);
     QFile file(name);
-    if (memo && !name.isEmpty() && file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        memo->setPlainText(QString::fromLocal8Bit(file.readAll()));
+    if (editing != nullptr && editing->HoldsLines() && !name.isEmpty() &&
+        file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        editing->SetLines(QString::fromLocal8Bit(file.readAll()));
     }
 }
 
 void TEditMenu::SaveLines() {
-    auto* memo = qobject_cast<QPlainTextEdit*>(editor_);
+    const editors::TTextEditing* editing = Editing();
     const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), TextFiles);
     QFile file(name);
-    if (memo && !name.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        file.write(memo->toPlainText().toLocal8Bit());
+    if (editing != nullptr && editing->HoldsLines() && !name.isEmpty() &&
+        file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        file.write(editing->Lines().toLocal8Bit());
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editors/FieldEditor.h"
+
 #include <QMenu>
 
 namespace shelfwise::book {
@@ -13,22 +15,23 @@ public:
     TEditMenu(bool forLists, bool* autoFill, QWidget* parent);
 
     // Prepares the items for the editor and shows the menu.
-    void Open(QWidget* editor, const QPoint& at);
+    void Open(editors::TFieldEditor* editor, const QPoint& at);
     // Shows and enables the items as the editor's state asks.
-    void Prepare(QWidget* editor);
-    QWidget* Editor() const { return editor_; }
+    void Prepare(editors::TFieldEditor* editor);
+    editors::TFieldEditor* Editor() const { return editor_; }
     QAction* Item(const QString& text) const;
 
 signals:
-    void FontRequested(QWidget* editor);
-    void ColorRequested(QWidget* editor);
+    void FontRequested(editors::TFieldEditor* editor);
+    void ColorRequested(editors::TFieldEditor* editor);
     void AutoFillChanged();
 
 private:
     void LoadLines();
     void SaveLines();
+    editors::TTextEditing* Editing() const;
 
-    QWidget* editor_ = nullptr;
+    editors::TFieldEditor* editor_ = nullptr;
     bool* autoFill_;
     QAction* undo_;
     QAction* undoSeparator_;

@@ -9,8 +9,9 @@ namespace {
 
 using Kind = LayoutItem::Kind;
 
+// Every kind but multi-line editors and pictures sits in rows of single-line height.
 bool IsText(const LayoutItem& item) {
-    return item.Type == Kind::Text;
+    return item.Type != Kind::MultiLine && item.Type != Kind::Picture;
 }
 
 void MoveLabel(LayoutItem& item, int dx, int dy) {

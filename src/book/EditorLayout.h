@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editors/FieldEditor.h"
+
 #include <QRect>
 #include <vector>
 
@@ -7,9 +9,9 @@ namespace shelfwise::book {
 
 // One field editor and its label as the arrangement sees them.
 struct LayoutItem {
-    enum class Kind { Text, MultiLine, Picture };
+    using Kind = editors::EditorKind;
     int Page = 0; // consecutive items of one page form a group
-    Kind Type = Kind::Text;
+    Kind Type = Kind::SingleLine;
     QRect Editor;
     QRect Label; // empty when the editor has no label
 };

@@ -1,9 +1,8 @@
 #include "book/RecordPage.h"
 
-#include "book/FieldBinding.h"
 #include "book/HourGlass.h"
-#include "book/TemplateDate.h"
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -26,7 +25,7 @@ bool IsMemoOrPicture(char type) {
 } // namespace
 
 TRecordPage::TRecordPage(db::TDatabase& database, settings::Settings& settings,
-                         const std::vector<FieldEditor>& editors, QObject* parent)
+                         const std::vector<editors::TFieldEditor*>& editors, QObject* parent)
     : QObject(parent), database_(database), settings_(settings), editors_(editors),
       editCursor_(database) {}
 
@@ -103,7 +102,8 @@ void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
     std::string name;
     try {
         name = table.text(3);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(table, error);
     }
     platform::ShowMessage({platform::MessageKind::Error,
                            "Corrupt Memo Field!!! You should delete record: " + name +
@@ -117,29 +117,31 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
     unreadFrom_ = editors_.size();
     damagedFields_.clear();
     for (std::size_t i = 0; i < editors_.size(); ++i) {
-        const FieldEditor& editor = editors_[i];
+        editors::TFieldEditor& editor = *editors_[i];
         const int position = static_cast<int>(i) + db::FirstDataField;
         if (!onRecord || position >= table.fieldCount()) {
-            TFieldBinding::Clear(editor);
+            editor.Clear();
             continue;
         }
         try {
-            TFieldBinding::Show(editor, table, position);
             if (FillingFromTemplate) {
-                ShowTemplateDate(editor, table, position);
+                editor.ReadFromTemplate(table, position);
+            } else {
+                editor.Read(table, position);
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             if (!IsMemoOrPicture(table.field(position).type)) {
                 // A value other programs stored unreadably (an impossible date) shows empty
                 // and stays as stored unless the user types a new one.
-                TFieldBinding::Clear(editor);
+                editor.Clear();
                 damagedFields_.push_back(i);
                 continue;
             }
             ShowCorruptMemo(table);
             // Nothing of another record stays in the editors that were not filled.
             for (std::size_t rest = i; rest < editors_.size(); ++rest) {
-                TFieldBinding::Clear(editors_[rest]);
+                editors_[rest]->Clear();
             }
             unreadFrom_ = i;
             return false;
@@ -168,14 +170,14 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
                 if (position >= table.fieldCount()) {
                     break;
                 }
-                if (isEditCursor && !newRecord_ && IsDamaged(i) &&
-                    !TFieldBinding::IsFilled(editors_[i])) {
+                if (isEditCursor && !newRecord_ && IsDamaged(i) && !editors_[i]->IsFilled()) {
                     continue;
                 }
                 try {
-                    TFieldBinding::Write(editors_[i], table, position);
-                } catch (const engine::EngineError&) {
+                    editors_[i]->Write(table, position);
+                } catch (const engine::EngineError& error) {
                     if (IsMemoOrPicture(table.field(position).type)) {
+                        db::LogFailure(table, error);
                         throw CorruptMemo{};
                     }
                     throw;
@@ -193,7 +195,8 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
         } catch (const CorruptMemo&) {
             ShowCorruptMemo(table);
             return false;
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
         }
     }
     return false;
@@ -224,7 +227,8 @@ bool TRecordPage::CommitRecord() {
                 currentRecordId_ =
                     static_cast<int>(std::lround(table.number(db::RecordNumberField)));
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             result = false;
         }
         if (!result && newRecord_ && editCursor_.IsEditing()) {
@@ -259,12 +263,13 @@ bool TRecordPage::SettleRecord() {
 }
 
 bool TRecordPage::RecordIsEmpty() const {
-    return std::none_of(editors_.begin(), editors_.end(), TFieldBinding::IsFilled);
+    return std::ranges::none_of(editors_,
+                                [](const editors::TFieldEditor* e) { return e->IsFilled(); });
 }
 
 void TRecordPage::ClearEditors() {
-    for (const FieldEditor& editor : editors_) {
-        TFieldBinding::Clear(editor);
+    for (editors::TFieldEditor* editor : editors_) {
+        editor->Clear();
     }
 }
 

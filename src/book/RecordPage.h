@@ -2,6 +2,7 @@
 
 #include "book/BookWindow.h"
 #include "db/EditCursor.h"
+#include "editors/FieldEditor.h"
 
 #include <QObject>
 #include <functional>
@@ -22,8 +23,9 @@ public:
     static constexpr int WriteAttempts = 100;
     static constexpr int CorruptMemoHelpContext = 62;
 
+    // The editors in field order: the first shows field 1, at db::FirstDataField of the table.
     TRecordPage(db::TDatabase& database, settings::Settings& settings,
-                const std::vector<FieldEditor>& editors, QObject* parent);
+                const std::vector<editors::TFieldEditor*>& editors, QObject* parent);
 
     // Runs after every load: status line, commands, position display and the list.
     std::function<void()> RecordLoaded;
@@ -64,7 +66,7 @@ private:
 
     db::TDatabase& database_;
     settings::Settings& settings_;
-    const std::vector<FieldEditor>& editors_;
+    const std::vector<editors::TFieldEditor*>& editors_;
     db::TEditCursor editCursor_;
     bool newRecord_ = false;
     bool recordInUse_ = false;

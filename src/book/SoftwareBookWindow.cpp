@@ -1,15 +1,14 @@
 #include "book/SoftwareBookWindow.h"
 
-#include "book/CurrencyEdit.h"
-#include "book/DateEdit.h"
-#include "book/LinkEdits.h"
-#include "book/Lookup.h"
-#include "book/MultiImgControl.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
+#include "editors/CurrencyEdit.h"
+#include "editors/DateEdit.h"
+#include "editors/LinkEdits.h"
+#include "editors/Lookup.h"
+#include "media/MultiImgControl.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 
 namespace shelfwise::book {
 
@@ -64,55 +63,35 @@ const FieldDesign Fields[] = {
     {"Picture:", {6, 2}, Editor::Picture, 4, {6, 16, 260, 305}},
 };
 
-EditorKind KindOf(Editor editor) {
-    switch (editor) {
-    case Editor::Memo:
-        return EditorKind::MultiLine;
-    case Editor::Currency:
-        return EditorKind::Currency;
-    case Editor::Date:
-        return EditorKind::Date;
-    case Editor::Lookup:
-        return EditorKind::Lookup;
-    case Editor::Picture:
-        return EditorKind::Picture;
-    default:
-        return EditorKind::SingleLine;
-    }
-}
-
-QWidget* MakeEditor(const FieldDesign& design, QWidget* page) {
+editors::TFieldEditor* MakeEditor(const FieldDesign& design, QWidget* page) {
     switch (design.Kind) {
     case Editor::Lookup:
-        return new TLookup(QString::fromLatin1(design.ListFile), page);
-    case Editor::Memo: {
-        auto* memo = new QPlainTextEdit(page);
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        memo->setTabChangesFocus(true);
-        return memo;
-    }
+        return new editors::TLookup(QString::fromLatin1(design.ListFile), page);
+    case Editor::Memo:
+        return new editors::TMemoEdit(page);
     case Editor::Picture: {
         // The logo's window text is "L12", the picture's is empty; only the picture is a tab
         // stop.
         const bool logo = design.Page == 1;
-        auto* picture = new TDbMultiImgControl(logo ? QStringLiteral("L12") : QString(), page);
+        auto* picture =
+            new media::TDbMultiImgControl(logo ? QStringLiteral("L12") : QString(), page);
         picture->setFocusPolicy(logo ? Qt::ClickFocus : Qt::StrongFocus);
         return picture;
     }
     case Editor::Currency:
-        return new TCurrencyEdit(page);
+        return new editors::TCurrencyEdit(page);
     case Editor::Date:
-        return new TDateEdit(page);
+        return new editors::TDateEdit(page);
     case Editor::Phone:
-        return new TPhoneEdit(page);
+        return new editors::TPhoneEdit(page);
     case Editor::EMail:
-        return new TEMailEdit(page);
+        return new editors::TEMailEdit(page);
     case Editor::Web:
-        return new TWebEdit(page);
+        return new editors::TWebEdit(page);
     case Editor::Attachment:
-        return new TMultiMediaEdit(page);
+        return new editors::TMultiMediaEdit(page);
     default:
-        return new QLineEdit(page);
+        return new editors::TTextEdit(page);
     }
 }
 
@@ -130,14 +109,14 @@ TSoftwareBookWindow::TSoftwareBookWindow(settings::Settings& settings) : TBookWi
         label->setProperty("tag", number);
         label->move(design.LabelAt);
         label->adjustSize();
-        QWidget* editor = MakeEditor(design, page);
-        editor->setObjectName(QStringLiteral("L%1").arg(number));
-        editor->setProperty("tag", number);
-        editor->setProperty("editorKind", static_cast<int>(KindOf(design.Kind)));
-        editor->setGeometry(design.Geometry);
+        editors::TFieldEditor* editor = MakeEditor(design, page);
+        QWidget* widget = editor->Widget();
+        widget->setObjectName(QStringLiteral("L%1").arg(number));
+        widget->setGeometry(design.Geometry);
         if (design.Hint) {
-            editor->setToolTip(QString::fromLatin1(design.Hint));
+            widget->setToolTip(QString::fromLatin1(design.Hint));
         }
+        AddField(label, editor);
     }
     CompleteCreation();
 }

@@ -4,10 +4,7 @@
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "db/RecordSchema.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
+#include "editors/Lookup.h"
 
 namespace shelfwise::book {
 namespace {
@@ -29,9 +26,9 @@ TEST_F(EditMenuTest, ItemsFollowTheEditorKindAndItsSelection) {
     auto& w = Open();
     TEditMenu* text = w.TextEditMenu();
     TEditMenu* list = w.ListEditMenu();
-    auto* name = Find<QLineEdit>("L1");
-    auto* notes = Find<QPlainTextEdit>("L23");
-    auto* producer = Find<QComboBox>("L2");
+    auto* name = Find<editors::TTextEdit>("L1");
+    auto* notes = Find<editors::TMemoEdit>("L23");
+    auto* producer = Find<editors::TLookup>("L2");
 
     text->Prepare(name);
     EXPECT_EQ(Visible(text),
@@ -69,7 +66,7 @@ TEST_F(EditMenuTest, ItemsFollowTheEditorKindAndItsSelection) {
 
 TEST_F(EditMenuTest, AFoundFieldIsShownHighlightedUntilTheNextRedraw) {
     auto& w = Open();
-    auto* notes = Find<QPlainTextEdit>("L23");
+    auto* notes = Find<editors::TMemoEdit>("L23");
     notes->setPlainText(QStringLiteral("line with a match"));
     w.FocusFoundField(db::FirstDataField + 22, 12, 5);
     EXPECT_EQ(w.RightPage()->Pages()->currentIndex(), 2);

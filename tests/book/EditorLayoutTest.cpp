@@ -33,10 +33,10 @@ TEST(EditorLayoutTest, AMultiLineEditorFillsItsPage) {
 
 TEST(EditorLayoutTest, RowsShareTheWidthAndPicturesFollow) {
     std::vector<LayoutItem> items = {
-        Item(1, Kind::Text, {6, 127, 51, 24}),
-        Item(1, Kind::Text, {62, 127, 105, 24}),
-        Item(1, Kind::Text, {172, 127, 91, 24}),
-        Item(1, Kind::Text, {6, 289, 115, 24}),
+        Item(1, Kind::SingleLine, {6, 127, 51, 24}),
+        Item(1, Kind::SingleLine, {62, 127, 105, 24}),
+        Item(1, Kind::SingleLine, {172, 127, 91, 24}),
+        Item(1, Kind::SingleLine, {6, 289, 115, 24}),
         Item(1, Kind::Picture, {127, 169, 136, 145}, {128, 155, 50, 14}),
         Item(4, Kind::Picture, {6, 16, 260, 305})};
     TEditorLayout::Stretch(items, 11, 0, 340);
@@ -53,13 +53,13 @@ TEST(EditorLayoutTest, RowsShareTheWidthAndPicturesFollow) {
 
 TEST(EditorLayoutTest, ATallerFontMovesRowsDownAndStartsNewColumnsAtTheirRow) {
     std::vector<LayoutItem> items = {
-        Item(1, Kind::Text, {6, 20, 257, 24}, {6, 6, 90, 14}),
-        Item(1, Kind::Text, {6, 169, 115, 24}),
-        Item(1, Kind::Text, {6, 209, 115, 24}),
+        Item(1, Kind::SingleLine, {6, 20, 257, 24}, {6, 6, 90, 14}),
+        Item(1, Kind::SingleLine, {6, 169, 115, 24}),
+        Item(1, Kind::SingleLine, {6, 209, 115, 24}),
         Item(1, Kind::Picture, {127, 169, 136, 145}),
-        Item(2, Kind::Text, {6, 21, 112, 24}),
-        Item(2, Kind::Text, {123, 21, 140, 24}),
-        Item(2, Kind::Text, {70, 58, 193, 24}),
+        Item(2, Kind::SingleLine, {6, 21, 112, 24}),
+        Item(2, Kind::SingleLine, {123, 21, 140, 24}),
+        Item(2, Kind::SingleLine, {70, 58, 193, 24}),
     };
     TEditorLayout::Reflow(items, 24, 30);
     EXPECT_EQ(items[0].Editor, QRect(6, 20, 257, 30));
@@ -109,8 +109,8 @@ TEST_F(EditorLayoutWindowTest, TheSavedRightPageWidthStretchesTheEditorsAtStart)
     const int logoMargin = rightMargin("L11");
     Close();
     // top 20, left 30, 800 x 560, right page 420
-    test::WriteBytes(dataDir / "wnd.dat",
-                     {20, 0, 0, 0, 30, 0, 0, 0, 0x20, 3, 0, 0, 0x30, 2, 0, 0, 0xA4, 1, 0, 0});
+    test::WriteBytes(dataDir / "wnd.dat", test::Bytes{20, 0, 0,    0, 30, 0, 0,    0, 0x20, 3,
+                                                      0,  0, 0x30, 2, 0,  0, 0xA4, 1, 0,    0});
     auto& w = Open();
     ASSERT_EQ(w.RightPage()->width(), 420);
     EXPECT_EQ(rightMargin("L1"), nameMargin);

@@ -1,10 +1,10 @@
 #include "book/LeftPage.h"
 
 #include "BookFixture.h"
-#include "book/DateEdit.h"
 #include "book/HeaderSections.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
+#include "editors/DateEdit.h"
 #include "platform/Dialogs.h"
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
@@ -109,8 +109,7 @@ TEST(HeaderSectionsTest, AnInsertedLastColumnKeepsItsWidthWhenMovedAway) {
 }
 
 TEST(HeaderSectionsTest, HeaderFileRoundTripAndDefaults) {
-    const auto dir = std::filesystem::temp_directory_path() / "sw-header-test";
-    std::filesystem::create_directories(dir);
+    const shelfwise::test::TemporaryDirectory dir("sw-header");
     THeaderSections h;
     h.SetSections({{"category:", 70}, {"Application Name:", 90}}, Labels);
     EXPECT_EQ(h.Sections()[0].FieldIndex, 2);
@@ -134,7 +133,6 @@ TEST(HeaderSectionsTest, HeaderFileRoundTripAndDefaults) {
     }
     EXPECT_FALSE(read.Load(dir / "missing.dat", Labels));
     EXPECT_EQ(read.Sections(), defaults);
-    std::filesystem::remove_all(dir);
 }
 
 class LeftPageTest : public test::BookFixture {
@@ -229,7 +227,7 @@ TEST_F(LeftPageTest, DatesInTheirFieldsFormatAndNumbersRightAligned) {
     EXPECT_FALSE(columns[2].RightAligned);
 
     // A new format for field 8 reaches its editor, the list and "date.dat".
-    auto* installed = Find<TDateEdit>("L8");
+    auto* installed = Find<editors::TDateEdit>("L8");
     window->ChangeDateFormat(installed, 2);
     EXPECT_EQ(installed->DisplayFormat(), QStringLiteral("yyyy/mm/dd"));
     EXPECT_EQ(installed->text(), QStringLiteral("2024/03/07"));
@@ -246,7 +244,7 @@ TEST_F(LeftPageTest, ADateFormatThatCannotBeSavedIsReportedAndStillApplies) {
     // Nothing can replace a directory of that name.
     std::filesystem::create_directories(dataDir / "date.dat");
     OpenWithRecords();
-    auto* installed = Find<TDateEdit>("L8");
+    auto* installed = Find<editors::TDateEdit>("L8");
     window->ChangeDateFormat(installed, 2);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
@@ -304,7 +302,7 @@ TEST_F(LeftPageTest, TheListFontDialogKeepsTheFontAndTheRowsFilled) {
             }
             return int(QDialog::Accepted);
         });
-        window->Menus().Action(QStringLiteral("RowFont1"))->trigger();
+        window->Commands().Item(QStringLiteral("RowFont1"))->trigger();
         platform::SetDialogHook(nullptr);
         EXPECT_TRUE(settings.RecordButtonFont.Bold) << c.size;
         EXPECT_EQ(settings.RecordButtonFont.Size, c.expectedSize);

@@ -1,11 +1,10 @@
-#include "book/Lookup.h"
+#include "editors/Lookup.h"
 
 #include "BookFixture.h"
-#include "book/DateEdit.h"
 #include "book/EditMenu.h"
 #include "book/RecordPage.h"
-#include "book/TemplateDate.h"
 #include "db/RecordSchema.h"
+#include "editors/DateEdit.h"
 #include "engine/TableOperations.h"
 #include "settings/SettingsFiles.h"
 
@@ -67,7 +66,7 @@ protected:
 TEST_F(LookupTest, ChoicesComeFromTheListTableInTagOrderAndARefreshReloadsThem) {
     AddToList("list1.dbf", {"Zeta", "Acme", "Mega"});
     Open();
-    auto* producer = Find<TLookup>("L2");
+    auto* producer = Find<editors::TLookup>("L2");
     EXPECT_EQ(Items(producer), (QStringList{"Acme", "Mega", "Zeta"}));
     // The lists that were missing were made from the template, empty.
     for (const char* source :
@@ -88,7 +87,7 @@ TEST_F(LookupTest, ATypedValueJoinsTheListOnceWhenTheFieldIsLeft) {
     auto& w = Open();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto* producer = Find<TLookup>("L2");
+    auto* producer = Find<editors::TLookup>("L2");
     auto* name = Find<QLineEdit>("L1");
 
     producer->setFocus(Qt::TabFocusReason);
@@ -129,7 +128,7 @@ TEST_F(LookupTest, AutoFillCompletesFromTheFirstMatchingChoiceWhileTheOptionIsOn
     auto& w = Open();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    auto* system = Find<TLookup>("L10");
+    auto* system = Find<editors::TLookup>("L10");
     system->setFocus(Qt::TabFocusReason);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -145,7 +144,7 @@ TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisa
     settings.AutoFill = false;
     auto& w = Open();
     TEditMenu* menu = w.ListEditMenu();
-    menu->Prepare(Find<TLookup>("L2"));
+    menu->Prepare(Find<editors::TLookup>("L2"));
     QAction* editList = menu->Item(QStringLiteral("&Edit List..."));
     QAction* autoFill = menu->Item(QStringLiteral("Auto-F&ill"));
     ASSERT_NE(editList, nullptr);
@@ -155,7 +154,7 @@ TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisa
     EXPECT_FALSE(autoFill->isChecked());
     autoFill->trigger();
     EXPECT_TRUE(settings.AutoFill);
-    menu->Prepare(Find<TLookup>("L2"));
+    menu->Prepare(Find<editors::TLookup>("L2"));
     EXPECT_TRUE(autoFill->isChecked());
     EXPECT_EQ(w.TextEditMenu()->Item(QStringLiteral("Auto-F&ill")), nullptr);
     Close();
@@ -174,10 +173,10 @@ TEST_F(LookupTest, AStoredTemplateDateMarkerBecomesTodayOnlyWhileFillingFromATem
     copy.edit();
     copy.setDate(VersionDate, std::chrono::year_month_day{std::chrono::year(2001),
                                                           std::chrono::March, std::chrono::day(4)});
-    copy.setDate(InstallDate, TemplateDateMarker);
+    copy.setDate(InstallDate, editors::TemplateDateMarker);
     copy.post();
-    auto* version = Find<TDateEdit>("L7");
-    auto* install = Find<TDateEdit>("L8");
+    auto* version = Find<editors::TDateEdit>("L7");
+    auto* install = Find<editors::TDateEdit>("L8");
 
     w.RecordPage()->FillEditors(copy);
     EXPECT_EQ(install->text(), QStringLiteral("12/31/1899"));
@@ -203,7 +202,7 @@ TEST_F(LookupTest, WithoutTheListTemplateEveryListFieldIsEmptyAndTheUserIsTold) 
               "Error! Could not create a list file: \n" + (dataDir / "list1.dbf").string());
     EXPECT_EQ(texts[6],
               "Error! Could not create a list file: \n" + (dataDir / "list7.dbf").string());
-    auto* producer = Find<TLookup>("L2");
+    auto* producer = Find<editors::TLookup>("L2");
     EXPECT_EQ(producer->count(), 0);
     // The field still takes a value, and the record keeps it.
     producer->setEditText(QStringLiteral("Novell"));

@@ -1,18 +1,17 @@
 #include "book/RecordPage.h"
 
 #include "BookFixture.h"
-#include "book/CurrencyEdit.h"
-#include "book/DateEdit.h"
-#include "book/MultiImgControl.h"
 #include "book/Navigator.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SortCommands.h"
 #include "db/RecordSchema.h"
+#include "editors/CurrencyEdit.h"
+#include "editors/DateEdit.h"
+#include "media/MultiImgControl.h"
+#include "media/PictureBytes.h"
 
-#include <QBuffer>
 #include <QComboBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -21,16 +20,10 @@ namespace shelfwise::book {
 namespace {
 
 using namespace std::chrono;
-
-std::string PngBytes() {
-    QImage image(8, 6, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
+using editors::TCurrencyEdit;
+using editors::TDateEdit;
+using media::TDbMultiImgControl;
+using media::test::PngBytes;
 
 class RecordPageTest : public test::BookFixture {
 public:
@@ -174,8 +167,8 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
     EXPECT_TRUE(w.RecordPage()->RecordInUse());
     EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
-    for (const FieldEditor& editor : w.FieldEditors()) {
-        EXPECT_FALSE(editor.Widget->isEnabled()) << editor.Widget->objectName().toStdString();
+    for (editors::TFieldEditor* editor : w.FieldEditors()) {
+        EXPECT_FALSE(editor->Widget()->isEnabled()) << editor->Widget()->objectName().toStdString();
     }
     Editor(1)->setText(QStringLiteral("Changed"));
     w.ShowRecordAt(1);
@@ -239,14 +232,14 @@ TEST_F(RecordPageTest, TabAndShiftTabWalkTheEditorsAcrossThePages) {
                           {5, Qt::Key_Backtab, 4, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from);
-        QWidget* from = w.FieldEditors()[c.from - 1].Widget;
+        QWidget* from = w.FieldEditors()[c.from - 1]->Widget();
         pages->setCurrentIndex(c.from <= 11 ? 0 : c.from <= 22 ? 1 : c.from == 23 ? 2 : 3);
         from->setFocus();
         QTest::keyClick(QApplication::focusWidget(), c.key);
         EXPECT_EQ(pages->currentIndex(), c.page);
         const QWidget* focused = QApplication::focusWidget();
         ASSERT_NE(focused, nullptr);
-        const QWidget* expected = w.FieldEditors()[c.to - 1].Widget;
+        const QWidget* expected = w.FieldEditors()[c.to - 1]->Widget();
         EXPECT_TRUE(focused == expected || expected->isAncestorOf(focused))
             << focused->objectName().toStdString();
     }

@@ -1,13 +1,14 @@
-#include "book/Lookup.h"
+#include "editors/Lookup.h"
 
 #include "settings/Settings.h"
+#include "text/FieldText.h"
 #include "text/WindowsText.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace shelfwise::book {
+namespace shelfwise::editors {
 
 TLookup::TLookup(const QString& source, QWidget* parent) : QComboBox(parent), source_(source) {
     setEditable(true);
@@ -15,12 +16,13 @@ TLookup::TLookup(const QString& source, QWidget* parent) : QComboBox(parent), so
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     setToolTip(QStringLiteral("Lookup Field - click on the down arrow to see the choices"));
+    editing_.emplace(lineEdit(), false);
 }
 
 TLookup::~TLookup() {
     // A value typed just before the window closes is not lost from the list. A disabled field
     // (a read-only record) holds nothing the user typed.
-    if (isEnabled()) {
+    if (!IsRecordReadOnly()) {
         AddWhenNew();
     }
 }
@@ -54,6 +56,19 @@ void TLookup::AddCurrentText() {
     if (list_ && list_->Add(text::ToWindowsText(text))) {
         LoadItems();
     }
+}
+
+void TLookup::Read(const engine::Table& table, int position) {
+    ShowText(text::FieldText(table, position));
+}
+
+void TLookup::Write(engine::Table& table, int position) const {
+    WriteText(table, position, currentText());
+}
+
+void TLookup::ShowText(const QString& text) {
+    setEditText(text);
+    lineEdit()->setCursorPosition(0);
 }
 
 void TLookup::AddWhenNew() {
@@ -107,4 +122,4 @@ bool TLookup::AutoFill(const QString& typed) {
     return false;
 }
 
-} // namespace shelfwise::book
+} // namespace shelfwise::editors

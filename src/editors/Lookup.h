@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/LookupList.h"
+#include "editors/TextEdit.h"
 
 #include <QComboBox>
 #include <optional>
@@ -9,12 +10,12 @@ namespace shelfwise::settings {
 struct Settings;
 }
 
-namespace shelfwise::book {
+namespace shelfwise::editors {
 
 // A list field: a drop-down list of the choices kept in a lookup table of the database
 // directory. A typed value the list lacks joins it when the field is left; with the AutoFill
 // option, typing completes the text from the list.
-class TLookup : public QComboBox {
+class TLookup : public QComboBox, public TFieldEditor {
     Q_OBJECT
 public:
     TLookup(const QString& source, QWidget* parent);
@@ -25,11 +26,20 @@ public:
 
     // Ties the field to its table in the settings' database directory (made from the template
     // when missing, its index rebuilt by the database when damaged) and loads the choices.
-    void OpenList(db::TDatabase& database, const settings::Settings& settings);
+    void OpenList(db::TDatabase& database, const settings::Settings& settings) override;
     // Reloads the choices; the typed text stays.
     void LoadItems();
     // Adds the text to the choices and to the table.
     void AddCurrentText();
+
+    EditorKind Kind() const override { return EditorKind::Lookup; }
+    QWidget* Widget() override { return this; }
+    void Read(const engine::Table& table, int position) override;
+    void Write(engine::Table& table, int position) const override;
+    bool IsFilled() const override { return !currentText().isEmpty(); }
+    void Clear() override { ShowText(QString()); }
+    void ReloadList() override { LoadItems(); }
+    TTextEditing* Editing() override { return &*editing_; }
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -39,10 +49,13 @@ protected:
 private:
     void AddWhenNew();
     bool AutoFill(const QString& typed);
+    // A value wider than the field shows its beginning, not its end.
+    void ShowText(const QString& text);
 
     QString source_;
     const settings::Settings* settings_ = nullptr;
     std::optional<db::TLookupList> list_;
+    std::optional<TLineEditing> editing_;
 };
 
-} // namespace shelfwise::book
+} // namespace shelfwise::editors

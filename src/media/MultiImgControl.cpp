@@ -1,8 +1,10 @@
-#include "book/MultiImgControl.h"
+#include "media/MultiImgControl.h"
+
+#include "engine/Table.h"
 
 #include <QPainter>
 
-namespace shelfwise::book {
+namespace shelfwise::media {
 
 TDbMultiImgControl::TDbMultiImgControl(const QString& caption, QWidget* parent)
     : QFrame(parent), caption_(caption) {
@@ -15,6 +17,19 @@ void TDbMultiImgControl::SetPicture(std::string bytes) {
     shown_.loadFromData(reinterpret_cast<const uchar*>(picture_.data()),
                         static_cast<uint>(picture_.size()));
     update();
+}
+
+void TDbMultiImgControl::Read(const engine::Table& table, int position) {
+    const char type = table.field(position).type;
+    SetPicture(type == 'B' || type == 'G' ? table.bytes(position) : std::string());
+}
+
+void TDbMultiImgControl::Write(engine::Table& table, int position) const {
+    if (HasPicture()) {
+        table.setBytes(position, picture_);
+    } else {
+        table.clear(position);
+    }
 }
 
 void TDbMultiImgControl::paintEvent(QPaintEvent* event) {
@@ -30,4 +45,4 @@ void TDbMultiImgControl::paintEvent(QPaintEvent* event) {
                        area.y() + (area.height() - scaled.height()) / 2, scaled);
 }
 
-} // namespace shelfwise::book
+} // namespace shelfwise::media

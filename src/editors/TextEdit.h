@@ -1,0 +1,87 @@
+#pragma once
+
+#include "editors/FieldEditor.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace shelfwise::editors {
+
+// The edit menu's commands on a single-line text, also the text of an editable list.
+class TLineEditing : public TTextEditing {
+public:
+    TLineEditing(QLineEdit* line, bool offersUndo) : line_(line), offersUndo_(offersUndo) {}
+
+    QWidget* Target() override { return line_; }
+    void Undo() override { line_->undo(); }
+    void Cut() override { line_->cut(); }
+    void Copy() override { line_->copy(); }
+    void Paste() override { line_->paste(); }
+    void DeleteSelection() override { line_->del(); }
+    void SelectAll() override { line_->selectAll(); }
+    bool HasSelection() const override { return line_->hasSelectedText(); }
+    bool IsEmpty() const override { return line_->text().isEmpty(); }
+    bool CanUndo() const override { return line_->isUndoAvailable(); }
+    bool OffersUndo() const override { return offersUndo_; }
+
+private:
+    QLineEdit* line_;
+    bool offersUndo_;
+};
+
+// A single-line text field. The date and currency editors build on it and read their text as
+// a value.
+class TTextEdit : public QLineEdit, public TFieldEditor {
+    Q_OBJECT
+public:
+    explicit TTextEdit(QWidget* parent) : QLineEdit(parent) {}
+
+    EditorKind Kind() const override { return EditorKind::SingleLine; }
+    QWidget* Widget() override { return this; }
+    void Read(const engine::Table& table, int position) override;
+    void Write(engine::Table& table, int position) const override;
+    bool IsFilled() const override { return !text().isEmpty(); }
+    void Clear() override { ShowText(QString()); }
+    TTextEditing* Editing() override { return &editing_; }
+
+protected:
+    // A value wider than the field shows its beginning, not its end.
+    void ShowText(const QString& text);
+
+private:
+    TLineEditing editing_{this, true};
+};
+
+// A multi-line (memo) field: its lines are stored with CR LF line ends.
+class TMemoEdit : public QPlainTextEdit, public TFieldEditor, public TTextEditing {
+    Q_OBJECT
+public:
+    explicit TMemoEdit(QWidget* parent);
+
+    EditorKind Kind() const override { return EditorKind::MultiLine; }
+    QWidget* Widget() override { return this; }
+    void Read(const engine::Table& table, int position) override;
+    void Write(engine::Table& table, int position) const override;
+    bool IsFilled() const override { return !toPlainText().isEmpty(); }
+    void Clear() override { setPlainText(QString()); }
+    settings::FontRecord* FontOption(settings::Settings& settings) const override;
+    std::optional<EditorColors> Colors() const override;
+    void ShowFound(int offset, int length) override;
+    TTextEditing* Editing() override { return this; }
+
+    QWidget* Target() override { return this; }
+    void Undo() override { undo(); }
+    void Cut() override { cut(); }
+    void Copy() override { copy(); }
+    void Paste() override { paste(); }
+    void DeleteSelection() override { textCursor().removeSelectedText(); }
+    void SelectAll() override { selectAll(); }
+    bool HasSelection() const override { return textCursor().hasSelection(); }
+    bool IsEmpty() const override { return document()->isEmpty(); }
+    bool CanUndo() const override { return document()->isUndoAvailable(); }
+    bool HoldsLines() const override { return true; }
+    QString Lines() const override { return toPlainText(); }
+    void SetLines(const QString& lines) override { setPlainText(lines); }
+};
+
+} // namespace shelfwise::editors
