@@ -4,6 +4,7 @@
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
 #include "book/EditMenu.h"
+#include "book/ExchangeCommands.h"
 #include "book/FindCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
@@ -472,6 +473,7 @@ void TBookWindow::ConnectCommands() {
     define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
     define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
     define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
+    ConnectExchangeCommands(*this);
 }
 
 void TBookWindow::ChooseRowFont() {

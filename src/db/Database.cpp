@@ -560,6 +560,10 @@ void TDatabase::AssignRecordNumber(Table& table) {
     if (!table.isEmpty(RecordNumberField)) {
         return;
     }
+    table.setNumber(RecordNumberField, ReserveRecordNumbers(1));
+}
+
+double TDatabase::ReserveRecordNumbers(std::uint32_t count) {
     // The catalogue record is locked before its number is read, so two programs adding
     // records at once never give out the same number.
     RegisterInCatalogue(settings_.DataFileName);
@@ -577,9 +581,9 @@ void TDatabase::AssignRecordNumber(Table& table) {
     }
     try {
         const double last = std::round(MasterTable.number(CatalogueLastNumber));
-        table.setNumber(RecordNumberField, last + 1);
-        MasterTable.setNumber(CatalogueLastNumber, last + 1);
+        MasterTable.setNumber(CatalogueLastNumber, last + count);
         MasterTable.post();
+        return last + 1;
     } catch (const EngineError&) {
         MasterTable.cancel();
         throw;

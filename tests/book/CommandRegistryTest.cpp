@@ -33,6 +33,8 @@ constexpr Control Working[] = {
     {"Password1", "B_Password"},
     {"Sort1", "B_Sort"},
     {"Find1", "B_Search"},
+    {"Export1", "B_Export"},
+    {"Import1", "B_Import"},
     {"HelpContents1", nullptr},
     {"Manual1", nullptr},
     // Row menu.
@@ -64,8 +66,6 @@ constexpr Control Awaited[] = {
     {"HTMLFile1", "B_HTML"},
     {"Replace1", "B_Replace"},
     {"Options1", "B_Options"},
-    {"Export1", "B_Export"},
-    {"Import1", "B_Import"},
     {"Maintenance1", "B_Maintenance"},
     {"Filter1", "B_Filter"},
     {"Summary1", "B_Summary"},

@@ -9,8 +9,11 @@
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
 #include "book/UserDlgs.h"
+#include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "db/UserList.h"
+#include "exchange/DbfExchange.h"
+#include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
@@ -39,6 +42,7 @@ namespace {
 
 using shelfwise::book::TSoftwareBookWindow;
 namespace settings = shelfwise::settings;
+namespace exchange = shelfwise::exchange;
 
 struct Shot {
     const char* File;
@@ -208,14 +212,20 @@ void SaveListLayout(const settings::Settings& s) {
     sections.Save(s.DataDir / shelfwise::book::HeaderFileName);
 }
 
-bool Take(const Shot& shot, const QString& outputDir) {
-    QTemporaryDir programDir;
+// A program directory of its own, with the template tables and the public database.
+settings::Settings FreshProgramDir(const QTemporaryDir& programDir) {
     settings::Settings s;
     s.ProgramDir = s.DataRoot = programDir.path().toStdString();
     CopyTemplateTables(s.ProgramDir);
     settings::SetPublicDir(s);
     settings::EnsureDataDirectories(s);
     s.DataDir = s.DatabaseDir;
+    return s;
+}
+
+bool Take(const Shot& shot, const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
     shot.Options(s);
     SaveListLayout(s);
     TSoftwareBookWindow window(s);
@@ -254,6 +264,15 @@ bool Take(const Shot& shot, const QString& outputDir) {
     return saved;
 }
 
+bool Save(QWidget& widget, const QString& outputDir, const char* name) {
+    widget.show();
+    QApplication::processEvents();
+    const QString file = QDir(outputDir).filePath(QString::fromLatin1(name));
+    const bool saved = widget.grab().save(file, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    return saved;
+}
+
 // A dialog shown on its own over a program directory with a few accounts.
 struct DialogShot {
     const char* File;
@@ -281,12 +300,44 @@ bool TakeDialog(const DialogShot& shot, const QString& outputDir) {
     shelfwise::db::TUserList users(s);
     AddAccounts(users);
     const std::unique_ptr<QDialog> dialog = shot.Make(s, users);
-    dialog->show();
-    QApplication::processEvents();
-    const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
-    const bool saved = dialog->grab().save(file, "PNG");
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
-    return saved;
+    return Save(*dialog, outputDir, shot.File);
+}
+
+// The export and import dialogs over the same catalogue, as the book window opens them.
+bool TakeExchangeDialogs(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    auto& database = window.Database();
+    exchange::ExportDbf(database, s, "software", nullptr);
+    std::vector<exchange::FieldChoice> fields;
+    for (const int position :
+         exchange::ExchangeFields(database.Fields, database.DataTable.fieldCount())) {
+        fields.emplace_back(position,
+                            QString::fromStdString(s.FieldLabels[std::size_t(position) - 2]));
+    }
+    exchange::TExchangeOptions options;
+    options.Separator = ',';
+    options.Delimiter = '"';
+    options.Fields = {2, 3, 7, 24};
+    bool all = true;
+    exchange::TImportSourceDlg target(true);
+    all = Save(target, outputDir, "export-target.png") && all;
+    exchange::TExpImpDlg exportOptions(true, fields, options);
+    all = Save(exportOptions, outputDir, "export-options.png") && all;
+    exchange::TSelectFileDlg exportFile(true, exchange::ExchangeDir(s));
+    all = Save(exportFile, outputDir, "export-file-name.png") && all;
+    exchange::TImportSourceDlg source(false);
+    all = Save(source, outputDir, "import-source.png") && all;
+    exchange::TExpImpDlg importOptions(false, fields, exchange::TExchangeOptions{});
+    all = Save(importOptions, outputDir, "import-options.png") && all;
+    exchange::TExchangeProgressDlg progress;
+    progress.SetCaption(QStringLiteral("Importing. Please Wait..."));
+    progress.SetTotal(0);
+    progress.SetPosition(12345);
+    all = Save(progress, outputDir, "import-progress.png") && all;
+    return all;
 }
 
 } // namespace
@@ -360,5 +411,6 @@ int main(int argc, char** argv) {
     for (const DialogShot& shot : dialogs) {
         all = TakeDialog(shot, outputDir) && all;
     }
+    all = TakeExchangeDialogs(outputDir) && all;
     return all ? 0 : 1;
 }
