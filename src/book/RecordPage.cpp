@@ -201,6 +201,12 @@ bool TRecordPage::CommitRecord() {
     if (ReadOnly() || recordInUse_) {
         return true;
     }
+    // Commands store the record without the focus leaving the field, so each editor does now
+    // what it does when left; one that cannot settle keeps the record as it is.
+    if (!std::ranges::all_of(editors_, [](editors::TFieldEditor* e) { return e->Settle(); })) {
+        recordCommitted_ = false;
+        return false;
+    }
     engine::Table& table = editCursor_.Table();
     bool result = true;
     if (RecordIsEmpty()) {
