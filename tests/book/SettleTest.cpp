@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QTest>
 #include <functional>
 
@@ -58,7 +59,6 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
     const Case cases[] = {
         {"speed bar", [this] { return Find<QAbstractButton>("B_New"); }, ""},
         {"record button", [this] { return Find<QAbstractButton>("B_Next"); }, "Apple"},
-        {"letter tab", [this] { return window->LetterBar()->Tab('C' - 'A'); }, "Charlie"},
         {"sort button", [this] { return Find<QAbstractButton>("SortPart1"); }, "Alpha"},
     };
     unsigned day = 1;
@@ -75,7 +75,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
         dialogs = 0;
 
         TypeDate("02301999");
-        QTest::mouseClick(button, Qt::LeftButton);
+        button->click();
         EXPECT_EQ(Texts(), std::vector<std::string>{"Invalid Date!"});
         EXPECT_EQ(Shown(), QStringLiteral("Alpha"));
         EXPECT_EQ(dialogs, 0);
@@ -86,7 +86,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
         const std::string digits =
             "03" + QStringLiteral("%1").arg(day, 2, 10, QChar(u'0')).toStdString() + "1998";
         TypeDate(digits.c_str());
-        QTest::mouseClick(button, Qt::LeftButton);
+        button->click();
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(StoredDate("Alpha"), (year_month_day{year(1998), March, std::chrono::day(day)}));
         EXPECT_EQ(Shown(), QString::fromLatin1(c.shownAfter));
@@ -94,6 +94,25 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
         ++day;
     }
     platform::SetDialogHook(nullptr);
+}
+
+TEST_F(SettleTest, ALetterTabLeavesATypedDateInItsFieldForTheNextSave) {
+    OpenWith({{"Alpha", "", 0}, {"Apple", "", 0}, {"Charlie", "", 0}});
+    SortBy(test::NameField);
+    window->Navigator()->LetterKey('A');
+    window->ShowRecordAt(0);
+    const auto before = StoredDate("Alpha");
+    QAbstractButton* tab = window->LetterBar()->Tab('C' - 'A');
+    EXPECT_EQ(tab->focusPolicy(), Qt::NoFocus);
+    TypeDate("02301999");
+    tab->click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Find<editors::TDateEdit>("L8")->text(), QStringLiteral("02/30/1999"));
+    EXPECT_EQ(StoredDate("Alpha"), before);
+    // The next save meets the typed date and refuses it.
+    EXPECT_FALSE(window->CommitRecord());
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Invalid Date!"});
+    EXPECT_EQ(StoredDate("Alpha"), before);
 }
 
 } // namespace
