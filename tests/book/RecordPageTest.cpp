@@ -167,8 +167,11 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
     EXPECT_TRUE(w.RecordPage()->RecordInUse());
     EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    // Date fields stay enabled to keep their look, and take no input.
     for (editors::TFieldEditor* editor : w.FieldEditors()) {
-        EXPECT_FALSE(editor->Widget()->isEnabled()) << editor->Widget()->objectName().toStdString();
+        EXPECT_TRUE(editor->IsRecordReadOnly()) << editor->Widget()->objectName().toStdString();
+        EXPECT_EQ(editor->Widget()->isEnabled(), editor->Kind() == editors::EditorKind::Date)
+            << editor->Widget()->objectName().toStdString();
     }
     Editor(1)->setText(QStringLiteral("Changed"));
     w.ShowRecordAt(1);
