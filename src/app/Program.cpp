@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "platform/Help.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignal.h"
 #include "settings/SettingsFiles.h"
@@ -89,6 +90,7 @@ bool Program::StartUp() {
     // by the toolkit to every window caption.
     QApplication::setApplicationName(settings::ApplicationTitle);
     platform::SetHelpDirectory(s.ProgramDir / "help");
+    platform::SetLogFile(s.ProgramDir / platform::LogFileName);
     s.ShowTrayIcon = false;
 
     windows_.ShowSplash();

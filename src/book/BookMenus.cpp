@@ -1,5 +1,7 @@
 #include "book/BookMenus.h"
 
+#include "book/CommandRegistry.h"
+
 namespace shelfwise::book {
 
 namespace {
@@ -12,7 +14,7 @@ struct Item {
     bool Submenu = false; // filled at run time
 };
 
-void AddItems(QMenu* menu, std::initializer_list<Item> items) {
+void AddItems(QMenu* menu, std::initializer_list<Item> items, TCommandRegistry& commands) {
     for (const Item& item : items) {
         if (QString::fromLatin1(item.Caption) == QLatin1String("-")) {
             menu->addSeparator();
@@ -22,25 +24,28 @@ void AddItems(QMenu* menu, std::initializer_list<Item> items) {
             QMenu* sub = menu->addMenu(QString::fromLatin1(item.Caption));
             sub->setObjectName(QString::fromLatin1(item.Name));
             sub->menuAction()->setObjectName(QString::fromLatin1(item.Name));
-            AddItems(sub, item.Items);
+            commands.AddItem(sub->menuAction());
+            AddItems(sub, item.Items, commands);
             continue;
         }
         QAction* action = menu->addAction(QString::fromLatin1(item.Caption));
         action->setObjectName(QString::fromLatin1(item.Name));
         action->setEnabled(false);
+        commands.AddItem(action);
     }
 }
 
-QMenu* Popup(const char* name, QWidget* parent, std::initializer_list<Item> items) {
+QMenu* Popup(const char* name, QWidget* parent, TCommandRegistry& commands,
+             std::initializer_list<Item> items) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QString::fromLatin1(name));
-    AddItems(menu, items);
+    AddItems(menu, items, commands);
     return menu;
 }
 
 } // namespace
 
-TBookMenus::TBookMenus(QWidget* window) : window_(window) {
+TBookMenus::TBookMenus(QWidget* window, TCommandRegistry& commands) {
     mainMenu_ = new QMenuBar(window);
     mainMenu_->setObjectName(QStringLiteral("MainMenu1"));
     const std::initializer_list<Item> menus = {
@@ -89,13 +94,14 @@ TBookMenus::TBookMenus(QWidget* window) : window_(window) {
             QAction* options = mainMenu_->addAction(QStringLiteral("&Options"));
             options->setObjectName(QStringLiteral("Options1"));
             options->setEnabled(false);
+            commands.AddItem(options);
         }
         QMenu* menu = mainMenu_->addMenu(QString::fromLatin1(item.Caption));
         menu->setObjectName(QString::fromLatin1(item.Name));
-        AddItems(menu, item.Items);
+        AddItems(menu, item.Items, commands);
     }
 
-    rowMenu_ = Popup("PopupMenu1", window,
+    rowMenu_ = Popup("PopupMenu1", window, commands,
                      {{"QuickView1", "&Quick View", {}, true},
                       {"ViewBuffer1", "&View Copy Buffer", {}, true},
                       {"", "-"},
@@ -108,7 +114,7 @@ TBookMenus::TBookMenus(QWidget* window) : window_(window) {
                       {"RowColor1", "C&olor..."},
                       {"", "-"},
                       {"RowHelp1", "&Help"}});
-    rightPageMenu_ = Popup("PopupMenu3", window,
+    rightPageMenu_ = Popup("PopupMenu3", window, commands,
                            {{"LoadRecordFromTemplate1", "R&eplace Record With Template", {}, true},
                             {"SaveRecordToTemplate3", "&Save Record To Template"},
                             {"", "-"},
@@ -122,7 +128,7 @@ TBookMenus::TBookMenus(QWidget* window) : window_(window) {
                             {"Synchronize3", "S&ynchronize"},
                             {"", "-"},
                             {"RightPageHelp1", "&Help"}});
-    templateMenu_ = Popup("TemplateRMenu", window,
+    templateMenu_ = Popup("TemplateRMenu", window, commands,
                           {{"LoadFromTemplate1", "&Replace Record With Template", {}, true},
                            {"SaveRecordToTemplate1", "&Save Record To Template"},
                            {"", "-"},
@@ -130,12 +136,8 @@ TBookMenus::TBookMenus(QWidget* window) : window_(window) {
     // The submenus are filled when their Parts arrive; until then they stay closed.
     for (const char* name : {"QuickView1", "ViewBuffer1", "LoadRecordFromTemplate1", "ViewBuffer3",
                              "LoadFromTemplate1"}) {
-        Action(QString::fromLatin1(name))->setEnabled(false);
+        commands.Item(QString::fromLatin1(name))->setEnabled(false);
     }
-}
-
-QAction* TBookMenus::Action(const QString& name) const {
-    return window_->findChild<QAction*>(name);
 }
 
 } // namespace shelfwise::book

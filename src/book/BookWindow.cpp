@@ -4,6 +4,8 @@
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
 #include "book/EditMenu.h"
+#include "book/ExchangeCommands.h"
+#include "book/FindCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
@@ -33,12 +35,12 @@
 #include "text/DateText.h"
 #include "text/WindowsText.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QScreen>
-#include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
 
@@ -105,7 +107,7 @@ void SetHelpContext(QObject* object, int context) {
 } // namespace
 
 TBookWindow::TBookWindow(settings::Settings& settings)
-    : settings_(settings), database_(settings), menus_(this) {
+    : settings_(settings), database_(settings), commands_(this), menus_(this, commands_) {
     // 1. The database's colours; a missing file keeps the defaults.
     settings::LoadElementColors(settings_.DatabaseDir / settings::ElementColorsFileName,
                                 settings_.Colors);
@@ -127,7 +129,19 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     letterBar_ = new TLetterBar(client_);
     rightPage_ = new TRightPage(client_);
     splitter_ = new TSplitter(client_);
-    viewOptions_ = new TViewOptionsMenu(settings_, this);
+    for (const auto* sheet : {&speedBar_->StandardButtons(), &speedBar_->AdvancedButtons()}) {
+        for (THotBtn* button : *sheet) {
+            commands_.AddButton(button);
+        }
+    }
+    for (const QWidget* bar : {static_cast<QWidget*>(leftPage_->PagingBar()),
+                               static_cast<QWidget*>(rightPage_->RecordBar())}) {
+        for (QAbstractButton* button :
+             bar->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+            commands_.AddButton(button);
+        }
+    }
+    viewOptions_ = new TViewOptionsMenu(settings_, commands_, this);
     hintSwitch_ = new HintSwitch(settings_, this);
     qApp->installEventFilter(hintSwitch_);
     rightPage_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -149,9 +163,9 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     connect(viewOptions_, &TViewOptionsMenu::MenuModeChanged, this, &TBookWindow::ApplyMenuMode);
     connect(viewOptions_, &TViewOptionsMenu::PlacementChanged, this, &TBookWindow::PlacePanels);
     connect(viewOptions_, &TViewOptionsMenu::HintsChanged, this, &TBookWindow::ApplyHints);
-    auto* viewKey = new QShortcut(QKeySequence(Qt::Key_F2), this);
-    connect(viewKey, &QShortcut::activated, this,
-            [this] { PopupViewOptions(pos() + QPoint(50, 100)); });
+    commands_.Define(QStringLiteral("ViewOptions"), {},
+                     [this] { PopupViewOptions(pos() + QPoint(50, 100)); });
+    commands_.AddKey(QStringLiteral("ViewOptions"), QKeySequence(Qt::Key_F2));
     ConnectCommands();
     resize(DesignedWidth, DesignedHeight);
 }
@@ -176,7 +190,7 @@ void TBookWindow::CompleteCreation() {
     recordPage_->LetterPanel = letterTabColours_.get();
     recordCommands_ = new TRecordCommands(*this);
     navigator_ = new TNavigator(*this);
-    new TNavigationKeys(this, *navigator_);
+    new TNavigationKeys(this, *navigator_, commands_);
     sortCommands_ = new TSortCommands(*this, *navigator_);
     SetHelpContext(this, HelpContext);
     SetHelpContext(leftPage_->SortButton(), TSortButton::HelpContext);
@@ -184,6 +198,7 @@ void TBookWindow::CompleteCreation() {
     SetHelpContext(menus_.RowMenu(), RowHelpContext);
     // 8. The tables are the database's; its index manager reports every re-open.
     database_.Index.RecountLetters = [this] { RecountLetters(); };
+    new TFindCommands(*this);
     // 9. Letters on; the window starts at the top right of the screen.
     SetShowLetters(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -432,25 +447,6 @@ void TBookWindow::BuildFieldLists() {
 }
 
 void TBookWindow::ConnectCommands() {
-    menus_.Connect(QStringLiteral("Exit1"), this, [this] { close(); });
-    connect(speedBar_->Button(QStringLiteral("B_Exit")), &QToolButton::clicked, this,
-            [this] { close(); });
-    menus_.Connect(QStringLiteral("HelpContents1"), this, [] { platform::ShowHelp(HelpContext); });
-    menus_.Connect(QStringLiteral("Manual1"), this, [this] {
-        const auto manual = settings_.ProgramDir / "manual.rtf";
-        if (!QDesktopServices::openUrl(
-                QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
-            platform::ShowError("Could not load manual.rtf file!\nTry to load manual.rtf file "
-                                "into your word processor.");
-        }
-    });
-    menus_.Connect(QStringLiteral("RowFont1"), this, [this] { ChooseRowFont(); });
-    menus_.Connect(QStringLiteral("RowColor1"), this, [this] { EditRowColors(); });
-    menus_.Connect(QStringLiteral("RowHelp1"), this, [] { platform::ShowHelp(RowHelpContext); });
-    menus_.Connect(QStringLiteral("RightPageHelp1"), this,
-                   [] { platform::ShowHelp(RightPageHelpContext); });
-    menus_.Connect(QStringLiteral("TemplateHelp1"), this,
-                   [] { platform::ShowHelp(TemplateHelpContext); });
     for (QToolButton* button : findChildren<QToolButton*>()) {
         const QString name = button->objectName();
         // The scroll buttons and the exit button work; every other command arrives with its
@@ -465,14 +461,28 @@ void TBookWindow::ConnectCommands() {
           leftPage_->SortButton()->FilterPart()}) {
         part->setEnabled(false);
     }
-    menus_.Connect(QStringLiteral("Load1"), this, [this] { LoadDatabaseCommand(); });
-    QToolButton* load = speedBar_->Button(QStringLiteral("B_Load"));
-    load->setEnabled(true);
-    connect(load, &QToolButton::clicked, this, [this] { LoadDatabaseCommand(); });
-    menus_.Connect(QStringLiteral("Password1"), this, [this] { ChangePassword(settings_, this); });
-    QToolButton* password = speedBar_->Button(QStringLiteral("B_Password"));
-    password->setEnabled(true);
-    connect(password, &QToolButton::clicked, this, [this] { ChangePassword(settings_, this); });
+    const auto define = [this](const char* command, std::initializer_list<const char*> controls,
+                               std::function<void()> run) {
+        commands_.Define(QString::fromLatin1(command), controls, std::move(run));
+    };
+    define("Exit", {"Exit1", "B_Exit"}, [this] { close(); });
+    define("HelpContents", {"HelpContents1"}, [] { platform::ShowHelp(HelpContext); });
+    define("Manual", {"Manual1"}, [this] {
+        const auto manual = settings_.ProgramDir / "manual.rtf";
+        if (!QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
+            platform::ShowError("Could not load manual.rtf file!\nTry to load manual.rtf file "
+                                "into your word processor.");
+        }
+    });
+    define("RowFont", {"RowFont1"}, [this] { ChooseRowFont(); });
+    define("RowColor", {"RowColor1"}, [this] { EditRowColors(); });
+    define("RowHelp", {"RowHelp1"}, [] { platform::ShowHelp(RowHelpContext); });
+    define("RightPageHelp", {"RightPageHelp1"}, [] { platform::ShowHelp(RightPageHelpContext); });
+    define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
+    define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
+    define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
+    ConnectExchangeCommands(*this);
 }
 
 void TBookWindow::ChooseRowFont() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookMenus.h"
+#include "book/CommandRegistry.h"
 #include "book/EditorLayout.h"
 #include "book/LetterTabStack.h"
 #include "db/Database.h"
@@ -129,6 +130,7 @@ public:
     settings::Settings& Settings() { return settings_; }
     db::TDatabase& Database() { return database_; }
     TBookMenus& Menus() { return menus_; }
+    TCommandRegistry& Commands() { return commands_; }
     TViewOptionsMenu* ViewOptions() const { return viewOptions_; }
     TSpeedBar* SpeedBar() const { return speedBar_; }
     TLeftPage* LeftPage() const { return leftPage_; }
@@ -193,6 +195,7 @@ private:
 
     settings::Settings& settings_;
     db::TDatabase database_;
+    TCommandRegistry commands_;
     TBookMenus menus_;
     TViewOptionsMenu* viewOptions_;
     QWidget* client_;

@@ -3,6 +3,7 @@
 #include "book/DeleteDlg.h"
 #include "book/EditDbDlg.h"
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "engine/EngineError.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
@@ -121,7 +122,8 @@ TLoadDbDlg::~TLoadDbDlg() {
     }
     try {
         database_.RegisterInCatalogue(settings_.DataFileName);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(database_.MasterTable, error);
     }
 }
 
@@ -186,7 +188,8 @@ void TLoadDbDlg::NewDatabase() {
     std::optional<std::string> fileName;
     try {
         fileName = catalogue_.Create(edit.Name(), edit.Description());
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(database_.MasterTable, error);
         platform::ShowError("Error openning master.dbf file!");
         return;
     }
@@ -219,7 +222,8 @@ void TLoadDbDlg::EditDatabase() {
         if (catalogue_.Describe(entry->FileName, edit.Name(), edit.Description())) {
             databases_->item(row)->setText(text::FromWindowsText(edit.Name()));
         }
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(database_.MasterTable, error);
         platform::ShowError("Error openning master.dbf file!");
     }
 }
@@ -245,7 +249,8 @@ void TLoadDbDlg::DeleteDatabase() {
     bool deleted = false;
     try {
         deleted = catalogue_.Delete(fileName);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(settings_.DatabaseDir / fileName, error);
     }
     if (!deleted) {
         platform::ShowError("Table Could Not Be Deleted!");
@@ -265,7 +270,9 @@ void TLoadDbDlg::accept() {
     if (row >= 0) {
         try {
             chosen = catalogue_.PrepareLoad(fileNames_[static_cast<std::size_t>(row)]);
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(settings_.DatabaseDir / fileNames_[static_cast<std::size_t>(row)],
+                           error);
         }
     }
     if (!chosen) {

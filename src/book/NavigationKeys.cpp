@@ -1,5 +1,6 @@
 #include "book/NavigationKeys.h"
 
+#include "book/CommandRegistry.h"
 #include "book/Navigator.h"
 
 #include <QApplication>
@@ -36,8 +37,9 @@ NavigationKey NavigationKeyOf(int key, Qt::KeyboardModifiers modifiers) {
     return NavigationKey::None;
 }
 
-TNavigationKeys::TNavigationKeys(QWidget* window, TNavigator& navigator)
-    : QObject(window), window_(window), navigator_(navigator) {
+TNavigationKeys::TNavigationKeys(QWidget* window, TNavigator& navigator,
+                                 const TCommandRegistry& commands)
+    : QObject(window), window_(window), navigator_(navigator), commands_(commands) {
     qApp->installEventFilter(this);
 }
 
@@ -59,18 +61,18 @@ bool TNavigationKeys::eventFilter(QObject* watched, QEvent* event) {
         navigator_.LetterKey(static_cast<char>('A' + (key->key() - Qt::Key_A)));
         return true;
     }
-    static constexpr std::pair<NavigationKey, void (TNavigator::*)()> Commands[] = {
-        {NavigationKey::FirstPage, &TNavigator::FirstPage},
-        {NavigationKey::PreviousPage, &TNavigator::PreviousPage},
-        {NavigationKey::NextPage, &TNavigator::NextPage},
-        {NavigationKey::LastPage, &TNavigator::LastPage},
-        {NavigationKey::PreviousRecord, &TNavigator::PreviousRecord},
-        {NavigationKey::NextRecord, &TNavigator::NextRecord},
-        {NavigationKey::Synchronize, &TNavigator::Synchronize},
+    static constexpr std::pair<NavigationKey, const char*> Commands[] = {
+        {NavigationKey::FirstPage, "FirstPage"},
+        {NavigationKey::PreviousPage, "PreviousPage"},
+        {NavigationKey::NextPage, "NextPage"},
+        {NavigationKey::LastPage, "LastPage"},
+        {NavigationKey::PreviousRecord, "PreviousRecord"},
+        {NavigationKey::NextRecord, "NextRecord"},
+        {NavigationKey::Synchronize, "Synchronize"},
     };
-    for (const auto& [which, run] : Commands) {
+    for (const auto& [which, name] : Commands) {
         if (which == command) {
-            (navigator_.*run)();
+            commands_.Run(QString::fromLatin1(name));
             return true;
         }
     }

@@ -4,6 +4,7 @@
 
 namespace shelfwise::book {
 
+class TCommandRegistry;
 class TNavigator;
 
 // The navigation commands the keyboard reaches.
@@ -23,11 +24,11 @@ enum class NavigationKey {
 NavigationKey NavigationKeyOf(int key, Qt::KeyboardModifiers modifiers);
 
 // Sees every key meant for the window before its focused control does, and consumes the
-// navigation keys.
+// navigation keys: the letter keys go to the navigator, the others run their commands.
 class TNavigationKeys : public QObject {
     Q_OBJECT
 public:
-    TNavigationKeys(QWidget* window, TNavigator& navigator);
+    TNavigationKeys(QWidget* window, TNavigator& navigator, const TCommandRegistry& commands);
     ~TNavigationKeys() override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +36,7 @@ public:
 private:
     QWidget* window_;
     TNavigator& navigator_;
+    const TCommandRegistry& commands_;
 };
 
 } // namespace shelfwise::book

@@ -11,15 +11,10 @@
 #include "settings/SettingsFiles.h"
 
 #include <QAbstractButton>
-#include <QAction>
 
 namespace shelfwise::book {
 
 namespace {
-
-QAbstractButton* ButtonOf(const QWidget* window, const char* name) {
-    return window->findChild<QAbstractButton*>(QString::fromLatin1(name));
-}
 
 bool IsLetter(char letter) {
     return letter >= 'A' && letter <= 'Z';
@@ -28,26 +23,23 @@ bool IsLetter(char letter) {
 } // namespace
 
 TNavigator::TNavigator(TBookWindow& window) : QObject(&window), window_(window) {
-    TBookMenus& menus = window_.Menus();
     const struct {
+        const char* Name;
         const char* Button;
         const char* Item;
         void (TNavigator::*Command)();
     } commands[] = {
-        {"B_First", "First1", &TNavigator::FirstPage},
-        {"B_PgUp", "PageUp1", &TNavigator::PreviousPage},
-        {"B_PgDn", "PageDown1", &TNavigator::NextPage},
-        {"B_Last", "Last1", &TNavigator::LastPage},
-        {"B_Prev", "Previous1", &TNavigator::PreviousRecord},
-        {"B_Next", "Next1", &TNavigator::NextRecord},
-        {"B_RSynchro", "Synchronize3", &TNavigator::Synchronize},
+        {"FirstPage", "B_First", "First1", &TNavigator::FirstPage},
+        {"PreviousPage", "B_PgUp", "PageUp1", &TNavigator::PreviousPage},
+        {"NextPage", "B_PgDn", "PageDown1", &TNavigator::NextPage},
+        {"LastPage", "B_Last", "Last1", &TNavigator::LastPage},
+        {"PreviousRecord", "B_Prev", "Previous1", &TNavigator::PreviousRecord},
+        {"NextRecord", "B_Next", "Next1", &TNavigator::NextRecord},
+        {"Synchronize", "B_RSynchro", "Synchronize3", &TNavigator::Synchronize},
     };
     for (const auto& command : commands) {
-        QAbstractButton* button = ButtonOf(&window_, command.Button);
-        button->setEnabled(true);
-        const auto run = [this, command = command.Command] { (this->*command)(); };
-        connect(button, &QAbstractButton::clicked, this, run);
-        menus.Connect(QString::fromLatin1(command.Item), this, run);
+        window_.Commands().Define(QString::fromLatin1(command.Name), {command.Button, command.Item},
+                                  [this, command = command.Command] { (this->*command)(); });
     }
     for (int i = 0; i < LetterCount; ++i) {
         TColorButton* tab = window_.LetterBar()->Tab(i);
@@ -251,11 +243,6 @@ void TNavigator::RecolorLetterTabs() {
     window_.LetterBar()->Recolor(window_.Settings().Colors, LetterCounts(window_.Database().Index));
 }
 
-void TNavigator::Enable(QAbstractButton* button, QAction* item, bool enabled) {
-    button->setEnabled(enabled);
-    item->setEnabled(enabled);
-}
-
 void TNavigator::UpdatePagingCommands() {
     db::TDatabase& database = window_.Database();
     const db::TIndex& index = database.Index;
@@ -277,16 +264,14 @@ void TNavigator::UpdatePagingCommands() {
     in.ReadOnlyAndEmpty =
         settings::ReadOnlyAccess(window_.Settings()) && (!all.isOpen() || all.recordCount() == 0);
     const PagingCommands enabled = EnabledPagingCommands(in);
-    const TBookMenus& menus = window_.Menus();
-    const auto item = [&menus](const char* name) {
-        return menus.Action(QString::fromLatin1(name));
+    const std::pair<const char*, bool> commands[] = {
+        {"FirstPage", enabled.First},         {"PreviousPage", enabled.PageUp},
+        {"NextPage", enabled.PageDown},       {"LastPage", enabled.Last},
+        {"PreviousRecord", enabled.Previous}, {"NextRecord", enabled.Next},
     };
-    Enable(ButtonOf(&window_, "B_First"), item("First1"), enabled.First);
-    Enable(ButtonOf(&window_, "B_PgUp"), item("PageUp1"), enabled.PageUp);
-    Enable(ButtonOf(&window_, "B_PgDn"), item("PageDown1"), enabled.PageDown);
-    Enable(ButtonOf(&window_, "B_Last"), item("Last1"), enabled.Last);
-    Enable(ButtonOf(&window_, "B_Prev"), item("Previous1"), enabled.Previous);
-    Enable(ButtonOf(&window_, "B_Next"), item("Next1"), enabled.Next);
+    for (const auto& [command, on] : commands) {
+        window_.Commands().Enable(QString::fromLatin1(command), on);
+    }
     window_.Database().Index.RefreshLetterCount(page.LetterPanel, currentLetter_);
 }
 

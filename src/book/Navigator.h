@@ -2,9 +2,6 @@
 
 #include <QObject>
 
-class QAbstractButton;
-class QAction;
-
 namespace shelfwise::book {
 
 class TBookWindow;
@@ -46,7 +43,6 @@ private:
     int RangeCount() const;
     int RowsPerPage() const;
     void Redraw();
-    void Enable(QAbstractButton* button, QAction* item, bool enabled);
 
     TBookWindow& window_;
     char currentLetter_ = 'A';

@@ -8,7 +8,6 @@
 
 #include <QAbstractButton>
 #include <QMenu>
-#include <QShortcut>
 
 namespace shelfwise::book {
 
@@ -16,41 +15,54 @@ TRecordCommands::TRecordCommands(TBookWindow& window)
     : QObject(&window), window_(window), operations_(window) {
     // A new record keeps the focus in its first editor; the other commands give it back to
     // the current row.
-    const auto newRecord = [this] { operations_.NewRecord(); };
-    ConnectCommand({"New1", "B_New"}, newRecord);
-    ConnectCommand({"B_RDelete", "Delete3"}, Routed(&TRecordOperations::DeleteShownRecord));
-    ConnectCommand({"B_RCopy", "Copy3"}, Routed(&TRecordOperations::CopyShownRecord));
-    ConnectCommand({"B_RPaste", "Paste3"}, Routed(&TRecordOperations::PasteShownRecord));
-    ConnectCommand({"B_RUndo", "Undo3"}, Routed(&TRecordOperations::UndoChanges));
-    ConnectCommand({"B_RPrint", "Print3"}, Routed(&TRecordOperations::PrintShownRecord));
-    const std::pair<const char*, void (TRecordOperations::*)(std::uint32_t)> listed[] = {
-        {"Deleterecord1", &TRecordOperations::DeleteListedRecord},
-        {"CopyRecord1", &TRecordOperations::CopyListedRecord},
-        {"PasteRecord1", &TRecordOperations::PasteListedRecord},
-        {"PrintRecord1", &TRecordOperations::PrintListedRecord},
+    TCommandRegistry& commands = window_.Commands();
+    const auto define = [&commands](const char* command,
+                                    std::initializer_list<const char*> controls,
+                                    std::function<void()> run) {
+        // The record's access enables these.
+        commands.Define(QString::fromLatin1(command), controls, std::move(run),
+                        TCommandRegistry::Controls::AsTheyAre);
     };
-    for (const auto& [name, op] : listed) {
-        // Captured by copy: clang 14 cannot capture a structured binding.
-        ConnectCommand({name}, [this, op = op] {
+    define("NewRecord", {"New1", "B_New"}, [this] { operations_.NewRecord(); });
+    commands.AddKey(QStringLiteral("NewRecord"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    const struct {
+        const char* Name;
+        const char* Button;
+        const char* Item;
+        QKeyCombination Key;
+        void (TRecordOperations::*Operation)();
+    } shown[] = {
+        {"DeleteShownRecord", "B_RDelete", "Delete3", Qt::ALT | Qt::Key_Delete,
+         &TRecordOperations::DeleteShownRecord},
+        {"CopyShownRecord", "B_RCopy", "Copy3", Qt::ALT | Qt::Key_C,
+         &TRecordOperations::CopyShownRecord},
+        {"PasteShownRecord", "B_RPaste", "Paste3", Qt::ALT | Qt::Key_T,
+         &TRecordOperations::PasteShownRecord},
+        {"UndoChanges", "B_RUndo", "Undo3", Qt::ALT | Qt::Key_U, &TRecordOperations::UndoChanges},
+        {"PrintShownRecord", "B_RPrint", "Print3", Qt::ALT | Qt::Key_P,
+         &TRecordOperations::PrintShownRecord},
+    };
+    for (const auto& command : shown) {
+        define(command.Name, {command.Button, command.Item}, Routed(command.Operation));
+        // The key is taken whether or not its button is enabled just now.
+        commands.AddKey(QString::fromLatin1(command.Name), QKeySequence(command.Key),
+                        command.Button);
+    }
+    // The row menu's commands work on the record of the row it was opened on.
+    const struct {
+        const char* Name;
+        const char* Item;
+        void (TRecordOperations::*Operation)(std::uint32_t);
+    } listed[] = {
+        {"DeleteListedRecord", "Deleterecord1", &TRecordOperations::DeleteListedRecord},
+        {"CopyListedRecord", "CopyRecord1", &TRecordOperations::CopyListedRecord},
+        {"PasteListedRecord", "PasteRecord1", &TRecordOperations::PasteListedRecord},
+        {"PrintListedRecord", "PrintRecord1", &TRecordOperations::PrintListedRecord},
+    };
+    for (const auto& command : listed) {
+        define(command.Name, {command.Item}, [this, op = command.Operation] {
             (operations_.*op)(menuRecord_);
             AfterCommand();
-        });
-    }
-    auto* newKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), &window_);
-    connect(newKey, &QShortcut::activated, this, newRecord);
-    const std::pair<QKeyCombination, const char*> keys[] = {
-        {Qt::ALT | Qt::Key_Delete, "B_RDelete"}, {Qt::ALT | Qt::Key_C, "B_RCopy"},
-        {Qt::ALT | Qt::Key_T, "B_RPaste"},       {Qt::ALT | Qt::Key_U, "B_RUndo"},
-        {Qt::ALT | Qt::Key_P, "B_RPrint"},
-    };
-    for (const auto& [key, name] : keys) {
-        // The key is taken whether or not its button is enabled just now.
-        auto* shortcut = new QShortcut(QKeySequence(key), &window_);
-        // Captured by copy: clang 14 cannot capture a structured binding.
-        connect(shortcut, &QShortcut::activated, this, [this, name = name] {
-            if (QAbstractButton* button = Button(name); button->isEnabled()) {
-                button->click();
-            }
         });
     }
     connect(window_.Menus().RowMenu(), &QMenu::aboutToShow, this, &TRecordCommands::PrepareRowMenu);
@@ -60,15 +72,15 @@ TRecordCommands::TRecordCommands(TBookWindow& window)
 }
 
 QAbstractButton* TRecordCommands::Button(const char* name) const {
-    return window_.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    return window_.Commands().Button(QString::fromLatin1(name));
 }
 
 QAction* TRecordCommands::Action(const char* name) const {
-    return window_.Menus().Action(QString::fromLatin1(name));
+    return window_.Commands().Item(QString::fromLatin1(name));
 }
 
 QMenu* TRecordCommands::Submenu(const char* name) const {
-    return window_.findChild<QMenu*>(QString::fromLatin1(name));
+    return Action(name)->menu();
 }
 
 std::function<void()> TRecordCommands::Routed(void (TRecordOperations::*op)()) {
@@ -76,17 +88,6 @@ std::function<void()> TRecordCommands::Routed(void (TRecordOperations::*op)()) {
         (operations_.*op)();
         AfterCommand();
     };
-}
-
-void TRecordCommands::ConnectCommand(std::initializer_list<const char*> names,
-                                     const std::function<void()>& command) {
-    for (const char* name : names) {
-        if (QAbstractButton* button = Button(name)) {
-            connect(button, &QAbstractButton::clicked, this, command);
-        } else {
-            connect(Action(name), &QAction::triggered, this, command);
-        }
-    }
 }
 
 void TRecordCommands::AfterCommand() {

@@ -39,8 +39,6 @@ private:
     QMenu* Submenu(const char* name) const;
     // The operation, then the paste commands and the focus back on the current row.
     std::function<void()> Routed(void (TRecordOperations::*op)());
-    void ConnectCommand(std::initializer_list<const char*> names,
-                        const std::function<void()>& command);
     void AfterCommand();
     void PrepareRowMenu();
     void PrepareRightPageMenu();

@@ -5,6 +5,7 @@
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
+#include "db/FailureLog.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
@@ -65,7 +66,8 @@ void TRecordOperations::DeleteShownRecord() {
     const char letter = index.FirstLetter(edit);
     try {
         edit.deleteRecord();
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(edit, error);
         platform::ShowError("Record in use - not Deleted!");
         return;
     }
@@ -106,7 +108,8 @@ void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
         data.edit();
         letter = database.Index.FirstLetter(data);
         data.deleteRecord();
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(data, error);
         CancelEdit(data);
         platform::ShowError("Record in use - not Deleted!");
         return;
@@ -151,7 +154,8 @@ void TRecordOperations::CopyShownRecord() {
             database.CopyBufferFilled = true;
             return;
         }
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(buffer, error);
     }
     CancelEdit(buffer);
 }

@@ -2,6 +2,7 @@
 
 #include "book/HourGlass.h"
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -101,7 +102,8 @@ void TRecordPage::ShowCorruptMemo(const engine::Table& table) const {
     std::string name;
     try {
         name = table.text(3);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(table, error);
     }
     platform::ShowMessage({platform::MessageKind::Error,
                            "Corrupt Memo Field!!! You should delete record: " + name +
@@ -127,7 +129,8 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
             } else {
                 editor.Read(table, position);
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             if (!IsMemoOrPicture(table.field(position).type)) {
                 // A value other programs stored unreadably (an impossible date) shows empty
                 // and stays as stored unless the user types a new one.
@@ -172,8 +175,9 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
                 }
                 try {
                     editors_[i]->Write(table, position);
-                } catch (const engine::EngineError&) {
+                } catch (const engine::EngineError& error) {
                     if (IsMemoOrPicture(table.field(position).type)) {
+                        db::LogFailure(table, error);
                         throw CorruptMemo{};
                     }
                     throw;
@@ -191,7 +195,8 @@ bool TRecordPage::WriteRecordFields(engine::Table& table) {
         } catch (const CorruptMemo&) {
             ShowCorruptMemo(table);
             return false;
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
         }
     }
     return false;
@@ -228,7 +233,8 @@ bool TRecordPage::CommitRecord() {
                 currentRecordId_ =
                     static_cast<int>(std::lround(table.number(db::RecordNumberField)));
             }
-        } catch (const engine::EngineError&) {
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
             result = false;
         }
         if (!result && newRecord_ && editCursor_.IsEditing()) {

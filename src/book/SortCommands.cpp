@@ -7,7 +7,6 @@
 #include "book/RecordPage.h"
 #include "book/SortDlg.h"
 #include "book/SortRules.h"
-#include "book/SpeedBar.h"
 #include "book/ViewOptionsMenu.h"
 #include "db/Database.h"
 #include "platform/Dialogs.h"
@@ -28,10 +27,8 @@ TSortCommands::TSortCommands(TBookWindow& window, TNavigator& navigator)
     connect(&button, &TSortButton::Sort1MenuClicked, this, &TSortCommands::SortMenuChosen);
     connect(&button, &TSortButton::Sort2MenuClicked, this, &TSortCommands::SortMenuChosen);
     connect(&button, &TSortButton::FilterMenuClicked, this, &TSortCommands::FilterMenuChosen);
-    QAbstractButton* sort = window_.SpeedBar()->Button(QStringLiteral("B_Sort"));
-    sort->setEnabled(true);
-    connect(sort, &QAbstractButton::clicked, this, &TSortCommands::ShowSortDialog);
-    window_.Menus().Connect(QStringLiteral("Sort1"), this, [this] { ShowSortDialog(); });
+    window_.Commands().Define(QStringLiteral("Sort"), {"B_Sort", "Sort1"},
+                              [this] { ShowSortDialog(); });
     connect(window_.ViewOptions(), &TViewOptionsMenu::LetterTabsChosen, this,
             &TSortCommands::SwitchLetterTabs);
 }

@@ -103,10 +103,6 @@ QWidget* TSpeedBar::AddSheet(const QString& name, const QString& caption) {
     return sheet;
 }
 
-THotBtn* TSpeedBar::Button(const QString& name) const {
-    return findChild<THotBtn*>(name);
-}
-
 void TSpeedBar::LayoutButtons() {
     if (LayoutSpeedBar(standardBar_, advancedBar_, width() - SheetFrame)) {
         Apply(standardBar_, standard_);

@@ -20,7 +20,6 @@ public:
     // The buttons of each sheet in tab order, with their captions.
     const std::vector<THotBtn*>& StandardButtons() const { return standard_; }
     const std::vector<THotBtn*>& AdvancedButtons() const { return advanced_; }
-    THotBtn* Button(const QString& name) const;
 
     // Places the buttons of both sheets for the current width.
     void LayoutButtons();

@@ -1,5 +1,6 @@
 #include "book/ViewOptionsMenu.h"
 
+#include "book/CommandRegistry.h"
 #include "platform/Help.h"
 
 #include <tuple>
@@ -8,8 +9,9 @@ namespace shelfwise::book {
 
 namespace opt = settings::opt;
 
-TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, QWidget* parent)
-    : QMenu(parent), settings_(settings) {
+TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, TCommandRegistry& commands,
+                                   QWidget* parent)
+    : QMenu(parent), settings_(settings), commands_(commands) {
     setObjectName(QStringLiteral("PopupMenu2"));
     auto& s = settings_;
     const auto menuMode = &TViewOptionsMenu::MenuModeChanged;
@@ -37,6 +39,7 @@ TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, QWidget* parent
         QAction* action = letters->addAction(QString::fromLatin1(caption));
         action->setObjectName(QString::fromLatin1(name));
         action->setCheckable(true);
+        commands_.AddItem(action);
         // Captured by copy: clang 14 cannot capture a structured binding.
         connect(action, &QAction::triggered, this, [this, value = value] {
             emit LetterTabsChosen(value);
@@ -62,7 +65,9 @@ TViewOptionsMenu::TViewOptionsMenu(settings::Settings& settings, QWidget* parent
     addSeparator();
     QAction* help = addAction(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("ViewOptionsHelp1"));
-    connect(help, &QAction::triggered, this, [] { platform::ShowHelp(HelpContext); });
+    commands_.AddItem(help);
+    commands_.Define(QStringLiteral("ViewOptionsHelp"), {"ViewOptionsHelp1"},
+                     [] { platform::ShowHelp(HelpContext); });
     connect(this, &QMenu::aboutToShow, this, &TViewOptionsMenu::UpdateChecks);
 }
 
@@ -78,6 +83,7 @@ QAction* TViewOptionsMenu::AddChoice(QMenu* menu, const char* name, const char* 
     QAction* action = menu->addAction(QString::fromLatin1(caption));
     action->setObjectName(QString::fromLatin1(name));
     action->setCheckable(true);
+    commands_.AddItem(action);
     connect(action, &QAction::triggered, this, [this, &option, value, changed, action] {
         if (option == value) {
             action->setChecked(true);
@@ -100,7 +106,7 @@ void TViewOptionsMenu::UpdateChecks() {
         action->setChecked(false);
     }
     const auto check = [this](const char* name) {
-        findChild<QAction*>(QString::fromLatin1(name))->setChecked(true);
+        commands_.Item(QString::fromLatin1(name))->setChecked(true);
     };
     const auto& s = settings_;
     const char* menuModes[] = {"ShowBoth1", "ShowOnlyMenus1", "ShowOnlySpeedBars1"};

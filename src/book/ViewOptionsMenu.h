@@ -6,15 +6,18 @@
 
 namespace shelfwise::book {
 
+class TCommandRegistry;
+
 // The view options menu: menus and speed bars, speed bar and letter tab placement, hint
 // messages and the record delete mode. Each submenu checks the option's current value when it
 // opens; choosing the current value does nothing, any other stores it and reports the change.
+// Its items are registered as command controls under their names.
 class TViewOptionsMenu : public QMenu {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 29;
 
-    TViewOptionsMenu(settings::Settings& settings, QWidget* parent);
+    TViewOptionsMenu(settings::Settings& settings, TCommandRegistry& commands, QWidget* parent);
 
     // Checks the items of the current option values.
     void UpdateChecks();
@@ -34,6 +37,7 @@ private:
                        Option value, Changed changed);
 
     settings::Settings& settings_;
+    TCommandRegistry& commands_;
 };
 
 } // namespace shelfwise::book

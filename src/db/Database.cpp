@@ -2,6 +2,7 @@
 
 #include "db/CompressedFile.h"
 #include "db/CutShortRecord.h"
+#include "db/FailureLog.h"
 #include "db/Progress.h"
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
@@ -75,14 +76,17 @@ bool mayBeIndexFault(const EngineError& error) {
            error.reason() == EngineError::Reason::NotFound;
 }
 
-// Runs work on table files; false when the engine or the file system refuses it.
-template <typename Work> bool succeeds(Work work) {
+// Runs work on the table file; false when the engine or the file system refuses it, whose
+// reason goes to the log.
+template <typename Work> bool succeeds(const std::filesystem::path& file, Work work) {
     try {
         work();
         return true;
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(file, error);
         return false;
-    } catch (const std::filesystem::filesystem_error&) {
+    } catch (const std::filesystem::filesystem_error& error) {
+        LogFailure(file, error);
         return false;
     }
 }
@@ -94,7 +98,8 @@ public:
     ~ReopenGuard() {
         try {
             table_.close();
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
+            LogFailure(table_, error);
         }
         table_.setExclusive(exclusive_);
     }
@@ -121,7 +126,8 @@ bool TDatabase::OpenDatabase() {
     Fields.ReadDecimals(DataTable);
     try {
         RegisterInCatalogue(settings_.DataFileName);
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(MasterTable, error);
         platform::ShowError("Could not Open the Master.dbf file!");
         return false;
     }
@@ -138,7 +144,8 @@ bool TDatabase::openCatalogue() {
     try {
         replaceTable(MasterTable, MasterTableName, "master$$",
                      [this] { return CreateCatalogue(MasterTable); });
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(settings_.DatabaseDir / MasterTableName, error);
         platform::ShowError("Could not Open the Master.dbf file!");
         return false;
     }
@@ -157,7 +164,8 @@ bool TDatabase::openCopyBuffer() {
             CopyTable.append();
             CopyTable.post();
         }
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(settings_.DatabaseDir / CopyTableName, error);
         platform::ShowError("Could not Open the Copy/Paste file!");
         return false;
     }
@@ -202,7 +210,8 @@ bool TDatabase::createDataTable() {
             ClearFilter();
         }
         Index.ApplySort();
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(settings_.DatabaseDir / fileName, error);
         platform::ShowError("Could not Open the new database!");
         return false;
     }
@@ -257,7 +266,7 @@ void TDatabase::setAside(const std::string& fileName, const std::string& asideBa
             }
         }
         if (hadEarlier) {
-            succeeds([&] { engine::renameTable(dir, earlier, aside); });
+            succeeds(dir / earlier, [&] { engine::renameTable(dir, earlier, aside); });
         }
         throw;
     }
@@ -279,10 +288,11 @@ bool TDatabase::OpenTable(Table& table, const std::string& fileName, bool exclus
     while (!table.isOpen()) {
         try {
             table.open();
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
             if (++failures <= kSilentRetries) {
                 continue;
             }
+            LogFailure(table, error);
             if (exclusive ||
                 !platform::AskYesNo(platform::MessageKind::Warning,
                                     "Cannot open the file: " + fileName + "\nRetry?")) {
@@ -301,6 +311,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
         table.open();
         return true;
     } catch (const EngineError& error) {
+        LogFailure(table, error);
         // Only damage or a missing part can be the index's fault. A table someone else holds,
         // a file the system refuses or a wrong call leave the user's index alone.
         if (!mayBeIndexFault(error)) {
@@ -312,7 +323,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
         file && DropCutShortRecord(*file)) {
         platform::ShowWarning("The last record of " + file->filename().string() +
                               " was cut short and has been left out.");
-        if (succeeds([&] {
+        if (succeeds(*file, [&] {
                 if (regenerate) {
                     regenerateIndexes(table);
                 }
@@ -334,7 +345,7 @@ bool TDatabase::EnsureOpen(Table& table, bool regenerate) {
             return false;
         }
     }
-    const bool repaired = succeeds([&] {
+    const bool repaired = succeeds(dir / table.fileName(), [&] {
         repairIndex(table);
         if (regenerate) {
             regenerateIndexes(table);
@@ -386,7 +397,7 @@ void TDatabase::repairIndex(Table& table) {
     }
     // Lookup lists have a template of their own; every other table is a copy of the data table's.
     const char* templateName = name.starts_with("LIST") ? ListTemplateName : DataTemplateName;
-    if (!succeeds([&] {
+    if (!succeeds(settings_.ProgramDir / templateName, [&] {
             engine::copyTable(settings_.ProgramDir, templateName, dir, kRepairTemplateName);
         })) {
         throw EngineError(target.string() + ": the template could not be copied");
@@ -400,7 +411,7 @@ void TDatabase::repairIndex(Table& table) {
 }
 
 bool TDatabase::CreateFromTemplate(Table& table, bool keepIndexes) {
-    return succeeds([&] {
+    return succeeds(table.directory() / table.fileName(), [&] {
         table.close();
         DeleteTableFiles(table);
         engine::copyTable(settings_.ProgramDir, DataTemplateName, table.directory(),
@@ -419,7 +430,7 @@ bool TDatabase::CreateInDatabaseDir(const std::string& fileName, bool keepIndexe
 }
 
 bool TDatabase::CreateCatalogue(Table& table) {
-    return succeeds([&] {
+    return succeeds(table.directory() / table.fileName(), [&] {
         table.close();
         engine::copyTable(settings_.ProgramDir, MasterTableName, table.directory(),
                           table.fileName());
@@ -435,7 +446,8 @@ void TDatabase::DeleteTableFiles(Table& table) {
 void TDatabase::DropTable(const std::filesystem::path& directory, const std::string& fileName) {
     try {
         engine::deleteTable(directory, fileName);
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(directory / fileName, error);
     }
 }
 
@@ -477,7 +489,8 @@ void TDatabase::copyRecord(Table& source, Table& target, std::uint32_t& next, in
     for (int position = 0; position < fields; ++position) {
         try {
             CopyField(source, target, position);
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
+            LogFailure(source, error);
             bad = true;
         }
     }
@@ -485,7 +498,8 @@ void TDatabase::copyRecord(Table& source, Table& target, std::uint32_t& next, in
         target.setNumber(RecordNumberField, next);
         target.post();
         ++next;
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(target, error);
         target.cancel();
         bad = true;
     }
@@ -519,7 +533,8 @@ std::uint32_t TDatabase::CopyRecords(Table& source, Table& target, int& badRecor
         if (!failed) {
             try {
                 target.endBatch();
-            } catch (const EngineError&) {
+            } catch (const EngineError& error) {
+                LogFailure(target, error);
                 failed = true;
             }
         }
@@ -545,6 +560,10 @@ void TDatabase::AssignRecordNumber(Table& table) {
     if (!table.isEmpty(RecordNumberField)) {
         return;
     }
+    table.setNumber(RecordNumberField, ReserveRecordNumbers(1));
+}
+
+double TDatabase::ReserveRecordNumbers(std::uint32_t count) {
     // The catalogue record is locked before its number is read, so two programs adding
     // records at once never give out the same number.
     RegisterInCatalogue(settings_.DataFileName);
@@ -562,9 +581,9 @@ void TDatabase::AssignRecordNumber(Table& table) {
     }
     try {
         const double last = std::round(MasterTable.number(CatalogueLastNumber));
-        table.setNumber(RecordNumberField, last + 1);
-        MasterTable.setNumber(CatalogueLastNumber, last + 1);
+        MasterTable.setNumber(CatalogueLastNumber, last + count);
         MasterTable.post();
+        return last + 1;
     } catch (const EngineError&) {
         MasterTable.cancel();
         throw;
@@ -628,7 +647,8 @@ void TDatabase::CopyRecordToBuffer(std::uint32_t recordIndex) {
         }
         CopyTable.post();
         CopyBufferFilled = true;
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(CopyTable, error);
         if (CopyTable.isOpen() && CopyTable.state() != Table::State::Browse) {
             CopyTable.cancel();
         }
@@ -657,7 +677,8 @@ void TDatabase::PasteFromBuffer(std::uint32_t recordIndex, TLetterTabPanel* pane
         const char newLetter = Index.FirstLetter(DataTable);
         DataTable.post();
         Index.AdjustLetterCount(oldLetter, newLetter, panel);
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(DataTable, error);
         if (DataTable.isOpen() && DataTable.state() != Table::State::Browse) {
             DataTable.cancel();
         }
@@ -698,7 +719,8 @@ std::string TDatabase::memoLine(Table& table, int position) {
     try {
         const std::string text = table.text(position);
         return text.substr(0, text.find_first_of("\r\n"));
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        LogFailure(table, error);
         platform::ShowError("Corrupt Memo Field!!! You should delete record: \n" +
                                 table.text(FirstDataField + 1),
                             kCorruptMemoHelp);
@@ -710,7 +732,8 @@ void TDatabase::CloseTables() {
     for (Table* table : {&CopyTable, &DataTable, &MasterTable}) {
         try {
             table->close();
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
+            LogFailure(*table, error);
         }
     }
 }

@@ -60,6 +60,9 @@ public:
     bool MoveToRecord(engine::Table& table, std::uint32_t n);
     std::uint32_t CopyRecords(engine::Table& source, engine::Table& target, int& badRecords);
     void AssignRecordNumber(engine::Table& table);
+    // Gives out `count` consecutive record numbers at once and returns the first; numbers left
+    // unused stay a gap.
+    double ReserveRecordNumbers(std::uint32_t count);
     void RegisterInCatalogue(const std::string& fileName);
     void SetLastRecordNumber(double number, const std::string& fileName);
     void CopyRecordToBuffer(std::uint32_t recordIndex);

@@ -1,6 +1,7 @@
 #include "db/DatabaseCatalogue.h"
 
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/IndexManager.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
@@ -193,7 +194,8 @@ void TDatabaseCatalogue::PackCatalogue() {
     if (database_.OpenTable(master, MasterTableName, true)) {
         try {
             master.pack();
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
+            LogFailure(master, error);
         }
         master.close();
     }

@@ -1,6 +1,7 @@
 #include "db/EditCursor.h"
 
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "engine/EngineError.h"
 #include "settings/Settings.h"
 
@@ -16,6 +17,7 @@ bool TEditCursor::Open() {
     try {
         table_.open();
     } catch (const engine::EngineError& error) {
+        LogFailure(table_, error);
         lastError_ = error.what();
         return false;
     }
@@ -43,6 +45,7 @@ bool TEditCursor::LockForEdit() {
         table_.edit();
         return true;
     } catch (const engine::EngineError& error) {
+        LogFailure(table_, error);
         lastError_ = error.what();
         return false;
     }

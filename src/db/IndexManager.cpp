@@ -1,6 +1,7 @@
 #include "db/IndexManager.h"
 
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/LetterTabPanel.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
@@ -211,6 +212,7 @@ bool TIndex::ApplySort() {
             return true;
         }
     } catch (const EngineError& error) {
+        LogFailure(table, error);
         if (error.reason() != EngineError::Reason::Locked) {
             failure = error.what();
         }
@@ -224,7 +226,8 @@ bool TIndex::ApplySort() {
             table.open();
             database_.Fields.ReadDecimals(table);
             break;
-        } catch (const EngineError&) {
+        } catch (const EngineError& error) {
+            LogFailure(table, error);
         }
     }
     RestoreSort();

@@ -1,6 +1,7 @@
 #include "db/LookupList.h"
 
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/RecordSchema.h"
 #include "engine/EngineError.h"
 #include "engine/Table.h"
@@ -34,6 +35,10 @@ void TLookupList::OpenList(TDatabase& database) {
         table.open();
         return;
     } catch (const engine::EngineError& error) {
+        // A list not made yet is made below.
+        if (error.reason() != engine::EngineError::Reason::NotFound) {
+            LogFailure(table, error);
+        }
         // A table held by another program is not damaged, and copying over it would fail.
         if (error.reason() == engine::EngineError::Reason::Locked) {
             return;
@@ -47,8 +52,9 @@ void TLookupList::OpenList(TDatabase& database) {
 void TLookupList::CreateList() {
     try {
         engine::copyTable(settings_.ProgramDir, ListTemplateName, settings_.DatabaseDir, source_);
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error& error) {
         // The engine's errors and the file system's both.
+        LogFailure(settings_.DatabaseDir / source_, error);
         platform::ShowError("Error! Could not create a list file: \n" +
                             (settings_.DatabaseDir / source_).string());
     }
@@ -64,7 +70,8 @@ std::vector<std::string> TLookupList::Items() const {
         for (table.first(); !table.atEnd(); table.next()) {
             items.push_back(table.text(ItemField));
         }
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
         return {};
     }
     return items;
@@ -81,7 +88,8 @@ bool TLookupList::Add(const std::string& text) {
             table.setText(ItemField, text);
             table.post();
         }
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
         // Closing the table drops the unposted record.
         return false;
     }

@@ -7,17 +7,17 @@
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 #include "support/ChildProgram.h"
+#include "support/ProgramDirectory.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QProcess>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace shelfwise;
@@ -26,16 +26,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* ChildProgramDir = "SW_LOGIN_PROGRAM_DIR";
-
-bool WaitForFile(const fs::path& file) {
-    for (int i = 0; i < 1000; ++i) {
-        if (fs::exists(file)) {
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return false;
-}
 
 // The real windows; once the book window is up, `whenShown` runs and then the window closes.
 class ScriptedWindows : public app::InterimWindows {
@@ -82,22 +72,17 @@ TEST(ChildProgram, LogsInAndRunsUntilReleased) {
     AnswerDialogs("old", none);
     ScriptedWindows windows;
     windows.whenShown = [dir](QWidget*) {
-        std::ofstream(fs::path(dir) / "holding");
-        EXPECT_TRUE(WaitForFile(fs::path(dir) / "release"));
+        shelfwise::test::WriteText(fs::path(dir) / "holding", "");
+        EXPECT_TRUE(shelfwise::test::WaitForFile(fs::path(dir) / "release"));
     };
     app::Program program(dir, windows);
     EXPECT_EQ(program.Run(), 0);
 }
 
 TEST(LoginTest, APasswordChangeIsNotRevertedByAnotherProgramEndingLater) {
-    const fs::path programDir = fs::temp_directory_path() / "shelfwise-login-two-programs";
-    fs::remove_all(programDir);
-    fs::create_directories(programDir);
-    const char* buildDir = std::getenv("SHELFWISE_PROGRAM_DIR");
-    for (const char* name :
-         {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx", "list.dbf", "list.mdx"}) {
-        fs::copy_file(fs::path(buildDir ? buildDir : BUILD_PROGRAM_DIR) / name, programDir / name);
-    }
+    const shelfwise::test::TemporaryDirectory scratch("sw-login");
+    const fs::path& programDir = scratch.Path();
+    shelfwise::test::CopyTemplateTables(programDir);
     settings::Settings secured;
     secured.ProgramDir = secured.DataRoot = programDir;
     secured.PasswordMode = settings::opt::PasswordMode::Required;
@@ -107,7 +92,7 @@ TEST(LoginTest, APasswordChangeIsNotRevertedByAnotherProgramEndingLater) {
     QProcess second;
     ASSERT_TRUE(shelfwise::test::StartChildProgram(second, ChildProgramDir, programDir,
                                                    "LogsInAndRunsUntilReleased"));
-    ASSERT_TRUE(WaitForFile(programDir / "holding"));
+    ASSERT_TRUE(shelfwise::test::WaitForFile(programDir / "holding"));
 
     // The first program changes the password through the book window's command and ends.
     std::deque<std::string> typed{"old", "new", "new"};
@@ -122,7 +107,7 @@ TEST(LoginTest, APasswordChangeIsNotRevertedByAnotherProgramEndingLater) {
     }
     EXPECT_TRUE(typed.empty());
 
-    std::ofstream(programDir / "release");
+    shelfwise::test::WriteText(programDir / "release", "");
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
 
@@ -133,7 +118,6 @@ TEST(LoginTest, APasswordChangeIsNotRevertedByAnotherProgramEndingLater) {
     EXPECT_FALSE(db::PasswordMatches(reread.SupervisorPassword, "old"));
     platform::SetDialogHook(nullptr);
     platform::SetMessageHook(nullptr);
-    fs::remove_all(programDir);
 }
 
 } // namespace

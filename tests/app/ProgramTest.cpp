@@ -3,6 +3,8 @@
 #include "app/InterimWindows.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
+#include "support/ProgramDirectory.h"
+#include "support/TestFiles.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -10,10 +12,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,11 +22,6 @@ using namespace shelfwise;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The book window whose record check can be made to refuse, as when the user still has to
 // correct a value.
@@ -99,7 +94,7 @@ public:
     }
     void DestroyMaintenanceLog() override {
         remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
-        shutMarkerBeforeWindowsGo = readFile(dataDir / "shut.dat");
+        shutMarkerBeforeWindowsGo = test::ReadText(dataDir / "shut.dat");
         uiOptionsBeforeWindowsGo = fs::exists(dataDir / "options.dat");
     }
 };
@@ -107,18 +102,8 @@ public:
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        programDir = fs::temp_directory_path() /
-                     ("shelfwise-program-" +
-                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(programDir);
-        fs::create_directories(programDir);
         // The book window makes its database from the template tables of the program directory.
-        const char* buildDir = std::getenv("SHELFWISE_PROGRAM_DIR");
-        for (const char* name : {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx",
-                                 "list.dbf", "list.mdx"}) {
-            fs::copy_file(fs::path(buildDir ? buildDir : BUILD_PROGRAM_DIR) / name,
-                          programDir / name);
-        }
+        test::CopyTemplateTables(programDir);
         platform::SetMessageHook([this](const platform::Message& m) {
             messages.push_back(m);
             return platform::DefaultAnswer(m.buttons);
@@ -127,7 +112,6 @@ protected:
     void TearDown() override {
         platform::SetMessageHook(nullptr);
         platform::SetUnattended(false);
-        fs::remove_all(programDir);
     }
 
     int run() {
@@ -137,7 +121,8 @@ protected:
 
     fs::path dataDir() const { return programDir / "DATA"; }
 
-    fs::path programDir;
+    test::TemporaryDirectory scratch{"sw-program"};
+    fs::path programDir = scratch.Path();
     WatchedWindows windows;
     std::vector<platform::Message> messages;
 };
@@ -160,7 +145,7 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
 
     EXPECT_TRUE(fs::exists(programDir / "options.dat"));
     EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
-    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
     EXPECT_EQ(fs::file_size(dataDir() / "remind.dat"), 32u);
     for (const char* catalogue : {"filters.tml", "headers.tml", "labels.tml"}) {
         EXPECT_TRUE(fs::exists(dataDir() / catalogue)) << catalogue;
@@ -179,8 +164,8 @@ TEST_F(ProgramTest, WindowCaptionsGetNoSuffixFromTheToolkit) {
 
 TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
     fs::create_directories(dataDir());
-    std::ofstream(dataDir() / "labels.dat", std::ios::binary) << "Title:\r\nMaker:\r\n";
-    std::ofstream(dataDir() / "date.dat", std::ios::binary) << "1\r\n3\r\n2\r\n";
+    test::WriteText(dataDir() / "labels.dat", "Title:\r\nMaker:\r\n");
+    test::WriteText(dataDir() / "date.dat", "1\r\n3\r\n2\r\n");
     settings::Settings previous;
     previous.DataDir = dataDir();
     previous.Reminders.LastBackup = 36526.5;
@@ -199,7 +184,7 @@ TEST_F(ProgramTest, TheBookWindowFindsTheSettingsOfTheDataDirectoryRead) {
     EXPECT_EQ(seen.SpeedBarLocation, settings::opt::SpeedBarLocation::Top);
     EXPECT_TRUE(windows.headerTemplateSaved);
     EXPECT_TRUE(fs::exists(dataDir() / "tml1.hdr"));
-    EXPECT_NE(readFile(dataDir() / "headers.tml").find("Wide columns"), std::string::npos);
+    EXPECT_NE(test::ReadText(dataDir() / "headers.tml").find("Wide columns"), std::string::npos);
 }
 
 TEST_F(ProgramTest, AVanishedLastDatabaseFallsBackToThePublicOneAndIsForgotten) {
@@ -225,7 +210,7 @@ TEST_F(ProgramTest, AVanishedLastDatabaseFallsBackToThePublicOneAndIsForgotten) 
 TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {
     for (const std::string marker : {"#10*", ""}) {
         fs::create_directories(dataDir());
-        std::ofstream(dataDir() / "shut.dat", std::ios::binary) << marker;
+        test::WriteText(dataDir() / "shut.dat", marker);
         messages.clear();
 
         run();
@@ -238,7 +223,7 @@ TEST_F(ProgramTest, AStartAfterAnUncleanEndWarnsOnce) {
                   "click on Help.");
         EXPECT_EQ(messages[0].helpContext, 123);
         EXPECT_EQ(messages[0].buttons, unsigned(platform::ButtonOk | platform::ButtonHelp));
-        EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+        EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
     }
     messages.clear();
     run();
@@ -260,7 +245,7 @@ TEST_F(ProgramTest, ARefusedLoginEndsAtOnceWithoutWritingAnything) {
     secured.PasswordMode = settings::opt::PasswordMode::Required;
     secured.SupervisorPassword = "secret";
     ASSERT_TRUE(settings::WriteSecurityOptions(secured));
-    const std::string securityFile = readFile(programDir / "options.dat");
+    const std::string securityFile = test::ReadText(programDir / "options.dat");
 
     for (const Case& c : cases) {
         windows.loginResult = c.result;
@@ -271,7 +256,7 @@ TEST_F(ProgramTest, ARefusedLoginEndsAtOnceWithoutWritingAnything) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
         EXPECT_EQ(messages[0].text, c.message);
-        EXPECT_EQ(readFile(programDir / "options.dat"), securityFile);
+        EXPECT_EQ(test::ReadText(programDir / "options.dat"), securityFile);
         for (const char* file : {"options.dat", "shut.dat", "remind.dat", "labels.tml"}) {
             EXPECT_FALSE(fs::exists(dataDir() / file)) << file;
         }
@@ -288,7 +273,7 @@ TEST_F(ProgramTest, ARefusedRecordCheckCancelsTheSessionEnd) {
     EXPECT_EQ(program.Run(), 0);
 
     EXPECT_EQ(windows.sessionEndsClosed, (std::vector<bool>{false, false, true}));
-    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.front().text, "Quorvan Shelfwise is shutting down.");
 }
@@ -299,7 +284,7 @@ TEST_F(ProgramTest, SigtermTakesTheOrderlyEndWithoutWaitingForAUser) {
     EXPECT_EQ(run(), 0);
 
     EXPECT_TRUE(platform::IsUnattended());
-    EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
     EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
     EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
 }
@@ -317,7 +302,7 @@ TEST_F(ProgramTest, SigtermAndSighupDuringStartUpOrLaterTakeTheOrderlyEnd) {
             EXPECT_EQ(run(), 0);
 
             EXPECT_TRUE(platform::IsUnattended());
-            EXPECT_EQ(readFile(dataDir() / "shut.dat"), "@a$)");
+            EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
             EXPECT_TRUE(fs::exists(dataDir() / "options.dat"));
             EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
         }
@@ -325,7 +310,7 @@ TEST_F(ProgramTest, SigtermAndSighupDuringStartUpOrLaterTakeTheOrderlyEnd) {
 }
 
 TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn) {
-    std::ofstream(programDir / "DATA") << "a file where the directory should be";
+    test::WriteText(programDir / "DATA", "a file where the directory should be");
 
     run();
 

@@ -3,55 +3,26 @@
 #include "book/SoftwareBookWindow.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
+#include "support/ChildProgram.h"
+#include "support/ProgramDirectory.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace shelfwise::book::test {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-// Waits up to ten seconds for another program to make the file.
-inline bool WaitForFile(const std::filesystem::path& file) {
-    for (int i = 0; i < 1000 && !std::filesystem::exists(file); ++i) {
-        QTest::qWait(10);
-    }
-    return std::filesystem::exists(file);
-}
-
-// The build's program directory holds the generated template tables.
-inline std::filesystem::path BuildProgramDir() {
-    const char* dir = std::getenv("SHELFWISE_PROGRAM_DIR");
-    return dir != nullptr ? dir : BUILD_PROGRAM_DIR;
-}
-
-inline void CopyTemplateTables(const std::filesystem::path& programDir) {
-    for (const char* name :
-         {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx", "list.dbf", "list.mdx"}) {
-        std::filesystem::copy_file(BuildProgramDir() / name, programDir / name);
-    }
-}
+using shelfwise::test::Bytes;
+using shelfwise::test::ReadBytes;
+using shelfwise::test::WaitForFile;
+using shelfwise::test::WriteBytes;
 
 // A program directory of its own with the public database's directory as data directory, and
 // message boxes recorded instead of shown.
@@ -68,14 +39,12 @@ protected:
     static constexpr int Picture = db::FirstDataField + 23;    // field 24
 
     BookFixture() {
-        std::random_device random;
-        programDir = std::filesystem::temp_directory_path() /
-                     ("sw-book-" + std::to_string(random()) + std::to_string(random()));
         dataDir = programDir / "DATA";
         std::filesystem::create_directories(dataDir);
-        CopyTemplateTables(programDir);
+        shelfwise::test::CopyTemplateTables(programDir);
         settings.ProgramDir = settings.DataRoot = programDir;
         settings.PublicDir = settings.DataDir = settings.DatabaseDir = dataDir;
+        platform::SetLogFile(programDir / platform::LogFileName);
         platform::SetMessageHook([this](const platform::Message& m) {
             messages.push_back(m);
             return answer;
@@ -84,8 +53,7 @@ protected:
     ~BookFixture() override {
         window.reset();
         platform::SetMessageHook(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(programDir, ignored);
+        platform::SetLogFile({});
     }
 
     TSoftwareBookWindow& Open() {
@@ -114,11 +82,17 @@ protected:
         master.edit();
     }
 
+    // The program's log: the reasons behind the messages.
+    std::string LogText() const {
+        return shelfwise::test::ReadText(programDir / platform::LogFileName);
+    }
+
     template <typename T> T* Find(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
 
-    std::filesystem::path programDir;
+    shelfwise::test::TemporaryDirectory scratch{"sw-book"};
+    std::filesystem::path programDir = scratch.Path();
     std::filesystem::path dataDir;
     settings::Settings settings;
     std::unique_ptr<TSoftwareBookWindow> window;

@@ -133,7 +133,8 @@ TEST_F(BookWindowTest, SpeedBarButtonsLoseAndRegainTheirCaptions) {
         return true;
     };
     ASSERT_TRUE(captioned(true));
-    THotBtn* exit = w.SpeedBar()->Button(QStringLiteral("B_Exit"));
+    auto* exit = qobject_cast<THotBtn*>(w.Commands().Button(QStringLiteral("B_Exit")));
+    ASSERT_NE(exit, nullptr);
     const int captionedWidth = exit->width();
 
     w.resize(400, 519);
@@ -208,7 +209,7 @@ TEST_F(BookWindowTest, WindowPlacementFileCases) {
     }
     {
         // Width 0 with height 300 is no usable placement.
-        WriteBytes(wnd, {5, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 44, 1, 0, 0, 44, 1, 0, 0});
+        WriteBytes(wnd, Bytes{5, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0, 44, 1, 0, 0, 44, 1, 0, 0});
         auto& w = Open();
         EXPECT_FALSE(w.isMaximized());
         EXPECT_EQ(w.size(), QSize(638, 519));
@@ -217,7 +218,8 @@ TEST_F(BookWindowTest, WindowPlacementFileCases) {
     }
     {
         // top 20, left 30, 700 x 500, right page 300
-        WriteBytes(wnd, {20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 0x2C, 1, 0, 0});
+        WriteBytes(wnd,
+                   Bytes{20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 0x2C, 1, 0, 0});
         auto& w = Open();
         EXPECT_EQ(w.size(), QSize(700, 500));
         EXPECT_EQ(w.pos(), QPoint(30, 20));
@@ -229,8 +231,8 @@ TEST_F(BookWindowTest, WindowPlacementFileCases) {
     }
     {
         // 20,000 x 20,000 at (-9000, 90000) with a right page of 15,000: fitted to the screen.
-        WriteBytes(wnd, {0x90, 0x5F, 1,    0,    0xD8, 0xDC, 0xFF, 0xFF, 0x20, 0x4E,
-                         0,    0,    0x20, 0x4E, 0,    0,    0x98, 0x3A, 0,    0});
+        WriteBytes(wnd, Bytes{0x90, 0x5F, 1,    0,    0xD8, 0xDC, 0xFF, 0xFF, 0x20, 0x4E,
+                              0,    0,    0x20, 0x4E, 0,    0,    0x98, 0x3A, 0,    0});
         auto& w = Open();
         const QRect screen = w.screen()->availableGeometry();
         EXPECT_LE(w.width(), screen.width());
@@ -243,7 +245,7 @@ TEST_F(BookWindowTest, WindowPlacementFileCases) {
 
 TEST_F(BookWindowTest, ARightPageWidthFromTheFileIsRaisedToTheDesignedWidth) {
     WriteBytes(dataDir / "wnd.dat",
-               {20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 200, 0, 0, 0});
+               Bytes{20, 0, 0, 0, 30, 0, 0, 0, 0xBC, 2, 0, 0, 0xF4, 1, 0, 0, 200, 0, 0, 0});
     Open();
     EXPECT_EQ(RightWidth(), 280);
 }

@@ -109,8 +109,8 @@ TEST_F(EditorLayoutWindowTest, TheSavedRightPageWidthStretchesTheEditorsAtStart)
     const int logoMargin = rightMargin("L11");
     Close();
     // top 20, left 30, 800 x 560, right page 420
-    test::WriteBytes(dataDir / "wnd.dat",
-                     {20, 0, 0, 0, 30, 0, 0, 0, 0x20, 3, 0, 0, 0x30, 2, 0, 0, 0xA4, 1, 0, 0});
+    test::WriteBytes(dataDir / "wnd.dat", test::Bytes{20, 0, 0,    0, 30, 0, 0,    0, 0x20, 3,
+                                                      0,  0, 0x30, 2, 0,  0, 0xA4, 1, 0,    0});
     auto& w = Open();
     ASSERT_EQ(w.RightPage()->width(), 420);
     EXPECT_EQ(rightMargin("L1"), nameMargin);

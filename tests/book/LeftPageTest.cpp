@@ -109,8 +109,7 @@ TEST(HeaderSectionsTest, AnInsertedLastColumnKeepsItsWidthWhenMovedAway) {
 }
 
 TEST(HeaderSectionsTest, HeaderFileRoundTripAndDefaults) {
-    const auto dir = std::filesystem::temp_directory_path() / "sw-header-test";
-    std::filesystem::create_directories(dir);
+    const shelfwise::test::TemporaryDirectory dir("sw-header");
     THeaderSections h;
     h.SetSections({{"category:", 70}, {"Application Name:", 90}}, Labels);
     EXPECT_EQ(h.Sections()[0].FieldIndex, 2);
@@ -134,7 +133,6 @@ TEST(HeaderSectionsTest, HeaderFileRoundTripAndDefaults) {
     }
     EXPECT_FALSE(read.Load(dir / "missing.dat", Labels));
     EXPECT_EQ(read.Sections(), defaults);
-    std::filesystem::remove_all(dir);
 }
 
 class LeftPageTest : public test::BookFixture {
@@ -304,7 +302,7 @@ TEST_F(LeftPageTest, TheListFontDialogKeepsTheFontAndTheRowsFilled) {
             }
             return int(QDialog::Accepted);
         });
-        window->Menus().Action(QStringLiteral("RowFont1"))->trigger();
+        window->Commands().Item(QStringLiteral("RowFont1"))->trigger();
         platform::SetDialogHook(nullptr);
         EXPECT_TRUE(settings.RecordButtonFont.Bold) << c.size;
         EXPECT_EQ(settings.RecordButtonFont.Size, c.expectedSize);

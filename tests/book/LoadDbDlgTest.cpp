@@ -145,8 +145,8 @@ TEST_F(LoadDbDlgTest, DatabasesAreCreatedDescribedDeletedAndLoaded) {
         Select(d, "data_1.dbf");
         d.LoadButton()->click();
     });
-    ASSERT_TRUE(w.Menus().Action(QStringLiteral("Load1"))->isEnabled());
-    w.Menus().Action(QStringLiteral("Load1"))->trigger();
+    ASSERT_TRUE(w.Commands().Item(QStringLiteral("Load1"))->isEnabled());
+    w.Commands().Item(QStringLiteral("Load1"))->trigger();
 
     EXPECT_EQ(editTitles, (QStringList{QStringLiteral("Create New Database"),
                                        QStringLiteral("Create New Database"),
@@ -177,7 +177,7 @@ TEST_F(LoadDbDlgTest, ADatabaseOfTheOtherDirectoryBringsItsOwnLists) {
         d.NewButton()->click();
         d.LoadButton()->click();
     });
-    w.Menus().Action(QStringLiteral("Load1"))->trigger();
+    w.Commands().Item(QStringLiteral("Load1"))->trigger();
     ASSERT_EQ(settings.DatabaseDir, privateDir);
 
     // A producer typed into the private database joins the private list, not the public one.
@@ -350,13 +350,8 @@ TEST_F(LoadDbDlgTest, ADatabaseAnotherProgramHasOpenIsNotDeleted) {
     db::TDatabaseCatalogue(database, settings).Create("Games", "");
 
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ChildProgramDir),
-                       QString::fromStdString(dataDir.string()));
-    second.setProcessEnvironment(environment);
-    second.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=ChildProgram.HoldsTheSecondDatabase")});
-    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(shelfwise::test::StartChildProgram(second, ChildProgramDir, dataDir,
+                                                   "HoldsTheSecondDatabase"));
     ASSERT_TRUE(test::WaitForFile(dataDir / "holding"));
 
     AnswerDialogs([](TLoadDbDlg&) {});

@@ -244,13 +244,13 @@ TEST_F(NavigationTest, WithoutLetterTabsPagingStopsAtTheEnds) {
     EXPECT_FALSE(window->LetterBar()->Tab(0)->isEnabled());
     EXPECT_FALSE(Enabled("B_First"));
     EXPECT_FALSE(Enabled("B_PgUp"));
-    EXPECT_FALSE(window->Menus().Action(QStringLiteral("PageUp1"))->isEnabled());
+    EXPECT_FALSE(window->Commands().Item(QStringLiteral("PageUp1"))->isEnabled());
     Nav().NextPage();
     EXPECT_EQ(Listed().value(0), Numbered("Title", r));
     EXPECT_EQ(Listed().size(), r);
     EXPECT_FALSE(Enabled("B_PgDn"));
     EXPECT_FALSE(Enabled("B_Last"));
-    EXPECT_FALSE(window->Menus().Action(QStringLiteral("Last1"))->isEnabled());
+    EXPECT_FALSE(window->Commands().Item(QStringLiteral("Last1"))->isEnabled());
     Nav().NextPage();
     EXPECT_EQ(window->PageStart(), r);
     Nav().FirstPage();
@@ -322,7 +322,7 @@ TEST_F(NavigationTest, SteppingCrossesIntoTheNextLetterHoldingRecords) {
     Nav().LetterKey('Z');
     window->ShowRecordAt(0);
     EXPECT_FALSE(Enabled("B_Next"));
-    EXPECT_FALSE(window->Menus().Action(QStringLiteral("Next1"))->isEnabled());
+    EXPECT_FALSE(window->Commands().Item(QStringLiteral("Next1"))->isEnabled());
     Nav().NextRecord();
     EXPECT_EQ(Shown(), QStringLiteral("Zulu"));
     EXPECT_TRUE(messages.empty());

@@ -24,6 +24,7 @@ namespace {
 using settings::Element;
 using settings::opt::DeleteMode;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using namespace std::chrono;
 
@@ -74,7 +75,7 @@ public:
     QString Shown() const { return Editor(1)->text(); }
     QAbstractButton* Button(const char* name) const { return Find<QAbstractButton>(name); }
     QAction* Action(const char* name) const {
-        return window->Menus().Action(QString::fromLatin1(name));
+        return window->Commands().Item(QString::fromLatin1(name));
     }
     QMenu* Submenu(const char* name) const { return Find<QMenu>(name); }
 
@@ -241,6 +242,8 @@ TEST_F(RecordOperationsTest, ListedDeletionOfAnEmptyRowOrALockedRecordDeletesNot
     RowCommand(2, "Deleterecord1");
     EXPECT_THAT(Texts(), ElementsAre("Record in use - not Deleted!"));
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
+    // The engine's reason, which the message leaves out, is in the log.
+    EXPECT_THAT(LogText(), HasSubstr("data.dbf: record 3 is locked by another user"));
     EXPECT_EQ(Count('A'), 7);
     EXPECT_EQ(w.Database().DataTable.state(), engine::Table::State::Browse);
     other->cancel();

@@ -290,7 +290,7 @@ TEST_F(SortTest, TheSortDialog) {
         ++shown;
         return answer(dynamic_cast<TSortDlg&>(dialog));
     });
-    QAbstractButton* sort = window->SpeedBar()->Button(QStringLiteral("B_Sort"));
+    QAbstractButton* sort = window->Commands().Button(QStringLiteral("B_Sort"));
 
     // The choices keep each other consistent; cancelling changes nothing.
     answer = [this](TSortDlg& d) {
@@ -323,7 +323,7 @@ TEST_F(SortTest, TheSortDialog) {
         d.accept();
         return d.result();
     };
-    window->Menus().Action(QStringLiteral("Sort1"))->trigger();
+    window->Commands().Item(QStringLiteral("Sort1"))->trigger();
     EXPECT_EQ(reopens, 0);
     EXPECT_EQ(window->PageStart(), 0);
 

@@ -18,11 +18,13 @@ namespace shelfwise::book::test {
 inline constexpr int NameField = db::FirstDataField; // field 1, text
 inline constexpr int ProducerField = NameField + 1;  // field 2, text
 inline constexpr int PriceField = NameField + 5;     // field 6, currency
+inline constexpr int NotesField = NameField + 22;    // field 23, memo
 
 struct Title {
     std::string Name;
     std::string Producer;
     double Price = 0;
+    std::string Notes;
 };
 
 // A book window on records made by the test, sorted as the test asks.
@@ -37,6 +39,7 @@ protected:
             table.setText(NameField, title.Name);
             table.setText(ProducerField, title.Producer);
             table.setNumber(PriceField, title.Price);
+            table.setBytes(NotesField, title.Notes);
             table.post();
         }
         return w;

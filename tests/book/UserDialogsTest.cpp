@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
+#include "support/TestFiles.h"
 
 #include <QButtonGroup>
 #include <QInputDialog>
@@ -28,11 +29,6 @@ using settings::opt::UserCount;
 class UserDialogsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("shelfwise-users-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root);
-        fs::create_directories(root);
         s.ProgramDir = s.DataRoot = root;
         settings::SetPublicDir(s);
         s.PasswordMode = PasswordMode::Required;
@@ -46,7 +42,6 @@ protected:
     void TearDown() override {
         platform::SetDialogHook(nullptr);
         platform::SetMessageHook(nullptr);
-        fs::remove_all(root);
     }
     template <typename T> static T Next(std::deque<T>& queue) {
         T value = queue.front();
@@ -94,7 +89,8 @@ protected:
         return db::ParseUsers(settings::ReadFileBytes(root / db::UsersFileName).value(), complete);
     }
 
-    fs::path root;
+    shelfwise::test::TemporaryDirectory scratch{"sw-users"};
+    fs::path root = scratch.Path();
     settings::Settings s;
     std::deque<std::string> typed;
     std::deque<platform::MessageAnswer> answers;

@@ -3,9 +3,7 @@
 #include "DatabaseFixture.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace shelfwise::db {
 namespace {
@@ -73,16 +71,12 @@ TEST(ExpandSzddTest, RefusesDamagedInput) {
 
 class CopyFileCompressedTest : public ::testing::Test {
 protected:
-    void SetUp() override { dir = db::testing::MakeTemporaryDirectory("lz"); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     void write(const std::string& name, const std::string& content) {
-        std::ofstream(dir / name, std::ios::binary) << content;
+        shelfwise::test::WriteText(dir / name, content);
     }
-    std::string read(const std::string& name) {
-        std::ifstream in(dir / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::filesystem::path dir;
+    std::string read(const std::string& name) { return shelfwise::test::ReadText(dir / name); }
+    shelfwise::test::TemporaryDirectory scratch{"lz"};
+    std::filesystem::path dir = scratch.Path();
 };
 
 TEST_F(CopyFileCompressedTest, ExpandsPackedFilesAndCopiesOthers) {

@@ -2,11 +2,12 @@
 
 #include "db/Database.h"
 #include "engine/Table.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
+#include "support/ProgramDirectory.h"
+#include "support/TestFiles.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -16,41 +17,24 @@
 
 namespace shelfwise::db::testing {
 
-// The build's program directory, which holds the generated template tables.
-inline std::filesystem::path BuildProgramDir() {
-    const char* dir = std::getenv("SHELFWISE_PROGRAM_DIR");
-    return dir != nullptr ? dir : BUILD_PROGRAM_DIR;
-}
-
-// A fresh directory under the system's temporary directory; the caller removes it.
-inline std::filesystem::path MakeTemporaryDirectory(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::filesystem::filesystem_error("mkdtemp",
-                                                std::error_code(errno, std::generic_category()));
-    }
-    return pattern;
-}
+using shelfwise::test::BuildProgramDir;
 
 // A temporary program directory with copies of the template tables and an empty database
 // directory; messages are recorded and answered from a script (default: the box's default).
 class DatabaseFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = MakeTemporaryDirectory("db");
         programDir = root / "program";
         databaseDir = root / "DATA";
         std::filesystem::create_directories(programDir);
         std::filesystem::create_directories(databaseDir);
-        for (const char* name : {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx",
-                                 "list.dbf", "list.mdx"}) {
-            std::filesystem::copy_file(BuildProgramDir() / name, programDir / name);
-        }
+        shelfwise::test::CopyTemplateTables(programDir);
         settings.ProgramDir = programDir;
         settings.DataRoot = root;
         settings.PublicDir = databaseDir;
         settings.DataDir = databaseDir;
         settings.DatabaseDir = databaseDir;
+        platform::SetLogFile(root / platform::LogFileName);
         platform::SetMessageHook([this](const platform::Message& message) {
             messages.push_back(message);
             if (answers.empty()) {
@@ -66,8 +50,11 @@ protected:
     void TearDown() override {
         database.reset();
         platform::SetMessageHook(nullptr);
-        std::filesystem::remove_all(root);
+        platform::SetLogFile({});
     }
+
+    // What the program's log holds, the reasons behind the messages.
+    std::string logText() const { return shelfwise::test::ReadText(root / platform::LogFileName); }
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
@@ -102,7 +89,8 @@ protected:
         return result;
     }
 
-    std::filesystem::path root;
+    shelfwise::test::TemporaryDirectory scratch{"db"};
+    std::filesystem::path root = scratch.Path();
     std::filesystem::path programDir;
     std::filesystem::path databaseDir;
     settings::Settings settings;

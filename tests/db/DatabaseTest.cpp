@@ -18,6 +18,7 @@ namespace shelfwise::db::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 const char* const kNewDatabase = "Could not Open the database! A new database will be created. "
@@ -289,6 +290,9 @@ TEST_F(DatabaseTest, CatalogueAndCopyBufferFailures) {
     EXPECT_FALSE(database->OpenDatabase());
     EXPECT_THAT(messageTexts(), ElementsAre("Could not Open the Master.dbf file!"));
     EXPECT_EQ(messages.front().kind, platform::MessageKind::Error);
+    // The message leaves the reason out; the log has it, with the file.
+    EXPECT_THAT(logText(),
+                HasSubstr((databaseDir / "master.dbf").string() + ": could not be created"));
 
     // A database directory that cannot be written to (it is not a directory at all).
     std::filesystem::copy_file(BuildProgramDir() / "master.dbf", programDir / "master.dbf");
@@ -304,6 +308,8 @@ TEST_F(DatabaseTest, CatalogueAndCopyBufferFailures) {
     reopen();
     EXPECT_FALSE(database->OpenDatabase());
     EXPECT_THAT(messageTexts(), ElementsAre("Could not Open the Copy/Paste file!"));
+    EXPECT_THAT(logText(),
+                HasSubstr((databaseDir / "copy.dbf").string() + ": could not be created"));
 
     // Nor the data table, once the copy buffer exists.
     std::filesystem::rename(root / "data.dbf", programDir / "data.dbf");
@@ -312,6 +318,8 @@ TEST_F(DatabaseTest, CatalogueAndCopyBufferFailures) {
     reopen();
     EXPECT_FALSE(database->OpenDatabase());
     EXPECT_THAT(messageTexts(), ElementsAre("Could not Open the new database!"));
+    EXPECT_THAT(logText(),
+                HasSubstr((databaseDir / "data.dbf").string() + ": could not be created"));
 }
 
 TEST_F(DatabaseTest, DamagedCatalogueIsKeptAsideNotOverwritten) {

@@ -26,11 +26,9 @@ TUserRec Account(std::uint16_t number, std::string name, std::string id, std::st
 class UsersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = testing::MakeTemporaryDirectory("users");
         s.ProgramDir = s.DataRoot = root;
         settings::SetPublicDir(s);
     }
-    void TearDown() override { fs::remove_all(root); }
 
     void WriteUsers(const std::vector<TUserRec>& users) {
         ASSERT_TRUE(settings::ReplaceFile(root / UsersFileName, UsersBytes(users)));
@@ -43,7 +41,8 @@ protected:
         return users;
     }
 
-    fs::path root;
+    shelfwise::test::TemporaryDirectory scratch{"users"};
+    fs::path root = scratch.Path();
     settings::Settings s;
 };
 

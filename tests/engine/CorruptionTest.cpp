@@ -1,24 +1,14 @@
 #include "TableFixture.h"
 #include "engine/EngineError.h"
 #include "engine/TableOperations.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 
 namespace shelfwise::engine::testing {
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 void putU16(std::string& s, std::size_t at, unsigned v) {
     s[at] = static_cast<char>(v & 0xFF);
@@ -55,7 +45,6 @@ protected:
     static constexpr std::size_t kMemoField = 1 + 10 + 8 + 8;
 
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf",
                     {{"NAME", 'C', 10, 0},
                      {"PRICE", 'N', 8, 2},
@@ -72,8 +61,8 @@ protected:
             t.post();
         }
         t.close();
-        dbf = readFile(dir / "data.dbf");
-        dbt = readFile(dir / "data.dbt");
+        dbf = shelfwise::test::ReadText(dir / "data.dbf");
+        dbt = shelfwise::test::ReadText(dir / "data.dbt");
     }
 
     std::string dbf;
@@ -128,8 +117,8 @@ TEST_F(CorruptionTest, EveryDamageIsReportedAsAnEngineErrorNamingTheFile) {
         std::string d = dbf;
         std::string m = dbt;
         damage.apply(d, m);
-        writeFile(dir / "data.dbf", d);
-        writeFile(dir / "data.dbt", m);
+        shelfwise::test::WriteText(dir / "data.dbf", d);
+        shelfwise::test::WriteText(dir / "data.dbt", m);
         try {
             readEverything(dir);
             ADD_FAILURE() << "no error";
@@ -154,8 +143,8 @@ TEST_F(CorruptionTest, RandomByteFlipsNeverCrashOrHang) {
                 random() % 2 ? std::min<std::size_t>(target.size(), 200) : target.size();
             target[random() % span] ^= static_cast<char>(1 + random() % 255);
         }
-        writeFile(dir / "data.dbf", d);
-        writeFile(dir / "data.dbt", m);
+        shelfwise::test::WriteText(dir / "data.dbf", d);
+        shelfwise::test::WriteText(dir / "data.dbt", m);
         try {
             readEverything(dir);
         } catch (const EngineError&) {

@@ -8,11 +8,11 @@
 #include "engine/KeyExpression.h"
 #include "engine/MdxFile.h"
 #include "engine/Table.h"
+#include "support/TestFiles.h"
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,12 +23,6 @@ namespace shelfwise::engine::fuzz {
 // Enough for every seed and for what the fuzzer grows from them; a walk that goes further is
 // cut short rather than timed out.
 inline constexpr int kMaxSteps = 5000;
-
-inline void WriteFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 // Runs one stage of a walk; a refusal of damaged input ends that stage only.
 template <typename Stage> bool Refusable(const Stage& stage) {
@@ -143,7 +137,7 @@ inline bool RunTableReader(std::span<const std::uint8_t> input,
     for (const auto& [name, bytes] : files) {
         std::filesystem::remove(directory / name);
         if (!bytes.empty()) {
-            WriteFile(directory / name, bytes);
+            shelfwise::test::WriteBytes(directory / name, bytes);
         }
     }
 
@@ -186,7 +180,7 @@ inline bool RunTableReader(std::span<const std::uint8_t> input,
 inline bool RunMdxReader(std::span<const std::uint8_t> input,
                          const std::filesystem::path& directory) {
     const auto path = directory / "fuzz.mdx";
-    WriteFile(path, input);
+    shelfwise::test::WriteBytes(path, input);
     return Refusable([&] {
         MdxFile file(path, MdxFile::Mode::ReadOnly);
         bool sound = true;

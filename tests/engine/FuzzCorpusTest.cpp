@@ -1,9 +1,8 @@
 #include "TableFixture.h"
 #include "engine/EngineFuzzHarness.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace shelfwise::engine::testing {
 namespace {
@@ -15,9 +14,7 @@ protected:
         std::size_t seeds = 0;
         for (const auto& entry : std::filesystem::directory_iterator(
                  std::filesystem::path(ENGINE_FUZZ_CORPUS) / folder)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<std::uint8_t> input{std::istreambuf_iterator<char>(in),
-                                                  std::istreambuf_iterator<char>()};
+            const std::vector<std::uint8_t> input = shelfwise::test::ReadBytes(entry.path());
             EXPECT_TRUE(reader(input)) << entry.path();
             ++seeds;
         }

@@ -21,7 +21,6 @@ protected:
     };
 
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf",
                     {{"RECNO", 'N', 8, 0},
                      {"MARK", 'C', 1, 0},

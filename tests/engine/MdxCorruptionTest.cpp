@@ -2,25 +2,15 @@
 #include "engine/ByteOrder.h"
 #include "engine/EngineError.h"
 #include "engine/MdxFile.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <random>
 
 using namespace shelfwise::engine;
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::uint8_t* at(std::string& bytes, std::size_t offset) {
     return reinterpret_cast<std::uint8_t*>(bytes.data()) + offset;
@@ -96,7 +86,7 @@ protected:
             e.record = ++record;
             return record <= 500;
         });
-        return readFile(path);
+        return shelfwise::test::ReadText(path);
     }
 };
 
@@ -155,10 +145,10 @@ TEST_F(MdxCorruptionTest, ReportsEveryDamageAsAnEngineError) {
     for (const auto& [what, damage] : damages) {
         auto bytes = good;
         damage(bytes, layoutOf(bytes));
-        writeFile(path, bytes);
+        shelfwise::test::WriteText(path, bytes);
         EXPECT_EQ(reasonOf([&] { exercise(path, false); }), EngineError::Reason::Damaged) << what;
     }
-    writeFile(path, good);
+    shelfwise::test::WriteText(path, good);
     EXPECT_NO_THROW(exercise(path, true));
 }
 
@@ -177,7 +167,7 @@ TEST_F(MdxCorruptionTest, RandomDamageGivesAnErrorOrAResultNeverACrash) {
             const auto offset = round % 2 == 0 ? anywhere(random) : structure(random);
             bytes[offset] = static_cast<char>(byte(random));
         }
-        writeFile(path, bytes);
+        shelfwise::test::WriteText(path, bytes);
         try {
             exercise(path, round % 3 == 0);
         } catch (const EngineError&) {
@@ -193,7 +183,7 @@ TEST_F(MdxCorruptionTest, AnInterruptedWriterDoesNotStopOthers) {
     auto bytes = goodFile();
     storeU32(at(bytes, 48), loadU32(at(bytes, 48)) | 1);
     const auto path = dir / "INTERRUPTED.MDX";
-    writeFile(path, bytes);
+    shelfwise::test::WriteText(path, bytes);
     {
         MdxFile reader(path, MdxFile::Mode::ReadOnly);
         EXPECT_EQ(reader.check("NAME"), 1200u);
@@ -202,7 +192,7 @@ TEST_F(MdxCorruptionTest, AnInterruptedWriterDoesNotStopOthers) {
         EXPECT_TRUE(writer.insert("NAME", std::string(100, 'Q'), 5000));
         EXPECT_EQ(reader.count("NAME", "", ""), 1201u);
     }
-    bytes = readFile(path);
+    bytes = shelfwise::test::ReadText(path);
     EXPECT_EQ(loadU32(at(bytes, 48)) % 2, 0u);
 }
 
@@ -210,7 +200,7 @@ TEST_F(MdxCorruptionTest, AnInterruptedWriterDoesNotStopOthers) {
 TEST_F(MdxCorruptionTest, NoticesAWriterThatBumpsOnlyTheTagSerial) {
     auto bytes = goodFile();
     const auto path = dir / "SERIAL.MDX";
-    writeFile(path, bytes);
+    shelfwise::test::WriteText(path, bytes);
     MdxFile reader(path, MdxFile::Mode::ReadOnly);
     auto cursor = reader.cursor("NAME");
     ASSERT_TRUE(cursor.first());
@@ -218,7 +208,7 @@ TEST_F(MdxCorruptionTest, NoticesAWriterThatBumpsOnlyTheTagSerial) {
     const auto layout = layoutOf(bytes);
     bytes[layout.firstLeaf + 12] = '!';
     ++bytes[layout.tagHeader + 20];
-    writeFile(path, bytes);
+    shelfwise::test::WriteText(path, bytes);
     ASSERT_TRUE(cursor.first());
     EXPECT_EQ(cursor.key()[0], '!');
 }

@@ -1,9 +1,8 @@
 #include "TableFixture.h"
 #include "engine/TableOperations.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <map>
 #include <random>
 
@@ -14,10 +13,7 @@ namespace {
 // table's memo file stays the size its live values need.
 class MemoChainTest : public TableFixture {
 protected:
-    std::string memoBytes() const {
-        std::ifstream in(dir / "data.dbt", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string memoBytes() const { return shelfwise::test::ReadText(dir / "data.dbt"); }
     static std::uint32_t u32(const std::string& bytes, std::size_t at) {
         std::uint32_t v = 0;
         for (int i = 3; i >= 0; --i) {

@@ -17,7 +17,6 @@ protected:
     static constexpr int Picture = 2;
 
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf",
                     {{"NAME", 'C', 10, 0}, {"NOTES", 'M', 10, 0}, {"PICTURE", 'B', 10, 0}});
         Table t;

@@ -39,7 +39,6 @@ std::string everyByte() {
 class PerlCrossCheckTest : public TableFixture {
 protected:
     void SetUp() override {
-        TableFixture::SetUp();
         if (std::system("perl -MXBase -e 1 >/dev/null 2>&1") != 0) {
             GTEST_SKIP() << "perl with the XBase module is not installed";
         }

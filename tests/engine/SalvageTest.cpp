@@ -1,11 +1,10 @@
 #include "TableFixture.h"
 #include "engine/TableOperations.h"
 #include "engine/TableSalvage.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace shelfwise::engine::testing {
 namespace {
@@ -15,7 +14,6 @@ namespace {
 class SalvageTest : public TableFixture {
 protected:
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf",
                     {{"NAME", 'C', 10, 0}, {"NUM", 'N', 4, 0}, {"NOTES", 'M', 10, 0}});
         Table t;
@@ -31,12 +29,9 @@ protected:
         t.deleteRecord();
     }
 
-    std::string read() const {
-        std::ifstream in(dir / "data.dbf", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string read() const { return shelfwise::test::ReadText(dir / "data.dbf"); }
     void write(const std::string& bytes) const {
-        std::ofstream(dir / "data.dbf", std::ios::binary | std::ios::trunc) << bytes;
+        shelfwise::test::WriteText(dir / "data.dbf", bytes);
     }
     static void putU32(std::string& bytes, std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) {

@@ -16,7 +16,6 @@ namespace {
 class SharingTest : public TableFixture {
 protected:
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf", {{"NAME", 'C', 12, 0}, {"NOTES", 'M', 10, 0}});
         Table t;
         openOn(t, "data.dbf");

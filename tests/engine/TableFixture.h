@@ -3,8 +3,8 @@
 #include "engine/EngineError.h"
 #include "engine/FieldDescriptor.h"
 #include "engine/Table.h"
+#include "support/TestFiles.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -15,12 +15,9 @@ namespace shelfwise::engine::testing {
 // A fresh directory per test, removed afterwards.
 class TableFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "engine-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    explicit TableFixture(
+        const std::filesystem::path& under = std::filesystem::temp_directory_path())
+        : scratch_("engine", under) {}
 
     // A table with one field of every kind: NAME C(20), PRICE N(10,2), RATE F(12,4),
     // ADDED D, ACTIVE L, NOTES M, LOGO B.
@@ -48,7 +45,11 @@ protected:
         return std::nullopt;
     }
 
-    std::filesystem::path dir;
+private:
+    shelfwise::test::TemporaryDirectory scratch_;
+
+protected:
+    std::filesystem::path dir = scratch_.Path();
 };
 
 } // namespace shelfwise::engine::testing

@@ -2,6 +2,7 @@
 
 #include "TableFixture.h"
 #include "engine/EngineError.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@ using namespace std::string_literals;
 class TableOperationsTest : public TableFixture {
 protected:
     void SetUp() override {
-        TableFixture::SetUp();
         createTable(dir, "data.dbf", everyKind());
         Table t;
         openOn(t, "data.dbf", true);
@@ -28,10 +28,7 @@ protected:
     }
 
     std::vector<std::string> filesIn(const std::filesystem::path& d) const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(d)) {
-            names.push_back(entry.path().filename().string());
-        }
+        std::vector<std::string> names = shelfwise::test::FileNamesIn(d);
         std::sort(names.begin(), names.end());
         return names;
     }

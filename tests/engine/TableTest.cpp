@@ -2,22 +2,16 @@
 #include "engine/EngineError.h"
 #include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace shelfwise::engine::testing {
 namespace {
 
 using namespace std::chrono;
 using namespace std::string_literals;
-
-std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string everyByte() {
     std::string s;
@@ -105,7 +99,7 @@ TEST_F(TableTest, FilesHaveTheLayoutOtherXbaseToolsExpect) {
         t.setText(5, "memo");
         t.post();
     }
-    const std::string dbf = fileBytes(dir / "data.dbf");
+    const std::string dbf = shelfwise::test::ReadText(dir / "data.dbf");
     const std::size_t headerLength = 32 + 7 * 32 + 1;
     const std::size_t recordLength = 1 + 20 + 10 + 12 + 8 + 1 + 10 + 10;
     ASSERT_EQ(dbf.size(), headerLength + recordLength + 1);
@@ -119,7 +113,7 @@ TEST_F(TableTest, FilesHaveTheLayoutOtherXbaseToolsExpect) {
     EXPECT_EQ(dbf.substr(headerLength + 1 + 20 + 10 + 12 + 8 + 1, 10), "         1");
     EXPECT_EQ(dbf.back(), '\x1A');
 
-    const std::string dbt = fileBytes(dir / "data.dbt");
+    const std::string dbt = shelfwise::test::ReadText(dir / "data.dbt");
     ASSERT_EQ(dbt.size(), 1024u);
     EXPECT_EQ(std::uint8_t(dbt[0]), 2); // next free block
     EXPECT_EQ(std::uint8_t(dbt[20]) | std::uint8_t(dbt[21]) << 8, 512);
@@ -127,7 +121,7 @@ TEST_F(TableTest, FilesHaveTheLayoutOtherXbaseToolsExpect) {
 
     // A table without memo fields has the plain version byte and no memo file.
     createTable(dir, "plain", {{"CODE", 'C', 4, 0}});
-    EXPECT_EQ(std::uint8_t(fileBytes(dir / "plain.dbf")[0]), 0x03);
+    EXPECT_EQ(std::uint8_t(shelfwise::test::ReadText(dir / "plain.dbf")[0]), 0x03);
     EXPECT_FALSE(std::filesystem::exists(dir / "plain.dbt"));
 }
 
@@ -350,7 +344,7 @@ TEST_F(TableTest, RangeCountsKeptBetweenOpensHoldOnlyForTheIndexTheyWereTakenFro
     EXPECT_EQ(counts(), first); // taken from the file
 
     // Another cursor changes the index (and keeps the counts it adjusted).
-    const std::string stale = fileBytes(cnt);
+    const std::string stale = shelfwise::test::ReadText(cnt);
     {
         Table t;
         openOn(t, "counted");
@@ -367,9 +361,9 @@ TEST_F(TableTest, RangeCountsKeptBetweenOpensHoldOnlyForTheIndexTheyWereTakenFro
     EXPECT_EQ(changed[1], first[1] - 1);
 
     // Counts of the index as it was before, or a file cut short, are not taken.
-    const std::string current = fileBytes(cnt);
+    const std::string current = shelfwise::test::ReadText(cnt);
     for (const std::string& bad : {stale, current.substr(0, current.size() / 2)}) {
-        std::ofstream(cnt, std::ios::binary | std::ios::trunc) << bad;
+        shelfwise::test::WriteText(cnt, bad);
         EXPECT_EQ(counts(), changed);
     }
 }

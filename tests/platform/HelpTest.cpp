@@ -1,5 +1,7 @@
 #include "platform/Help.h"
 
+#include "support/TestFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -8,9 +10,8 @@ using namespace shelfwise::platform;
 namespace fs = std::filesystem;
 
 TEST(Help, AContextOpensItsOwnPageOrTheContentsPage) {
-    const fs::path dir = fs::temp_directory_path() / "shelfwise-help-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const shelfwise::test::TemporaryDirectory scratch("sw-help");
+    const fs::path& dir = scratch.Path();
     std::ofstream(dir / "index.html") << "<a name=\"context123\"></a>";
     std::ofstream(dir / "42.html") << "own page";
     SetHelpDirectory(dir);
@@ -18,5 +19,4 @@ TEST(Help, AContextOpensItsOwnPageOrTheContentsPage) {
     EXPECT_EQ(HelpPageFor(42), dir / "42.html");
     EXPECT_EQ(HelpPageFor(123), dir / "index.html");
     EXPECT_EQ(HelpPageFor(0), dir / "index.html");
-    fs::remove_all(dir);
 }

@@ -1,6 +1,6 @@
 #include "settings/ColorTemplates.h"
 #include "settings/ElementColors.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 using test::Bytes;
 using test::ReadBytes;
-using test::TestDirectory;
+using test::TemporaryDirectory;
 using test::WriteBytes;
 
 Bytes ColorBytes(const ElementColors& colors) {
@@ -28,7 +28,7 @@ TEST(ElementColorsTest, DefaultsFollowTheElementTable) {
 }
 
 TEST(ElementColorsTest, ColorListIsTheTwentySevenBytesPerDatabaseDirectory) {
-    TestDirectory first, second;
+    TemporaryDirectory first, second;
     ElementColors red, navy;
     red.Indexes.fill(5);
     navy.Indexes.fill(12);
@@ -44,7 +44,7 @@ TEST(ElementColorsTest, ColorListIsTheTwentySevenBytesPerDatabaseDirectory) {
 }
 
 TEST(ElementColorsTest, UnusableFilesKeepTheColoursHeld) {
-    TestDirectory dir;
+    TemporaryDirectory dir;
     ElementColors held;
     held[Element::SpeedBar] = 10;
 
@@ -65,7 +65,7 @@ TEST(ElementColorsTest, UnusableFilesKeepTheColoursHeld) {
 }
 
 TEST(ColorTemplatesTest, FileIsARawItemListOfNamesAndColourBytes) {
-    TestDirectory dir;
+    TemporaryDirectory dir;
     TColorTemplates templates;
     ElementColors night;
     night.Indexes.fill(15);
@@ -97,7 +97,7 @@ TEST(ColorTemplatesTest, FileIsARawItemListOfNamesAndColourBytes) {
 // A byte that is no palette index gives the element's current colour, and stays unreadable
 // through a save.
 TEST(ColorTemplatesTest, AnUnreadableColourKeepsTheCurrentOne) {
-    TestDirectory dir;
+    TemporaryDirectory dir;
     Bytes file{1, 4, 'S', 'o', 'f', 't'};
     Bytes colours(27, 3);
     colours[13] = 200;
@@ -138,7 +138,7 @@ TEST(ColorTemplatesTest, NamesAreUniqueExactly) {
 }
 
 TEST(ColorTemplatesTest, SavingUnderAnExistingNameChangesNothing) {
-    TestDirectory dir;
+    TemporaryDirectory dir;
     ElementColors first;
     first.Indexes.fill(4);
     EXPECT_EQ(SaveColorsAsTemplate(dir.Path(), "Mine", first), SaveTemplateResult::Saved);

@@ -1,15 +1,15 @@
 #include "settings/SettingsFiles.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace shelfwise::settings {
 namespace {
 
-using test::TestDirectory;
+using test::TemporaryDirectory;
 
 TEST(DataDirectories, FirstRunCreatesDataAndBackupUnderTheProgramDirectory) {
-    TestDirectory program;
+    TemporaryDirectory program;
     Settings settings;
     settings.ProgramDir = program.Path();
     settings.DataRoot = program.Path();
@@ -26,7 +26,7 @@ TEST(DataDirectories, FirstRunCreatesDataAndBackupUnderTheProgramDirectory) {
 }
 
 TEST(DataDirectories, ReportsFailureWhenTheyCannotBeCreated) {
-    TestDirectory program;
+    TemporaryDirectory program;
     test::WriteText(program / "file", "not a directory");
     Settings settings;
     settings.DataRoot = program / "file";

@@ -1,5 +1,5 @@
 #include "settings/SettingsFiles.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace {
 
 using test::Bytes;
 using test::ReadBytes;
-using test::TestDirectory;
+using test::TemporaryDirectory;
 using test::WriteBytes;
 
 // Builds an options file field by field from its layout, independent of the code under test.
@@ -58,7 +58,7 @@ protected:
         settings.DataDir = settings.PublicDir;
     }
 
-    TestDirectory program;
+    TemporaryDirectory program;
     Settings settings;
 };
 
@@ -94,7 +94,7 @@ TEST_F(OptionsFiles, SecurityOptionsWithDataRootAtHomeWriteOneExactFile) {
 }
 
 TEST_F(OptionsFiles, SecurityOptionsWithOtherDataRootKeepACopyWhoseValuesWin) {
-    TestDirectory root;
+    TemporaryDirectory root;
     settings.DataRoot = root.Path();
     settings.SupervisorPassword = "pw";
     ASSERT_TRUE(WriteSecurityOptions(settings));
@@ -116,7 +116,7 @@ TEST_F(OptionsFiles, SecurityOptionsWithOtherDataRootKeepACopyWhoseValuesWin) {
 }
 
 TEST_F(OptionsFiles, SecurityOptionsFollowOnlyOneCopyWhenCopiesNameEachOther) {
-    TestDirectory root;
+    TemporaryDirectory root;
     WriteBytes(program / "options.dat", SecurityFile(1, 0, root.Path().string(), 0, ""));
     WriteBytes(root / "options.dat", SecurityFile(0, 1, program.Path().string(), 1, "x"));
     Settings read;
@@ -142,7 +142,7 @@ TEST_F(OptionsFiles, SecurityOptionsMissingOrNamingAMissingRoot) {
 }
 
 TEST_F(OptionsFiles, ADataRootWithTrailingSeparatorsOrANulIsTheSameDirectory) {
-    TestDirectory root;
+    TemporaryDirectory root;
     for (const std::string& suffix :
          {std::string("/"), std::string("//"), std::string("\0junk", 5), std::string("/\0", 2)}) {
         for (const auto& dir : {program.Path(), root.Path()}) {
@@ -162,7 +162,7 @@ TEST_F(OptionsFiles, ADataRootWithTrailingSeparatorsOrANulIsTheSameDirectory) {
 }
 
 TEST_F(OptionsFiles, ACopyThatChangedNothingNeverRevertsAnotherCopysOptions) {
-    TestDirectory root;
+    TemporaryDirectory root;
     settings.DataRoot = root.Path();
     SetPublicDir(settings);
     std::filesystem::create_directories(settings.PublicDir);
@@ -365,7 +365,7 @@ TEST_F(UiOptions, StartHiddenMeansHideOnlyAbove5) {
 }
 
 TEST_F(UiOptions, LastUsedDatabaseRules) {
-    TestDirectory outside;
+    TemporaryDirectory outside;
     const auto publicUpper = settings.PublicDir.parent_path() / "data";
     const struct {
         const char* what;

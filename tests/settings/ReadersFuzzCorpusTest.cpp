@@ -1,5 +1,5 @@
 #include "settings/ReadersFuzzHarness.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@ TEST(ReadersFuzzCorpus, EverySeedReadsStably) {
     const std::filesystem::path corpus = SETTINGS_FUZZ_CORPUS;
     std::size_t seeds = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
-        test::TestDirectory scratch;
-        const auto input = test::ReadBytes(entry.path());
+        shelfwise::test::TemporaryDirectory scratch;
+        const auto input = shelfwise::test::ReadBytes(entry.path());
         EXPECT_TRUE(test::RunSettingsReaders(input, scratch.Path())) << entry.path();
         ++seeds;
     }

@@ -4,10 +4,10 @@
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
 #include "settings/ValueStreamReader.h"
+#include "support/TestFiles.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <span>
 
 namespace shelfwise::settings::test {
@@ -24,16 +24,6 @@ inline bool RunSettingsReaders(std::span<const std::uint8_t> input,
     const auto kind = input[0] % 6;
     const auto contents = input.subspan(1);
 
-    const auto put = [](const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    };
-    const auto get = [](const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in),
-                                         std::istreambuf_iterator<char>()};
-    };
     const auto fresh = [&directory] {
         Settings settings;
         settings.ProgramDir = directory;
@@ -45,11 +35,11 @@ inline bool RunSettingsReaders(std::span<const std::uint8_t> input,
     // Reads `file` after putting `bytes` there, writes it back and returns what was written.
     const auto readThenWrite = [&](const char* file, std::span<const std::uint8_t> bytes, auto read,
                                    auto write) {
-        put(directory / file, bytes);
+        shelfwise::test::WriteBytes(directory / file, bytes);
         Settings settings = fresh();
         read(settings);
         write(settings);
-        return get(directory / file);
+        return shelfwise::test::ReadBytes(directory / file);
     };
     const auto stable = [&](const char* file, auto read, auto write) {
         const auto once = readThenWrite(file, contents, read, write);
@@ -78,14 +68,14 @@ inline bool RunSettingsReaders(std::span<const std::uint8_t> input,
             [](Settings& s) { WriteReminderDates(s, LocalTime{}); });
     case 4: {
         const auto catalogue = directory / "headers.tml";
-        put(catalogue, contents);
+        shelfwise::test::WriteBytes(catalogue, contents);
         TTemplateList list{HeaderTemplates, directory};
         list.LoadCatalogue(catalogue);
         list.SaveCatalogue(catalogue);
-        const auto once = get(catalogue);
+        const auto once = shelfwise::test::ReadBytes(catalogue);
         list.LoadCatalogue(catalogue);
         list.SaveCatalogue(catalogue);
-        return get(catalogue) == once;
+        return shelfwise::test::ReadBytes(catalogue) == once;
     }
     default: {
         // A walk through the stream, taking each item in the way its position asks for.

@@ -1,6 +1,6 @@
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateCatalogues.h"
-#include "settings/TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 using namespace std::chrono;
 using test::Bytes;
 using test::ReadBytes;
-using test::TestDirectory;
+using test::TemporaryDirectory;
 using test::WriteBytes;
 using test::WriteText;
 
@@ -19,7 +19,7 @@ class SmallSettingsFiles : public ::testing::Test {
 protected:
     SmallSettingsFiles() { settings.DataDir = data.Path(); }
 
-    TestDirectory data;
+    TemporaryDirectory data;
     Settings settings;
 };
 

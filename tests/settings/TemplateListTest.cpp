@@ -2,8 +2,8 @@
 
 #include "settings/TemplateCatalogues.h"
 #include "settings/TemplateContents.h"
-#include "settings/TestFiles.h"
 #include "settings/ValueStreamWriter.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 using test::Bytes;
 using test::ReadBytes;
-using test::TestDirectory;
+using test::TemporaryDirectory;
 using test::WriteBytes;
 
 // A kind whose contents are one text, saved as the whole template file.
@@ -61,7 +61,7 @@ protected:
         return entries;
     }
 
-    TestDirectory data;
+    TemporaryDirectory data;
     TextContents contents;
     TTemplateList headers{HeaderTemplates, data.Path()};
 };
@@ -149,7 +149,7 @@ TEST_F(TemplateList, MissingOrDamagedCatalogueLeavesTheListEmpty) {
 }
 
 TEST_F(TemplateList, CatalogueEntriesOutsideTheDataDirectoryAreDropped) {
-    TestDirectory elsewhere;
+    TemporaryDirectory elsewhere;
     test::WriteText(elsewhere / "precious", "keep");
     const auto escape = "../" + elsewhere.Path().filename().string() + "/precious";
     WriteBytes(data / "headers.tml", Catalogue({{"Evil", escape},
@@ -187,7 +187,7 @@ TEST_F(TemplateList, FileNamesRunTo32000AndAreCutTo12Characters) {
 }
 
 TEST(TemplateCatalogues, LoadAndSaveTheThreeCataloguesInTheDataDirectory) {
-    TestDirectory data;
+    TemporaryDirectory data;
     WriteBytes(data / "filters.tml", Catalogue({{"Open", "tml1.flt"}}));
     WriteBytes(data / "headers.tml", Catalogue({{"Wide", "tml1.hdr"}, {"Tall", "tml2.hdr"}}));
     TemplateCatalogues catalogues(data.Path());

@@ -1,7 +1,7 @@
 #include "settings/ReadError.h"
-#include "settings/TestFiles.h"
 #include "settings/ValueStreamReader.h"
 #include "settings/ValueStreamWriter.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <limits>

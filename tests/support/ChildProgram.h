@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QTest>
+#include <chrono>
 #include <filesystem>
 
 namespace shelfwise::test {
@@ -20,6 +23,19 @@ inline bool StartChildProgram(QProcess& child, const char* variable,
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=ChildProgram.") + QString::fromLatin1(childTest)});
     return child.waitForStarted();
+}
+
+// Waits for the other program to make the file, handling this program's events meanwhile.
+inline bool WaitForFile(const std::filesystem::path& file,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const QDeadlineTimer deadline(timeout);
+    while (!std::filesystem::exists(file)) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(10);
+    }
+    return true;
 }
 
 } // namespace shelfwise::test

@@ -1,5 +1,6 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "book/FindCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
@@ -8,15 +9,19 @@
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
 #include "book/UserDlgs.h"
+#include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "db/UserList.h"
 #include "editors/CalPop.h"
 #include "editors/DateEdit.h"
+#include "exchange/DbfExchange.h"
+#include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFormLayout>
@@ -27,6 +32,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -40,12 +46,14 @@ namespace {
 
 using shelfwise::book::TSoftwareBookWindow;
 namespace settings = shelfwise::settings;
+namespace exchange = shelfwise::exchange;
 
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size;   // empty: maximized
-    int Page = 0; // a record tab page ("Part 1".."Part 4") showing the featured record
+    QSize Size;        // empty: maximized
+    int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
+    bool Find = false; // the Find window after a hit, instead of the book window
 };
 
 const char* const Titles[] = {
@@ -208,14 +216,20 @@ void SaveListLayout(const settings::Settings& s) {
     sections.Save(s.DataDir / shelfwise::book::HeaderFileName);
 }
 
-bool Take(const Shot& shot, const QString& outputDir) {
-    QTemporaryDir programDir;
+// A program directory of its own, with the template tables and the public database.
+settings::Settings FreshProgramDir(const QTemporaryDir& programDir) {
     settings::Settings s;
     s.ProgramDir = s.DataRoot = programDir.path().toStdString();
     CopyTemplateTables(s.ProgramDir);
     settings::SetPublicDir(s);
     settings::EnsureDataDirectories(s);
     s.DataDir = s.DatabaseDir;
+    return s;
+}
+
+bool Take(const Shot& shot, const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
     shot.Options(s);
     SaveListLayout(s);
     TSoftwareBookWindow window(s);
@@ -238,9 +252,27 @@ bool Take(const Shot& shot, const QString& outputDir) {
         shelfwise::book::TRecordTabs* pages = window.RightPage()->Pages();
         pages->setCurrentIndex(pages->indexOf(pages->PagePanel(shot.Page)->parentWidget()));
     }
+    QWidget* shown = &window;
+    if (shot.Find) {
+        auto* commands = window.findChild<shelfwise::book::TFindCommands*>();
+        commands->ShowFind();
+        shown = commands->FindWindow();
+        shown->findChild<QComboBox*>(QStringLiteral("Edit1"))
+            ->setEditText(QStringLiteral("studio"));
+        shown->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
-    const bool saved = window.grab().save(file, "PNG");
+    const bool saved = shown->grab().save(file, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+    return saved;
+}
+
+bool Save(QWidget& widget, const QString& outputDir, const char* name) {
+    widget.show();
+    QApplication::processEvents();
+    const QString file = QDir(outputDir).filePath(QString::fromLatin1(name));
+    const bool saved = widget.grab().save(file, "PNG");
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
     return saved;
 }
@@ -272,12 +304,44 @@ bool TakeDialog(const DialogShot& shot, const QString& outputDir) {
     shelfwise::db::TUserList users(s);
     AddAccounts(users);
     const std::unique_ptr<QDialog> dialog = shot.Make(s, users);
-    dialog->show();
-    QApplication::processEvents();
-    const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
-    const bool saved = dialog->grab().save(file, "PNG");
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
-    return saved;
+    return Save(*dialog, outputDir, shot.File);
+}
+
+// The export and import dialogs over the same catalogue, as the book window opens them.
+bool TakeExchangeDialogs(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    auto& database = window.Database();
+    exchange::ExportDbf(database, s, "software", nullptr);
+    std::vector<exchange::FieldChoice> fields;
+    for (const int position :
+         exchange::ExchangeFields(database.Fields, database.DataTable.fieldCount())) {
+        fields.emplace_back(position,
+                            QString::fromStdString(s.FieldLabels[std::size_t(position) - 2]));
+    }
+    exchange::TExchangeOptions options;
+    options.Separator = ',';
+    options.Delimiter = '"';
+    options.Fields = {2, 3, 7, 24};
+    bool all = true;
+    exchange::TImportSourceDlg target(true);
+    all = Save(target, outputDir, "export-target.png") && all;
+    exchange::TExpImpDlg exportOptions(true, fields, options);
+    all = Save(exportOptions, outputDir, "export-options.png") && all;
+    exchange::TSelectFileDlg exportFile(true, exchange::ExchangeDir(s));
+    all = Save(exportFile, outputDir, "export-file-name.png") && all;
+    exchange::TImportSourceDlg source(false);
+    all = Save(source, outputDir, "import-source.png") && all;
+    exchange::TExpImpDlg importOptions(false, fields, exchange::TExchangeOptions{});
+    all = Save(importOptions, outputDir, "import-options.png") && all;
+    exchange::TExchangeProgressDlg progress;
+    progress.SetCaption(QStringLiteral("Importing. Please Wait..."));
+    progress.SetTotal(0);
+    progress.SetPosition(12345);
+    all = Save(progress, outputDir, "import-progress.png") && all;
+    return all;
 }
 
 } // namespace
@@ -321,6 +385,7 @@ int main(int argc, char** argv) {
         {"record-part2.png", designed, {638, 519}, 2},
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
+        {"find-window.png", designed, {638, 519}, 0, true},
     };
     using shelfwise::book::TLoginDlg;
     const DialogShot dialogs[] = {
@@ -343,7 +408,7 @@ int main(int argc, char** argv) {
              return std::make_unique<shelfwise::book::TUserDlg>(users, 1);
          }},
     };
-    const DialogShot fields[] = {
+    const DialogShot dateShots[] = {
         {"date-fields.png",
          [](const settings::Settings&, const shelfwise::db::TUserList&) {
              auto dialog = std::make_unique<QDialog>();
@@ -370,7 +435,7 @@ int main(int argc, char** argv) {
          }},
     };
     bool all = true;
-    for (const DialogShot& shot : fields) {
+    for (const DialogShot& shot : dateShots) {
         all = TakeDialog(shot, outputDir) && all;
     }
     for (const Shot& shot : shots) {
@@ -379,5 +444,6 @@ int main(int argc, char** argv) {
     for (const DialogShot& shot : dialogs) {
         all = TakeDialog(shot, outputDir) && all;
     }
+    all = TakeExchangeDialogs(outputDir) && all;
     return all ? 0 : 1;
 }

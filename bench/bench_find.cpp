@@ -1,0 +1,219 @@
+// The search loop over 1,000,000 catalogue records, and SQLite doing the same work on the same
+// records in the same run: finding the one record that matches (the last one) across every
+// field, and the non-stop pass writing every record's mark (each pass flips every mark). The
+// engine's loop asks for the user's input as the Find window does (at most every 20 ms).
+
+#include "CatalogueFiller.h"
+#include "db/RecordSchema.h"
+#include "engine/Table.h"
+#include "search/Finder.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+
+namespace {
+
+using namespace shelfwise;
+
+constexpr int kRecords = 1'000'000;
+// Names are letters only, so no other record holds this.
+const char* const kUnique = "Unique 7 title";
+
+struct Closer {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+void exec(sqlite3* db, const char* sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(db));
+        std::abort();
+    }
+}
+
+// The data table of a database directory with the catalogue records, the last one named so
+// that only it matches, and the same records in an SQLite file. Made once a run.
+struct Catalogue {
+    std::filesystem::path dir;
+    std::unique_ptr<sqlite3, Closer> db;
+
+    Catalogue() {
+        dir = std::filesystem::temp_directory_path() /
+              ("sw-find-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
+            std::filesystem::copy_file(std::filesystem::path(SHELFWISE_PROGRAM_DIR) / name,
+                                       dir / name);
+        }
+        bench::FillCatalogue(dir, kRecords, [](int) { return db::MarkFailed; });
+        engine::Table table;
+        Open(table);
+        table.last();
+        table.edit();
+        table.setText(db::FirstDataField, kUnique);
+        table.post();
+
+        sqlite3* raw = nullptr;
+        sqlite3_open((dir / "find.sqlite").c_str(), &raw);
+        db.reset(raw);
+        exec(raw, "CREATE TABLE data(number INTEGER, mark TEXT, name TEXT, producer TEXT, "
+                  "serial TEXT, price REAL, released TEXT)");
+        exec(raw, "BEGIN");
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(raw, "INSERT INTO data VALUES(?, ?, ?, ?, ?, ?, ?)", -1, &insert,
+                           nullptr);
+        for (table.first(); !table.atEnd(); table.next()) {
+            sqlite3_bind_int64(insert, 1, static_cast<sqlite3_int64>(table.number(0)));
+            const std::string texts[] = {table.text(db::MarkField), table.text(db::FirstDataField),
+                                         table.text(db::FirstDataField + 1),
+                                         table.text(db::FirstDataField + 4)};
+            for (int i = 0; i < 4; ++i) {
+                sqlite3_bind_text(insert, i + 2, texts[i].c_str(), -1, SQLITE_TRANSIENT);
+            }
+            sqlite3_bind_double(insert, 6, table.number(db::FirstDataField + 5));
+            const std::string released = table.text(db::FirstDataField + 6);
+            sqlite3_bind_text(insert, 7, released.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        exec(raw, "COMMIT");
+    }
+    ~Catalogue() {
+        db.reset();
+        std::filesystem::remove_all(dir);
+    }
+    void Open(engine::Table& table) const {
+        table.setDirectory(dir);
+        table.setFileName(db::DataTemplateName);
+        table.open();
+    }
+};
+
+Catalogue& Records() {
+    static Catalogue catalogue;
+    return catalogue;
+}
+
+// The search loop on a cursor of its own on the records, asking for the user's input as the
+// Find window does: at most every 20 ms.
+struct Search {
+    engine::Table table;
+    db::TFieldClasses fields;
+    std::unique_ptr<search::TFinder> finder;
+    std::chrono::steady_clock::time_point last{};
+
+    explicit Search(const std::string& tag) {
+        Records().Open(table);
+        table.setTag(tag);
+        fields.Build(table);
+        finder = std::make_unique<search::TFinder>(table, fields);
+        finder->ShouldStop = [this] {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - last >= std::chrono::milliseconds(20)) {
+                last = now;
+                QCoreApplication::processEvents();
+            }
+            return false;
+        };
+    }
+};
+
+void BM_FindOnlyTheLastRecord(benchmark::State& state) {
+    Search run(db::MasterTag);
+    search::TFinder& finder = *run.finder;
+    finder.SetSkipMemos(state.range(0) == 1);
+    finder.SetSearchText("e 7 t", QStringLiteral("mm/dd/yyyy"));
+    for (auto _ : state) {
+        finder.Begin(true, 0);
+        if (finder.Step(true) != search::StepResult::Hit ||
+            finder.RecordCounter() != kRecords - 1) {
+            state.SkipWithError("the last record was not found");
+        }
+    }
+}
+BENCHMARK(BM_FindOnlyTheLastRecord)
+    ->ArgName("skipMemos")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_NonStopFlipsEveryMark(benchmark::State& state) {
+    Search run("");
+    bool all = true;
+    for (auto _ : state) {
+        // " Software" is in every producer; the unique name in one record.
+        run.finder->SetSearchText(all ? " software" : kUnique, QStringLiteral("mm/dd/yyyy"));
+        if (run.finder->MarkAll().Found != (all ? kRecords : 1)) {
+            state.SkipWithError("wrong count");
+        }
+        all = !all;
+    }
+}
+BENCHMARK(BM_NonStopFlipsEveryMark)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The common case of a repeated search: every mark already says what the pass finds, so the
+// pass reads every record and writes none.
+void BM_NonStopMarksAlreadyRight(benchmark::State& state) {
+    Search run("");
+    run.finder->SetSearchText(kUnique, QStringLiteral("mm/dd/yyyy"));
+    run.finder->MarkAll();
+    for (auto _ : state) {
+        if (run.finder->MarkAll().Found != 1) {
+            state.SkipWithError("wrong count");
+        }
+    }
+}
+BENCHMARK(BM_NonStopMarksAlreadyRight)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void BM_SqliteFindOnlyTheLastRecord(benchmark::State& state) {
+    sqlite3* db = Records().db.get();
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT number FROM data WHERE name LIKE '%e 7 t%' OR producer LIKE "
+                       "'%e 7 t%' OR serial LIKE '%e 7 t%' LIMIT 1",
+                       -1, &query, nullptr);
+    for (auto _ : state) {
+        if (sqlite3_step(query) != SQLITE_ROW || sqlite3_column_int64(query, 0) != kRecords) {
+            state.SkipWithError("the last record was not found");
+        }
+        sqlite3_reset(query);
+    }
+    sqlite3_finalize(query);
+}
+BENCHMARK(BM_SqliteFindOnlyTheLastRecord)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void BM_SqliteMarkEveryRecord(benchmark::State& state) {
+    sqlite3* db = Records().db.get();
+    bool all = true;
+    for (auto _ : state) {
+        exec(db,
+             all ? "UPDATE data SET mark = CASE WHEN name LIKE '% software%' OR producer "
+                   "LIKE '% software%' OR serial LIKE '% software%' THEN '2' ELSE '0' END"
+                 : "UPDATE data SET mark = CASE WHEN name LIKE '%unique 7 title%' OR producer LIKE "
+                   "'%unique 7 title%' OR serial LIKE '%unique 7 title%' THEN '2' ELSE '0' END");
+        all = !all;
+    }
+}
+BENCHMARK(BM_SqliteMarkEveryRecord)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

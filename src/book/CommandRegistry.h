@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+class QWidget;
+
+namespace shelfwise::book {
+
+// A name that nothing was registered under: a misspelt command or control name.
+class UnknownCommandName : public std::logic_error {
+public:
+    explicit UnknownCommandName(const QString& name);
+};
+
+// The commands of the book window by name, each with the controls that start it: items of the
+// main and context menus, speed bar, paging and record speed bar buttons, and keys. Controls
+// are registered under their object names as they are made; the window's parts then define the
+// commands they carry out on them. Looking up a name nobody registered throws, naming it.
+class TCommandRegistry {
+public:
+    // What a definition does to its controls' enabled state: the record commands leave it to
+    // the record's access.
+    enum class Controls { Enable, AsTheyAre };
+
+    // Keys are the window's.
+    explicit TCommandRegistry(QWidget* window);
+    TCommandRegistry(const TCommandRegistry&) = delete;
+    TCommandRegistry& operator=(const TCommandRegistry&) = delete;
+
+    void AddItem(QAction* item);
+    void AddButton(QAbstractButton* button);
+    QAction* Item(const QString& name) const;
+    QAbstractButton* Button(const QString& name) const;
+
+    // `command` runs when one of the controls is triggered or clicked. A name defined twice, or
+    // a control that already starts another command, throws.
+    void Define(const QString& command, std::initializer_list<const char*> controls,
+                std::function<void()> run, Controls state = Controls::Enable);
+    // A key of the window that runs the command. With `whileEnabled` it runs the command only
+    // while that control is enabled, and is taken either way.
+    void AddKey(const QString& command, const QKeySequence& key,
+                const char* whileEnabled = nullptr);
+
+    void Run(const QString& command) const;
+    // Enables or disables every control of the command.
+    void Enable(const QString& command, bool enabled) const;
+    // The command a control starts; empty while none does yet.
+    QString CommandOf(const QString& control) const;
+    // The command a key runs; empty for a key left to the window's controls.
+    QString CommandOfKey(const QKeySequence& key) const;
+
+private:
+    struct Command {
+        std::function<void()> Run;
+        std::vector<QAbstractButton*> Buttons;
+        std::vector<QAction*> Items;
+    };
+    const Command& Find(const QString& name) const;
+
+    QWidget* window_;
+    std::map<QString, QAction*> items_;
+    std::map<QString, QAbstractButton*> buttons_;
+    std::map<QString, Command> commands_;
+    std::map<QString, QString> commandOfControl_;
+    std::map<QString, QString> commandOfKey_;
+};
+
+} // namespace shelfwise::book

@@ -1,0 +1,58 @@
+#include "exchange/RecordWalk.h"
+
+#include "db/Database.h"
+
+namespace shelfwise::exchange {
+
+namespace {
+
+bool WalkRange(engine::Table& table, const std::function<bool()>& record) {
+    for (table.first(); !table.atEnd(); table.next()) {
+        if (!record()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::uint32_t RecordsToWalk(db::TDatabase& database) {
+    engine::Table& table = database.DataTable;
+    if (!database.Index.LetterTabsActive()) {
+        database.Index.SetLetterRange(table, 0);
+        return database.RecordCount(table);
+    }
+    std::uint32_t count = 0;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        database.Index.SetLetterRange(table, letter);
+        count += database.RecordCount(table);
+    }
+    return count;
+}
+
+bool WalkRecords(db::TDatabase& database, const std::function<void(char letter)>& range,
+                 const std::function<bool()>& record) {
+    engine::Table& table = database.DataTable;
+    if (!database.Index.LetterTabsActive()) {
+        database.Index.SetLetterRange(table, 0);
+        range(0);
+        return WalkRange(table, record);
+    }
+    // A descending sort shows the letters from Z down.
+    const bool descending = database.Index.Sort.PrimaryDescending;
+    for (int i = 0; i < 26; ++i) {
+        const char letter = static_cast<char>(descending ? 'Z' - i : 'A' + i);
+        database.Index.SetLetterRange(table, letter);
+        if (database.RecordCount(table) == 0) {
+            continue;
+        }
+        range(letter);
+        if (!WalkRange(table, record)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace shelfwise::exchange
