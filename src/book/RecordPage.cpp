@@ -206,9 +206,8 @@ bool TRecordPage::CommitRecord() {
     if (ReadOnly() || recordInUse_) {
         return true;
     }
-    // Commands store the record without the focus leaving the field, so each editor does now
-    // what it does when left; one that cannot settle keeps the record as it is.
-    if (!std::ranges::all_of(editors_, [](editors::TFieldEditor* e) { return e->Settle(); })) {
+    // One editor that cannot settle keeps the record as it is.
+    if (!SettleEditors()) {
         recordCommitted_ = false;
         return false;
     }
@@ -253,6 +252,10 @@ bool TRecordPage::CommitRecord() {
     }
     recordCommitted_ = result;
     return result;
+}
+
+bool TRecordPage::SettleEditors() {
+    return std::ranges::all_of(editors_, [](editors::TFieldEditor* e) { return e->Settle(); });
 }
 
 bool TRecordPage::SettleRecord() {

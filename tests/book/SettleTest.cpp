@@ -96,6 +96,25 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
     platform::SetDialogHook(nullptr);
 }
 
+TEST_F(SettleTest, ARecordCopyTakesOnlyADateThatSettles) {
+    OpenWith({{"Alpha", "", 0}});
+    window->ShowRecordAt(0);
+    QAbstractButton* copy = Find<QAbstractButton>("B_RCopy");
+    EXPECT_EQ(copy->focusPolicy(), Qt::NoFocus);
+    TypeDate("02301999");
+    copy->click();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Invalid Date!"});
+    EXPECT_FALSE(window->Database().CopyBufferFilled);
+    messages.clear();
+    TypeDate("03151998");
+    copy->click();
+    EXPECT_TRUE(messages.empty());
+    ASSERT_TRUE(window->Database().CopyBufferFilled);
+    engine::Table& buffer = window->Database().CopyTable;
+    buffer.first();
+    EXPECT_EQ(buffer.date(InstallDate), (year_month_day{year(1998), March, day(15)}));
+}
+
 TEST_F(SettleTest, ALetterTabLeavesATypedDateInItsFieldForTheNextSave) {
     OpenWith({{"Alpha", "", 0}, {"Apple", "", 0}, {"Charlie", "", 0}});
     SortBy(test::NameField);
