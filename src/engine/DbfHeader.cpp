@@ -16,6 +16,8 @@ namespace shelfwise::engine {
 //   4-7    number of records, deleted ones included
 //   8-9    header length: 32 + 32 * fields + 1 (the 0x0D end mark)
 //   10-11  record length: 1 (deleted flag) + sum of the field widths
+//   14     incomplete transaction: set while a writer overwrites the table's pages, so a
+//          reader finding it set knows the writer stopped half way
 //   20-23  change counter: ours, in the area reserved for multi-user use; advanced by every
 //          write so other opens know to drop what they cached
 //   28     production index flag: 1 when <table>.mdx belongs to the table

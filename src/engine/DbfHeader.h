@@ -22,6 +22,8 @@ public:
     static constexpr std::uint8_t kVersionPlain = 0x03;
     static constexpr std::uint8_t kVersionWithMemo = 0x8B;
     static constexpr std::uint8_t kLanguageWindows1252 = 0x57;
+    // Set while a writer overwrites the table's pages (see TableJournal::commit).
+    static constexpr std::uint64_t kBusyOffset = 14;
 
     // A header for a new table; throws EngineError on an impossible field list.
     static DbfHeader forNewTable(const FieldList& fields, const std::string& fileNameForErrors);
@@ -49,6 +51,7 @@ public:
     bool hasProductionIndex() const { return fixed_[28] != 0; }
     void setProductionIndex(bool present) { fixed_[28] = present ? 1 : 0; }
     bool needsMemoFile() const;
+    bool writerBusy() const { return fixed_[kBusyOffset] != 0; }
     // Stamps today's date and advances the change counter that tells other opens of the
     // table that records or keys changed.
     void markChanged();

@@ -61,6 +61,7 @@ struct Table::Impl {
     };
     std::optional<Batch> batch;
     bool batchHoldsHeader() const { return batch && batch->change; }
+    bool scanning = false; // a scan holds the header: calls inside it neither lock nor move
 
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
@@ -81,6 +82,9 @@ struct Table::Impl {
     }
     void requireBrowse() const {
         requireOpen();
+        if (scanning) {
+            fail("the cursor cannot move or write while it scans");
+        }
         if (state != State::Browse) {
             fail("the record being edited must be posted or cancelled first");
         }
@@ -128,6 +132,8 @@ struct Table::Impl {
     void makeRecordBuffers();
     bool openFiles();
     bool recoverAtOpen();
+    bool recoverUnderHeaderLock();
+    bool finishTornWrite();
     void finishPending();
     void reloadAfterFailure();
     void removeIdleJournal();
@@ -171,12 +177,19 @@ struct Table::Impl {
 // call.
 class Table::Impl::ReadGuard {
 public:
-    explicit ReadGuard(Table::Impl& t) : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader()) {
+    explicit ReadGuard(Table::Impl& t)
+        : t_(t), locking_(!t.exclusive && !t.batchHoldsHeader() && !t.scanning) {
+        if (t_.scanning) {
+            return; // the scan's guard holds the header and took in its changes
+        }
         if (locking_) {
             t_.locks->lockHeaderShared();
         }
         try {
-            const bool changed = !t_.batchHoldsHeader() && t_.refresh();
+            bool changed = !t_.batchHoldsHeader() && t_.refresh();
+            while (locking_ && t_.dbf->header().writerBusy() && t_.finishTornWrite()) {
+                changed = true;
+            }
             if (t_.tags.isOpen()) {
                 t_.tags.file().beginSteadyRead(t_.tagName, changed);
                 steady_ = true;
@@ -265,7 +278,11 @@ public:
 
     void commit() {
         if (!files_.empty()) {
-            TableJournal(t_.paths->journal()).commit(files_);
+            std::optional<BusyMark> busy;
+            if (!t_.exclusive) {
+                busy = BusyMark{&t_.dbf->file(), DbfHeader::kBusyOffset, 1};
+            }
+            TableJournal(t_.paths->journal()).commit(files_, busy);
         }
         done_ = true;
     }
@@ -367,6 +384,11 @@ bool Table::Impl::recoverAtOpen() {
     if (exclusive) {
         return recoverTable(*paths);
     }
+    return recoverUnderHeaderLock();
+}
+
+// Finishes the journal under the header's write lock, which the caller does not hold.
+bool Table::Impl::recoverUnderHeaderLock() {
     // A read-only open holds no descriptor that can take a write lock: it borrows one.
     std::optional<DbfFile> writable;
     TableLocks* lockHolder = locks.get();
@@ -384,6 +406,24 @@ bool Table::Impl::recoverAtOpen() {
         lockHolder->unlockHeader();
         throw;
     }
+}
+
+// A shared read that finds the busy mark set, holding the header for reading: a writer
+// stopped while it overwrote pages. Its journal is finished under the write lock before
+// anything is read, so the read never mixes old pages with new ones. True when it rolled
+// back; refused when the files were swapped meanwhile or the lock cannot be had.
+bool Table::Impl::finishTornWrite() {
+    if (!needsRecovery(*paths)) {
+        return false; // set by another program, or finished by another reader
+    }
+    locks->unlockHeader();
+    const bool swapped = recoverUnderHeaderLock();
+    locks->lockHeaderShared();
+    if (swapped) {
+        fail("the table's files were replaced; open the table again", EngineError::Reason::Locked);
+    }
+    reloadAfterFailure();
+    return true;
 }
 
 // Before a write: the change another writer left unfinished (it died, or its cleanup
@@ -1223,6 +1263,25 @@ void Table::prior() {
 int Table::moveBy(int count) {
     impl_->requireBrowse();
     return impl_->moveBy(count);
+}
+
+std::uint32_t Table::scan(std::uint32_t count, const std::function<bool()>& visit) {
+    impl_->requireBrowse();
+    Impl::ReadGuard guard(*impl_);
+    struct Scanning {
+        explicit Scanning(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Scanning() { flag_ = false; }
+        bool& flag_;
+    } scanning(impl_->scanning);
+    std::uint32_t visited = 0;
+    while (visited < count && !impl_->eof && impl_->recno != 0) {
+        ++visited;
+        if (!visit()) {
+            break;
+        }
+        impl_->stepLocked(true);
+    }
+    return visited;
 }
 
 bool Table::atBegin() const {

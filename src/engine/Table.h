@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,6 +101,15 @@ public:
     int moveBy(int count);
     bool atBegin() const;
     bool atEnd() const;
+    // Reads a stretch of records under one lock: from the current record on, forward in the
+    // current order, calls `visit` with the cursor on each of up to `count` live records and
+    // then moves on, checking once for other writers' changes instead of at every move. The
+    // visitor may read fields and counts but not move the cursor or write (that throws); it
+    // returns false to stop, and the cursor stays on that record. Otherwise the cursor ends on
+    // the record after the last visited, or atEnd() when the order ran out:
+    //   for (t.first(); !t.atEnd();) t.scan(1000, visit);
+    // Returns the number of records visited.
+    std::uint32_t scan(std::uint32_t count, const std::function<bool()>& visit);
     // Records in the current order and range, deleted ones not counted.
     std::uint32_t recordCount() const;
     // Place of the current record in the current order and range, counted from 0, deleted

@@ -13,7 +13,7 @@ namespace shelfwise::engine {
 
 // The journal file (missing, or without its mark in bytes 0-7: nothing pending):
 //   0-7    "SWJRNL1\0", the mark
-//   8      kind: 'R' before-images of a post, 'S' plan of a swap
+//   8      kind: 'R' before-images of a post, 'S' plan of a swap, 'N' another journal
 //   9-15   0
 //   16-23  length of the body (u64)
 //   24-31  FNV-1a (64-bit) of bytes 8-23 and the body: a journal cut short by a crash while
@@ -29,6 +29,10 @@ namespace shelfwise::engine {
 //           Recovery renames and removes each file that is still the one named (so a plan
 //           run twice changes nothing more), then writes the patches; a plan whose first
 //           file is still in place under its old name never started and is dropped.
+//           A removal may also name another table's journal (a rename's pointer, below).
+// 'N' body: the name of another table's journal. Recovery removes that journal, dropping
+//           what it holds, while no table of its name exists: a rename stopped before its
+//           .dbf moved leaves its plan or an empty journal under the new name.
 namespace {
 
 constexpr std::array<char, 8> kMagic = {'S', 'W', 'J', 'R', 'N', 'L', '1', '\0'};
@@ -85,6 +89,15 @@ public:
         std::filesystem::path path = name(journal_.parent_path());
         if (lowerCase(path.stem().string()) != lowerCase(journal_.stem().string()) ||
             path.extension() == journal_.extension()) {
+            damaged();
+        }
+        return path;
+    }
+    // A name of a file the journal's table owns, or of any journal in its directory.
+    std::filesystem::path ownNameOrJournal() {
+        std::filesystem::path path = name(journal_.parent_path());
+        if (path.extension() != journal_.extension() &&
+            lowerCase(path.stem().string()) != lowerCase(journal_.stem().string())) {
             damaged();
         }
         return path;
@@ -246,7 +259,7 @@ void carryOut(Reader& in, const std::filesystem::path& directory, bool resuming)
         }
     }
     for (std::uint32_t n = in.u32(); n > 0; --n) {
-        const std::filesystem::path path = in.ownName();
+        const std::filesystem::path path = in.ownNameOrJournal();
         const FileIdentity id{in.u64(), in.u64()};
         if (identityOf(path) == id) {
             removeFile(path);
@@ -317,6 +330,17 @@ bool TableJournal::recover() const {
         } else if (header[8] == 'S') {
             carryOut(in, directory, true);
             swapped = true;
+        } else if (header[8] == 'N') {
+            const std::filesystem::path other = in.name(directory);
+            if (other.extension() != path_.extension()) {
+                in.damaged();
+            }
+            // Cleared first, so journals pointing at each other end.
+            clear(false);
+            if (!TablePaths(directory, other.stem().string()).tableExists()) {
+                TableJournal(other).recover();
+                removeFile(other);
+            }
         }
     }
     clear(swapped);
@@ -361,7 +385,8 @@ void TableJournal::clear(bool flush) const {
     }
 }
 
-void TableJournal::commit(const std::vector<PosixFile*>& files) const {
+void TableJournal::commit(const std::vector<PosixFile*>& files,
+                          const std::optional<BusyMark>& busy) const {
     struct Changed {
         PosixFile* file;
         std::unique_ptr<BufferedWrites> writes;
@@ -379,6 +404,25 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
         return;
     }
     constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    const std::uint64_t busyPage = busy ? busy->offset / page : 0;
+    if (busy) {
+        // The mark's file goes last, its page written again even when unchanged: that write
+        // clears the mark, and its before-image clears it on a rollback.
+        auto it = std::find_if(changed.begin(), changed.end(),
+                               [&](const Changed& c) { return c.file == busy->file; });
+        if (it == changed.end()) {
+            auto writes = std::make_unique<BufferedWrites>();
+            writes->diskSize = writes->size = busy->file->size();
+            it = changed.insert(changed.end(), {busy->file, std::move(writes)});
+        }
+        std::rotate(it, it + 1, changed.end());
+        auto& pages = changed.back().writes->pages;
+        if (pages.find(busyPage) == pages.end()) {
+            std::string bytes(page, '\0');
+            busy->file->readSomeAt(bytes.data(), bytes.size(), busyPage * page);
+            pages.emplace(busyPage, std::move(bytes));
+        }
+    }
     Rollback rollback;
     Writer body;
     body.u32(static_cast<std::uint32_t>(changed.size()));
@@ -408,9 +452,13 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
     write('R', body.out(), false);
 
     try {
+        if (busy) {
+            busy->file->writeAt(&busy->value, 1, busy->offset);
+        }
         for (const Changed& c : changed) {
             const BufferedWrites& w = *c.writes;
             // Runs of consecutive pages in one write each, the last cut at the new size.
+            std::vector<std::pair<std::uint64_t, std::string>> runs;
             for (auto it = w.pages.begin(); it != w.pages.end();) {
                 const std::uint64_t first = it->first;
                 std::string run;
@@ -420,6 +468,18 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
                 }
                 run.resize(static_cast<std::size_t>(
                     std::min<std::uint64_t>(run.size(), w.size - first * page)));
+                runs.emplace_back(first, std::move(run));
+            }
+            if (busy && c.file == busy->file) {
+                const auto marked = std::find_if(runs.begin(), runs.end(), [&](const auto& r) {
+                    return r.first <= busyPage &&
+                           busyPage * page < r.first * page + r.second.size();
+                });
+                if (marked != runs.end()) {
+                    std::rotate(marked, marked + 1, runs.end());
+                }
+            }
+            for (const auto& [first, run] : runs) {
                 c.file->writeAt(run.data(), run.size(), first * page);
             }
             c.file->sync();
@@ -436,6 +496,12 @@ void TableJournal::commit(const std::vector<PosixFile*>& files) const {
         }
         throw;
     }
+}
+
+void TableJournal::pointTo(const std::filesystem::path& other) const {
+    Writer body;
+    body.name(other);
+    write('N', body.out(), false);
 }
 
 void TableJournal::discard() const {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ struct SwapPlan {
     std::vector<Patch> patches;
 };
 
+// A byte in one of the files a commit changes, set while the commit overwrites pages.
+struct BusyMark {
+    PosixFile* file = nullptr;
+    std::uint64_t offset = 0;
+    char value = 1;
+};
+
 // The journal beside a table (<base>.jnl) that makes each change of the table's files
 // all-or-nothing. Missing or cleared, nothing is pending. Otherwise it holds the last change,
 // which the next open or writer finishes before anything else: the before-images of a post
@@ -50,11 +58,18 @@ public:
     // Writes the buffered writes of the files (which stop buffering) so that all of them
     // reach the disk or none: before-images to the journal, flushed; the writes, flushed;
     // the journal cleared. On failure the files are as before and the error is thrown.
-    void commit(const std::vector<PosixFile*>& files) const;
+    // With a busy mark, its byte is set before the first page is overwritten and its page is
+    // written last, so it stays set only when the writer stopped half way: readers that find
+    // it set (while no writer holds the table) know to finish the journal before they read.
+    void commit(const std::vector<PosixFile*>& files,
+                const std::optional<BusyMark>& busy = std::nullopt) const;
 
     // Carries out the plan so that a crash at any point leaves the old files or the new ones:
     // the plan is flushed to the journal before the first rename.
     void swap(const SwapPlan& plan) const;
+    // Makes the journal point at another table's journal (a rename's new name's), which its
+    // recovery then drops, with what it holds, unless a table of that name exists by then.
+    void pointTo(const std::filesystem::path& other) const;
     // Drops what the journal holds, for a change its caller has taken back.
     void discard() const;
 

@@ -11,6 +11,10 @@ namespace shelfwise::engine {
 namespace {
 
 constexpr std::uint64_t kHeaderOffset = 0xEFFFFFFEu;
+// The append byte doubles as the gate: the writer next in line holds it (write) while it
+// waits for the header, and readers take it (read) together with the header, so no new
+// reader or writer slips in before that writer.
+constexpr std::uint64_t kGateOffset = 0xEFFFFFFFu;
 constexpr std::uint64_t kOpenOffset = 0xF0000000u;
 constexpr std::uint64_t kWaitingOffset = 0xF0000001u;
 // A writer holds the header for one post (a few fsyncs); anything far longer is a lock held
@@ -20,6 +24,10 @@ constexpr auto kHeaderWait = std::chrono::seconds(3);
 constexpr auto kTurnWait = std::chrono::milliseconds(250);
 // Longest pause between tries; a post takes a few milliseconds.
 constexpr auto kLongestPause = std::chrono::milliseconds(2);
+// Waiters that have waited this long try far more often, so the oldest one nearly always
+// takes the gate when it comes free.
+constexpr auto kLongWait = std::chrono::milliseconds(100);
+constexpr auto kEagerPause = std::chrono::microseconds(100);
 
 } // namespace
 
@@ -41,19 +49,55 @@ bool TableLocks::tryLock(std::uint64_t offset, std::uint64_t length, Kind kind) 
     return true;
 }
 
+// Tries until the deadline; the pause grows to kLongestPause, and shrinks again to
+// kEagerPause once the wait began long ago.
+bool TableLocks::tryUntil(std::uint64_t offset, std::uint64_t length, Kind kind,
+                          std::chrono::steady_clock::time_point began,
+                          std::chrono::steady_clock::time_point deadline) {
+    auto pause = std::chrono::microseconds(50);
+    for (;;) {
+        if (tryLock(offset, length, kind)) {
+            return true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(now - began >= kLongWait ? kEagerPause : pause);
+        pause = std::min<std::chrono::microseconds>(pause * 2, kLongestPause);
+    }
+}
+
 void TableLocks::waitForLock(std::uint64_t offset, std::uint64_t length, Kind kind) {
     if (tryLock(offset, length, kind)) {
         return;
     }
+    const auto began = std::chrono::steady_clock::now();
+    const auto deadline = began + kHeaderWait;
+    if (!tryUntil(offset, length, kind, began, deadline)) {
+        file_->fail("the table is locked by another user", EngineError::Reason::Locked);
+    }
+}
+
+// A writer takes the gate first, then the header: once it has the gate, the readers and the
+// writer before it finish and nobody new starts.
+void TableLocks::waitForHeader(bool forAppend) {
+    if (tryLock(kHeaderOffset, 2, Kind::Write)) {
+        if (!forAppend) {
+            tryLock(kGateOffset, 1, Kind::Unlock);
+        }
+        return;
+    }
     // A waiting writer says so, for the writer that holds the header to give it its turn.
-    const bool announced = kind == Kind::Write && tryLock(kWaitingOffset, 1, Kind::Read);
-    const auto deadline = std::chrono::steady_clock::now() + kHeaderWait;
-    auto pause = std::chrono::microseconds(50);
-    bool taken = false;
-    while (!(taken = tryLock(offset, length, kind)) &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(pause);
-        pause = std::min<std::chrono::microseconds>(pause * 2, kLongestPause);
+    const bool announced = tryLock(kWaitingOffset, 1, Kind::Read);
+    const auto began = std::chrono::steady_clock::now();
+    const auto deadline = began + kHeaderWait;
+    bool taken = tryUntil(kGateOffset, 1, Kind::Write, began, deadline);
+    if (taken) {
+        taken = tryUntil(kHeaderOffset, 1, Kind::Write, began, deadline);
+        if (!taken || !forAppend) {
+            tryLock(kGateOffset, 1, Kind::Unlock);
+        }
     }
     if (announced) {
         tryLock(kWaitingOffset, 1, Kind::Unlock);
@@ -111,20 +155,24 @@ void TableLocks::lockHeader(bool forAppend) {
     if (owesTurn_) {
         standAside();
     }
-    waitForLock(kHeaderOffset, forAppend ? 2 : 1, Kind::Write);
+    waitForHeader(forAppend);
     writing_ = true;
 }
 
 bool TableLocks::tryLockHeader() {
-    return tryLock(kHeaderOffset, 1, Kind::Write);
+    if (!tryLock(kHeaderOffset, 2, Kind::Write)) {
+        return false;
+    }
+    tryLock(kGateOffset, 1, Kind::Unlock);
+    return true;
 }
 
 bool TableLocks::tryLockHeaderShared() {
-    return tryLock(kHeaderOffset, 1, Kind::Read);
+    return tryLock(kHeaderOffset, 2, Kind::Read);
 }
 
 void TableLocks::lockHeaderShared() {
-    waitForLock(kHeaderOffset, 1, Kind::Read);
+    waitForLock(kHeaderOffset, 2, Kind::Read);
 }
 
 void TableLocks::unlockHeader() {

@@ -4,6 +4,7 @@
 
 #include "engine/PosixFile.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace shelfwise::engine {
@@ -15,7 +16,10 @@ namespace shelfwise::engine {
 // Offsets follow the xBase scheme other programs use, so they see our locks and we see theirs:
 //   0xEFFFFFFE        header: held (write) by a writer while it appends, posts or updates
 //                     keys; readers of a shared table hold it (read) while they navigate
-//   0xEFFFFFFF        append: held together with the header while a record is appended
+//   0xEFFFFFFF        append: held together with the header while a record is appended;
+//                     also the gate: the writer next in line holds it (write) while it waits
+//                     for the header, and readers hold it (read) with the header, so a
+//                     waiting writer keeps new readers and writers out
 //   0xEFFFFFFE - n    record n (1-based): held (write) from edit to post or cancel
 //   0xEFFFFFFE, 2     table: header and append bytes, held (write) for an exclusive open
 // Two bytes of our own:
@@ -24,10 +28,12 @@ namespace shelfwise::engine {
 //                     a shared open fails while an exclusive one exists
 //   0xF0000001        waiting: a writer holds it (read) while it waits for the header
 //
-// Turns: a writer that releases the header while others wait for it stands aside before it
-// takes the header again, until one of them has it (or none waits any more, or a short while
-// has passed), so a writer in a loop cannot keep the others out. The kernel's locks have no
-// queue: without this, the writer that just released wins nearly every race.
+// Turns: the kernel's locks have no queue, so without help the writer that just released the
+// header wins nearly every race, and a stream of readers keeps a writer out. A writer waits
+// for the gate, then for the header, and new readers wait behind it; a writer that releases
+// the header while others wait stands aside before it takes the header again, until one of
+// them has it (or none waits any more, or a short while has passed); and a waiter that has
+// waited long tries far more often than the newcomers, so the oldest nearly always goes next.
 class TableLocks {
 public:
     explicit TableLocks(const PosixFile& file) : file_(&file) {}
@@ -52,7 +58,11 @@ public:
 private:
     enum class Kind { Read, Write, Unlock };
     bool tryLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+    bool tryUntil(std::uint64_t offset, std::uint64_t length, Kind kind,
+                  std::chrono::steady_clock::time_point began,
+                  std::chrono::steady_clock::time_point deadline);
     void waitForLock(std::uint64_t offset, std::uint64_t length, Kind kind);
+    void waitForHeader(bool forAppend);
     short heldByOthers(std::uint64_t offset) const;
     bool othersWaiting() const;
     void standAside();

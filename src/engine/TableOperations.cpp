@@ -228,6 +228,9 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
     recoverTable(to);
     // The plan lives in the new name's journal: the .dbf moves first, so until it has moved
     // the old name opens the old table, and from then on the new name finishes the move.
+    // Until then the old name's journal points at the new name's, so the old name's recovery
+    // drops a plan (or an empty journal) left there; the move removes the pointer.
+    const TableJournal pointer(from.journal());
     SwapPlan plan;
     plan.renames.push_back({from.table(), to.table()});
     if (const auto memo = from.existingMemo()) {
@@ -245,6 +248,8 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
     }
     const TableJournal journal(to.journal());
     try {
+        pointer.pointTo(to.journal());
+        plan.removals.push_back(from.journal());
         journal.swap(plan);
     } catch (const EngineError&) {
         // A move that cannot be finished (a file that may not be renamed) is taken back, so
@@ -257,12 +262,12 @@ void renameTable(const std::filesystem::path& directory, const std::string& file
             }
             syncDirectory(directory);
             journal.discard();
+            pointer.discard();
         } catch (const EngineError&) {
             // The plan stays and the next open of the new name finishes the move.
         }
         throw;
     }
-    removeFile(from.journal());
     removeFile(from.indexCounts()); // counts of an index now under another name
 }
 

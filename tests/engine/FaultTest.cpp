@@ -89,33 +89,48 @@ protected:
             t.setDirectory(d);
             t.setFileName(name);
             t.open();
-            out += std::string("table ") + name + ":";
-            for (t.first(); !t.atEnd(); t.next()) {
-                out += " [";
-                for (int i = 0; i < t.fieldCount(); ++i) {
-                    // Memos by length and hash, so a failure message stays readable.
-                    const std::string value = t.text(i);
-                    out += t.field(i).type == 'M'
-                               ? std::to_string(value.size()) + "#" +
-                                     std::to_string(std::hash<std::string>{}(value) % 100000)
-                               : value;
-                    out += "|";
-                }
-                out += "]";
-            }
-            for (const TagInfo& tag : t.tags()) {
-                out += "\n tag " + tag.name + ":";
-                t.setTag(tag.name);
-                for (t.first(); !t.atEnd(); t.next()) {
-                    out += " " + std::to_string(t.recordNumber());
-                }
-            }
-            for (const std::string& problem : t.checkIndexes()) {
-                out += "\n problem: " + problem;
-            }
-            out += "\n";
+            out += std::string("table ") + name + ":" + view(t);
         }
         return out;
+    }
+
+    // What an open cursor shows of its table (see snapshot()).
+    static std::string view(Table& t) {
+        std::string out;
+        t.setTag("");
+        for (t.first(); !t.atEnd(); t.next()) {
+            out += " [";
+            for (int i = 0; i < t.fieldCount(); ++i) {
+                // Memos by length and hash, so a failure message stays readable.
+                const std::string value = t.text(i);
+                out += t.field(i).type == 'M'
+                           ? std::to_string(value.size()) + "#" +
+                                 std::to_string(std::hash<std::string>{}(value) % 100000)
+                           : value;
+                out += "|";
+            }
+            out += "]";
+        }
+        for (const TagInfo& tag : t.tags()) {
+            out += "\n tag " + tag.name + ":";
+            t.setTag(tag.name);
+            for (t.first(); !t.atEnd(); t.next()) {
+                out += " " + std::to_string(t.recordNumber());
+            }
+        }
+        for (const std::string& problem : t.checkIndexes()) {
+            out += "\n problem: " + problem;
+        }
+        out += "\n";
+        return out;
+    }
+
+    static char busyByte(const std::filesystem::path& table) {
+        char busy = 0;
+        std::ifstream in(table, std::ios::binary);
+        in.seekg(14);
+        in.read(&busy, 1);
+        return busy;
     }
 
     // A journal holds a change while it starts with its mark.
@@ -125,20 +140,36 @@ protected:
         return mark == std::string("SWJRNL1\0", 8);
     }
 
-    // Staged files and idle journals left in the directory. A kill can leave the empty
-    // journal of a table that does not exist (a rename's, before its plan was written).
-    static std::vector<std::string> leftovers(const std::filesystem::path& d, bool killed) {
+    // Staged files, idle journals and journals of tables that do not exist left in the
+    // directory.
+    static std::vector<std::string> leftovers(const std::filesystem::path& d) {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(d)) {
             const std::string name = entry.path().filename().string();
             const bool staged = name.size() > 4 && name.compare(name.size() - 4, 4, "-new") == 0;
-            const bool idleJournal = entry.path().extension() == ".jnl" && !marked(entry.path()) &&
-                                     !(killed && !tableExists(d, entry.path().stem().string()));
-            if (staged || idleJournal) {
+            const bool strayJournal =
+                entry.path().extension() == ".jnl" &&
+                (!marked(entry.path()) || !tableExists(d, entry.path().stem().string()));
+            if (staged || strayJournal) {
                 names.push_back(name);
             }
         }
         return names;
+    }
+
+    // Starts the case in a child process that is killed or stopped at the nth file-changing
+    // call.
+    pid_t startFaulted(const Case& c, std::uint64_t n, FileFaults::Action action) const {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            FileFaults::arm(n, action);
+            try {
+                c.run(work);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        return pid;
     }
 
     // Runs the case on a fresh copy with the nth file-changing call failed, or killed in a
@@ -146,15 +177,7 @@ protected:
     bool runFaulted(const Case& c, std::uint64_t n, FileFaults::Action action) const {
         fresh();
         if (action == FileFaults::Action::Kill) {
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                FileFaults::arm(n, action);
-                try {
-                    c.run(work);
-                } catch (...) {
-                }
-                ::_exit(0);
-            }
+            const pid_t pid = startFaulted(c, n, action);
             int status = 0;
             ::waitpid(pid, &status, 0);
             EXPECT_TRUE(WIFSIGNALED(status)) << "the operation ran past the kill";
@@ -335,7 +358,7 @@ TEST_F(FaultTest, EveryFailurePointLeavesTheTableBeforeOrAfter) {
                         EXPECT_FALSE(marked(entry.path())) << entry.path().filename().string();
                     }
                 }
-                EXPECT_TRUE(leftovers(work, kill).empty()) << leftovers(work, kill).front();
+                EXPECT_TRUE(leftovers(work).empty()) << leftovers(work).front();
             }
         }
     }
@@ -396,6 +419,7 @@ TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
         {"a patch for a file of another name", 'S', patch("victim.txt", 0)},
         {"a patch through a link named as the table's", 'S', patch("data.lnk", 0)},
         {"a patch past the end of the table", 'S', patch("data.dbf", 1ull << 40)},
+        {"a pointer at a file that is no journal", 'N', name("victim.txt")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.journal);
@@ -585,15 +609,7 @@ TEST_F(FaultTest, ACopyHoldsTheNewTableUntilItsFilesAreInPlace) {
         SCOPED_TRACE("stopped before call " + std::to_string(n));
         fresh();
         const auto old = identityOf(work / "copy.dbf");
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            FileFaults::arm(n, FileFaults::Action::Stop);
-            try {
-                copy.run(work);
-            } catch (...) {
-            }
-            ::_exit(0);
-        }
+        const pid_t pid = startFaulted(copy, n, FileFaults::Action::Stop);
         int status = 0;
         ::waitpid(pid, &status, WUNTRACED);
         ASSERT_TRUE(WIFSTOPPED(status));
@@ -606,6 +622,42 @@ TEST_F(FaultTest, ACopyHoldsTheNewTableUntilItsFilesAreInPlace) {
         ::waitpid(pid, &status, 0);
     }
     EXPECT_GT(swapping, 0);
+}
+
+// A cursor that is already open when a writer dies half way through a post reads the table
+// as before the post or as after it, never a mix of old and new pages.
+TEST_F(FaultTest, AnOpenReaderSeesAPostKilledHalfWayBeforeOrAfter) {
+    int torn = 0;
+    for (const Case& c : cases()) {
+        if (!c.post) {
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        fresh();
+        FileFaults::disarm();
+        c.run(work);
+        const std::uint64_t calls = FileFaults::calls();
+        std::string after;
+        withTable(work, false, [&](Table& t) { after = view(t); });
+        for (std::uint64_t n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("killed before call " + std::to_string(n));
+            fresh();
+            Table reader;
+            reader.setDirectory(work);
+            reader.setFileName("data");
+            reader.open();
+            const std::string before = view(reader);
+            const pid_t pid = startFaulted(c, n, FileFaults::Action::Kill);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status)) << "the post ran past the kill";
+            torn += busyByte(work / "data.dbf") != 0 ? 1 : 0;
+            const std::string seen = view(reader);
+            EXPECT_TRUE(seen == before || seen == after) << seen;
+            EXPECT_EQ(busyByte(work / "data.dbf"), 0);
+        }
+    }
+    EXPECT_GT(torn, 0);
 }
 
 } // namespace

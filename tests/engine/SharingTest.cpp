@@ -2,8 +2,10 @@
 #include "TableFixture.h"
 #include "engine/EngineError.h"
 #include "engine/PosixFile.h"
+#include "engine/TableLocks.h"
 #include "engine/TableOperations.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <optional>
@@ -275,6 +277,50 @@ TEST_F(SharingTest, AWriterWaitsForAHeaderLockHeldBrieflyAndFailsWhenItIsKept) {
         child->release();
     }
     EXPECT_EQ(t.recordCount(), 3u);
+}
+
+// The kernel's locks keep no queue: a writer that waits for the header goes next, before a
+// writer or reader that comes later, even when the header comes free before it looks again.
+TEST_F(SharingTest, AWriterWaitingForTheHeaderGoesBeforeOnesThatComeLater) {
+    const auto opened = [&] { return PosixFile(dir / "data.dbf", PosixFile::Access::ReadWrite); };
+    PosixFile holderFile = opened();
+    PosixFile waiterFile = opened();
+    PosixFile laterFile = opened();
+    const PosixFile probeFile = opened();
+    TableLocks holder(holderFile);
+    TableLocks waiter(waiterFile);
+    TableLocks later(laterFile);
+    holder.lockHeader(false);
+    std::atomic<bool> done{false};
+    bool got = false;
+    std::thread waiting([&] {
+        try {
+            waiter.lockHeader(false);
+            got = true;
+        } catch (const EngineError&) {
+        }
+        done = true;
+    });
+    // In line: the waiter holds the byte after the header (unless it gave up).
+    const auto inLine = [&] {
+        struct flock probe {};
+        probe.l_type = F_WRLCK;
+        probe.l_whence = SEEK_SET;
+        probe.l_start = 0xEFFFFFFF;
+        probe.l_len = 1;
+        return ::fcntl(probeFile.fd(), F_OFD_GETLK, &probe) == 0 && probe.l_type == F_WRLCK;
+    };
+    while (!inLine() && !done) {
+        std::this_thread::yield();
+    }
+    holder.unlockHeader();
+    EXPECT_FALSE(later.tryLockHeader());
+    EXPECT_FALSE(later.tryLockHeaderShared());
+    waiting.join();
+    ASSERT_TRUE(got);
+    EXPECT_FALSE(later.tryLockHeaderShared());
+    waiter.unlockHeader();
+    EXPECT_TRUE(later.tryLockHeader());
 }
 
 } // namespace

@@ -220,6 +220,71 @@ TEST_F(TableTest, NavigationSkipsDeletedRecordsAndCountsLiveOnes) {
     EXPECT_EQ(t.recordCount(), 0u);
 }
 
+// A scan reads in stretches what a loop of next() reads, in physical and tag order, and takes
+// in what another writer changed between two stretches.
+TEST_F(TableTest, AScanReadsInStretchesWhatNextReads) {
+    createTable(dir, "scan", {{"NAME", 'C', 8, 0}});
+    {
+        Table made;
+        openOn(made, "scan", true);
+        appendNamed(made, {"g", "b", "e", "a", "f", "c", "d"});
+        made.goToRecord(5);
+        made.deleteRecord();
+        made.addTag("BYNAME", "NAME", false);
+    }
+    Table t;
+    openOn(t, "scan");
+    for (const char* tag : {"", "BYNAME"}) {
+        SCOPED_TRACE(tag);
+        t.setTag(tag);
+        const std::vector<std::string> expected = namesForward(t);
+        ASSERT_EQ(expected.size(), 6u);
+        for (const std::uint32_t stretch : {1u, 4u, 100u}) {
+            std::vector<std::string> names;
+            std::uint32_t visited = 0;
+            for (t.first(); !t.atEnd();) {
+                visited += t.scan(stretch, [&] {
+                    names.push_back(t.text(0));
+                    return true;
+                });
+            }
+            EXPECT_EQ(names, expected);
+            EXPECT_EQ(visited, expected.size());
+        }
+    }
+
+    // The visitor stops the scan on a record and leaves the cursor there; it cannot move it.
+    t.setTag("");
+    t.first();
+    EXPECT_EQ(t.scan(100, [&] { return t.text(0) != "e"; }), 3u);
+    EXPECT_EQ(t.text(0), "e");
+    EXPECT_EQ(reasonOf([&] {
+                  t.scan(2, [&] {
+                      t.next();
+                      return true;
+                  });
+              }),
+              EngineError::Reason::Usage);
+    t.next();
+    EXPECT_EQ(t.text(0), "a");
+
+    // Another cursor appends between two stretches: the second stretch reads it.
+    Table other;
+    openOn(other, "scan");
+    std::vector<std::string> names;
+    const auto collect = [&] {
+        names.push_back(t.text(0));
+        return true;
+    };
+    t.first();
+    t.scan(3, collect);
+    appendNamed(other, {"h"});
+    while (!t.atEnd()) {
+        t.scan(3, collect);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"g", "b", "e", "a", "c", "d", "h"}));
+}
+
 TEST_F(TableTest, EditPostAndCancelFollowTheRecordState) {
     createTable(dir, "ed", everyKind());
     Table t;
