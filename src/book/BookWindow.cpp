@@ -27,6 +27,7 @@
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
 #include "db/RecordSchema.h"
+#include "editors/DateEdit.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
@@ -429,6 +430,14 @@ void TBookWindow::BuildFieldLists() {
         if (fieldEditors_[i]->Kind() == editors::EditorKind::Date) {
             dateEditors_.push_back(fieldEditors_[i]);
             fields.push_back(static_cast<int>(i));
+            if (auto* date = dynamic_cast<editors::TDateEdit*>(fieldEditors_[i])) {
+                connect(date, &editors::TDateEdit::FormatChosen, this,
+                        [this, date](int format) { ChangeDateFormat(date, format); });
+                connect(date, &editors::TDateEdit::FontAsked, this,
+                        [this, date] { ChooseFieldFont(date); });
+                connect(date, &editors::TDateEdit::ColorAsked, this,
+                        [this, date] { EditFieldColors(date); });
+            }
         }
     }
     if (settings_.DateFormats.Lines.empty()) {

@@ -146,6 +146,9 @@ void TRecordOperations::CopyShownRecord() {
         platform::ShowWarning("Empty Record - Not Copied!");
         return;
     }
+    if (!page.SettleEditors()) {
+        return;
+    }
     db::TDatabase& database = window_.Database();
     engine::Table& buffer = database.CopyTable;
     try {

@@ -206,6 +206,11 @@ bool TRecordPage::CommitRecord() {
     if (ReadOnly() || recordInUse_) {
         return true;
     }
+    // One editor that cannot settle keeps the record as it is.
+    if (!SettleEditors()) {
+        recordCommitted_ = false;
+        return false;
+    }
     engine::Table& table = editCursor_.Table();
     bool result = true;
     if (RecordIsEmpty()) {
@@ -247,6 +252,10 @@ bool TRecordPage::CommitRecord() {
     }
     recordCommitted_ = result;
     return result;
+}
+
+bool TRecordPage::SettleEditors() {
+    return std::ranges::all_of(editors_, [](editors::TFieldEditor* e) { return e->Settle(); });
 }
 
 bool TRecordPage::SettleRecord() {

@@ -42,6 +42,9 @@ public:
     void LoadCurrentRecord(int position);
     bool FillEditors(const engine::Table& table);
     bool WriteRecordFields(engine::Table& table);
+    // Commands store the record without the focus leaving the field, so each editor does now
+    // what it does when left; false when one refused its text (it showed why).
+    bool SettleEditors();
     bool CommitRecord();
     bool SettleRecord();
     bool RecordIsEmpty() const;

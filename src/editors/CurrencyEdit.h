@@ -19,6 +19,10 @@ public:
     EditorKind Kind() const override { return EditorKind::Currency; }
     void Read(const engine::Table& table, int position) override;
     void Write(engine::Table& table, int position) const override;
+    bool Settle() override {
+        Reformat();
+        return true;
+    }
     bool IsFilled() const override { return !text().isEmpty() && Value() != 0; }
     void Clear() override { SetValue(0); }
     std::optional<EditorColors> Colors() const override;

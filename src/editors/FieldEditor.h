@@ -76,9 +76,13 @@ public:
         Read(table, position);
     }
     // Settles the typed text into the field of a record in edit or insert state: a date or an
-    // amount is read from what is typed (a half-typed date stores as no date), other text is
-    // stored as the field's type takes it. Engine errors pass to the caller.
+    // amount is read from what is typed, other text is stored as the field's type takes it. Engine
+    // errors pass to the caller.
     virtual void Write(engine::Table& table, int position) const = 0;
+    // Runs before the record is stored, since commands store it without the focus leaving the
+    // field: what the editor does when left is done now. False, after the editor showed why,
+    // when its text cannot be stored; the record then stays as it is.
+    virtual bool Settle() { return true; }
     // True when the editor holds something worth storing.
     virtual bool IsFilled() const = 0;
     virtual void Clear() = 0;

@@ -77,6 +77,11 @@ void TLookup::AddWhenNew() {
     }
 }
 
+bool TLookup::Settle() {
+    AddWhenNew();
+    return true;
+}
+
 void TLookup::focusInEvent(QFocusEvent* event) {
     QComboBox::focusInEvent(event);
     if (event->reason() != Qt::PopupFocusReason) {

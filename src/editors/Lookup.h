@@ -36,6 +36,8 @@ public:
     QWidget* Widget() override { return this; }
     void Read(const engine::Table& table, int position) override;
     void Write(engine::Table& table, int position) const override;
+    // A typed value the list lacks joins it.
+    bool Settle() override;
     bool IsFilled() const override { return !currentText().isEmpty(); }
     void Clear() override { ShowText(QString()); }
     void ReloadList() override { LoadItems(); }

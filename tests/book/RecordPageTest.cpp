@@ -167,11 +167,15 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
     EXPECT_TRUE(w.RecordPage()->RecordInUse());
     EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
+    // Date fields stay enabled to keep their look, and take no input.
     for (editors::TFieldEditor* editor : w.FieldEditors()) {
         const std::string name = editor->Widget()->objectName().toStdString();
         EXPECT_TRUE(editor->IsRecordReadOnly()) << name;
-        // A read-only picture stays enabled: it can still be scrolled, saved and copied.
-        EXPECT_EQ(editor->Widget()->isEnabled(), editor->Kind() == editors::EditorKind::Picture)
+        // A read-only picture stays enabled so it can still be scrolled, saved and copied; a
+        // date field stays readable and takes no input.
+        const editors::EditorKind kind = editor->Kind();
+        EXPECT_EQ(editor->Widget()->isEnabled(),
+                  kind == editors::EditorKind::Picture || kind == editors::EditorKind::Date)
             << name;
     }
     Editor(1)->setText(QStringLiteral("Changed"));

@@ -12,6 +12,8 @@
 #include "db/Database.h"
 #include "db/RecordSchema.h"
 #include "db/UserList.h"
+#include "editors/CalPop.h"
+#include "editors/DateEdit.h"
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
@@ -22,7 +24,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFormLayout>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
@@ -404,7 +408,36 @@ int main(int argc, char** argv) {
              return std::make_unique<shelfwise::book::TUserDlg>(users, 1);
          }},
     };
+    const DialogShot dateShots[] = {
+        {"date-fields.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList&) {
+             auto dialog = std::make_unique<QDialog>();
+             auto* form = new QFormLayout(dialog.get());
+             const auto add = [&](const char* label, const QString& format,
+                                  shelfwise::text::Date date) {
+                 auto* edit = new shelfwise::editors::TDateEdit(dialog.get());
+                 edit->SetDisplayFormat(format);
+                 edit->SetDate(date);
+                 form->addRow(QString::fromLatin1(label), edit);
+             };
+             using namespace std::chrono;
+             add("Version Date:", QStringLiteral("mm/dd/yyyy"), 2024y / March / 18d);
+             add("Installation Date:", QStringLiteral("dd/mm/yyyy"), 2024y / April / 2d);
+             add("Custom 6:", QStringLiteral("yyyy"), 2025y / April / 2d);
+             add("Not yet known:", QStringLiteral("mm/dd/yyyy"), std::nullopt);
+             return dialog;
+         }},
+        {"calendar.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList&) {
+             using namespace std::chrono;
+             return std::make_unique<shelfwise::editors::TCalendarPopup>(2024y / March / 18d,
+                                                                         nullptr);
+         }},
+    };
     bool all = true;
+    for (const DialogShot& shot : dateShots) {
+        all = TakeDialog(shot, outputDir) && all;
+    }
     for (const Shot& shot : shots) {
         all = Take(shot, outputDir) && all;
     }
