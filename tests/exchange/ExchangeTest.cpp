@@ -32,12 +32,16 @@ class RecordingProgress : public TExchangeProgress {
 public:
     void SetCaption(const QString& caption) override { captions.push_back(caption.toStdString()); }
     void SetTotal(std::uint32_t t) override { total = t; }
-    void SetPosition(std::uint32_t done) override { position = done; }
+    void SetPosition(std::uint32_t done) override {
+        position = done;
+        positions.push_back(done);
+    }
     bool StopRequested() override { return ++asked > stopAfter; }
 
     std::vector<std::string> captions;
     std::uint32_t total = 0;
     std::uint32_t position = 0;
+    std::vector<std::uint32_t> positions;
     int asked = 0;
     int stopAfter = 1 << 30;
 };
@@ -170,6 +174,34 @@ TEST_F(ExchangeTest, LetterRangesHoldEveryRecordOfTheFilterInOrder) {
     ASSERT_TRUE(ExportText(*database, settings, options, Path("l.txt"), nullptr).Written);
     EXPECT_EQ(ReadFile(root / "l.txt"),
               "\xC9migr\xE9\r\nZebra\r\nbanana\r\napple\r\n7-Zip\r\n(beta) Tool\r\n");
+}
+
+TEST_F(ExchangeTest, LongExportsShowProgressEvery256RecordsAcrossLetters) {
+    std::string expected;
+    for (const char letter : {'a', 'b'}) {
+        for (int i = 0; i < 300; ++i) {
+            const std::string name = letter + std::to_string(1000 + i);
+            addRecord(name);
+            expected += name + "\r\n";
+        }
+    }
+    ASSERT_TRUE(database->Index.ChangeSort({kName, false, 0, false}));
+    ASSERT_TRUE(database->Index.LetterTabsActive());
+    TExchangeOptions options;
+    options.Separator = '\t';
+    options.Fields = {kName};
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportText(*database, settings, options, Path("long.txt"), &progress).Written);
+    EXPECT_EQ(ReadFile(root / "long.txt"), expected);
+    EXPECT_THAT(progress.positions, ElementsAre(0u, 256u, 512u, 600u));
+    EXPECT_EQ(progress.asked, 2);
+
+    // A stop at the step inside the second letter writes no table.
+    RecordingProgress stop;
+    stop.stopAfter = 1;
+    EXPECT_FALSE(ExportDbf(*database, settings, "stopped", &stop));
+    EXPECT_THAT(stop.positions, ElementsAre(0u, 256u, 512u));
+    EXPECT_TRUE(std::filesystem::is_empty(databaseDir / "EXPIMP"));
 }
 
 TEST_F(ExchangeTest, TextImportCountsLettersAndReportsBadLinesWithoutShifting) {
