@@ -76,6 +76,8 @@ editors::TFieldEditor* MakeEditor(const FieldDesign& design, QWidget* page) {
         auto* picture =
             new media::TDbMultiImgControl(logo ? QStringLiteral("L12") : QString(), page);
         picture->setFocusPolicy(logo ? Qt::ClickFocus : Qt::StrongFocus);
+        // The logo is too narrow for the picture's tool bar.
+        picture->SetSpeedBarVisible(!logo);
         return picture;
     }
     case Editor::Currency:

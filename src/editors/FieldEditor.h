@@ -85,7 +85,7 @@ public:
 
     // A read-only record's editors take no input and show in the disabled colours.
     virtual void SetRecordReadOnly(bool readOnly);
-    bool IsRecordReadOnly() const;
+    virtual bool IsRecordReadOnly() const;
 
     // The database directory holds the list tables of the editors that offer choices: the
     // database was opened, or its lists changed.

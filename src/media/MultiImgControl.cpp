@@ -1,48 +1,590 @@
 #include "media/MultiImgControl.h"
 
 #include "engine/Table.h"
+#include "media/CaptureForm.h"
+#include "media/FullSlide.h"
+#include "media/PictureIo.h"
+#include "media/PictureLayout.h"
+#include "media/SaneScanner.h"
+#include "platform/Dialogs.h"
+#include "platform/Help.h"
+#include "platform/MessageBox.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace shelfwise::media {
+
+namespace {
+
+constexpr int SpeedBarHeight = 24;
+// Narrower controls never show the tool bar.
+constexpr int ToolBarMinWidth = 210;
+constexpr int OwnerHiddenTag = 1000;
+// Decoded pictures kept for going back to recent records.
+constexpr std::size_t KeptPictures = 4;
+const QColor Silver(192, 192, 192);
+
+// The tool bar's buttons, in their order on the bar.
+namespace command {
+enum Index { Clear, Load, Save, Copy, Paste, Capture, Print, Scan, FullScreen, Stretch };
+}
+
+struct ButtonDesign {
+    const char* Hint;
+    QStyle::StandardPixmap Icon;
+};
+
+constexpr std::array<ButtonDesign, TDbMultiImgControl::ButtonCount> Buttons{{
+    {"Clear", QStyle::SP_DialogDiscardButton},
+    {"Load", QStyle::SP_DialogOpenButton},
+    {"Save", QStyle::SP_DialogSaveButton},
+    {"Copy", QStyle::SP_FileDialogContentsView},
+    {"Paste", QStyle::SP_FileDialogDetailedView},
+    {"Screen Capture", QStyle::SP_DesktopIcon},
+    {"Print", QStyle::SP_FileDialogListView},
+    {"Scan", QStyle::SP_DriveCDIcon},
+    {"Full Screen", QStyle::SP_TitleBarMaxButton},
+    {"Auto Stretch", QStyle::SP_TitleBarNormalButton},
+}};
+
+const QString LoadFilter = QStringLiteral(
+    "All Images (*.jpg *.gif *.pcx *.bmp *.png);;BMP Images (*.bmp);;GIF Images (*.gif);;PCX "
+    "Images (*.pcx);;JPG Images (*.jpg);;PNG Images (*.png)");
+const QString SaveFilter = QStringLiteral("BMP Images (*.bmp);;GIF Images (*.gif);;PCX Images "
+                                          "(*.pcx);;JPG Images (*.jpg);;PNG Images (*.png)");
+
+std::optional<QString> ChooseFile(QWidget* parent, const QString& title, const QString& filter,
+                                  QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave) {
+        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    }
+    if (platform::RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+bool ClipboardHoldsPicture() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data != nullptr && data->hasImage();
+}
+
+} // namespace
+
+// The picture inside the scroll box; the control paints it.
+class TPictureView : public QWidget {
+public:
+    TPictureView(TDbMultiImgControl* control, QWidget* parent)
+        : QWidget(parent), control_(control) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        control_->Paint(painter, event->rect());
+    }
+    void mouseDoubleClickEvent(QMouseEvent*) override { control_->ShowFullScreen(); }
+
+private:
+    TDbMultiImgControl* control_;
+};
 
 TDbMultiImgControl::TDbMultiImgControl(const QString& caption, QWidget* parent)
     : QFrame(parent), caption_(caption) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    resize(210, 200);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+
+    scrollBox_ = new QScrollArea(this);
+    scrollBox_->setObjectName(QStringLiteral("ScrollBox"));
+    scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scrollBox_->setBackgroundRole(QPalette::Base);
+    QPalette silver = scrollBox_->palette();
+    silver.setColor(QPalette::Base, Silver);
+    scrollBox_->setPalette(silver);
+    view_ = new TPictureView(this, scrollBox_);
+    view_->setObjectName(QStringLiteral("Image"));
+    scrollBox_->setWidget(view_);
+    layout->addWidget(scrollBox_, 1);
+
+    panel_ = new QFrame(this);
+    panel_->setObjectName(QStringLiteral("Panel"));
+    static_cast<QFrame*>(panel_)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel_->setFixedHeight(SpeedBarHeight);
+    auto* bar = new QHBoxLayout(panel_);
+    bar->setContentsMargins(2, 2, 2, 2);
+    bar->setSpacing(0);
+    for (std::size_t i = 0; i < Buttons.size(); ++i) {
+        auto* button = new QToolButton(panel_);
+        button->setObjectName(QStringLiteral("Btn%1").arg(i + 1));
+        button->setToolTip(QString::fromLatin1(Buttons[i].Hint));
+        button->setIcon(style()->standardIcon(Buttons[i].Icon));
+        button->setFixedSize(SpeedBarHeight - 4, SpeedBarHeight - 4);
+        button->setAutoRaise(true);
+        bar->addWidget(button);
+        buttons_[i] = button;
+    }
+    bar->addStretch(1);
+    layout->addWidget(panel_);
+    buttons_[command::Stretch]->setCheckable(true);
+
+    const auto on = [this](command::Index index, auto action) {
+        connect(buttons_[index], &QToolButton::clicked, this, action);
+    };
+    on(command::Clear, [this] { ClearPicture(); });
+    on(command::Load, [this] { LoadWithDialog(); });
+    on(command::Save, [this] { SaveWithDialog(); });
+    on(command::Copy, [this] { CopyPicture(); });
+    on(command::Paste, [this] { PastePicture(); });
+    on(command::Capture, [this] { CaptureScreen(); });
+    on(command::Print, [this] { PrintWithDialog(); });
+    on(command::Scan, [this] { ScanPicture(); });
+    on(command::FullScreen, [this] { ShowFullScreen(); });
+    on(command::Stretch, [this] { SetAutoStretch(!autoStretch_); });
+
+    if (toolTip().isEmpty()) {
+        setToolTip(QStringLiteral("Graphical Field - Right Click to display Popup Menu"));
+    }
+    UpdateButtons();
 }
 
-void TDbMultiImgControl::SetPicture(std::string bytes) {
-    picture_ = std::move(bytes);
-    shown_ = QPixmap();
-    shown_.loadFromData(reinterpret_cast<const uchar*>(picture_.data()),
-                        static_cast<uint>(picture_.size()));
-    update();
-}
+TDbMultiImgControl::~TDbMultiImgControl() = default;
 
 void TDbMultiImgControl::Read(const engine::Table& table, int position) {
     const char type = table.field(position).type;
     SetPicture(type == 'B' || type == 'G' ? table.bytes(position) : std::string());
+    modified_ = false;
+    fromFile_ = false;
+}
+
+void TDbMultiImgControl::SetPicture(std::string bytes) {
+    stored_ = std::move(bytes);
+    storedKey_ = std::hash<std::string_view>{}(stored_);
+    picture_ = QImage();
+    scaled_ = QImage();
+    size_ = stored_.empty() ? QSize() : media::PictureSize(stored_);
+    damaged_ = !stored_.empty() && !size_.isValid();
+    imageName_.clear();
+    modified_ = true;
+    fromFile_ = false;
+    Layout();
+}
+
+void TDbMultiImgControl::ReadFromTemplate(const engine::Table& table, int position) {
+    Read(table, position);
+    // The new record takes the template's picture.
+    modified_ = HasPicture();
 }
 
 void TDbMultiImgControl::Write(engine::Table& table, int position) const {
-    if (HasPicture()) {
-        table.setBytes(position, picture_);
+    // An unchanged picture is left in the field as it is, whatever it holds, unless the record
+    // is new and has nothing yet.
+    const bool newRecord = table.state() == engine::Table::State::Insert;
+    if (!newRecord && !modified_ && !fromFile_) {
+        return;
+    }
+    if (!picture_.isNull()) {
+        table.setBytes(position, BitmapBytes(picture_));
+    } else if (!stored_.empty()) {
+        table.setBytes(position, stored_);
     } else {
         table.clear(position);
     }
+    modified_ = false;
 }
 
-void TDbMultiImgControl::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
-    if (shown_.isNull()) {
+QImage TDbMultiImgControl::FullPicture() const {
+    if (!picture_.isNull() || IsEmpty()) {
+        return picture_;
+    }
+    return Piece(size_, QRect(QPoint(0, 0), size_), nullptr);
+}
+
+void TDbMultiImgControl::Replace(const QImage& image) {
+    picture_ = OnWhite(image);
+    scaled_ = QImage();
+    stored_.clear();
+    damaged_ = false;
+    size_ = picture_.size();
+    Layout();
+}
+
+bool TDbMultiImgControl::LoadPicture(const QString& path) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        ClearPicture();
+        return true;
+    }
+    QString error;
+    const QImage image = LoadPictureFile(path, &error);
+    if (image.isNull()) {
+        return false;
+    }
+    Replace(image);
+    imageName_ = path;
+    modified_ = false;
+    fromFile_ = true;
+    return true;
+}
+
+bool TDbMultiImgControl::SavePicture(const QString& path) {
+    const QImage image = FullPicture();
+    if (image.isNull() || !SavePictureFile(image, path)) {
+        return false;
+    }
+    if (imageName_.isEmpty()) {
+        imageName_ = path;
+    }
+    return true;
+}
+
+void TDbMultiImgControl::ClearPicture() {
+    picture_ = QImage();
+    scaled_ = QImage();
+    stored_.clear();
+    damaged_ = false;
+    size_ = QSize();
+    modified_ = true;
+    fromFile_ = false;
+    imageName_.clear();
+    Layout();
+}
+
+void TDbMultiImgControl::TakePicture(const QImage& image) {
+    if (image.isNull()) {
         return;
     }
-    QPainter painter(this);
-    const QRect area = contentsRect();
-    const QPixmap scaled =
-        shown_.scaled(area.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    painter.drawPixmap(area.x() + (area.width() - scaled.width()) / 2,
-                       area.y() + (area.height() - scaled.height()) / 2, scaled);
+    Replace(image);
+    imageName_.clear();
+    modified_ = true;
+    fromFile_ = false;
+}
+
+void TDbMultiImgControl::CopyPicture() const {
+    if (!IsEmpty()) {
+        QGuiApplication::clipboard()->setImage(FullPicture());
+    }
+}
+
+void TDbMultiImgControl::PastePicture() {
+    if (ClipboardHoldsPicture()) {
+        TakePicture(QGuiApplication::clipboard()->image());
+    }
+}
+
+bool TDbMultiImgControl::PrintPicture(QPrinter& printer) const {
+    const QImage image = FullPicture();
+    if (image.isNull()) {
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    painter.drawImage(QRect(QPoint(0, 0), PrintSize(image.size(), page)), image);
+    return painter.end();
+}
+
+void TDbMultiImgControl::SetAutoStretch(bool on) {
+    autoStretch_ = on;
+    buttons_[command::Stretch]->setChecked(on);
+    Layout();
+}
+
+void TDbMultiImgControl::SetSpeedBarVisible(bool visible) {
+    speedBarVisible_ = visible;
+    panel_->setVisible(visible && width() >= ToolBarMinWidth);
+}
+
+bool TDbMultiImgControl::ToolBarShown() const {
+    return panel_->isVisibleTo(this);
+}
+
+void TDbMultiImgControl::ToggleToolBar() {
+    panel_->setVisible(!panel_->isVisibleTo(this) && width() >= ToolBarMinWidth);
+}
+
+QSize TDbMultiImgControl::ShownSize() const {
+    const QSize box = scrollBox_->viewport()->size();
+    if (IsEmpty()) {
+        return damaged_ ? box : QSize(0, 0);
+    }
+    return autoStretch_ ? StretchedSize(size_, box) : size_;
+}
+
+void TDbMultiImgControl::Layout() {
+    view_->resize(ShownSize());
+    view_->update();
+}
+
+void TDbMultiImgControl::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    if (width() < ToolBarMinWidth) {
+        panel_->hide();
+    }
+    Layout();
+}
+
+void TDbMultiImgControl::SetRecordReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    UpdateButtons();
+}
+
+void TDbMultiImgControl::UpdateButtons() {
+    const bool writable = !IsRecordReadOnly();
+    for (const command::Index index :
+         {command::Clear, command::Load, command::Paste, command::Capture}) {
+        buttons_[index]->setEnabled(writable);
+    }
+    buttons_[command::Scan]->setEnabled(writable && TSaneScanner::Available());
+}
+
+QMenu* TDbMultiImgControl::BuildMenu() {
+    auto* menu = new QMenu(this);
+    const bool writable = !IsRecordReadOnly();
+    const auto item = [&](const char* caption, bool enabled, auto action) {
+        QAction* added = menu->addAction(QString::fromLatin1(caption), this, action);
+        added->setEnabled(enabled);
+        return added;
+    };
+    item("&Clear", writable, [this] { ClearPicture(); });
+    item("&Load", writable, [this] { LoadWithDialog(); });
+    item("&Save", true, [this] { SaveWithDialog(); });
+    item("C&opy", true, [this] { CopyPicture(); });
+    item("P&aste", writable && ClipboardHoldsPicture(), [this] { PastePicture(); });
+    item("Sc&reen Capture", writable, [this] { CaptureScreen(); });
+    item("&Print", true, [this] { PrintWithDialog(); });
+    const bool scanner = writable && TSaneScanner::Available();
+    item("Sca&n", scanner, [this] { ScanPicture(); });
+    item("S&elect Scanner", scanner, [this] { SelectScanner(); });
+    item("&Full Screen", true, [this] { ShowFullScreen(); });
+    QAction* stretch = item("A&uto Stretch", true, [this] { SetAutoStretch(!autoStretch_); });
+    stretch->setCheckable(true);
+    stretch->setChecked(autoStretch_);
+    QAction* bar = item(ToolBarShown() ? "Hide &Tool Bar" : "Show &Tool Bar", true,
+                        [this] { ToggleToolBar(); });
+    bar->setVisible(speedBarVisible_);
+    menu->addSeparator();
+    // The window that holds the control gives it its help context.
+    item("&Help", true, [this] {
+        if (const int context = property("helpContext").toInt(); context != 0) {
+            platform::ShowHelp(context);
+        }
+    });
+    return menu;
+}
+
+void TDbMultiImgControl::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = BuildMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TDbMultiImgControl::LoadWithDialog() {
+    const std::optional<QString> path =
+        ChooseFile(this, QStringLiteral("Load Image From"), LoadFilter, QFileDialog::AcceptOpen);
+    if (!path) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const QImage image = LoadPictureFile(*path, &error);
+    QApplication::restoreOverrideCursor();
+    if (image.isNull()) {
+        platform::ShowError(
+            QStringLiteral("Cannot load the picture %1: %2").arg(*path, error).toStdString());
+        return;
+    }
+    Replace(image);
+    imageName_ = *path;
+    modified_ = false;
+    fromFile_ = true;
+}
+
+void TDbMultiImgControl::SaveWithDialog() {
+    if (IsEmpty()) {
+        return;
+    }
+    const std::optional<QString> path =
+        ChooseFile(this, QStringLiteral("Save Image As"), SaveFilter, QFileDialog::AcceptSave);
+    if (!path) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = SavePicture(*path);
+    QApplication::restoreOverrideCursor();
+    if (saved) {
+        imageName_ = *path;
+    } else {
+        platform::ShowError(
+            QStringLiteral("Cannot save the picture as %1.").arg(*path).toStdString());
+    }
+}
+
+void TDbMultiImgControl::PrintWithDialog() {
+    if (IsEmpty()) {
+        return;
+    }
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (platform::RunModal(dialog) == QDialog::Accepted && !PrintPicture(printer)) {
+        platform::ShowError("The picture could not be printed.");
+    }
+}
+
+void TDbMultiImgControl::CaptureScreen() {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        platform::ShowError("Screen capture is not available under Wayland: the desktop does not "
+                            "let a program read the screen.");
+        return;
+    }
+    QWidget* owner = window();
+    owner->setProperty("tag", OwnerHiddenTag);
+    const QImage captured = TCaptureForm::Capture(owner);
+    owner->setProperty("tag", 0);
+    if (captured.width() > 0 && captured.height() > 0) {
+        QGuiApplication::clipboard()->setImage(captured);
+        TakePicture(captured);
+    } else {
+        platform::ShowError("Both Width and Height of Captured Area must be > 0 !");
+    }
+}
+
+void TDbMultiImgControl::ScanPicture() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const QImage scanned = TSaneScanner::Scan(&error);
+    QApplication::restoreOverrideCursor();
+    // A failed scan leaves the picture and its marks as they were.
+    if (scanned.isNull()) {
+        platform::ShowError(QStringLiteral("The scan failed: %1").arg(error).toStdString());
+        return;
+    }
+    TakePicture(scanned);
+}
+
+void TDbMultiImgControl::SelectScanner() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const QStringList devices = TSaneScanner::FindScanners(&error);
+    QApplication::restoreOverrideCursor();
+    if (devices.isEmpty()) {
+        platform::ShowError(error.toStdString());
+        return;
+    }
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Select Scanner"));
+    dialog.setLabelText(QStringLiteral("Scanner:"));
+    dialog.setComboBoxItems(devices);
+    dialog.setTextValue(TSaneScanner::ChosenScanner().isEmpty() ? devices.first()
+                                                                : TSaneScanner::ChosenScanner());
+    if (platform::RunModal(dialog) == QDialog::Accepted) {
+        TSaneScanner::ChooseScanner(dialog.textValue());
+    }
+}
+
+void TDbMultiImgControl::ShowFullScreen() {
+    if (IsEmpty() || size_.height() == 0) {
+        return;
+    }
+    TFullSlide slide(FullPicture(), this);
+    platform::RunModal(slide);
+}
+
+QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
+    const QRect whole(QPoint(0, 0), size);
+    bool seen = false;
+    for (auto it = decoded_.begin(); it != decoded_.end(); ++it) {
+        if (it->first != storedKey_ || it->second.Size != size) {
+            continue;
+        }
+        seen = true;
+        if (it->second.Part.contains(part.isValid() ? part : whole)) {
+            auto found = *it;
+            decoded_.erase(it);
+            decoded_.push_front(found);
+            if (covered != nullptr) {
+                *covered = found.second.Part;
+            }
+            return found.second.Image;
+        }
+    }
+    // The first view of a large picture decodes the part in sight only; scrolling decodes it
+    // whole.
+    const QRect wanted = seen || !part.isValid() || size != size_ ? whole : part;
+    const QImage image =
+        DecodePicture(stored_, size != size_ ? size : QSize(), wanted == whole ? QRect() : wanted);
+    if (image.isNull()) {
+        damaged_ = true;
+        return {};
+    }
+    decoded_.push_front({storedKey_, Decoded{size, wanted, OnWhite(image)}});
+    if (decoded_.size() > KeptPictures) {
+        decoded_.pop_back();
+    }
+    if (covered != nullptr) {
+        *covered = wanted;
+    }
+    return decoded_.front().second.Image;
+}
+
+void TDbMultiImgControl::Paint(QPainter& painter, const QRect& area) const {
+    painter.fillRect(area, Silver);
+    if (damaged_ && picture_.isNull()) {
+        painter.drawText(view_->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                         QStringLiteral("cannot show this picture"));
+        return;
+    }
+    if (IsEmpty()) {
+        return;
+    }
+    const QSize shown = view_->size();
+    if (!picture_.isNull()) {
+        if (shown == picture_.size()) {
+            painter.drawImage(area.topLeft(), picture_, area);
+            return;
+        }
+        if (scaled_.size() != shown) {
+            scaled_ = picture_.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        painter.drawImage(0, 0, scaled_);
+        return;
+    }
+    // The part in sight, in the view's coordinates.
+    const QRect sight = QRect(-view_->pos(), scrollBox_->viewport()->size())
+                            .intersected(view_->rect())
+                            .united(area);
+    QRect covered;
+    const QImage piece = Piece(shown, shown == size_ ? sight : QRect(), &covered);
+    if (piece.isNull()) {
+        // Bytes that do not decode: say so, and keep them.
+        const_cast<TDbMultiImgControl*>(this)->Layout();
+        return;
+    }
+    painter.drawImage(covered.isValid() ? covered.topLeft() : QPoint(0, 0), piece);
 }
 
 } // namespace shelfwise::media

@@ -68,7 +68,7 @@ TEST_F(RecordPageTest, LeavingANewRecordStoresItOnlyWhenAnEditorHoldsSomething) 
          },
          false},
         {"picture in field 24 only",
-         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(24)->SetPicture(png); }, false},
+         [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(24)->SetPicture(png); }, true},
         {"picture in field 11 only",
          [&png](RecordPageTest& t) { t.Editor<TDbMultiImgControl>(11)->SetPicture(png); }, true},
         {"a name", [](RecordPageTest& t) { t.Editor(1)->setText(QStringLiteral("Editor")); }, true},
@@ -168,7 +168,11 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
     EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
     for (editors::TFieldEditor* editor : w.FieldEditors()) {
-        EXPECT_FALSE(editor->Widget()->isEnabled()) << editor->Widget()->objectName().toStdString();
+        const std::string name = editor->Widget()->objectName().toStdString();
+        EXPECT_TRUE(editor->IsRecordReadOnly()) << name;
+        // A read-only picture stays enabled: it can still be scrolled, saved and copied.
+        EXPECT_EQ(editor->Widget()->isEnabled(), editor->Kind() == editors::EditorKind::Picture)
+            << name;
     }
     Editor(1)->setText(QStringLiteral("Changed"));
     w.ShowRecordAt(1);
