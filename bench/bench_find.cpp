@@ -115,13 +115,13 @@ struct Search {
         table.setTag(tag);
         fields.Build(table);
         finder = std::make_unique<search::TFinder>(table, fields);
-        finder->ShouldStop = [this] {
+        finder->ShouldStop = [] { return false; };
+        finder->LetEventsRun = [this] {
             const auto now = std::chrono::steady_clock::now();
             if (now - last >= std::chrono::milliseconds(20)) {
                 last = now;
                 QCoreApplication::processEvents();
             }
-            return false;
         };
     }
 };

@@ -22,7 +22,6 @@ constexpr const char* kNotOpened = "File Could Not Be Open!!!";
 constexpr const char* kImported = "Data Imported Successfully!!!";
 // The export is built under this name beside its target.
 constexpr const char* kBuildingSuffix = "$new";
-constexpr std::uint32_t kRecordsPerStep = 256;
 
 void DropTable(const std::filesystem::path& dir, const std::string& fileName) {
     if (engine::tableExists(dir, fileName)) {
@@ -69,14 +68,17 @@ bool FillExport(db::TDatabase& database, engine::Table& target, TExchangeProgres
         }
         target.post();
         ++done;
-        if (progress != nullptr && done % kRecordsPerStep == 0) {
+        return true;
+    };
+    const auto step = [&] {
+        if (progress != nullptr) {
             progress->SetPosition(done);
             stopped = progress->StopRequested();
         }
         return !stopped;
     };
     target.beginBulkLoad();
-    WalkRecords(database, range, record);
+    WalkRecords(database, range, record, step);
     if (stopped) {
         return false;
     }

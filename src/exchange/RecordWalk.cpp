@@ -6,10 +6,22 @@ namespace shelfwise::exchange {
 
 namespace {
 
-bool WalkRange(engine::Table& table, const std::function<bool()>& record) {
-    for (table.first(); !table.atEnd(); table.next()) {
-        if (!record()) {
+// `done` counts the records of the whole walk, so steps fall every RecordsPerStep records
+// across letter ranges.
+bool WalkRange(engine::Table& table, std::uint32_t& done, const std::function<bool()>& record,
+               const std::function<bool()>& step) {
+    for (table.first(); !table.atEnd();) {
+        bool stopped = false;
+        const std::uint32_t visited = table.scan(RecordsPerStep - done % RecordsPerStep, [&] {
+            stopped = !record();
+            return !stopped;
+        });
+        done += visited;
+        if (stopped || (done % RecordsPerStep == 0 && !step())) {
             return false;
+        }
+        if (visited == 0) {
+            break;
         }
     }
     return true;
@@ -32,12 +44,13 @@ std::uint32_t RecordsToWalk(db::TDatabase& database) {
 }
 
 bool WalkRecords(db::TDatabase& database, const std::function<void(char letter)>& range,
-                 const std::function<bool()>& record) {
+                 const std::function<bool()>& record, const std::function<bool()>& step) {
     engine::Table& table = database.DataTable;
+    std::uint32_t done = 0;
     if (!database.Index.LetterTabsActive()) {
         database.Index.SetLetterRange(table, 0);
         range(0);
-        return WalkRange(table, record);
+        return WalkRange(table, done, record, step);
     }
     // A descending sort shows the letters from Z down.
     const bool descending = database.Index.Sort.PrimaryDescending;
@@ -48,7 +61,7 @@ bool WalkRecords(db::TDatabase& database, const std::function<void(char letter)>
             continue;
         }
         range(letter);
-        if (!WalkRange(table, record)) {
+        if (!WalkRange(table, done, record, step)) {
             return false;
         }
     }

@@ -15,8 +15,6 @@ namespace shelfwise::exchange {
 namespace {
 
 constexpr std::size_t kWriteChunk = 1 << 20;
-// Records between two looks at the progress window.
-constexpr std::uint32_t kRecordsPerStep = 256;
 
 const char* const kExporting = "Exporting. Please Wait...";
 const char* const kImporting = "Importing. Please Wait...";
@@ -90,16 +88,17 @@ TTextExportResult ExportText(db::TDatabase& database, const settings::Settings& 
         if (buffer.size() >= kWriteChunk) {
             flush();
         }
-        if (progress != nullptr && result.Records % kRecordsPerStep == 0) {
+        return !writeFailed;
+    };
+    const auto step = [&] {
+        if (progress != nullptr) {
             progress->SetPosition(result.Records);
-            if (progress->StopRequested()) {
-                result.Stopped = true;
-            }
+            result.Stopped = progress->StopRequested();
         }
-        return !writeFailed && !result.Stopped;
+        return !result.Stopped;
     };
     try {
-        WalkRecords(database, range, record);
+        WalkRecords(database, range, record, step);
     } catch (const engine::EngineError& error) {
         result.Error = QString::fromLocal8Bit(error.what());
     }

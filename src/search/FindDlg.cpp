@@ -155,7 +155,8 @@ TFindDlg::TFindDlg(engine::Table& table, const db::TFieldClasses& fields,
     connect(help_, &QPushButton::clicked, this, [] { platform::ShowHelp(HelpContext); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 
-    finder_.ShouldStop = [this] { return Poll(); };
+    finder_.ShouldStop = [this] { return stopRequested_; };
+    finder_.LetEventsRun = [this] { Poll(); };
     finder_.RangeExhausted = [this](bool forward) -> std::optional<char> {
         return hooks_ != nullptr ? hooks_->RangeExhausted(forward, finder_.Letter()) : std::nullopt;
     };
@@ -302,14 +303,13 @@ void TFindDlg::EndRun() {
     ShowCounter();
 }
 
-bool TFindDlg::Poll() {
+void TFindDlg::Poll() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastPoll_ >= PollInterval) {
         lastPoll_ = now;
         ShowCounter();
         QApplication::processEvents();
     }
-    return stopRequested_;
 }
 
 void TFindDlg::ShowCounter() {

@@ -72,8 +72,8 @@ private:
     void RunNonStop();
     void BeginRun();
     void EndRun();
-    // Lets the window take the user's input now and then; true when Stop was asked for.
-    bool Poll();
+    // Lets the window take the user's input now and then.
+    void Poll();
     void ShowCounter();
     void ClearCounter();
     void PrepareFinder();

@@ -38,6 +38,10 @@ std::optional<double> ReadPlainNumber(std::string_view text) {
     return value;
 }
 
+// Records read under one lock: enough to spare the lock and header reads of each move, few
+// enough that events run often between two stretches.
+constexpr std::uint32_t StretchRecords = 256;
+
 enum class MarkWrite { Written, Held, Gone };
 
 MarkWrite WriteMark(engine::Table& table, const char* mark) {
@@ -212,6 +216,64 @@ bool TFinder::GoToCounter() {
     return true;
 }
 
+bool TFinder::EventsAbandoned() {
+    if (LetEventsRun) {
+        LetEventsRun();
+    }
+    return abandoned_;
+}
+
+// Reads forward from the current record, a stretch under one lock, asking ShouldStop before
+// each record: false when it said stop, the table then on that record. `visit` returns false
+// to end the stretch on its record. counter_ follows the cursor.
+bool TFinder::ScanStretch(const std::function<bool()>& visit) {
+    bool stopped = false;
+    bool ended = false;
+    bool moved = false;
+    table_.scan(StretchRecords, [&] {
+        counter_ += moved ? 1 : 0;
+        moved = true;
+        if (ShouldStop && ShouldStop()) {
+            stopped = true;
+            return false;
+        }
+        ended = !visit();
+        return !ended;
+    });
+    if (!stopped && !ended && !table_.atEnd()) {
+        ++counter_;
+    }
+    return !stopped;
+}
+
+// The visitor of a scan may not write, so the marks of a stretch are written after it.
+void TFinder::WriteMarks(const std::vector<std::pair<std::uint32_t, bool>>& changes,
+                         NonStopResult& result) {
+    for (const auto& [record, match] : changes) {
+        const MarkWrite write = table_.goToRecord(record)
+                                    ? WriteMark(table_, match ? db::MarkPassed : db::MarkFailed)
+                                    : MarkWrite::Gone;
+        result.Skipped += write == MarkWrite::Held ? 1 : 0;
+        result.Found += match && write == MarkWrite::Written ? 1 : 0;
+    }
+}
+
+// Back on the record a stretch ended on, in physical order; when another user deleted it
+// meanwhile, on the next live one. False when none is left.
+bool TFinder::Resume(std::uint32_t recordNumber) {
+    if (table_.goToRecord(recordNumber)) {
+        return true;
+    }
+    table_.last();
+    const std::uint32_t last = table_.recordNumber();
+    for (std::uint32_t n = recordNumber + 1; n <= last; ++n) {
+        if (table_.goToRecord(n)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 StepResult TFinder::Step(bool forward) {
     forward_ = forward;
     bool continuing = hit_;
@@ -237,15 +299,30 @@ StepResult TFinder::Step(bool forward) {
         StepPastHit();
     }
     for (bool firstPass = true;; firstPass = false) {
-        if (ShouldStop && ShouldStop()) {
+        if (EventsAbandoned()) {
             return StepResult::Stopped;
         }
-        if (!(continuing && firstPass && AtEdge())) {
-            hit_ = RecordMatches();
+        if (forward_ && !AtEdge()) {
+            if (!ScanStretch([this] {
+                    hit_ = RecordMatches();
+                    return !hit_;
+                })) {
+                return StepResult::Stopped;
+            }
             if (hit_) {
                 break;
             }
-            StepRecord();
+        } else {
+            if (ShouldStop && ShouldStop()) {
+                return StepResult::Stopped;
+            }
+            if (!(continuing && firstPass && AtEdge())) {
+                hit_ = RecordMatches();
+                if (hit_) {
+                    break;
+                }
+                StepRecord();
+            }
         }
         if (AtEdge()) {
             const std::optional<char> next =
@@ -273,27 +350,36 @@ NonStopResult TFinder::MarkAll() {
     hitCounter_ = -1;
     bookmark_ = 0;
     NonStopResult result;
+    // The records of a stretch whose mark must change, and whether they match.
+    std::vector<std::pair<std::uint32_t, bool>> changes;
     table_.beginBatch();
     try {
         for (bool more = table_.recordNumber() != 0; more;) {
-            if (ShouldStop && ShouldStop()) {
+            if (EventsAbandoned()) {
+                // Closing the table ended the batch.
                 result.Stopped = true;
-                if (abandoned_) {
-                    // Closing the table ended the batch.
-                    return result;
+                return result;
+            }
+            changes.clear();
+            const bool carryOn = ScanStretch([&] {
+                fieldPosition_ = db::FirstDataField;
+                const bool match = RecordMatches();
+                if (table_.text(db::MarkField) != (match ? db::MarkPassed : db::MarkFailed)) {
+                    changes.emplace_back(table_.recordNumber(), match);
+                } else {
+                    result.Found += match ? 1 : 0;
                 }
+                return true;
+            });
+            const bool atEnd = table_.atEnd();
+            const std::uint32_t stoppedOn = table_.recordNumber();
+            WriteMarks(changes, result);
+            if (!carryOn) {
+                result.Stopped = true;
+                Resume(stoppedOn);
                 break;
             }
-            fieldPosition_ = db::FirstDataField;
-            const bool match = RecordMatches();
-            const char* mark = match ? db::MarkPassed : db::MarkFailed;
-            const MarkWrite write =
-                table_.text(db::MarkField) == mark ? MarkWrite::Written : WriteMark(table_, mark);
-            result.Skipped += write == MarkWrite::Held ? 1 : 0;
-            result.Found += match && write == MarkWrite::Written ? 1 : 0;
-            table_.next();
-            more = !table_.atEnd();
-            counter_ += more ? 1 : 0;
+            more = !atEnd && Resume(stoppedOn);
         }
         table_.endBatch();
     } catch (...) {

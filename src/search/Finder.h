@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace shelfwise::search {
 
@@ -44,8 +46,12 @@ public:
     void SetField(int position) { field_ = position; }
     void SetSkipMemos(bool skip) { skipMemos_ = skip; }
 
-    // Called before every record; true stops the loop there.
+    // Asked before every record, also while the table is being read a stretch at a time, so it
+    // must neither touch the table nor let events run: true stops the loop there.
     std::function<bool()> ShouldStop;
+    // Called between stretches of records (before every record read one at a time), with the
+    // table free: the place to let pending events run.
+    std::function<void()> LetEventsRun;
     // Called when the walked range is used up in that direction without a hit: the letter of
     // the next range the table now shows, or none when nothing is left.
     std::function<std::optional<char>(bool forward)> RangeExhausted;
@@ -84,6 +90,11 @@ private:
     void StepRecord();
     void StepPastHit();
     bool GoToCounter();
+    bool EventsAbandoned();
+    bool ScanStretch(const std::function<bool()>& visit);
+    void WriteMarks(const std::vector<std::pair<std::uint32_t, bool>>& changes,
+                    NonStopResult& result);
+    bool Resume(std::uint32_t recordNumber);
 
     engine::Table& table_;
     const db::TFieldClasses& fields_;

@@ -32,17 +32,32 @@ class RecordingProgress : public TExchangeProgress {
 public:
     void SetCaption(const QString& caption) override { captions.push_back(caption.toStdString()); }
     void SetTotal(std::uint32_t t) override { total = t; }
-    void SetPosition(std::uint32_t done) override { position = done; }
+    void SetPosition(std::uint32_t done) override {
+        position = done;
+        positions.push_back(done);
+    }
     bool StopRequested() override { return ++asked > stopAfter; }
 
     std::vector<std::string> captions;
     std::uint32_t total = 0;
     std::uint32_t position = 0;
+    std::vector<std::uint32_t> positions;
     int asked = 0;
     int stopAfter = 1 << 30;
 };
 
-class ExchangeTest : public ExchangeFixture {};
+class ExchangeTest : public ExchangeFixture {
+protected:
+    // Sorts by name, with letter tabs, and exports the names one a line.
+    bool ExportNamesByLetter(const char* file, bool descending, RecordingProgress* progress) {
+        EXPECT_TRUE(database->Index.ChangeSort({kName, descending, 0, false}));
+        EXPECT_TRUE(database->Index.LetterTabsActive());
+        TExchangeOptions options;
+        options.Separator = '\t';
+        options.Fields = {kName};
+        return ExportText(*database, settings, options, Path(file), progress).Written;
+    }
+};
 
 TEST_F(ExchangeTest, TrickyValuesRoundTripThroughTextUnderEveryChoice) {
     AddTrickyRecords();
@@ -151,13 +166,8 @@ TEST_F(ExchangeTest, LetterRangesHoldEveryRecordOfTheFilterInOrder) {
     for (const char* name : {"apple", "7-Zip", "\xC9migr\xE9", "(beta) Tool", "Zebra", "banana"}) {
         addRecord(name);
     }
-    ASSERT_TRUE(database->Index.ChangeSort({kName, false, 0, false}));
-    ASSERT_TRUE(database->Index.LetterTabsActive());
-    TExchangeOptions options;
-    options.Separator = '\t';
-    options.Fields = {kName};
     RecordingProgress progress;
-    ASSERT_TRUE(ExportText(*database, settings, options, Path("l.txt"), &progress).Written);
+    ASSERT_TRUE(ExportNamesByLetter("l.txt", false, &progress));
     EXPECT_EQ(ReadFile(root / "l.txt"),
               "(beta) Tool\r\n7-Zip\r\napple\r\nbanana\r\nZebra\r\n\xC9migr\xE9\r\n");
     EXPECT_EQ(progress.total, 6u);
@@ -166,10 +176,32 @@ TEST_F(ExchangeTest, LetterRangesHoldEveryRecordOfTheFilterInOrder) {
                             "Exporting. Please Wait... (B)", "Exporting. Please Wait... (Z)"));
 
     // Descending: the letters from Z down, still every record.
-    ASSERT_TRUE(database->Index.ChangeSort({kName, true, 0, false}));
-    ASSERT_TRUE(ExportText(*database, settings, options, Path("l.txt"), nullptr).Written);
+    ASSERT_TRUE(ExportNamesByLetter("l.txt", true, nullptr));
     EXPECT_EQ(ReadFile(root / "l.txt"),
               "\xC9migr\xE9\r\nZebra\r\nbanana\r\napple\r\n7-Zip\r\n(beta) Tool\r\n");
+}
+
+TEST_F(ExchangeTest, LongExportsShowProgressEvery256RecordsAcrossLetters) {
+    std::string expected;
+    for (const char letter : {'a', 'b'}) {
+        for (int i = 0; i < 300; ++i) {
+            const std::string name = letter + std::to_string(1000 + i);
+            addRecord(name);
+            expected += name + "\r\n";
+        }
+    }
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportNamesByLetter("long.txt", false, &progress));
+    EXPECT_EQ(ReadFile(root / "long.txt"), expected);
+    EXPECT_THAT(progress.positions, ElementsAre(0u, 256u, 512u, 600u));
+    EXPECT_EQ(progress.asked, 2);
+
+    // A stop at the step inside the second letter writes no table.
+    RecordingProgress stop;
+    stop.stopAfter = 1;
+    EXPECT_FALSE(ExportDbf(*database, settings, "stopped", &stop));
+    EXPECT_THAT(stop.positions, ElementsAre(0u, 256u, 512u));
+    EXPECT_TRUE(std::filesystem::is_empty(databaseDir / "EXPIMP"));
 }
 
 TEST_F(ExchangeTest, TextImportCountsLettersAndReportsBadLinesWithoutShifting) {

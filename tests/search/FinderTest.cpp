@@ -6,6 +6,7 @@
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -311,6 +312,76 @@ TEST_F(FinderTest, MarkAllMarksEveryRecordAndSkipsHeldOnes) {
     result = finder.MarkAll();
     EXPECT_TRUE(result.Stopped);
     EXPECT_EQ(Marks(), (std::vector<std::string>{"0", "0", "2", "0"}));
+}
+
+TEST_F(FinderTest, LongTablesKeepTheirPlaceFromStretchToStretch) {
+    // Records 5 to 704; "needle" in the names of these.
+    const std::vector<int> needles = {260, 261, 517, 704};
+    table.beginBatch();
+    for (int n = 5; n <= 704; ++n) {
+        table.append();
+        table.setText(Name, std::ranges::count(needles, n) > 0 ? "a needle" : "hay");
+        table.setText(Letter, "H");
+        table.post();
+    }
+    table.endBatch();
+    TFinder finder(table, fields);
+    finder.SetSearchText("NEEDLE", QStringLiteral("mm/dd/yyyy"));
+    finder.SetField(Name);
+    int events = 0;
+    finder.LetEventsRun = [&events] { ++events; };
+    finder.Begin(true, 0);
+    for (const int n : needles) {
+        ASSERT_EQ(finder.Step(true), StepResult::Hit);
+        EXPECT_EQ(table.recordNumber(), static_cast<std::uint32_t>(n));
+        EXPECT_EQ(finder.RecordCounter(), n - 1);
+    }
+    EXPECT_EQ(finder.Step(true), StepResult::NotFound);
+    // Events ran while the 700 records were read, not only once.
+    EXPECT_GT(events, static_cast<int>(needles.size()) + 1);
+
+    int polls = 0;
+    finder.ShouldStop = [&polls] { return ++polls == 600; };
+    finder.Begin(true, 0);
+    EXPECT_EQ(finder.Step(true), StepResult::Hit);
+    EXPECT_EQ(finder.Step(true), StepResult::Hit);
+    EXPECT_EQ(finder.Step(true), StepResult::Hit);
+    EXPECT_EQ(finder.Step(true), StepResult::Stopped);
+    EXPECT_EQ(table.recordNumber(), 600u);
+    EXPECT_EQ(finder.RecordCounter(), 599);
+
+    // Marking: a held record past the first stretches keeps its mark; a second pass, with
+    // every mark already right, counts the same hits; a stop leaves the rest as they were.
+    finder.ShouldStop = nullptr;
+    engine::Table other;
+    Open(other, false);
+    ASSERT_TRUE(other.goToRecord(517));
+    other.edit();
+    NonStopResult result = finder.MarkAll();
+    other.cancel();
+    EXPECT_EQ(result.Found, 3u);
+    EXPECT_EQ(result.Skipped, 1u);
+    std::vector<std::string> marks = Marks();
+    ASSERT_EQ(marks.size(), 704u);
+    for (int n = 1; n <= 704; ++n) {
+        const bool needle = std::ranges::count(needles, n) > 0;
+        EXPECT_EQ(marks[n - 1], n == 517 ? "" : needle ? "2" : "0") << n;
+    }
+    result = finder.MarkAll();
+    EXPECT_EQ(result.Found, 4u);
+    EXPECT_EQ(result.Skipped, 0u);
+
+    finder.SetSearchText("hay", QStringLiteral("mm/dd/yyyy"));
+    polls = 0;
+    finder.ShouldStop = [&polls] { return ++polls == 300; };
+    result = finder.MarkAll();
+    EXPECT_TRUE(result.Stopped);
+    marks = Marks();
+    for (int n = 5; n <= 704; ++n) {
+        const bool needle = std::ranges::count(needles, n) > 0;
+        const bool marked = n < 300 ? !needle : needle;
+        EXPECT_EQ(marks[n - 1], marked ? "2" : "0") << n;
+    }
 }
 
 TEST_F(FinderTest, FailedMarkingLeavesEveryMarkBeforeOrAfter) {
