@@ -7,6 +7,7 @@
 #include "engine/TableFixture.h"
 #include "engine/TableOperations.h"
 #include "settings/Settings.h"
+#include "support/FailedPost.h"
 
 #include <QDate>
 #include <QTest>
@@ -313,13 +314,7 @@ TEST_F(FieldEditorTest, AMemoPostFailingPartWayLeavesTheOldOrTheNewLines) {
         table.first();
         table.edit();
         memo.Write(table, Notes);
-        engine::FileFaults::arm(nth, engine::FileFaults::Action::Fail);
-        try {
-            table.post();
-        } catch (const engine::EngineError&) {
-        }
-        const bool struck = engine::FileFaults::calls() >= nth;
-        engine::FileFaults::disarm();
+        const bool struck = test::PostFailingAt(table, nth);
         table.close();
         engine::Table reopened;
         openOn(reopened, "data.dbf");

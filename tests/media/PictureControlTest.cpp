@@ -8,6 +8,7 @@
 #include "media/PictureLayout.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "support/FailedPost.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -216,13 +217,7 @@ TEST_F(PictureControlTest, AStoredPictureIsEitherTheOldOrTheNewWhenTheWriteFails
         if (after.empty()) {
             after = table.bytes(Picture);
         }
-        engine::FileFaults::arm(nth, engine::FileFaults::Action::Fail);
-        try {
-            table.post();
-        } catch (const engine::EngineError&) {
-        }
-        const bool struck = engine::FileFaults::calls() >= nth;
-        engine::FileFaults::disarm();
+        const bool struck = test::PostFailingAt(table, nth);
         table.close();
         engine::Table reopened;
         openOn(reopened, "data.dbf");
