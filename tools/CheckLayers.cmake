@@ -1,20 +1,8 @@
 # Fails when a source folder includes a header of a folder at its own level or above it, or when
-# a folder has no place in the layers. Run by CTest: cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
-#
-# Each folder lists the folders it may include besides its own, from the bottom up.
+# a folder has no place in the layers (tools/Layers.cmake). Run by CTest:
+# cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
-
-set(may_include_engine "")
-set(may_include_settings "")
-set(may_include_text engine settings)
-set(may_include_platform "")
-set(may_include_db engine settings text platform)
-set(may_include_editors ${may_include_db} db)
-foreach(folder search media net exchange print html)
-    set(may_include_${folder} ${may_include_editors} editors)
-endforeach()
-set(may_include_book ${may_include_editors} editors search media net exchange print html)
-set(may_include_app ${may_include_book} book)
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -25,8 +13,8 @@ foreach(folder IN LISTS folders)
     if(NOT IS_DIRECTORY ${SOURCE_DIR}/${folder})
         continue()
     endif()
-    if(NOT DEFINED may_include_${folder})
-        list(APPEND failures "src/${folder}: no layer, give it one in tools/CheckLayers.cmake")
+    if(NOT DEFINED may_use_${folder})
+        list(APPEND failures "src/${folder}: no layer, give it one in tools/Layers.cmake")
         continue()
     endif()
     file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
@@ -34,7 +22,7 @@ foreach(folder IN LISTS folders)
         file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[A-Za-z0-9_]+/")
         foreach(line IN LISTS includes)
             string(REGEX REPLACE "^[^\"]*\"([A-Za-z0-9_]+)/.*" "\\1" used "${line}")
-            if(NOT used STREQUAL folder AND NOT used IN_LIST may_include_${folder})
+            if(NOT used STREQUAL folder AND NOT used IN_LIST may_use_${folder})
                 file(RELATIVE_PATH shown ${SOURCE_DIR}/.. ${file})
                 list(APPEND failures "${shown}: ${folder} may not include ${used}/")
             endif()
