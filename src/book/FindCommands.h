@@ -5,10 +5,38 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
+
+namespace shelfwise::db {
+class TDatabase;
+}
+
+namespace shelfwise::settings {
+struct Settings;
+}
 
 namespace shelfwise::book {
 
-class TBookWindow;
+class TCommandRegistry;
+class TNavigator;
+class TRecordPage;
+class TSortButton;
+class TSortCommands;
+
+// The parts of the book window a search moves and shows.
+struct TFindParts {
+    // Disabled while a search runs; the Find window opens beside it and closes when it hides.
+    QWidget& Window;
+    db::TDatabase& Database;
+    const settings::Settings& Settings;
+    TCommandRegistry& Commands;
+    TRecordPage& RecordPage;
+    TNavigator& Navigator;
+    TSortCommands& SortCommands;
+    TSortButton& SortButton;
+    // Shows a hit in the field at that table position: the matched characters of a memo.
+    std::function<void(int position, int offset, int length)> ShowFoundField;
+};
 
 // The book window's side of the Find window: the command that opens it (menu, speed bar,
 // Ctrl+F) and the hooks through which a search moves the book window's record table, shows its
@@ -16,7 +44,7 @@ class TBookWindow;
 class TFindCommands : public QObject, public search::TFindHooks {
     Q_OBJECT
 public:
-    explicit TFindCommands(TBookWindow& window);
+    TFindCommands(TFindParts parts, QObject* parent);
     ~TFindCommands() override;
 
     // Brings the open Find window to the front, or opens one beside the book window.
@@ -38,7 +66,8 @@ protected:
 private:
     void ShowLetter(char letter);
 
-    TBookWindow& window_;
+    TFindParts parts_;
+    QWidget& window_;
     QPointer<search::TFindDlg> find_;
     // The letter of the last hit, or of the start of the search.
     char hitLetter_ = 0;

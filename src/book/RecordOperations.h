@@ -2,14 +2,38 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
+
+class QWidget;
 
 namespace shelfwise::engine {
 class Table;
 }
 
+namespace shelfwise::db {
+class TDatabase;
+}
+
+namespace shelfwise::settings {
+struct Settings;
+}
+
 namespace shelfwise::book {
 
-class TBookWindow;
+class TNavigator;
+class TRecordPage;
+
+// The parts of the book window the record operations work on.
+struct TRecordParts {
+    db::TDatabase& Database;
+    const settings::Settings& Settings;
+    TRecordPage& RecordPage;
+    TNavigator& Navigator;
+    // The delete dialog's parent.
+    QWidget* Window;
+    // A new record to fill: its first field's page and the focus in it.
+    std::function<void()> FocusFirstField;
+};
 
 // What the user does to whole records: a new record, delete, copy into and paste from the copy
 // buffer, undo and printing one record. Operations on the shown record work through its
@@ -17,7 +41,7 @@ class TBookWindow;
 // range) work on the record table and leave the shown record alone.
 class TRecordOperations {
 public:
-    explicit TRecordOperations(TBookWindow& window) : window_(window) {}
+    explicit TRecordOperations(TRecordParts parts) : parts_(std::move(parts)) {}
 
     // The printing of one record, given the table positioned on it; none until printing exists.
     std::function<void(engine::Table&)> PrintRecord;
@@ -43,7 +67,7 @@ private:
     void FollowShownRecordAfterDelete(std::uint32_t deleted);
     void FollowShownRecordAfterPaste();
 
-    TBookWindow& window_;
+    TRecordParts parts_;
 };
 
 } // namespace shelfwise::book
