@@ -15,3 +15,11 @@ set(may_use_app ${may_use_book} book)
 # The folders in an order that puts every folder after those it uses.
 set(layer_folders engine settings platform text db editors search media net exchange print html
                   book app)
+
+# Ends a check with what it found against the layers, one a line.
+function(fail_on_layer_breaks what)
+    if(ARGN)
+        list(JOIN ARGN "\n" text)
+        message(FATAL_ERROR "${what} against the layers:\n${text}")
+    endif()
+endfunction()

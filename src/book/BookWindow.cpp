@@ -167,13 +167,12 @@ void TBookWindow::CompleteCreation() {
     };
     fields_->DateFormatChanged = [this] { navigator_->RedrawPage(); };
     frame_->RowsChanged = [this] { navigator_->RedrawPage(); };
-    recordCommands_ = new TRecordCommands(
-        {{database_, settings_, *recordPage_, *navigator_, this, [this] { fields_->FocusFirst(); }},
-         commands_,
-         *menus_.RowMenu(),
-         *menus_.RightPageMenu(),
-         *leftPage_},
-        this);
+    const TCommandParts parts{*this, database_, settings_, commands_, *recordPage_, *navigator_};
+    recordCommands_ = new TRecordCommands({{parts, [this] { fields_->FocusFirst(); }},
+                                           *menus_.RowMenu(),
+                                           *menus_.RightPageMenu(),
+                                           *leftPage_},
+                                          this);
     new TNavigationKeys(this, *navigator_, commands_);
     TSortButton& sortButton = *leftPage_->SortButton();
     sortCommands_ = new TSortCommands({database_, settings_, commands_, *recordPage_, *navigator_,
@@ -185,16 +184,14 @@ void TBookWindow::CompleteCreation() {
     menus_.RowMenu()->setProperty("helpContext", RowHelpContext);
     // 8. The tables are the database's; its index manager reports every re-open.
     database_.Index.RecountLetters = [this] { RecountLetters(); };
-    new TFindCommands({*this, database_, settings_, commands_, *recordPage_, *navigator_,
-                       *sortCommands_, sortButton,
+    new TFindCommands({parts, *sortCommands_, sortButton,
                        [this](int position, int offset, int length) {
                            if (!recordPage_->RecordInUse()) {
                                fields_->ShowFound(position, offset, length);
                            }
                        }},
                       this);
-    ConnectExchangeCommands({*this, database_, settings_, commands_, *recordPage_, *navigator_,
-                             [this] { RecountLetters(); }});
+    ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));

@@ -1,32 +1,13 @@
 #pragma once
 
+#include "book/CommandParts.h"
+
 #include <functional>
-
-class QWidget;
-
-namespace shelfwise::db {
-class TDatabase;
-}
-
-namespace shelfwise::settings {
-struct Settings;
-}
 
 namespace shelfwise::book {
 
-class TCommandRegistry;
-class TNavigator;
-class TRecordPage;
-
 // The parts of the book window an export or import works on.
-struct TExchangeParts {
-    // The dialogs' parent, disabled while records go out or come in.
-    QWidget& Window;
-    db::TDatabase& Database;
-    const settings::Settings& Settings;
-    TCommandRegistry& Commands;
-    TRecordPage& RecordPage;
-    TNavigator& Navigator;
+struct TExchangeParts : TCommandParts {
     // An import added records: the letters are counted again.
     std::function<void()> RecountLetters;
 };

@@ -14,7 +14,7 @@
 namespace shelfwise::book {
 
 TFindCommands::TFindCommands(TFindParts parts, QObject* parent)
-    : QObject(parent), parts_(std::move(parts)), window_(parts_.Window) {
+    : QObject(parent), parts_(std::move(parts)) {
     parts_.Commands.Define(QStringLiteral("Find"), {"B_Search", "Find1"}, [this] { ShowFind(); });
     parts_.Commands.AddKey(QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
     // Every re-open of the record table (a new sort or filter) leaves nothing to continue from.
@@ -27,7 +27,7 @@ TFindCommands::TFindCommands(TFindParts parts, QObject* parent)
             recount();
         }
     };
-    window_.installEventFilter(this);
+    parts_.Window.installEventFilter(this);
 }
 
 TFindCommands::~TFindCommands() {
@@ -45,15 +45,15 @@ void TFindCommands::ShowFind() {
     db::TDatabase& database = parts_.Database;
     find_ = new search::TFindDlg(database.DataTable, database.Fields, parts_.Settings.FieldLabels);
     find_->SetHooks(this);
-    if (const QScreen* screen = window_.screen()) {
-        find_->move(search::BesideBookWindow(window_.frameGeometry(), find_->size(),
+    if (const QScreen* screen = parts_.Window.screen()) {
+        find_->move(search::BesideBookWindow(parts_.Window.frameGeometry(), find_->size(),
                                              screen->availableGeometry().size()));
     }
     find_->show();
 }
 
 bool TFindCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &window_ && event->type() == QEvent::Hide && find_ != nullptr) {
+    if (watched == &parts_.Window && event->type() == QEvent::Hide && find_ != nullptr) {
         find_->close();
     }
     return QObject::eventFilter(watched, event);
@@ -74,7 +74,7 @@ bool TFindCommands::BeforeSearch(bool forward, char& letter) {
         hitLetter_ = letter;
         ShowLetter(letter);
     }
-    window_.setEnabled(false);
+    parts_.Window.setEnabled(false);
     return true;
 }
 
@@ -83,7 +83,7 @@ bool TFindCommands::BeforeContinue() {
         parts_.Navigator.CurrentLetter() != hitLetter_) {
         ShowLetter(hitLetter_);
     }
-    window_.setEnabled(false);
+    parts_.Window.setEnabled(false);
     return true;
 }
 
@@ -102,7 +102,7 @@ std::optional<char> TFindCommands::RangeExhausted(bool forward, char letter) {
 }
 
 void TFindCommands::FoundRecord(const search::TFoundRecord& hit) {
-    window_.setEnabled(true);
+    parts_.Window.setEnabled(true);
     if (parts_.Database.Index.LetterTabsActive() && hit.Letter != 0) {
         hitLetter_ = hit.Letter;
         if (parts_.Navigator.CurrentLetter() != hit.Letter) {
@@ -114,7 +114,7 @@ void TFindCommands::FoundRecord(const search::TFoundRecord& hit) {
 }
 
 void TFindCommands::SearchFailed(bool nonStop) {
-    window_.setEnabled(true);
+    parts_.Window.setEnabled(true);
     if (!nonStop && parts_.Database.Index.LetterTabsActive() && hitLetter_ != 0 &&
         parts_.Navigator.CurrentLetter() != hitLetter_) {
         ShowLetter(hitLetter_);
@@ -125,7 +125,7 @@ bool TFindCommands::BeforeNonStop() {
     if (!parts_.RecordPage.CommitRecord()) {
         return false;
     }
-    window_.setEnabled(false);
+    parts_.Window.setEnabled(false);
     parts_.RecordPage.EditCursor().Close();
     return true;
 }
@@ -133,13 +133,13 @@ bool TFindCommands::BeforeNonStop() {
 void TFindCommands::AfterNonStop(bool refused, std::uint32_t found) {
     if (refused) {
         // The user kept the shown record's changes: nothing may reload it.
-        window_.setEnabled(true);
+        parts_.Window.setEnabled(true);
         return;
     }
     parts_.SortButton.SetFilterState(found > 0 ? db::FilterState::fsNormal
                                                : db::FilterState::fsFilterOff);
     parts_.SortCommands.ReopenRecordList();
-    window_.setEnabled(true);
+    parts_.Window.setEnabled(true);
     parts_.RecordPage.Restart();
 }
 

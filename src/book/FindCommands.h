@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/CommandParts.h"
 #include "search/FindDlg.h"
 #include "search/FindHooks.h"
 
@@ -7,31 +8,13 @@
 #include <QPointer>
 #include <functional>
 
-namespace shelfwise::db {
-class TDatabase;
-}
-
-namespace shelfwise::settings {
-struct Settings;
-}
-
 namespace shelfwise::book {
 
-class TCommandRegistry;
-class TNavigator;
-class TRecordPage;
 class TSortButton;
 class TSortCommands;
 
 // The parts of the book window a search moves and shows.
-struct TFindParts {
-    // Disabled while a search runs; the Find window opens beside it and closes when it hides.
-    QWidget& Window;
-    db::TDatabase& Database;
-    const settings::Settings& Settings;
-    TCommandRegistry& Commands;
-    TRecordPage& RecordPage;
-    TNavigator& Navigator;
+struct TFindParts : TCommandParts {
     TSortCommands& SortCommands;
     TSortButton& SortButton;
     // Shows a hit in the field at that table position: the matched characters of a memo.
@@ -67,7 +50,6 @@ private:
     void ShowLetter(char letter);
 
     TFindParts parts_;
-    QWidget& window_;
     QPointer<search::TFindDlg> find_;
     // The letter of the last hit, or of the start of the search.
     char hitLetter_ = 0;

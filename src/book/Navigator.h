@@ -1,14 +1,12 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QObject>
 #include <functional>
 
 namespace shelfwise::db {
 class TDatabase;
-}
-
-namespace shelfwise::settings {
-struct Settings;
 }
 
 namespace shelfwise::book {

@@ -14,8 +14,8 @@
 namespace shelfwise::book {
 
 TRecordCommands::TRecordCommands(const TRecordCommandParts& parts, QObject* parent)
-    : QObject(parent), commands_(parts.Commands), leftPage_(parts.LeftPage), parts_(parts.Records),
-      operations_(parts.Records) {
+    : QObject(parent), commands_(parts.Records.Commands), leftPage_(parts.LeftPage),
+      parts_(parts.Records), operations_(parts.Records) {
     // A new record keeps the focus in its first editor; the other commands give it back to
     // the current row.
     TCommandRegistry& commands = commands_;

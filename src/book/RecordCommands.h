@@ -14,13 +14,11 @@ class Table;
 
 namespace shelfwise::book {
 
-class TCommandRegistry;
 class TLeftPage;
 
 // What the record commands are started from, besides the parts the operations work on.
 struct TRecordCommandParts {
     TRecordParts Records;
-    TCommandRegistry& Commands;
     QMenu& RowMenu;
     QMenu& RightPageMenu;
     // The row the row menu was opened on.

@@ -2,6 +2,7 @@
 
 #include "book/EditorLayout.h"
 #include "editors/FieldEditor.h"
+#include "settings/Settings.h"
 
 #include <QObject>
 #include <functional>
@@ -12,10 +13,6 @@ class QWidget;
 
 namespace shelfwise::db {
 class TDatabase;
-}
-
-namespace shelfwise::settings {
-struct Settings;
 }
 
 namespace shelfwise::book {

@@ -36,7 +36,7 @@ bool TRecordOperations::ConfirmDelete() const {
     if (parts_.Settings.DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
         return true;
     }
-    TDeleteDlg1 dialog(parts_.Window);
+    TDeleteDlg1 dialog(&parts_.Window);
     if (ConfirmByTyping(dialog)) {
         return true;
     }

@@ -1,36 +1,19 @@
 #pragma once
 
+#include "book/CommandParts.h"
+
 #include <cstdint>
 #include <functional>
 #include <utility>
-
-class QWidget;
 
 namespace shelfwise::engine {
 class Table;
 }
 
-namespace shelfwise::db {
-class TDatabase;
-}
-
-namespace shelfwise::settings {
-struct Settings;
-}
-
 namespace shelfwise::book {
 
-class TNavigator;
-class TRecordPage;
-
 // The parts of the book window the record operations work on.
-struct TRecordParts {
-    db::TDatabase& Database;
-    const settings::Settings& Settings;
-    TRecordPage& RecordPage;
-    TNavigator& Navigator;
-    // The delete dialog's parent.
-    QWidget* Window;
+struct TRecordParts : TCommandParts {
     // A new record to fill: its first field's page and the focus in it.
     std::function<void()> FocusFirstField;
 };
