@@ -14,11 +14,11 @@
 namespace shelfwise::book {
 
 TRecordCommands::TRecordCommands(const TRecordCommandParts& parts, QObject* parent)
-    : QObject(parent), commands_(parts.Records.Commands), leftPage_(parts.LeftPage),
-      parts_(parts.Records), operations_(parts.Records) {
+    : QObject(parent), leftPage_(parts.LeftPage), parts_(parts.Records),
+      operations_(parts.Records) {
     // A new record keeps the focus in its first editor; the other commands give it back to
     // the current row.
-    TCommandRegistry& commands = commands_;
+    TCommandRegistry& commands = parts_.Commands;
     const auto define = [&commands](const char* command,
                                     std::initializer_list<const char*> controls,
                                     std::function<void()> run) {
@@ -75,11 +75,11 @@ TRecordCommands::TRecordCommands(const TRecordCommandParts& parts, QObject* pare
 }
 
 QAbstractButton* TRecordCommands::Button(const char* name) const {
-    return commands_.Button(QString::fromLatin1(name));
+    return parts_.Commands.Button(QString::fromLatin1(name));
 }
 
 QAction* TRecordCommands::Action(const char* name) const {
-    return commands_.Item(QString::fromLatin1(name));
+    return parts_.Commands.Item(QString::fromLatin1(name));
 }
 
 QMenu* TRecordCommands::Submenu(const char* name) const {

@@ -55,7 +55,6 @@ private:
     void FillFieldMenu(QMenu* menu, engine::Table& table);
     bool BufferOffered() const;
 
-    TCommandRegistry& commands_;
     const TLeftPage& leftPage_;
     TRecordParts parts_;
     TRecordOperations operations_;
