@@ -125,6 +125,8 @@ TOptionsDlg::TOptionsDlg(settings::Settings& settings, settings::TTemplateList* 
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("Pages"));
+    // All eight tabs in sight: the page guard's refusal must be visible, not scrolled away.
+    pages_->setUsesScrollButtons(false);
     pages_->addTab(UserInterfacePage(), QStringLiteral("User Interface"));
     pages_->addTab(ModemPage(), QStringLiteral("Modem"));
     pages_->addTab(DataPage(), QStringLiteral("Data"));
