@@ -1,9 +1,30 @@
 #include "app/InterimWindows.h"
 
+#include "app/AboutBox.h"
 #include "app/BookWindowAdapter.h"
+#include "app/HintsDlg.h"
+#include "app/TrayForm.h"
 #include "book/LoginDlg.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
 
 namespace shelfwise::app {
+
+InterimWindows::InterimWindows() = default;
+InterimWindows::~InterimWindows() = default;
+
+void InterimWindows::ShowSplash() {
+    splash_ = std::make_unique<TAboutBox>(TAboutBox::Use::Splash);
+    splash_->show();
+    // Painted now: start-up keeps the loop from running until the book window is up.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void InterimWindows::CloseSplash() {
+    splash_.reset();
+}
 
 LoginResult InterimWindows::RunLogin(settings::Settings& settings) {
     switch (book::RunLogin(settings)) {
@@ -17,10 +38,43 @@ LoginResult InterimWindows::RunLogin(settings::Settings& settings) {
     return LoginResult::Refused;
 }
 
+void InterimWindows::CreateTrayWindow(settings::Settings& settings,
+                                      std::function<void()> terminate) {
+    tray_ = std::make_unique<TTrayForm>(settings, TrayIconAvailable());
+    tray_->Terminate = std::move(terminate);
+}
+
+void InterimWindows::DestroyTrayWindow() {
+    tray_.reset();
+}
+
+void InterimWindows::MarkHiddenByClose() {
+    if (tray_) {
+        tray_->MarkHiddenByClose();
+    }
+}
+
 std::unique_ptr<BookWindowHandle>
 InterimWindows::CreateBookWindow(settings::Settings& settings,
                                  settings::TemplateCatalogues& templates) {
-    return std::make_unique<BookWindowAdapter>(settings, templates);
+    auto window = std::make_unique<BookWindowAdapter>(settings, templates, [this] {
+        if (tray_) {
+            tray_->ShowTrayIconChanged();
+        }
+    });
+    if (tray_) {
+        tray_->SetBookWindow(window->Widget());
+    }
+    return window;
+}
+
+bool InterimWindows::TrayIconAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void InterimWindows::ShowTips(settings::Settings& settings) {
+    THintsDlg dialog(settings);
+    platform::RunModal(dialog);
 }
 
 } // namespace shelfwise::app

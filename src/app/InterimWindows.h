@@ -2,24 +2,42 @@
 
 #include "app/ProgramWindows.h"
 
+#include <memory>
+
 namespace shelfwise::app {
 
-// The windows that exist so far: the book window and the login dialog are the real ones; splash,
-// maintenance log, tips, reminder and tray icon are not built yet and do nothing here.
+class TAboutBox;
+class TTrayForm;
+
+// The windows that exist so far: splash, login, tray icon, book window and tips are the real
+// ones; the maintenance log and the reminder are not built yet and do nothing here.
 class InterimWindows : public ProgramWindows {
 public:
-    void ShowSplash() override {}
-    void CloseSplash() override {}
+    InterimWindows();
+    ~InterimWindows() override;
+
+    void ShowSplash() override;
+    void CloseSplash() override;
     LoginResult RunLogin(settings::Settings& settings) override;
+    void CreateTrayWindow(settings::Settings& settings, std::function<void()> terminate) override;
+    void DestroyTrayWindow() override;
+    void MarkHiddenByClose() override;
     void CreateMaintenanceLog(settings::Settings&) override {}
     void DestroyMaintenanceLog() override {}
     std::unique_ptr<BookWindowHandle>
     CreateBookWindow(settings::Settings& settings,
                      settings::TemplateCatalogues& templates) override;
-    bool TrayIconAvailable() override { return false; }
-    void ShowTips(settings::Settings&) override {}
+    bool TrayIconAvailable() override;
+    void ShowTips(settings::Settings& settings) override;
     bool ReminderCheck(settings::Settings&) override { return false; }
     void OpenMaintenance(settings::Settings&) override {}
+
+    TAboutBox* Splash() const { return splash_.get(); }
+    TTrayForm* Tray() const { return tray_.get(); }
+
+private:
+    std::unique_ptr<TAboutBox> splash_;
+    std::unique_ptr<TTrayForm> tray_;
 };
 
 } // namespace shelfwise::app

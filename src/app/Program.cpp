@@ -127,6 +127,7 @@ bool Program::StartUp() {
     settings::ReloadLabels(s);
     settings::ReadDateFormats(s);
 
+    windows_.CreateTrayWindow(s, [this] { CloseMainWindow(); });
     windows_.CreateMaintenanceLog(s);
     settings::ReadReminderDates(s);
 
@@ -190,6 +191,8 @@ void Program::BookWindowCloseRequested() {
     bookWindow_->Widget()->hide();
     if (!settings_.ShowTrayIcon || !windows_.TrayIconAvailable()) {
         CloseMainWindow();
+    } else if (!closing_) {
+        windows_.MarkHiddenByClose();
     }
 }
 
@@ -251,10 +254,11 @@ void Program::AfterLoop() {
 }
 
 void Program::DestroyWindows() {
-    // The last created window goes first: the maintenance log, then the main window, whose end
-    // frees the book window, marks the session closed and saves the template catalogues.
+    // The last created window goes first: the maintenance log, then the book window and the
+    // tray window; then the session is marked closed and the template catalogues are saved.
     windows_.DestroyMaintenanceLog();
     bookWindow_.reset();
+    windows_.DestroyTrayWindow();
     settings::WriteShutMarker(settings_, settings::ShutMarker::Closed);
     templates_->Save();
 }

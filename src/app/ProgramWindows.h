@@ -41,6 +41,15 @@ public:
     // The login dialog; on acceptance it sets the session's user, access and DatabaseDir.
     virtual LoginResult RunLogin(settings::Settings& settings) = 0;
 
+    // The tray window: the notification-area icon and its menu, created before the maintenance
+    // log; `terminate` ends the program as closing the main window does. Destroyed after the
+    // book window.
+    virtual void CreateTrayWindow(settings::Settings& settings,
+                                  std::function<void()> terminate) = 0;
+    virtual void DestroyTrayWindow() = 0;
+    // The book window was hidden by its close while the program keeps running in the tray.
+    virtual void MarkHiddenByClose() = 0;
+
     // The maintenance log window: created after the tray window, destroyed first at the end
     // (its destruction saves the log).
     virtual void CreateMaintenanceLog(settings::Settings& settings) = 0;

@@ -67,6 +67,8 @@ public:
     void ApplyColors();
     // Applies the three font options to the rows and the field editors.
     void ApplyFonts();
+    // Applies MenusAndSpeedBars and HintMessages, then places the panels.
+    void ApplyMenuMode();
 
     // The window never closes itself: a close asks this handler (start-up decides).
     void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
@@ -113,8 +115,6 @@ private:
     void UpdateRecordCommands();
     void ShowRecordState();
     void ConnectCommands();
-    // Applies MenusAndSpeedBars and HintMessages, then places the panels.
-    void ApplyMenuMode();
     void ApplyHints();
     void RefreshLabels();
     // Closes the open database and opens `fileName` in DatabaseDir; `openDir` is the directory

@@ -39,6 +39,7 @@ public:
     // The kind's contents arrive with the window that owns them; until then templates can be
     // listed but not added or loaded.
     void SetContents(TTemplateContents* contents) { contents_ = contents; }
+    TTemplateContents* Contents() const { return contents_; }
 
     // Empties the list, then reads the catalogue file. A missing or damaged file leaves the
     // list empty; entries whose file name is not a plain file name are dropped.

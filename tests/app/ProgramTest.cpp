@@ -1,6 +1,9 @@
 #include "app/Program.h"
 
+#include "app/AboutBox.h"
+#include "app/HintsDlg.h"
 #include "app/InterimWindows.h"
+#include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
 #include "support/ProgramDirectory.h"
@@ -62,7 +65,33 @@ public:
     bool refuseRecordCheck = false;
     std::vector<bool> sessionEndsClosed;
 
+    // The windows' steps of start-up and shutdown in their order; "book (splash up)" when the
+    // splash was still shown while the book window was made.
+    std::vector<std::string> steps;
+
+    void ShowSplash() override {
+        steps.push_back("splash");
+        InterimWindows::ShowSplash();
+    }
+    void CloseSplash() override {
+        steps.push_back("splash closed");
+        InterimWindows::CloseSplash();
+    }
+    void CreateTrayWindow(settings::Settings& s, std::function<void()> terminate) override {
+        steps.push_back("tray");
+        InterimWindows::CreateTrayWindow(s, std::move(terminate));
+    }
+    void DestroyTrayWindow() override {
+        steps.push_back("tray gone");
+        InterimWindows::DestroyTrayWindow();
+    }
+    void CreateMaintenanceLog(settings::Settings&) override { steps.push_back("log"); }
+    void ShowTips(settings::Settings& s) override {
+        steps.push_back("tips");
+        InterimWindows::ShowTips(s);
+    }
     app::LoginResult RunLogin(settings::Settings&) override {
+        steps.push_back("login");
         ++loginsAsked;
         return loginResult;
     }
@@ -70,6 +99,7 @@ public:
     CreateBookWindow(settings::Settings& s, settings::TemplateCatalogues& templates) override {
         dataDir = s.DataDir;
         seenByBookWindow = s;
+        steps.push_back(Splash() != nullptr && Splash()->isVisible() ? "book (splash up)" : "book");
         if (sendTerm && signalDuringStartUp) {
             std::raise(signalNumber);
         }
@@ -93,6 +123,7 @@ public:
         return std::make_unique<RefusableBookWindow>(std::move(window), refuseRecordCheck);
     }
     void DestroyMaintenanceLog() override {
+        steps.push_back("log gone");
         remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
         shutMarkerBeforeWindowsGo = test::ReadText(dataDir / "shut.dat");
         uiOptionsBeforeWindowsGo = fs::exists(dataDir / "options.dat");
@@ -108,8 +139,15 @@ protected:
             messages.push_back(m);
             return platform::DefaultAnswer(m.buttons);
         });
+        test::WriteText(programDir / app::HintsFileName, "1\r\n[1]\r\nA tip.\r\n");
+        // The start-up tips are noted and closed.
+        platform::SetDialogHook([this](QDialog& dialog) {
+            dialogs.push_back(dialog.objectName().toStdString());
+            return int(QDialog::Rejected);
+        });
     }
     void TearDown() override {
+        platform::SetDialogHook(nullptr);
         platform::SetMessageHook(nullptr);
         platform::SetUnattended(false);
     }
@@ -125,6 +163,7 @@ protected:
     fs::path programDir = scratch.Path();
     WatchedWindows windows;
     std::vector<platform::Message> messages;
+    std::vector<std::string> dialogs;
 };
 
 } // namespace
@@ -150,6 +189,33 @@ TEST_F(ProgramTest, FirstRunCreatesTheDataDirectoriesAndSavesEverythingInOrder) 
     for (const char* catalogue : {"filters.tml", "headers.tml", "labels.tml"}) {
         EXPECT_TRUE(fs::exists(dataDir() / catalogue)) << catalogue;
     }
+}
+
+TEST_F(ProgramTest, TheSplashIsUpFromTheStartUntilTheBookWindowIsMade) {
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(windows.steps,
+              (std::vector<std::string>{"splash", "tray", "log", "book (splash up)",
+                                        "splash closed", "tips", "log gone", "tray gone"}));
+    EXPECT_EQ(windows.Splash(), nullptr);
+    EXPECT_EQ(dialogs, std::vector<std::string>{"HintsDlg"});
+
+    // A login comes after the splash; no tips when they are off.
+    settings::Settings secured;
+    secured.ProgramDir = secured.DataRoot = programDir;
+    secured.PasswordMode = settings::opt::PasswordMode::Required;
+    secured.SupervisorPassword = "pw";
+    ASSERT_TRUE(settings::WriteSecurityOptions(secured));
+    settings::Settings ui;
+    ui.DataDir = ui.DatabaseDir = dataDir();
+    ui.ShowTips = false;
+    ASSERT_TRUE(settings::WriteUiOptions(ui));
+    windows.steps.clear();
+    dialogs.clear();
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(windows.steps,
+              (std::vector<std::string>{"splash", "login", "tray", "log", "book (splash up)",
+                                        "splash closed", "log gone", "tray gone"}));
+    EXPECT_TRUE(dialogs.empty());
 }
 
 TEST_F(ProgramTest, WindowCaptionsGetNoSuffixFromTheToolkit) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ModemEntries.h"
 #include "settings/ReadError.h"
 #include "settings/SettingsFiles.h"
 #include "settings/TemplateList.h"
@@ -21,7 +22,7 @@ inline bool RunSettingsReaders(std::span<const std::uint8_t> input,
     if (input.empty()) {
         return true;
     }
-    const auto kind = input[0] % 6;
+    const auto kind = input[0] % 7;
     const auto contents = input.subspan(1);
 
     const auto fresh = [&directory] {
@@ -76,6 +77,12 @@ inline bool RunSettingsReaders(std::span<const std::uint8_t> input,
         list.LoadCatalogue(catalogue);
         list.SaveCatalogue(catalogue);
         return shelfwise::test::ReadBytes(catalogue) == once;
+    }
+    case 6: {
+        const std::string_view text(reinterpret_cast<const char*>(contents.data()),
+                                    contents.size());
+        const std::string once = FormatModemEntries(ParseModemEntries(text));
+        return FormatModemEntries(ParseModemEntries(once)) == once;
     }
     default: {
         // A walk through the stream, taking each item in the way its position asks for.

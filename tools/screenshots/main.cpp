@@ -1,5 +1,8 @@
 // Pictures of the book window for the documentation, taken offscreen at twice the screen
 // density on a catalogue made for the purpose: screenshots <output directory>.
+#include "app/AboutBox.h"
+#include "app/HintsDlg.h"
+#include "app/OptionsDlg.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
@@ -18,6 +21,7 @@
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
+#include "settings/ModemEntries.h"
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
@@ -34,7 +38,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -345,6 +351,39 @@ bool TakeExchangeDialogs(const QString& outputDir) {
     return all;
 }
 
+// The options dialog page by page over a catalogue's labels and date fields, the tips and the
+// about box, with the tips and modem files installed beside this program.
+bool TakeFrameDialogs(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    const std::filesystem::path from = QCoreApplication::applicationDirPath().toStdString();
+    for (const char* name : {shelfwise::app::HintsFileName, settings::ModemEntriesFileName}) {
+        std::filesystem::copy_file(from / name, s.ProgramDir / name);
+    }
+    TSoftwareBookWindow window(s);
+    window.hide();
+    bool all = true;
+    shelfwise::app::TOptionsDlg options(s, nullptr);
+    const char* pages[] = {"options-user-interface.png", "options-modem.png",  "options-data.png",
+                           "options-date.png",           "options-colors.png", "options-fonts.png",
+                           "options-security.png",       "options-users.png"};
+    for (int page = 0; page < shelfwise::app::TOptionsDlg::PageCount; ++page) {
+        options.Pages()->setCurrentIndex(page);
+        all = Save(options, outputDir, pages[page]) && all;
+    }
+    shelfwise::app::THintsDlg tips(s, nullptr, [](int) { return 2; });
+    all = Save(tips, outputDir, "tips.png") && all;
+    shelfwise::app::TAboutBox about(shelfwise::app::TAboutBox::Use::About);
+    about.show();
+    while (about.Timer()->isActive()) {
+        about.Tick();
+    }
+    all = Save(about, outputDir, "about.png") && all;
+    shelfwise::app::TAboutBox splash(shelfwise::app::TAboutBox::Use::Splash);
+    all = Save(splash, outputDir, "welcome.png") && all;
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -446,5 +485,6 @@ int main(int argc, char** argv) {
         all = TakeDialog(shot, outputDir) && all;
     }
     all = TakeExchangeDialogs(outputDir) && all;
+    all = TakeFrameDialogs(outputDir) && all;
     return all ? 0 : 1;
 }
