@@ -45,7 +45,7 @@ TNavigator::TNavigator(TBookWindow& window) : QObject(&window), window_(window) 
         TColorButton* tab = window_.LetterBar()->Tab(i);
         connect(tab, &QAbstractButton::clicked, this, [this, tab] {
             const QString caption = tab->text().toUpper();
-            ShowLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
+            ChooseLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
         });
     }
 }
@@ -213,8 +213,18 @@ void TNavigator::SelectLetterTab(char letter) {
 void TNavigator::LetterKey(char letter) {
     if (window_.Database().Index.LetterTabsActive()) {
         SelectLetterTab(letter);
-        ShowLetter(letter);
+        ChooseLetter(letter);
     }
+}
+
+void TNavigator::ChooseLetter(char letter) {
+    // The tabs take no focus, so the record is stored here, as every other command does; a
+    // refused field keeps the letter and its tab.
+    if (!window_.RecordPage()->CommitAndKeepRecord()) {
+        SelectLetterTab(currentLetter_);
+        return;
+    }
+    ShowLetter(letter);
 }
 
 void TNavigator::RecountLetters() {
