@@ -35,6 +35,18 @@ protected:
         return texts;
     }
 
+    // Back to the first record of letter A.
+    void ShowFirstOfA() const {
+        window->Navigator()->LetterKey('A');
+        window->ShowRecordAt(0);
+        ASSERT_EQ(Shown(), QStringLiteral("Alpha"));
+    }
+
+    // The digits typed for that day of March 1998.
+    static std::string MarchDigits(unsigned day) {
+        return "03" + QStringLiteral("%1").arg(day, 2, 10, QChar(u'0')).toStdString() + "1998";
+    }
+
     void TypeDate(const char* digits) const {
         auto* date = Find<editors::TDateEdit>("L8");
         date->setFocus();
@@ -65,9 +77,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
     unsigned day = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        window->Navigator()->LetterKey('A');
-        window->ShowRecordAt(0);
-        ASSERT_EQ(Shown(), QStringLiteral("Alpha"));
+        ShowFirstOfA();
         QAbstractButton* button = c.button();
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
@@ -84,9 +94,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
         EXPECT_EQ(StoredDate("Alpha"), before);
 
         messages.clear();
-        const std::string digits =
-            "03" + QStringLiteral("%1").arg(day, 2, 10, QChar(u'0')).toStdString() + "1998";
-        TypeDate(digits.c_str());
+        TypeDate(MarchDigits(day).c_str());
         button->click();
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(StoredDate("Alpha"), (year_month_day{year(1998), March, std::chrono::day(day)}));
@@ -132,9 +140,7 @@ TEST_F(SettleTest, ALetterTabStoresATypedDateBeforeItMovesAndTheNextMoveStoresIt
     unsigned day = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        window->Navigator()->LetterKey('A');
-        window->ShowRecordAt(0);
-        ASSERT_EQ(Shown(), QStringLiteral("Alpha"));
+        ShowFirstOfA();
         const auto before = StoredDate("Alpha");
         messages.clear();
 
@@ -148,8 +154,7 @@ TEST_F(SettleTest, ALetterTabStoresATypedDateBeforeItMovesAndTheNextMoveStoresIt
         EXPECT_EQ(StoredDate("Alpha"), before);
 
         messages.clear();
-        TypeDate(("03" + QStringLiteral("%1").arg(day, 2, 10, QChar(u'0')).toStdString() + "1998")
-                     .c_str());
+        TypeDate(MarchDigits(day).c_str());
         c.choose();
         EXPECT_TRUE(messages.empty());
         EXPECT_EQ(StoredDate("Alpha"), (year_month_day{year(1998), March, std::chrono::day(day)}));
@@ -175,9 +180,7 @@ TEST_F(SettleTest, ALetterTabWhoseStoreFailsPartWayLeavesTheRecordWholeBeforeOrA
     bool struck = true;
     for (std::uint64_t nth = 1; struck; ++nth) {
         SCOPED_TRACE(nth);
-        window->Navigator()->LetterKey('A');
-        window->ShowRecordAt(0);
-        ASSERT_EQ(Shown(), QStringLiteral("Alpha"));
+        ShowFirstOfA();
         Find<editors::TDateEdit>("L8")->Clear();
         window->CommitRecord();
         ASSERT_EQ(StoredDate("Alpha"), std::nullopt);

@@ -101,16 +101,24 @@ TEST(ButtonEditTest, EnteringSelectsAllOrPutsTheCaretFirstAndAReturnKeepsIt) {
     }
 }
 
-TEST(ButtonEditTest, AlignedTextStaysClearOfTheButton) {
+// A button edit shown in a window of its own.
+class ShownButtonEdit : public ::testing::Test {
+protected:
+    ShownButtonEdit() {
+        edit->resize(160, 22);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
     QWidget window;
-    auto* edit = new TMyBtnEdit(&window);
-    edit->resize(160, 22);
+    TMyBtnEdit* edit = new TMyBtnEdit(&window);
+};
+
+TEST_F(ShownButtonEdit, AlignedTextStaysClearOfTheButton) {
     edit->setText(QStringLiteral("12"));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(edit->Alignment(), Qt::AlignLeft);
     // Where the end of the text is drawn; the edit places its text as it paints.
-    const auto textEnd = [edit] {
+    const auto textEnd = [this] {
         edit->setCursorPosition(edit->text().size());
         edit->repaint();
         return edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
@@ -130,14 +138,9 @@ TEST(ButtonEditTest, AlignedTextStaysClearOfTheButton) {
     EXPECT_GT(textEnd(), edit->Button()->x());
 }
 
-TEST(ButtonEditTest, AnEmptyButtonHintShowsNoHintAtAll) {
-    QWidget window;
-    auto* edit = new TMyBtnEdit(&window);
-    edit->resize(120, 22);
+TEST_F(ShownButtonEdit, AnEmptyButtonHintShowsNoHintAtAll) {
     edit->setToolTip(QStringLiteral("The edit's own hint"));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const auto askHint = [edit] {
+    const auto askHint = [this] {
         const QPoint at = edit->Button()->rect().center();
         QHelpEvent ask(QEvent::ToolTip, at, edit->Button()->mapToGlobal(at));
         QApplication::sendEvent(edit->Button(), &ask);
