@@ -282,7 +282,7 @@ void TBookWindow::ShowRecordAt(int position) {
 }
 
 bool TBookWindow::CommitRecord() {
-    return recordPage_->CommitRecord();
+    return recordPage_->CommitAndKeepRecord();
 }
 
 void TBookWindow::ShowRecordState() {

@@ -77,6 +77,8 @@ public:
     void UpdateRecordCommands();
     // Shows the record at that position (from 0) of the record table's range.
     void ShowRecordAt(int position);
+    // Stores the shown record for a command; it stays shown and open for more typing, which
+    // the next move stores again.
     bool CommitRecord();
     // Shows a Find hit: the field's page, the focus and a red highlight until the next redraw;
     // in a multi-line editor the matched characters are selected.

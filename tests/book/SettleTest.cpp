@@ -171,6 +171,22 @@ TEST_F(SettleTest, ALetterTabStoresATypedDateBeforeItMovesAndTheNextMoveStoresIt
     }
 }
 
+TEST_F(SettleTest, TypingAfterACommandThatKeptTheRecordIsStoredByTheNextMove) {
+    OpenWith({{"Alpha", "", 0}, {"Charlie", "", 0}});
+    SortBy(test::NameField);
+    ShowFirstOfA();
+    // What an export, a search that found nothing or a refused session end leave behind.
+    TypeDate("03011998");
+    ASSERT_TRUE(window->CommitRecord());
+    EXPECT_EQ(StoredDate("Alpha"), (year_month_day{year(1998), March, day(1)}));
+    EXPECT_FALSE(window->RecordPage()->RecordInUse());
+    TypeDate("03021998");
+    // The row after the letter's last record: a new one.
+    QTest::mouseClick(window->LeftPage()->RowButtons()[1], Qt::LeftButton);
+    EXPECT_TRUE(window->RecordPage()->NewRecord());
+    EXPECT_EQ(StoredDate("Alpha"), (year_month_day{year(1998), March, day(2)}));
+}
+
 TEST_F(SettleTest, ALetterTabWhoseStoreFailsPartWayLeavesTheRecordWholeBeforeOrAfter) {
     OpenWith({{"Alpha", "", 0}, {"Charlie", "", 0}});
     SortBy(test::NameField);
