@@ -264,7 +264,7 @@ void TBookWindow::OpenBook() {
 }
 
 bool TBookWindow::CommitRecord() {
-    return recordPage_->CommitRecord();
+    return recordPage_->CommitAndKeepRecord();
 }
 
 void TBookWindow::ShowRecordState() {

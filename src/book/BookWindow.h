@@ -56,7 +56,8 @@ public:
     // Counts the records of every letter, recolours the tabs and shows letter "A" (the index
     // manager calls it whenever it re-opens the record table).
     void RecountLetters();
-    // Settles the shown record; false keeps it (the user was told why).
+    // Stores the shown record for a command; it stays shown and open for more typing, which
+    // the next move stores again.
     bool CommitRecord();
     void SetLabelTemplates(settings::TTemplateList* templates);
     // The "Load Database" command: the dialog, then the chosen database in place of the open

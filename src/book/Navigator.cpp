@@ -47,7 +47,7 @@ TNavigator::TNavigator(const TNavigatorParts& parts, QObject* parent)
         TColorButton* tab = parts_.LetterBar.Tab(i);
         connect(tab, &QAbstractButton::clicked, this, [this, tab] {
             const QString caption = tab->text().toUpper();
-            ShowLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
+            ChooseLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
         });
     }
     connect(&parts_.LeftPage, &TLeftPage::RowClicked, this, [this](int row) {
@@ -250,8 +250,18 @@ void TNavigator::SelectLetterTab(char letter) {
 void TNavigator::LetterKey(char letter) {
     if (parts_.Database.Index.LetterTabsActive()) {
         SelectLetterTab(letter);
-        ShowLetter(letter);
+        ChooseLetter(letter);
     }
+}
+
+void TNavigator::ChooseLetter(char letter) {
+    // The tabs take no focus, so the record is stored here, as every other command does; a
+    // refused field keeps the letter and its tab.
+    if (!parts_.RecordPage.CommitAndKeepRecord()) {
+        SelectLetterTab(currentLetter_);
+        return;
+    }
+    ShowLetter(letter);
 }
 
 void TNavigator::RecountLetters() {

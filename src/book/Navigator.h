@@ -75,6 +75,8 @@ public:
     void UpdatePositionLabels();
 
 private:
+    // A letter tab or its key: the record is stored before the letter is shown.
+    void ChooseLetter(char letter);
     void StepRecord(bool forward);
     // Shows the record at `at` of a letter's range while the list keeps the current letter.
     void ShowRecordOfLetter(char letter, int at);

@@ -260,6 +260,25 @@ bool TRecordPage::CommitRecord() {
     return result;
 }
 
+bool TRecordPage::CommitAndKeepRecord() {
+    const bool wasNew = newRecord_;
+    if (!CommitRecord()) {
+        return false;
+    }
+    recordCommitted_ = false;
+    if (ReadOnly() || recordInUse_ || newRecord_) {
+        return true;
+    }
+    if (!editCursor_.IsEditing()) {
+        TryLockRecord();
+    }
+    // A new record is a stored one now, and another program may have taken the lock meanwhile.
+    if ((wasNew || recordInUse_) && RecordLoaded) {
+        RecordLoaded();
+    }
+    return true;
+}
+
 bool TRecordPage::SettleEditors() {
     return std::ranges::all_of(editors_, [](editors::TFieldEditor* e) { return e->Settle(); });
 }

@@ -48,6 +48,9 @@ public:
     // what it does when left; false when one refused its text (it showed why).
     bool SettleEditors();
     bool CommitRecord();
+    // Stores the record for a command that leaves it on the page (a letter tab): it stays locked
+    // for more typing, and the next move stores it again.
+    bool CommitAndKeepRecord();
     bool SettleRecord();
     bool RecordIsEmpty() const;
     void ClearEditors();

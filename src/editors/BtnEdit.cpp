@@ -1,24 +1,29 @@
 #include "editors/BtnEdit.h"
 
-#include <QApplication>
+#include "platform/Beep.h"
+
+#include <QFocusEvent>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <algorithm>
 
 namespace shelfwise::editors {
-
-namespace {
-
-std::function<void()>& BeepHook() {
-    static std::function<void()> hook;
-    return hook;
-}
-
-} // namespace
 
 TEditButton::TEditButton(QWidget* parent) : QToolButton(parent) {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     setFixedWidth(ButtonWidth);
+}
+
+bool TEditButton::event(QEvent* event) {
+    // Ignored, the request would travel on to the edit and show the edit's hint instead.
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        QToolTip::hideText();
+        return true;
+    }
+    return QToolButton::event(event);
 }
 
 void TEditButton::paintEvent(QPaintEvent* event) {
@@ -44,25 +49,42 @@ void TMyBtnEdit::SetButtonVisible(bool visible) {
     PlaceButton();
 }
 
-void TMyBtnEdit::SetBeepHook(std::function<void()> hook) {
-    BeepHook() = std::move(hook);
+void TMyBtnEdit::SetAlignment(Qt::Alignment horizontal) {
+    setAlignment((horizontal & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
 }
 
-void TMyBtnEdit::Beep() {
-    if (BeepHook()) {
-        BeepHook()();
-    } else {
-        QApplication::beep();
-    }
+int TMyBtnEdit::AutomaticHeight() const {
+    const int fontHeight = fontMetrics().height();
+    const int systemHeight =
+        QFontMetrics(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).height();
+    return 4 * BorderWidth + fontHeight + std::min(fontHeight, systemHeight) / 4;
+}
+
+QSize TMyBtnEdit::minimumSizeHint() const {
+    return {QLineEdit::minimumSizeHint().width(), AutomaticHeight()};
 }
 
 void TMyBtnEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Beep();
+        platform::Beep();
         event->ignore();
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TMyBtnEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // Coming back from a menu or another window is no entry: the caret stays where it was.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) {
+        return;
+    }
+    if (autoSelect_) {
+        selectAll();
+    } else {
+        deselect();
+        setCursorPosition(0);
+    }
 }
 
 void TMyBtnEdit::resizeEvent(QResizeEvent* event) {
@@ -74,6 +96,8 @@ void TMyBtnEdit::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {
         button_->update();
+    } else if (event->type() == QEvent::FontChange) {
+        updateGeometry();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
@@ -31,9 +32,11 @@ int FirstColumn(year_month_day day) {
 
 } // namespace
 
+// A frameless tool window of the field's window: it stays above that window, not above every
+// other program, and goes when that window closes or hides.
 TCalendarPopup::TCalendarPopup(year_month_day selected, QWidget* parent)
-    : QDialog(parent, Qt::Popup), selected_(selected), today_(new QToolButton(this)),
-      cancel_(new QToolButton(this)) {
+    : QDialog(parent != nullptr ? parent->window() : nullptr, Qt::Tool | Qt::FramelessWindowHint),
+      selected_(selected), today_(new QToolButton(this)), cancel_(new QToolButton(this)) {
     QFont small(QStringLiteral("Liberation Sans"));
     small.setPointSize(7);
     setFont(small);
@@ -62,6 +65,17 @@ TCalendarPopup::TCalendarPopup(year_month_day selected, QWidget* parent)
     }
     connect(today_, &QToolButton::clicked, this, [this] { Choose(Today()); });
     connect(cancel_, &QToolButton::clicked, this, &QDialog::reject);
+    if (parentWidget() != nullptr) {
+        parentWidget()->installEventFilter(this);
+    }
+}
+
+bool TCalendarPopup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() &&
+        (event->type() == QEvent::Close || event->type() == QEvent::Hide)) {
+        reject();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TCalendarPopup::PlaceUnder(const QWidget& anchor) {
@@ -219,11 +233,6 @@ void TCalendarPopup::keyPressEvent(QKeyEvent* event) {
 
 void TCalendarPopup::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (!rect().contains(at)) {
-        // A click outside a pop-up closes it without a date.
-        QDialog::mousePressEvent(event);
-        return;
-    }
     if (PreviousMonthBox().contains(at)) {
         Select(text::MoveCalendarDay(selected_, text::CalendarMove::MonthBack));
     } else if (NextMonthBox().contains(at)) {
@@ -250,10 +259,16 @@ void TCalendarPopup::mouseReleaseEvent(QMouseEvent*) {
 }
 
 std::optional<year_month_day> PickDate(QWidget* anchor, year_month_day selected) {
-    TCalendarPopup calendar(selected, anchor);
-    calendar.PlaceUnder(*anchor);
-    calendar.exec();
-    return calendar.Chosen();
+    // Owned by the window, so it goes with it should the window be destroyed meanwhile.
+    const QPointer calendar = new TCalendarPopup(selected, anchor);
+    calendar->PlaceUnder(*anchor);
+    calendar->exec();
+    if (calendar == nullptr) {
+        return std::nullopt;
+    }
+    const auto chosen = calendar->Chosen();
+    delete calendar;
+    return chosen;
 }
 
 } // namespace shelfwise::editors

@@ -30,6 +30,7 @@ public:
     QRect NextMonthBox() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -50,7 +51,8 @@ private:
     QToolButton* cancel_;
 };
 
-// Shows the calendar under the anchor with that day selected; the chosen day, none when left.
+// Shows the calendar under the anchor with that day selected; the chosen day, none when left
+// (also when the anchor's window closed meanwhile).
 std::optional<std::chrono::year_month_day> PickDate(QWidget* anchor,
                                                     std::chrono::year_month_day selected);
 

@@ -8,8 +8,10 @@
 
 namespace shelfwise::editors {
 
-TCurrencyEdit::TCurrencyEdit(QWidget* parent) : TTextEdit(parent) {
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+TCurrencyEdit::TCurrencyEdit(QWidget* parent)
+    : TButtonTextEdit(parent, QStringLiteral("Click here to display a Calculator"),
+                      QStringLiteral("Numeric Field - Enter Number Here")) {
+    SetAlignment(Qt::AlignRight);
     SetValue(0);
 }
 
@@ -28,7 +30,7 @@ void TCurrencyEdit::Read(const engine::Table& table, int position) {
     if (db::IsNumericType(table.field(position).type)) {
         SetValue(table.number(position));
     } else {
-        TTextEdit::Read(table, position);
+        TButtonTextEdit::Read(table, position);
     }
     Reformat();
 }
@@ -37,7 +39,7 @@ void TCurrencyEdit::Write(engine::Table& table, int position) const {
     if (db::IsNumericType(table.field(position).type)) {
         table.setNumber(position, Value());
     } else {
-        TTextEdit::Write(table, position);
+        TButtonTextEdit::Write(table, position);
     }
 }
 

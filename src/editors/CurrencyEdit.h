@@ -4,8 +4,10 @@
 
 namespace shelfwise::editors {
 
-// A currency field: a value shown with thousands separators and two decimals.
-class TCurrencyEdit : public TTextEdit {
+// A currency field: a value shown right-aligned with thousands separators and two decimals.
+// Its button is to open a calculator on the amount; until that is built the button does
+// nothing.
+class TCurrencyEdit : public TButtonTextEdit {
     Q_OBJECT
 public:
     explicit TCurrencyEdit(QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "editors/CalPop.h"
 #include "engine/Table.h"
+#include "platform/Beep.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "text/FieldText.h"
@@ -13,6 +14,7 @@
 #include <QDate>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 
 namespace shelfwise::editors {
 
@@ -38,8 +40,9 @@ int FormatIndex(const QString& format) {
 } // namespace
 
 TDateEdit::TDateEdit(QWidget* parent)
-    : TMyBtnEdit(parent), template_(*text::DateFormatText(0), text::SystemDateSeparator()) {
+    : TMyBtnEdit(parent), template_(text::SystemDateFormat(), text::SystemDateSeparator()) {
     setMaxLength(10);
+    SetAutoSelect(false);
     resize(120, 22);
     SetButtonHint(QStringLiteral("Click here to display a Calendar"));
     setToolTip(QStringLiteral("Date Field - Enter Date Here"));
@@ -174,7 +177,7 @@ void TDateEdit::keyPressEvent(QKeyEvent* event) {
     } else if (event->text().size() == 1 && event->text()[0].isDigit()) {
         ShowTyped(shown, template_.TypeDigit(shown, caret, event->text()[0]));
     } else if (!event->text().isEmpty()) {
-        Beep();
+        platform::Beep();
     } else {
         QLineEdit::keyPressEvent(event);
         return;
@@ -257,7 +260,11 @@ void TDateEdit::contextMenuEvent(QContextMenuEvent* event) {
 void TDateEdit::OpenCalendar() {
     const QString filled = template_.FillZeros(text());
     const Date start = template_.Read(filled, ThisYear());
+    const QPointer self = this;
     const auto chosen = PickDate(this, start ? *start : text::FromQDate(QDate::currentDate()));
+    if (self == nullptr) {
+        return;
+    }
     if (chosen && Editable()) {
         ShowDate(*chosen);
     }

@@ -1,8 +1,11 @@
 #include "editors/DirEdit.h"
 
+#include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -11,6 +14,7 @@ namespace shelfwise::editors {
 
 TDirEdit::TDirEdit(QWidget* parent) : TMyBtnEdit(parent) {
     resize(200, 24);
+    SetAutoSelect(false);
     SetButtonHint(QStringLiteral("Click here to select a directory"));
 }
 
@@ -19,9 +23,17 @@ bool TDirEdit::NamesDirectory() const {
 }
 
 void TDirEdit::ButtonClick() {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QString(), text());
-    if (!chosen.isEmpty()) {
-        setText(chosen);
+    // Qt's own chooser, since it can make a new directory and takes a help button.
+    QFileDialog chooser(this, QString(), text());
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (auto* buttons = chooser.findChild<QDialogButtonBox*>()) {
+        buttons->addButton(QDialogButtonBox::Help);
+        connect(buttons, &QDialogButtonBox::helpRequested, this,
+                [] { platform::ShowHelp(HelpContext); });
+    }
+    if (platform::RunModal(chooser) == QDialog::Accepted && !chooser.selectedFiles().isEmpty()) {
+        setText(chooser.selectedFiles().constFirst());
     }
     setFocus(Qt::OtherFocusReason);
 }

@@ -1,5 +1,9 @@
 #include "editors/FilterEdit.h"
 
+#include "platform/Beep.h"
+
+#include <QKeyEvent>
+
 namespace shelfwise::editors {
 
 namespace {
@@ -77,6 +81,16 @@ bool TFilterEdit::SetValidChars(const QString& text) {
     validChars_ = text;
     validator_->SetChars(*chars);
     return true;
+}
+
+void TFilterEdit::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    if (typed.size() == 1 && typed[0].isPrint() && !validator_->Chars().Accepts(typed[0])) {
+        platform::Beep();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 } // namespace shelfwise::editors

@@ -27,6 +27,7 @@ class TCharSetValidator : public QValidator {
 public:
     explicit TCharSetValidator(QObject* parent) : QValidator(parent) {}
 
+    const TCharSet& Chars() const { return chars_; }
     void SetChars(const TCharSet& chars) { chars_ = chars; }
     State validate(QString& input, int& pos) const override;
 
@@ -34,7 +35,7 @@ private:
     TCharSet chars_;
 };
 
-// A one-line edit that accepts only the characters of its set.
+// A one-line edit that accepts only the characters of its set; a refused key beeps.
 class TFilterEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -43,6 +44,9 @@ public:
     QString ValidChars() const { return validChars_; }
     // A text that is no character list leaves the set as it was; false then.
     bool SetValidChars(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString validChars_ = QStringLiteral("[]");

@@ -5,17 +5,10 @@
 
 namespace shelfwise::editors {
 
-void TTextEdit::Read(const engine::Table& table, int position) {
-    ShowText(text::FieldText(table, position));
-}
-
-void TTextEdit::Write(engine::Table& table, int position) const {
-    WriteText(table, position, text());
-}
-
-void TTextEdit::ShowText(const QString& text) {
-    setText(text);
-    setCursorPosition(0);
+TButtonTextEdit::TButtonTextEdit(QWidget* parent, const QString& buttonHint, const QString& hint)
+    : TLineField(parent) {
+    SetButtonHint(buttonHint);
+    setToolTip(hint);
 }
 
 TMemoEdit::TMemoEdit(QWidget* parent) : QPlainTextEdit(parent) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "editors/BtnEdit.h"
 #include "editors/FieldEditor.h"
+#include "text/FieldText.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,27 +31,48 @@ private:
     bool offersUndo_;
 };
 
-// A single-line text field. The date and currency editors build on it and read their text as
-// a value.
-class TTextEdit : public QLineEdit, public TFieldEditor {
-    Q_OBJECT
+// The field side of a one-line text control: it shows the field's text from its beginning and
+// stores what is typed.
+template <class Line> class TLineField : public Line, public TFieldEditor {
 public:
-    explicit TTextEdit(QWidget* parent) : QLineEdit(parent) {}
+    explicit TLineField(QWidget* parent) : Line(parent) {}
 
     EditorKind Kind() const override { return EditorKind::SingleLine; }
     QWidget* Widget() override { return this; }
-    void Read(const engine::Table& table, int position) override;
-    void Write(engine::Table& table, int position) const override;
-    bool IsFilled() const override { return !text().isEmpty(); }
+    void Read(const engine::Table& table, int position) override {
+        ShowText(text::FieldText(table, position));
+    }
+    void Write(engine::Table& table, int position) const override {
+        WriteText(table, position, this->text());
+    }
+    bool IsFilled() const override { return !this->text().isEmpty(); }
     void Clear() override { ShowText(QString()); }
     TTextEditing* Editing() override { return &editing_; }
 
 protected:
     // A value wider than the field shows its beginning, not its end.
-    void ShowText(const QString& text);
+    void ShowText(const QString& text) {
+        this->setText(text);
+        this->setCursorPosition(0);
+    }
 
 private:
     TLineEditing editing_{this, true};
+};
+
+// A single-line text field.
+class TTextEdit : public TLineField<QLineEdit> {
+    Q_OBJECT
+public:
+    explicit TTextEdit(QWidget* parent) : TLineField(parent) {}
+};
+
+// A single-line field with a button that acts on its text; the hints are its own unless the
+// record layout gives the field one.
+class TButtonTextEdit : public TLineField<TMyBtnEdit> {
+    Q_OBJECT
+public:
+    TButtonTextEdit(QWidget* parent, const QString& buttonHint, const QString& hint);
 };
 
 // A multi-line (memo) field: its lines are stored with CR LF line ends.

@@ -31,6 +31,43 @@ int WindowedYear(int twoDigits, int referenceYear) {
     return first + ((twoDigits - first) % 100 + 100) % 100;
 }
 
+QString NearestDateFormat(const QString& shortFormat) {
+    QString order;
+    for (qsizetype i = 0; i < shortFormat.size();) {
+        const QChar c = shortFormat[i];
+        if (c == u'\'') {
+            // Quoted text is written as it stands.
+            const qsizetype close = shortFormat.indexOf(u'\'', i + 1);
+            i = close < 0 ? shortFormat.size() : close + 1;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < shortFormat.size() && shortFormat[i + run] == c) {
+            ++run;
+        }
+        i += run;
+        // "ddd" and longer name the weekday, not the day.
+        const bool part = c == u'M' || c == u'y' || (c == u'd' && run <= 2);
+        if (part && !order.contains(c)) {
+            order += c;
+        }
+    }
+    if (order == QLatin1String("dMy")) {
+        return Forms[1];
+    }
+    if (order == QLatin1String("yMd")) {
+        return Forms[2];
+    }
+    return Forms[0];
+}
+
+QString SystemDateFormat() {
+    const QLocale locale;
+    return locale.language() == QLocale::C
+               ? Forms[0]
+               : NearestDateFormat(locale.dateFormat(QLocale::ShortFormat));
+}
+
 QChar SystemDateSeparator() {
     for (const QChar c : QLocale().dateFormat(QLocale::ShortFormat)) {
         if (!c.isLetter()) {

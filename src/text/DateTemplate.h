@@ -11,6 +11,14 @@ namespace shelfwise::text {
 // reference year (Qt alone would read "25" as 1925, a century off for most catalogues).
 int WindowedYear(int twoDigits, int referenceYear);
 
+// The display format nearest a short date format as Qt writes it ("M/d/yy", "dd.MM.yyyy"): its
+// order of day, month and year, always with a four-digit year, which the field's menu offers
+// and which shows every year whole; "mm/dd/yyyy" for a format with no such order.
+QString NearestDateFormat(const QString& shortFormat);
+// The nearest display format of the system's short date format; "mm/dd/yyyy" under the "C"
+// locale, which stands for no choice of the user's.
+QString SystemDateFormat();
+
 // The separator the system writes between the parts of a short date; "/" when it writes none
 // or a space.
 QChar SystemDateSeparator();

@@ -1,6 +1,7 @@
 #include "editors/DateEdit.h"
 
 #include "editors/CalPop.h"
+#include "platform/Beep.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -31,7 +33,7 @@ protected:
             messages.push_back(m.text);
             return platform::MessageAnswer::Ok;
         });
-        TMyBtnEdit::SetBeepHook([this] { ++beeps; });
+        platform::SetBeepHook([this] { ++beeps; });
         window.resize(400, 200);
         date->move(10, 10);
         other->move(10, 60);
@@ -41,7 +43,7 @@ protected:
     }
     ~DateEditTest() override {
         platform::SetMessageHook(nullptr);
-        TMyBtnEdit::SetBeepHook(nullptr);
+        platform::SetBeepHook(nullptr);
     }
 
     QWidget window;
@@ -220,6 +222,28 @@ TEST_F(DateEditTest, AReadOnlyDateKeepsItsLookAndTakesNoInput) {
     EXPECT_EQ(date->GetDate(), On(1998, 1, 1));
 }
 
+TEST(DateFormatTest, ANewFieldTakesTheSystemsDateOrderAndSeparator) {
+    const QLocale system;
+    struct Case {
+        const char* locale;
+        const char* format;
+        const char* empty;
+    };
+    const Case cases[] = {
+        {"en_US", "mm/dd/yyyy", "__/__/____"}, {"de_DE", "dd/mm/yyyy", "__.__.____"},
+        {"ja_JP", "yyyy/mm/dd", "____/__/__"}, {"nl_NL", "dd/mm/yyyy", "__-__-____"},
+        {"C", "mm/dd/yyyy", "__/__/____"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        QLocale::setDefault(QLocale(QString::fromLatin1(c.locale)));
+        const TDateEdit date(nullptr);
+        EXPECT_EQ(date.DisplayFormat(), QString::fromLatin1(c.format));
+        EXPECT_EQ(date.text(), QString::fromLatin1(c.empty));
+    }
+    QLocale::setDefault(system);
+}
+
 TEST(CalendarTest, KeysMoveTheSelectedDayAndEnterChoosesIt) {
     struct Case {
         Qt::Key key;
@@ -276,6 +300,36 @@ TEST(CalendarTest, ClicksOnDaysArrowsAndButtonsChooseOrLeave) {
     QTest::mouseClick(cancel.findChild<QToolButton*>(QStringLiteral("CancelBtn")), Qt::LeftButton);
     EXPECT_EQ(cancel.result(), QDialog::Rejected);
     EXPECT_EQ(cancel.Chosen(), std::nullopt);
+}
+
+TEST_F(DateEditTest, TheCalendarIsAToolWindowOfTheFieldsWindowAndClosesWithIt) {
+    const TCalendarPopup calendar(On(2024, 3, 15), date);
+    EXPECT_EQ(calendar.parentWidget(), &window);
+    EXPECT_EQ(calendar.windowType(), Qt::Tool);
+    EXPECT_TRUE(calendar.windowFlags().testFlag(Qt::FramelessWindowHint));
+
+    bool shown = false;
+    bool stuck = false;
+    QTimer::singleShot(0, &window, [&] {
+        const auto open = window.findChildren<TCalendarPopup*>();
+        shown = open.size() == 2 && open.back()->isVisible();
+        window.close();
+    });
+    // Should closing the window leave the calendar open, this ends the wait instead of the test.
+    QTimer::singleShot(5000, &window, [&] {
+        for (TCalendarPopup* open : window.findChildren<TCalendarPopup*>()) {
+            if (open != &calendar && open->isVisible()) {
+                stuck = true;
+                open->reject();
+            }
+        }
+    });
+    date->SetDate(On(1998, 3, 15));
+    date->OpenCalendar();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(stuck);
+    EXPECT_EQ(date->GetDate(), On(1998, 3, 15));
+    EXPECT_EQ(window.findChildren<TCalendarPopup*>().size(), 1u);
 }
 
 TEST(CalendarTest, TheCalendarStaysOnTheScreenBesideItsField) {

@@ -212,6 +212,9 @@ TEST_F(FieldEditorTest, AReadOnlyEditorTakesNoTyping) {
         {"date", [](QWidget* p) { return new TDateEdit(p); }, Added, "01/02/2003"},
         {"lookup", [](QWidget* p) { return new TLookup(QStringLiteral("list1.dbf"), p); }, Name,
          "x"},
+        {"phone", [](QWidget* p) { return new TPhoneEdit(p); }, Name, "5"},
+        {"e-mail", [](QWidget* p) { return new TEMailEdit(p); }, Name, "x"},
+        {"web", [](QWidget* p) { return new TWebEdit(p); }, Name, "x"},
     };
     AddRecord([](engine::Table&) {});
     for (const Case& c : cases) {

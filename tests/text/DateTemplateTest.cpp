@@ -164,6 +164,32 @@ TEST(DateTemplateTest, DatesAreWrittenInEachFormatWithTheGivenSeparator) {
     EXPECT_EQ(TDateTemplate(QStringLiteral("dd/mm/yy")).EmptyText(), QStringLiteral("__/__/__"));
 }
 
+TEST(DateTemplateTest, ASystemDateFormatMapsToTheFormOfItsOrder) {
+    struct Case {
+        const char* shortFormat;
+        const char* format;
+    };
+    const Case cases[] = {
+        {"M/d/yy", "mm/dd/yyyy"},
+        {"dd.MM.yy", "dd/mm/yyyy"},
+        {"d/M/yyyy", "dd/mm/yyyy"},
+        {"yyyy-MM-dd", "yyyy/mm/dd"},
+        {"yy. M. d.", "yyyy/mm/dd"},
+        {"d MMM yyyy", "dd/mm/yyyy"},
+        // A weekday name is no day, and quoted text no part.
+        {"ddd, M/d/yyyy", "mm/dd/yyyy"},
+        {"'day' d 'of' MM, y", "dd/mm/yyyy"},
+        // No order of all three parts.
+        {"MM/yyyy", "mm/dd/yyyy"},
+        {"", "mm/dd/yyyy"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NearestDateFormat(QString::fromLatin1(c.shortFormat)),
+                  QString::fromLatin1(c.format))
+            << c.shortFormat;
+    }
+}
+
 TEST(CalendarMoveTest, KeysMoveByDaysWeeksMonthLengthsAndYears) {
     struct Case {
         Date from;
