@@ -57,16 +57,17 @@ MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, 
     }
 }
 
-std::string MemoFile::read(std::uint32_t block) const {
-    const std::uint64_t fileSize = file_.size();
+std::uint64_t MemoFile::blockOffset(std::uint32_t block, std::uint64_t fileSize) const {
     const std::uint64_t offset = std::uint64_t(block) * blockSize_;
     if (block == 0 || offset >= fileSize) {
         file_.fail("damaged memo (block " + std::to_string(block) + " lies outside the file)",
                    EngineError::Reason::Damaged);
     }
-    if (dbaseThree_) {
-        return readDbaseThree(offset, fileSize);
-    }
+    return offset;
+}
+
+std::uint64_t MemoFile::valueLength(std::uint32_t block, std::uint64_t offset,
+                                    std::uint64_t fileSize) const {
     std::array<std::uint8_t, kValueHeaderSize> header{};
     file_.readAt(header.data(), header.size(), offset, "a memo block");
     if (!std::equal(kBlockSignature.begin(), kBlockSignature.end(), header.begin())) {
@@ -79,9 +80,25 @@ std::string MemoFile::read(std::uint32_t block) const {
                        std::to_string(length) + " bytes)",
                    EngineError::Reason::Damaged);
     }
-    std::string value(length - kValueHeaderSize, '\0');
+    return length - kValueHeaderSize;
+}
+
+std::string MemoFile::read(std::uint32_t block) const {
+    const std::uint64_t fileSize = file_.size();
+    const std::uint64_t offset = blockOffset(block, fileSize);
+    if (dbaseThree_) {
+        return readDbaseThree(offset, fileSize);
+    }
+    std::string value(valueLength(block, offset, fileSize), '\0');
     file_.readAt(value.data(), value.size(), offset + kValueHeaderSize, "a memo");
     return value;
+}
+
+std::uint64_t MemoFile::size(std::uint32_t block) const {
+    const std::uint64_t fileSize = file_.size();
+    const std::uint64_t offset = blockOffset(block, fileSize);
+    return dbaseThree_ ? readDbaseThree(offset, fileSize).size()
+                       : valueLength(block, offset, fileSize);
 }
 
 std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const {
