@@ -27,6 +27,7 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kBlockSignature = {0xFF, 0xFF, 0x08, 0x00};
 constexpr std::size_t kValueHeaderSize = 8;
 constexpr std::string_view kDbaseThreeEnd = "\x1A\x1A";
+constexpr std::uint64_t kReadPiece = 256 * 1024;
 
 } // namespace
 
@@ -89,8 +90,17 @@ std::string MemoFile::read(std::uint32_t block) const {
     if (dbaseThree_) {
         return readDbaseThree(offset, fileSize);
     }
-    std::string value(valueLength(block, offset, fileSize), '\0');
-    file_.readAt(value.data(), value.size(), offset + kValueHeaderSize, "a memo");
+    // Read in pieces into reserved room: filling a large value with zeros first would touch
+    // every page of it twice.
+    const std::uint64_t length = valueLength(block, offset, fileSize);
+    std::string value;
+    value.reserve(length);
+    std::string piece(std::min<std::uint64_t>(length, kReadPiece), '\0');
+    while (value.size() < length) {
+        const std::size_t size = std::min<std::uint64_t>(piece.size(), length - value.size());
+        file_.readAt(piece.data(), size, offset + kValueHeaderSize + value.size(), "a memo");
+        value.append(piece, 0, size);
+    }
     return value;
 }
 
