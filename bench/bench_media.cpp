@@ -1,7 +1,7 @@
 // Showing a record's picture: a 4000 x 3000 photograph held in the record's binary field,
 // read into the picture control and drawn at the record page's picture size, the first time
-// (nothing decoded yet) and again (the decoded picture kept). SQLite reading the same bytes
-// from a blob in the same run gives the storage side for comparison.
+// (nothing decoded yet) and again (the value and its decoded picture kept). SQLite reading the same
+// bytes from a blob in the same run gives the storage side for comparison.
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 #include "media/MultiImgControl.h"

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages="cmake ninja-build ccache g++ pkg-config qt6-base-dev qt6-charts-dev qt6-serialport-dev
 libgtest-dev libgmock-dev libbenchmark-dev libgif-dev fonts-liberation2 libdbd-xbase-perl
 libsqlite3-dev libcrypt-dev libreoffice-calc-nogui libreoffice-base-drivers libsane-dev imagemagick
-libsane1 sane-utils"
+libsane1 sane-utils xvfb"
 
 missing=""
 for p in $packages; do

@@ -27,6 +27,7 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kBlockSignature = {0xFF, 0xFF, 0x08, 0x00};
 constexpr std::size_t kValueHeaderSize = 8;
 constexpr std::string_view kDbaseThreeEnd = "\x1A\x1A";
+constexpr std::uint64_t kReadPiece = 256 * 1024;
 
 } // namespace
 
@@ -57,16 +58,17 @@ MemoFile::MemoFile(const std::filesystem::path& path, PosixFile::Access access, 
     }
 }
 
-std::string MemoFile::read(std::uint32_t block) const {
-    const std::uint64_t fileSize = file_.size();
+std::uint64_t MemoFile::blockOffset(std::uint32_t block, std::uint64_t fileSize) const {
     const std::uint64_t offset = std::uint64_t(block) * blockSize_;
     if (block == 0 || offset >= fileSize) {
         file_.fail("damaged memo (block " + std::to_string(block) + " lies outside the file)",
                    EngineError::Reason::Damaged);
     }
-    if (dbaseThree_) {
-        return readDbaseThree(offset, fileSize);
-    }
+    return offset;
+}
+
+std::uint64_t MemoFile::valueLength(std::uint32_t block, std::uint64_t offset,
+                                    std::uint64_t fileSize) const {
     std::array<std::uint8_t, kValueHeaderSize> header{};
     file_.readAt(header.data(), header.size(), offset, "a memo block");
     if (!std::equal(kBlockSignature.begin(), kBlockSignature.end(), header.begin())) {
@@ -79,9 +81,34 @@ std::string MemoFile::read(std::uint32_t block) const {
                        std::to_string(length) + " bytes)",
                    EngineError::Reason::Damaged);
     }
-    std::string value(length - kValueHeaderSize, '\0');
-    file_.readAt(value.data(), value.size(), offset + kValueHeaderSize, "a memo");
+    return length - kValueHeaderSize;
+}
+
+std::string MemoFile::read(std::uint32_t block) const {
+    const std::uint64_t fileSize = file_.size();
+    const std::uint64_t offset = blockOffset(block, fileSize);
+    if (dbaseThree_) {
+        return readDbaseThree(offset, fileSize);
+    }
+    // Read in pieces into reserved room: filling a large value with zeros first would touch
+    // every page of it twice.
+    const std::uint64_t length = valueLength(block, offset, fileSize);
+    std::string value;
+    value.reserve(length);
+    std::string piece(std::min<std::uint64_t>(length, kReadPiece), '\0');
+    while (value.size() < length) {
+        const std::size_t size = std::min<std::uint64_t>(piece.size(), length - value.size());
+        file_.readAt(piece.data(), size, offset + kValueHeaderSize + value.size(), "a memo");
+        value.append(piece, 0, size);
+    }
     return value;
+}
+
+std::uint64_t MemoFile::size(std::uint32_t block) const {
+    const std::uint64_t fileSize = file_.size();
+    const std::uint64_t offset = blockOffset(block, fileSize);
+    return dbaseThree_ ? readDbaseThree(offset, fileSize).size()
+                       : valueLength(block, offset, fileSize);
 }
 
 std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const {

@@ -34,6 +34,9 @@ public:
     // The value stored at `block`; throws EngineError naming the file when the block lies
     // outside the file, has a bad header or claims more bytes than the file holds.
     std::string read(std::uint32_t block) const;
+    // The length of the value at `block` from its header alone, checked as read() checks it.
+    // A dBASE III value has no header and is read to its end mark.
+    std::uint64_t size(std::uint32_t block) const;
     // Stores `data` and returns its block (0 for an empty value), freeing the blocks of
     // `oldBlock`, the value it replaces (0 for none). A value that fits in the old blocks is
     // written over them, and blocks it no longer needs are freed; otherwise it goes to free
@@ -53,6 +56,12 @@ private:
     };
 
     std::string readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const;
+    // The file offset of the block, failing when it lies outside the file.
+    std::uint64_t blockOffset(std::uint32_t block, std::uint64_t fileSize) const;
+    // The length of the dBASE IV value at `offset`, failing on a bad header or a length past
+    // the end of the file.
+    std::uint64_t valueLength(std::uint32_t block, std::uint64_t offset,
+                              std::uint64_t fileSize) const;
     // Blocks a dBASE IV value at `block` occupies, or 0 when it cannot be reused.
     std::uint32_t reusableBlocks(std::uint32_t block) const;
     std::uint32_t endBlock() const;

@@ -1200,6 +1200,23 @@ std::string Table::bytes(int position) const {
     return impl_->memo.read(block);
 }
 
+Table::StoredValue Table::storedValue(int position) const {
+    impl_->requireOpen();
+    if (!impl_->isMemo(position)) {
+        impl_->fail("field " + field(position).name + " is not a memo or binary field");
+    }
+    if (const auto pending = impl_->pendingMemos.find(position);
+        pending != impl_->pendingMemos.end()) {
+        return {0, pending->second.size(), 0};
+    }
+    const std::uint32_t block = impl_->current->memoBlock(position);
+    if (block == 0) {
+        return {};
+    }
+    Impl::ReadGuard guard(*impl_);
+    return {block, impl_->memo.size(block), impl_->dbf->header().changeCounter()};
+}
+
 bool Table::isEmpty(int position) const {
     impl_->requireOpen();
     if (const auto pending = impl_->pendingMemos.find(position);

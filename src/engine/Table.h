@@ -82,6 +82,15 @@ public:
     double number(int position) const;
     std::optional<std::chrono::year_month_day> date(int position) const;
     std::string bytes(int position) const;
+    // A memo or binary value of the current record as stored, learnt without reading it.
+    // Every write to the table advances its change counter, so two answers with the same
+    // block, size and counter name the same bytes. A value set but not yet posted has block 0.
+    struct StoredValue {
+        std::uint32_t block = 0;
+        std::uint64_t size = 0;
+        std::uint32_t changeCounter = 0;
+    };
+    StoredValue storedValue(int position) const;
     bool isEmpty(int position) const;
     // Setters need edit or insert state. Text wider than a character field is cut; a number
     // that does not fit its field throws.

@@ -18,17 +18,22 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace shelfwise::media {
 
@@ -40,6 +45,9 @@ constexpr int ToolBarMinWidth = 210;
 constexpr int OwnerHiddenTag = 1000;
 // Decoded pictures kept for going back to recent records.
 constexpr std::size_t KeptPictures = 4;
+// Field values kept for the same, within this many bytes (a 12-megapixel bitmap is 36 MB).
+constexpr std::size_t KeptValueBytes = 96u << 20;
+constexpr int ScanProgressMs = 100;
 const QColor Silver(192, 192, 192);
 
 // The tool bar's buttons, in their order on the bar.
@@ -175,22 +183,57 @@ TDbMultiImgControl::~TDbMultiImgControl() = default;
 
 void TDbMultiImgControl::Read(const engine::Table& table, int position) {
     const char type = table.field(position).type;
-    SetPicture(type == 'B' || type == 'G' ? table.bytes(position) : std::string());
+    const engine::Table::StoredValue value =
+        type == 'B' || type == 'G' ? table.storedValue(position) : engine::Table::StoredValue();
+    if (value.block == 0) {
+        SetPicture(value.size == 0 ? std::string() : table.bytes(position));
+    } else {
+        const std::size_t key = std::hash<std::string>{}(
+            (table.directory() / table.fileName()).string() + '|' + std::to_string(value.block) +
+            '|' + std::to_string(value.size) + '|' + std::to_string(value.changeCounter));
+        const auto found = std::find_if(kept_.begin(), kept_.end(),
+                                        [key](const auto& kept) { return kept.first == key; });
+        std::shared_ptr<const std::string> bytes;
+        if (found != kept_.end()) {
+            bytes = found->second;
+            kept_.erase(found);
+        } else {
+            bytes = std::make_shared<const std::string>(table.bytes(position));
+        }
+        kept_.emplace_front(key, bytes);
+        std::size_t total = 0;
+        const auto over = std::find_if(kept_.begin(), kept_.end(), [&total](const auto& kept) {
+            total += kept.second->size();
+            return total > KeptValueBytes;
+        });
+        kept_.erase(over == kept_.begin() ? over + 1 : over, kept_.end());
+        SetStored(std::move(bytes), key);
+    }
     modified_ = false;
     fromFile_ = false;
 }
 
 void TDbMultiImgControl::SetPicture(std::string bytes) {
+    const std::size_t key = std::hash<std::string_view>{}(bytes);
+    SetStored(std::make_shared<const std::string>(std::move(bytes)), key);
+}
+
+void TDbMultiImgControl::SetStored(std::shared_ptr<const std::string> bytes, std::size_t key) {
     stored_ = std::move(bytes);
-    storedKey_ = std::hash<std::string_view>{}(stored_);
+    storedKey_ = key;
     picture_ = QImage();
     scaled_ = QImage();
-    size_ = stored_.empty() ? QSize() : media::PictureSize(stored_);
-    damaged_ = !stored_.empty() && !size_.isValid();
+    size_ = stored_->empty() ? QSize() : media::PictureSize(*stored_);
+    damaged_ = !stored_->empty() && !size_.isValid();
     imageName_.clear();
     modified_ = true;
     fromFile_ = false;
     Layout();
+}
+
+const std::string& TDbMultiImgControl::Picture() const {
+    static const std::string none;
+    return stored_ ? *stored_ : none;
 }
 
 void TDbMultiImgControl::ReadFromTemplate(const engine::Table& table, int position) {
@@ -208,8 +251,8 @@ void TDbMultiImgControl::Write(engine::Table& table, int position) const {
     }
     if (!picture_.isNull()) {
         table.setBytes(position, BitmapBytes(picture_));
-    } else if (!stored_.empty()) {
-        table.setBytes(position, stored_);
+    } else if (!Picture().empty()) {
+        table.setBytes(position, Picture());
     } else {
         table.clear(position);
     }
@@ -226,7 +269,7 @@ QImage TDbMultiImgControl::FullPicture() const {
 void TDbMultiImgControl::Replace(const QImage& image) {
     picture_ = OnWhite(image);
     scaled_ = QImage();
-    stored_.clear();
+    stored_.reset();
     damaged_ = false;
     size_ = picture_.size();
     Layout();
@@ -263,7 +306,7 @@ bool TDbMultiImgControl::SavePicture(const QString& path) {
 void TDbMultiImgControl::ClearPicture() {
     picture_ = QImage();
     scaled_ = QImage();
-    stored_.clear();
+    stored_.reset();
     damaged_ = false;
     size_ = QSize();
     modified_ = true;
@@ -474,11 +517,38 @@ void TDbMultiImgControl::CaptureScreen() {
 }
 
 void TDbMultiImgControl::ScanPicture() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The scan runs on a thread of its own under a progress dialog whose Cancel stops it.
+    QDialog progress(this);
+    progress.setObjectName(QStringLiteral("ScanProgress"));
+    progress.setWindowTitle(QStringLiteral("Scan"));
+    auto* layout = new QVBoxLayout(&progress);
+    layout->addWidget(new QLabel(QStringLiteral("Scanning..."), &progress));
+    auto* bar = new QProgressBar(&progress);
+    bar->setObjectName(QStringLiteral("Progress"));
+    bar->setRange(0, 100);
+    layout->addWidget(bar);
+    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), &progress);
+    cancel->setObjectName(QStringLiteral("Cancel"));
+    layout->addWidget(cancel, 0, Qt::AlignHCenter);
+    connect(cancel, &QPushButton::clicked, &progress, &QDialog::reject);
+
+    TScanJob job([&progress] {
+        QMetaObject::invokeMethod(
+            &progress, [&progress] { progress.accept(); }, Qt::QueuedConnection);
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, bar, [&] { bar->setValue(job.Progress()); });
+    poll.start(ScanProgressMs);
+    const bool finished = platform::RunModal(progress) == QDialog::Accepted;
+    if (!finished) {
+        job.Cancel();
+    }
     QString error;
-    const QImage scanned = TSaneScanner::Scan(&error);
-    QApplication::restoreOverrideCursor();
-    // A failed scan leaves the picture and its marks as they were.
+    const QImage scanned = job.Result(&error);
+    // A failed or cancelled scan leaves the picture and its marks as they were.
+    if (!finished) {
+        return;
+    }
     if (scanned.isNull()) {
         platform::ShowError(QStringLiteral("The scan failed: %1").arg(error).toStdString());
         return;
@@ -535,8 +605,8 @@ QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
     // The first view of a large picture decodes the part in sight only; scrolling decodes it
     // whole.
     const QRect wanted = seen || !part.isValid() || size != size_ ? whole : part;
-    const QImage image =
-        DecodePicture(stored_, size != size_ ? size : QSize(), wanted == whole ? QRect() : wanted);
+    const QImage image = DecodePicture(Picture(), size != size_ ? size : QSize(),
+                                       wanted == whole ? QRect() : wanted);
     if (image.isNull()) {
         damaged_ = true;
         return {};

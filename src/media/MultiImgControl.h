@@ -6,6 +6,7 @@
 #include <QImage>
 #include <array>
 #include <deque>
+#include <memory>
 #include <string>
 
 class QMenu;
@@ -30,9 +31,9 @@ public:
     const QString& Caption() const { return caption_; }
 
     // The field's bytes, a picture brought in, or bytes that do not decode.
-    bool HasPicture() const { return !picture_.isNull() || !stored_.empty(); }
+    bool HasPicture() const { return !picture_.isNull() || !Picture().empty(); }
     // Nothing that shows.
-    bool IsEmpty() const { return picture_.isNull() && (stored_.empty() || damaged_); }
+    bool IsEmpty() const { return picture_.isNull() && (Picture().empty() || damaged_); }
     // Stored bytes that did not decode.
     bool IsDamaged() const { return damaged_; }
     bool PictureModified() const { return modified_ && !IsEmpty(); }
@@ -57,7 +58,7 @@ public:
     void SetPicture(std::string bytes);
     // The bytes read from the field or given to SetPicture; empty for a picture brought in
     // otherwise.
-    const std::string& Picture() const { return stored_; }
+    const std::string& Picture() const;
 
     bool AutoStretch() const { return autoStretch_; }
     void SetAutoStretch(bool on);
@@ -112,14 +113,18 @@ private:
     void Layout();
     void UpdateButtons();
     void Replace(const QImage& image);
+    void SetStored(std::shared_ptr<const std::string> bytes, std::size_t key);
     // The decoded piece of the stored picture that covers `part` at `size`, decoding it when
     // none does; null when the bytes do not decode.
     QImage Piece(QSize size, QRect part, QRect* covered) const;
     void Paint(QPainter& painter, const QRect& area) const;
 
     QString caption_;
-    std::string stored_;
+    std::shared_ptr<const std::string> stored_;
     std::size_t storedKey_ = 0;
+    // Values read from the field, so that showing a record again reads nothing: keyed by the
+    // table, the value's place and size and the table's change counter.
+    std::deque<std::pair<std::size_t, std::shared_ptr<const std::string>>> kept_;
     QImage picture_;
     // The picture at the size shown while stretched.
     mutable QImage scaled_;

@@ -1,5 +1,6 @@
 #include "media/SaneScanner.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <dlfcn.h>
@@ -145,7 +146,7 @@ QString TSaneScanner::ChosenScanner() {
     return Chosen();
 }
 
-QImage TSaneScanner::Scan(QString* error) {
+QImage TSaneScanner::Scan(QString* error, TScanJob* job) {
     const Sane* sane = Library();
     if (sane == nullptr) {
         *error = QStringLiteral("The scanner library (libsane) is not installed.");
@@ -167,13 +168,16 @@ QImage TSaneScanner::Scan(QString* error) {
         *error = QString::fromUtf8(sane->StatusText(status));
         return {};
     }
+    if (job != nullptr && !job->Attach(handle)) {
+        status = SANE_STATUS_CANCELLED;
+    }
     QImage image;
     // Grey or colour in one frame, or red, green and blue one after the other.
     std::array<std::vector<unsigned char>, 3> channels;
     bool colour = false;
     int width = 0;
     int height = 0;
-    for (bool last = false; !last;) {
+    for (bool last = status != SANE_STATUS_GOOD; !last;) {
         status = sane->Start(handle);
         SANE_Parameters p{};
         if (status == SANE_STATUS_GOOD) {
@@ -188,10 +192,23 @@ QImage TSaneScanner::Scan(QString* error) {
         std::string bytes;
         std::array<SANE_Byte, 32768> buffer{};
         SANE_Int length = 0;
+        const std::uint64_t expected =
+            p.lines > 0 ? std::uint64_t(p.bytes_per_line) * std::uint64_t(p.lines) : 0;
         while ((status = sane->Read(handle, buffer.data(), buffer.size(), &length)) ==
                SANE_STATUS_GOOD) {
             bytes.append(reinterpret_cast<const char*>(buffer.data()),
                          static_cast<std::size_t>(length));
+            if (job != nullptr) {
+                // A backend may go on reading after a cancel; the scan stops here anyway.
+                if (job->Cancelled()) {
+                    status = SANE_STATUS_CANCELLED;
+                    break;
+                }
+                if (expected > 0) {
+                    job->SetProgress(static_cast<int>(
+                        std::min<std::uint64_t>(99, bytes.size() * 100 / expected)));
+                }
+            }
         }
         if (status != SANE_STATUS_EOF) {
             break;
@@ -234,6 +251,13 @@ QImage TSaneScanner::Scan(QString* error) {
         }
         last = p.last_frame != SANE_FALSE || status != SANE_STATUS_GOOD;
     }
+    if (job != nullptr) {
+        job->Detach();
+        // A backend may answer a cancel with an error of its own.
+        if (job->Cancelled()) {
+            status = SANE_STATUS_CANCELLED;
+        }
+    }
     sane->Cancel(handle);
     sane->Close(handle);
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -258,6 +282,53 @@ QImage TSaneScanner::Scan(QString* error) {
         }
     }
     return image;
+}
+
+TScanJob::TScanJob(std::function<void()> finished)
+    : thread_([this, finished = std::move(finished)] {
+          image_ = TSaneScanner::Scan(&error_, this);
+          finished();
+      }) {}
+
+TScanJob::~TScanJob() {
+    Cancel();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void TScanJob::Cancel() {
+    const Sane* sane = Library();
+    const std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    // The library allows a cancel from any thread while the device is open.
+    if (handle_ != nullptr && sane != nullptr) {
+        sane->Cancel(handle_);
+    }
+}
+
+QImage TScanJob::Result(QString* error) {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    *error = error_;
+    return image_;
+}
+
+bool TScanJob::Attach(void* handle) {
+    const std::lock_guard lock(mutex_);
+    handle_ = cancelled_ ? nullptr : handle;
+    return !cancelled_;
+}
+
+void TScanJob::Detach() {
+    const std::lock_guard lock(mutex_);
+    handle_ = nullptr;
+}
+
+bool TScanJob::Cancelled() const {
+    const std::lock_guard lock(mutex_);
+    return cancelled_;
 }
 
 } // namespace shelfwise::media

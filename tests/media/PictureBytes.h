@@ -17,4 +17,15 @@ inline std::string PngBytes() {
     return bytes.toStdString();
 }
 
+// A picture whose every pixel differs from its neighbours.
+inline QImage Pattern(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
+        }
+    }
+    return image;
+}
+
 } // namespace shelfwise::media::test

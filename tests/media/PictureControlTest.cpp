@@ -1,3 +1,4 @@
+#include "PictureBytes.h"
 #include "engine/PosixFile.h"
 #include "engine/TableFixture.h"
 #include "engine/TableOperations.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPrinter>
@@ -26,17 +28,9 @@
 namespace shelfwise::media {
 namespace {
 
-constexpr int Picture = 0;
+using test::Pattern;
 
-QImage Pattern(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
-        }
-    }
-    return image;
-}
+constexpr int Picture = 0;
 
 class PictureControlTest : public engine::testing::TableFixture {
 protected:
@@ -157,6 +151,100 @@ TEST_F(PictureControlTest, TheFieldIsWrittenOnlyWhenTheUserChangedThePicture) {
     }
 }
 
+TEST_F(PictureControlTest, ShowingARecordAgainGivesThePictureItHoldsNow) {
+    const std::string first = BitmapBytes(Pattern(30, 20));
+    Store(first);
+    TDbMultiImgControl control(QString(), nullptr);
+    table.first();
+    control.Read(table, Picture);
+    EXPECT_EQ(control.FullPicture(), Pattern(30, 20));
+    control.Read(table, Picture);
+    EXPECT_EQ(control.Picture(), first);
+
+    // Another open writes a picture of the same size over the same blocks.
+    QImage other = Pattern(30, 20);
+    other.fill(Qt::darkGreen);
+    {
+        engine::Table writer;
+        openOn(writer, "data.dbf");
+        writer.first();
+        const engine::Table::StoredValue before = writer.storedValue(Picture);
+        writer.edit();
+        writer.setBytes(Picture, BitmapBytes(other));
+        writer.post();
+        ASSERT_EQ(writer.storedValue(Picture).block, before.block);
+    }
+    table.first();
+    control.Read(table, Picture);
+    EXPECT_EQ(control.FullPicture(), other);
+    EXPECT_FALSE(control.PictureModified());
+}
+
+TEST_F(PictureControlTest, TheFileDialogsLoadAndSaveTheChosenFile) {
+    const QString png = SavedFile(Pattern(6, 4), QStringLiteral("in.png"));
+    const QString broken = files.filePath(QStringLiteral("broken.pcx"));
+    {
+        QFile file(broken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("\x0A\x05\x01 no more");
+    }
+    // The hook chooses `path` (or cancels when it is empty) and notes the dialog's title.
+    QString title;
+    QStringList filters;
+    const auto choose = [&](const QString& path) {
+        platform::SetDialogHook([&, path](QDialog& dialog) {
+            auto& files = static_cast<QFileDialog&>(dialog);
+            title = files.windowTitle();
+            filters = files.nameFilters();
+            if (path.isEmpty()) {
+                dialog.reject();
+            } else {
+                files.selectFile(path);
+                dialog.accept();
+            }
+            return dialog.result();
+        });
+    };
+    TDbMultiImgControl control(QString(), nullptr);
+    control.TakePicture(Pattern(3, 3));
+    choose(png);
+    control.LoadWithDialog();
+    EXPECT_EQ(title, QStringLiteral("Load Image From"));
+    EXPECT_EQ(filters.size(), 6);
+    EXPECT_EQ(control.FullPicture(), Pattern(6, 4));
+    EXPECT_EQ(control.PictureFileName(), png);
+    EXPECT_TRUE(control.LoadedFromFile());
+    EXPECT_FALSE(control.PictureModified());
+
+    // A file that does not decode, or a cancel: the picture stays.
+    choose(broken);
+    control.LoadWithDialog();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(broken.toStdString()), std::string::npos) << messages[0];
+    choose(QString());
+    control.LoadWithDialog();
+    EXPECT_EQ(control.FullPicture(), Pattern(6, 4));
+    EXPECT_EQ(control.PictureFileName(), png);
+
+    const QString saved = files.filePath(QStringLiteral("out.pcx"));
+    choose(saved);
+    control.SaveWithDialog();
+    EXPECT_EQ(title, QStringLiteral("Save Image As"));
+    EXPECT_EQ(filters.size(), 5);
+    QString error;
+    EXPECT_EQ(LoadPictureFile(saved, &error).convertToFormat(QImage::Format_RGB32), Pattern(6, 4));
+    EXPECT_EQ(control.PictureFileName(), saved);
+
+    // A name whose extension we do not write: a message, and no file.
+    messages.clear();
+    const QString tif = files.filePath(QStringLiteral("out.tif"));
+    choose(tif);
+    control.SaveWithDialog();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(QFile::exists(tif));
+    EXPECT_EQ(control.PictureFileName(), saved);
+}
+
 TEST_F(PictureControlTest, BytesThatDoNotDecodeShowAPlaceholderAndStayInTheRecord) {
     const std::string damaged("\x42\x4D\x00\x13garbage\xFF\xFE\x01\x02\x03\x04", 17);
     Store(damaged);
@@ -217,7 +305,7 @@ TEST_F(PictureControlTest, AStoredPictureIsEitherTheOldOrTheNewWhenTheWriteFails
         if (after.empty()) {
             after = table.bytes(Picture);
         }
-        const bool struck = test::PostFailingAt(table, nth);
+        const bool struck = shelfwise::test::PostFailingAt(table, nth);
         table.close();
         engine::Table reopened;
         openOn(reopened, "data.dbf");

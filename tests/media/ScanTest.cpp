@@ -1,13 +1,18 @@
 #include "media/MultiImgControl.h"
 #include "media/SaneScanner.h"
+#include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -48,7 +53,10 @@ protected:
             return platform::MessageAnswer::Ok;
         });
     }
-    void TearDown() override { platform::SetMessageHook(nullptr); }
+    void TearDown() override {
+        platform::SetMessageHook(nullptr);
+        platform::SetDialogHook(nullptr);
+    }
 
     // What the backend's own scanning program gets from the same settings.
     QImage ScanImage() {
@@ -124,6 +132,88 @@ TEST_F(ScanTest, AFailedScanLeavesThePictureAndItsMarks) {
     EXPECT_EQ(control.FullPicture(), pasted);
     // The pasted picture is still to be stored.
     EXPECT_TRUE(control.PictureModified());
+}
+
+TEST_F(ScanTest, SelectScannerOffersTheDevicesFoundAndKeepsTheChoice) {
+    ASSERT_TRUE(TSaneScanner::Available()) << "libsane1 is needed";
+    ASSERT_TRUE(Configure("number_of_devices 2\nmode Color\ndepth 8\n"));
+    TDbMultiImgControl control(QString(), nullptr);
+    QStringList offered;
+    QString choice;
+    platform::SetDialogHook([&](QDialog& dialog) {
+        auto& ask = static_cast<QInputDialog&>(dialog);
+        offered = ask.comboBoxItems();
+        if (choice.isEmpty()) {
+            return static_cast<int>(QDialog::Rejected);
+        }
+        ask.setTextValue(choice);
+        ask.accept();
+        return ask.result();
+    });
+    choice = QStringLiteral("test:1");
+    control.SelectScanner();
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("test:0"), QStringLiteral("test:1")}));
+    EXPECT_EQ(TSaneScanner::ChosenScanner(), QStringLiteral("test:1"));
+    // A cancelled choice keeps the scanner chosen before.
+    choice.clear();
+    control.SelectScanner();
+    EXPECT_EQ(TSaneScanner::ChosenScanner(), QStringLiteral("test:1"));
+    TSaneScanner::ChooseScanner(QString());
+    EXPECT_TRUE(messages.empty());
+}
+
+// A fifth of a second after each buffer the backend passes on: about five seconds for the
+// whole scan.
+const QByteArray Slow = "mode Color\ndepth 8\nresolution 200.0\nread-delay true\n"
+                        "read-delay-duration 200000\n";
+
+TEST_F(ScanTest, ACancelStopsTheDeviceMidScan) {
+    ASSERT_TRUE(TSaneScanner::Available()) << "libsane1 is needed";
+    ASSERT_TRUE(Configure(Slow));
+    bool finished = false;
+    TScanJob job([&finished] { finished = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return job.Progress() > 0; }, 30000));
+    job.Cancel();
+    QString error;
+    EXPECT_TRUE(job.Result(&error).isNull());
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(error, QStringLiteral("Operation was canceled"));
+    // Stopped part-way, not read to the end and thrown away.
+    EXPECT_LT(job.Progress(), 50);
+}
+
+TEST_F(ScanTest, TheProgressDialogsCancelLeavesThePictureAndItsMarks) {
+    ASSERT_TRUE(TSaneScanner::Available()) << "libsane1 is needed";
+    TDbMultiImgControl control(QString(), nullptr);
+    QImage pasted(9, 9, QImage::Format_RGB32);
+    pasted.fill(Qt::red);
+    control.TakePicture(pasted);
+    ASSERT_TRUE(Configure(Slow));
+    int shown = 0;
+    platform::SetDialogHook([&](QDialog& dialog) {
+        ++shown;
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("ScanProgress"));
+        // The interface stays live while the scan runs: the bar moves.
+        auto* bar = dialog.findChild<QProgressBar*>(QStringLiteral("Progress"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() > 0; }, 30000));
+        dialog.findChild<QPushButton*>(QStringLiteral("Cancel"))->click();
+        return dialog.result();
+    });
+    control.ScanPicture();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(control.FullPicture(), pasted);
+    EXPECT_TRUE(control.PictureModified());
+
+    // A scan left to end takes the picture.
+    ASSERT_TRUE(Configure("mode Gray\ndepth 8\n"));
+    platform::SetDialogHook([](QDialog& dialog) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.result() == QDialog::Accepted; }, 30000));
+        return dialog.result();
+    });
+    control.ScanPicture();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(control.FullPicture().size(), QSize(157, 196));
 }
 
 } // namespace
