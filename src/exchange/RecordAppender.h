@@ -18,7 +18,9 @@ namespace shelfwise::exchange {
 
 class TRecordAppender {
 public:
-    static constexpr std::uint32_t DefaultRecordsPerBatch = 1000;
+    // Each batch costs several disk syncs for the table, its index, the journal and the
+    // catalogue; larger batches hold the header longer from other writers.
+    static constexpr std::uint32_t DefaultRecordsPerBatch = 5000;
 
     explicit TRecordAppender(db::TDatabase& database,
                              std::uint32_t recordsPerBatch = DefaultRecordsPerBatch);

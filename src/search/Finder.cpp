@@ -42,6 +42,10 @@ std::optional<double> ReadPlainNumber(std::string_view text) {
 // enough that events run often between two stretches.
 constexpr std::uint32_t StretchRecords = 256;
 
+// Marks written between two flushes of the non-stop pass: each flush costs several disk
+// syncs, and other writers wait for the header only while one part is under way.
+constexpr std::uint32_t MarksPerFlush = 5000;
+
 enum class MarkWrite { Written, Held, Gone };
 
 MarkWrite WriteMark(engine::Table& table, const char* mark) {
@@ -352,7 +356,7 @@ NonStopResult TFinder::MarkAll() {
     NonStopResult result;
     // The records of a stretch whose mark must change, and whether they match.
     std::vector<std::pair<std::uint32_t, bool>> changes;
-    table_.beginBatch();
+    table_.beginBatch(MarksPerFlush);
     try {
         for (bool more = table_.recordNumber() != 0; more;) {
             if (EventsAbandoned()) {
