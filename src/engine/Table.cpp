@@ -961,9 +961,15 @@ std::vector<std::string> Table::Impl::checkIndexes() {
                 ReadGuard guard(*this);
                 before = changeStamp();
             }
-            std::vector<std::string> problems = check();
+            std::vector<std::string> problems;
+            bool failed = false;
+            try {
+                problems = check();
+            } catch (const EngineError&) {
+                failed = true; // a writer's pages half written, or damage: see below
+            }
             ReadGuard guard(*this);
-            if (changeStamp() == before) {
+            if (changeStamp() == before && !failed) {
                 return problems;
             }
         }
