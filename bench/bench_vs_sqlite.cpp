@@ -376,6 +376,23 @@ void BM_Engine_EditLoopPerRecord(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kEngineLoopRecords);
 }
 
+// The same loop over every record, the engine in batches of 500 records (each batch all or
+// nothing and durable at its flush), SQLite in one transaction.
+void BM_Engine_EditLoopInBatches(benchmark::State& state) {
+    Table table;
+    openShared(table, records(state), "");
+    for (auto _ : state) {
+        table.beginBatch(500);
+        for (table.first(); !table.atEnd(); table.next()) {
+            table.edit();
+            table.setText(kProducer, replaced(table.text(kProducer)));
+            table.post();
+        }
+        table.endBatch();
+    }
+    state.SetItemsProcessed(state.iterations() * records(state));
+}
+
 void sqliteEditLoop(benchmark::State& state, std::uint32_t count, bool oneTransaction) {
     const Database db = openDatabase(sqliteTable(records(state)));
     const Statement select =
@@ -425,6 +442,11 @@ COMPARED(Seek1000Steps, kMicrosecond, );
 COMPARED(RandomSeek, kMicrosecond, );
 COMPARED(UpdateMovingKey, kMillisecond, ->Iterations(200));
 COMPARED(EditLoopPerRecord, kMillisecond, ->Iterations(1)->UseRealTime());
+BENCHMARK(BM_Engine_EditLoopInBatches)
+    ->Apply(sizes)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK(BM_Sqlite_EditLoopAllInOneTransaction)
     ->Apply(sizes)
     ->Unit(benchmark::kMillisecond)

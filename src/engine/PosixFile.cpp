@@ -149,6 +149,26 @@ std::size_t PosixFile::readDisk(void* buffer, std::size_t size, std::uint64_t of
     return done;
 }
 
+namespace {
+
+// True when buffered pages hold every byte of the range, so the disk need not be read.
+bool coveredByPages(const BufferedWrites& b, std::uint64_t offset, std::size_t size) {
+    constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    if (size == 0) {
+        return true;
+    }
+    const std::uint64_t last = (offset + size - 1) / page;
+    auto it = b.pages.find(offset / page);
+    for (std::uint64_t p = offset / page; p <= last; ++p, ++it) {
+        if (it == b.pages.end() || it->first != p) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // The disk's bytes below its size, zeros from there, then the buffered pages over them.
 std::size_t PosixFile::readBuffered(void* buffer, std::size_t size, std::uint64_t offset) const {
     const BufferedWrites& b = *buffered_;
@@ -158,7 +178,7 @@ std::size_t PosixFile::readBuffered(void* buffer, std::size_t size, std::uint64_
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, b.size - offset));
     auto* out = static_cast<char*>(buffer);
     std::size_t fromDisk = 0;
-    if (offset < b.diskSize) {
+    if (offset < b.diskSize && !coveredByPages(b, offset, n)) {
         fromDisk = readDisk(
             out, static_cast<std::size_t>(std::min<std::uint64_t>(n, b.diskSize - offset)), offset);
     }
@@ -210,7 +230,8 @@ void PosixFile::writeBuffered(const void* buffer, std::size_t size, std::uint64_
         if (added) {
             image.assign(page, '\0');
             if (p * page < b.diskSize) {
-                readDisk(image.data(), page, p * page);
+                const std::size_t read = readDisk(image.data(), page, p * page);
+                b.before.emplace(p, image.substr(0, read));
             }
         }
         const std::uint64_t from = std::max(p * page, offset);

@@ -40,6 +40,9 @@ struct BufferedWrites {
     std::uint64_t diskSize = 0;                 // the file's size when buffering began
     std::uint64_t size = 0;                     // the size the writes leave
     std::map<std::uint64_t, std::string> pages; // page number -> its kPageSize bytes
+    // Page number -> the disk's bytes below diskSize as the first write found them, so the
+    // journal need not read them again.
+    std::map<std::uint64_t, std::string> before;
 };
 
 // One open file descriptor with positioned, all-or-nothing reads and writes. Every failure

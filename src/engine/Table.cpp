@@ -2,6 +2,7 @@
 
 #include "engine/DbfFile.h"
 #include "engine/EngineError.h"
+#include "engine/MdxFormat.h"
 #include "engine/MemoFile.h"
 #include "engine/RecordBuffer.h"
 #include "engine/RecordKeySource.h"
@@ -58,9 +59,22 @@ struct Table::Impl {
         std::uint32_t recordsPerFlush = 0;
         std::uint32_t written = 0;      // since the last flush
         std::unique_ptr<Change> change; // the part under way, if any
+        std::uint32_t part = 0;         // the part's number among all of this cursor's parts
+        // Records written since the last flush keep their locks until it: one release for all.
+        std::uint32_t lockedFirst = UINT32_MAX;
+        std::uint32_t lockedLast = 0;
+        void keepLocked(std::uint32_t n) {
+            lockedFirst = std::min(lockedFirst, n);
+            lockedLast = std::max(lockedLast, n);
+        }
     };
     std::optional<Batch> batch;
+    std::uint32_t batchParts = 0;
+    // The batch part during which the current record was read or written (0: none). While
+    // that part holds the header no other writer can have changed the record.
+    std::uint32_t currentPart = 0;
     bool batchHoldsHeader() const { return batch && batch->change; }
+    bool currentKnownInBatch() const { return batchHoldsHeader() && currentPart == batch->part; }
     bool scanning = false; // a scan holds the header: calls inside it neither lock nor move
 
     std::string tableName() const {
@@ -159,8 +173,13 @@ struct Table::Impl {
     void post();
     template <typename Write> void inBatchOrAlone(bool forAppend, const Write& write);
     void startBatchPart();
-    void flushBatch();
+    void flushBatch(bool keepEdited);
     void abandonBatch();
+    void releaseBatchRecordLocks(bool keepEdited);
+    std::uint32_t deleteMany(std::vector<std::uint32_t> numbers);
+    void lockRecords(const std::vector<std::uint32_t>& numbers);
+    std::vector<std::string> checkIndexes();
+    std::string changeStamp();
     bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
@@ -577,6 +596,7 @@ bool Table::Impl::loadLive(std::uint32_t n) {
 void Table::Impl::accept() {
     std::swap(current, scratch);
     recno = 0;
+    currentPart = batchHoldsHeader() ? batch->part : 0;
 }
 
 void Table::Impl::moveToEmpty() {
@@ -710,9 +730,9 @@ template <typename Write> void Table::Impl::inBatchOrAlone(bool forAppend, const
         if (!batch->change) {
             startBatchPart();
         }
-        write();
-        if (++batch->written >= batch->recordsPerFlush) {
-            flushBatch();
+        batch->written += write();
+        if (batch->written >= batch->recordsPerFlush) {
+            flushBatch(false);
         }
         return;
     }
@@ -730,6 +750,7 @@ void Table::Impl::startBatchPart() {
         finishPending();
         refresh();
         batch->change = std::make_unique<Change>(*this);
+        batch->part = ++batchParts;
     } catch (...) {
         if (!exclusive) {
             locks->unlockHeader();
@@ -739,9 +760,10 @@ void Table::Impl::startBatchPart() {
 }
 
 // Commits the writes of the batch's part under way; until the next write other writers and
-// readers get the header.
-void Table::Impl::flushBatch() {
+// readers get the header. `keepEdited`: the record being edited stays locked.
+void Table::Impl::flushBatch(bool keepEdited) {
     if (!batch->change) {
+        releaseBatchRecordLocks(keepEdited);
         return;
     }
     batch->written = 0;
@@ -758,6 +780,7 @@ void Table::Impl::flushBatch() {
     if (!exclusive) {
         locks->unlockHeader();
     }
+    releaseBatchRecordLocks(keepEdited);
 }
 
 // After a failure in a batch: its writes since the last flush are dropped.
@@ -767,9 +790,23 @@ void Table::Impl::abandonBatch() {
     }
     const bool held = batchHoldsHeader();
     batch->change.reset();
-    batch.reset();
     if (held && !exclusive) {
         locks->unlockHeader();
+    }
+    releaseBatchRecordLocks(true);
+    batch.reset();
+}
+
+void Table::Impl::releaseBatchRecordLocks(bool keepEdited) {
+    const std::uint32_t first = batch->lockedFirst;
+    const std::uint32_t last = batch->lockedLast;
+    batch->lockedFirst = UINT32_MAX;
+    batch->lockedLast = 0;
+    if (keepEdited && state == State::Edit && recno >= first && recno <= last) {
+        locks->unlockRecords(first, recno - 1);
+        locks->unlockRecords(recno + 1, last);
+    } else {
+        locks->unlockRecords(first, last);
     }
 }
 
@@ -780,6 +817,9 @@ void Table::Impl::post() {
         pendingMemos.clear();
         state = State::Browse;
         return;
+    }
+    if (batch && !inserting) {
+        batch->keepLocked(recno);
     }
     std::uint32_t n = 0;
     inBatchOrAlone(inserting, [&] {
@@ -808,17 +848,134 @@ void Table::Impl::post() {
             dbf->writeHeader();
         }
         order->positionOn(n, *current);
+        return 1u;
     });
-    if (!inserting) {
-        locks->unlockRecord(n);
-    } else {
+    if (inserting) {
         physical->adjustCount(+1);
+    } else if (!batch) {
+        locks->unlockRecord(n);
     }
     pendingMemos.clear();
     original->assign(*current);
+    currentPart = batchHoldsHeader() ? batch->part : 0;
     recno = n;
     bof = eof = false;
     state = State::Browse;
+}
+
+// Takes the locks of the records, all or none.
+void Table::Impl::lockRecords(const std::vector<std::uint32_t>& numbers) {
+    for (auto it = numbers.begin(); it != numbers.end(); ++it) {
+        if (!locks->tryLockRecord(*it)) {
+            for (auto taken = numbers.begin(); taken != it; ++taken) {
+                locks->unlockRecord(*taken);
+            }
+            fail("record " + std::to_string(*it) + " is locked by another user",
+                 EngineError::Reason::Locked);
+        }
+    }
+}
+
+// Deletes the records in one pass over them in record order: alone in one change, in a batch
+// a batch's worth at a time, each locked until its part is flushed.
+std::uint32_t Table::Impl::deleteMany(std::vector<std::uint32_t> numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    numbers.erase(numbers.begin(), std::upper_bound(numbers.begin(), numbers.end(), 0u));
+    std::uint32_t deleted = 0;
+    const std::size_t step =
+        batch ? batch->recordsPerFlush : std::max<std::size_t>(numbers.size(), 1);
+    for (std::size_t from = 0; from < numbers.size(); from += step) {
+        const std::vector<std::uint32_t> part(
+            numbers.begin() + static_cast<std::ptrdiff_t>(from),
+            numbers.begin() + static_cast<std::ptrdiff_t>(std::min(numbers.size(), from + step)));
+        lockRecords(part);
+        if (batch) {
+            batch->keepLocked(part.front());
+            batch->keepLocked(part.back());
+        }
+        std::uint32_t partDeleted = 0;
+        try {
+            inBatchOrAlone(false, [&] {
+                DbfHeader& header = dbf->header();
+                for (const std::uint32_t n : part) {
+                    if (n > header.recordCount()) {
+                        break;
+                    }
+                    dbf->readRecord(n, *scratch);
+                    if (scratch->deleted()) {
+                        continue;
+                    }
+                    if (indexed()) {
+                        const std::vector<std::string> keys = tags.keysOf(
+                            RecordKeySource(fields(), scratch->data(), memo, dbf->file().path()));
+                        tags.replaceKeys(&keys, nullptr, n);
+                    }
+                    scratch->setDeleted(true);
+                    dbf->writeRecord(n, *scratch);
+                    ++partDeleted;
+                }
+                if (partDeleted > 0) {
+                    header.markChanged();
+                    dbf->writeHeader();
+                }
+                return partDeleted;
+            });
+        } catch (...) {
+            if (!batch) {
+                locks->unlockRecords(part.front(), part.back());
+            }
+            throw;
+        }
+        if (!batch) {
+            locks->unlockRecords(part.front(), part.back());
+        }
+        physical->adjustCount(-static_cast<int>(partDeleted));
+        deleted += partDeleted;
+    }
+    return deleted;
+}
+
+// The table's header (its change counter and busy mark) and the index's change counter, which
+// a rollback moves on too: equal at two looks under the header lock, nothing was written in
+// between.
+std::string Table::Impl::changeStamp() {
+    const auto& fixed = dbf->header().fixedPart();
+    std::string stamp(fixed.begin(), fixed.end());
+    char counter[4];
+    tags.file().file().readAt(counter, sizeof counter, mdx::kChangeCounter,
+                              "the index's change counter");
+    return stamp.append(counter, sizeof counter);
+}
+
+// A long check on a shared table would keep writers out. It runs without the header lock and
+// counts only when no writer wrote meanwhile; a table that keeps changing is checked under
+// the lock after a few tries.
+std::vector<std::string> Table::Impl::checkIndexes() {
+    const auto check = [this] { return tags.check(fields(), *dbf, memo); };
+    if (!exclusive && !batchHoldsHeader() && !scanning) {
+        constexpr int kTries = 3;
+        for (int attempt = 0; attempt < kTries; ++attempt) {
+            std::string before;
+            {
+                ReadGuard guard(*this);
+                before = changeStamp();
+            }
+            std::vector<std::string> problems;
+            bool failed = false;
+            try {
+                problems = check();
+            } catch (const EngineError&) {
+                failed = true; // a writer's pages half written, or damage: see below
+            }
+            ReadGuard guard(*this);
+            if (changeStamp() == before && !failed) {
+                return problems;
+            }
+        }
+    }
+    ReadGuard guard(*this);
+    return check();
 }
 
 void Table::Impl::deleteCurrent() {
@@ -826,7 +983,7 @@ void Table::Impl::deleteCurrent() {
     inBatchOrAlone(false, [&] {
         dbf->readRecord(recno, *scratch);
         if (scratch->deleted()) {
-            return;
+            return 0u;
         }
         if (indexed()) {
             const std::vector<std::string> keys =
@@ -838,6 +995,7 @@ void Table::Impl::deleteCurrent() {
         dbf->header().markChanged();
         dbf->writeHeader();
         deleted = true;
+        return 1u;
     });
     if (deleted) {
         physical->adjustCount(-1);
@@ -1370,19 +1528,23 @@ void Table::edit() {
         impl_->fail("record " + std::to_string(n) + " is locked by another user",
                     EngineError::Reason::Locked);
     }
-    try {
-        Impl::ReadGuard guard(*impl_);
-        impl_->dbf->readRecord(n, *impl_->scratch);
-        if (impl_->scratch->deleted()) {
-            impl_->fail("record " + std::to_string(n) + " was deleted by another user",
-                        EngineError::Reason::NotFound);
+    // A record read or written during the batch part that still holds the header is as the
+    // files hold it: no other writer could have changed it since.
+    if (!impl_->currentKnownInBatch()) {
+        try {
+            Impl::ReadGuard guard(*impl_);
+            impl_->dbf->readRecord(n, *impl_->scratch);
+            if (impl_->scratch->deleted()) {
+                impl_->fail("record " + std::to_string(n) + " was deleted by another user",
+                            EngineError::Reason::NotFound);
+            }
+        } catch (...) {
+            impl_->locks->unlockRecord(n);
+            throw;
         }
-    } catch (...) {
-        impl_->locks->unlockRecord(n);
-        throw;
+        impl_->accept();
+        impl_->recno = n;
     }
-    impl_->accept();
-    impl_->recno = n;
     impl_->original->assign(*impl_->current);
     impl_->pendingMemos.clear();
     impl_->state = State::Edit;
@@ -1413,6 +1575,7 @@ void Table::cancel() {
         impl_->locks->unlockRecord(impl_->recno);
     }
     impl_->current->assign(*impl_->original);
+    impl_->currentPart = 0;
 }
 
 void Table::deleteRecord() {
@@ -1430,6 +1593,9 @@ void Table::deleteRecord() {
         impl_->fail("record " + std::to_string(n) + " is locked by another user",
                     EngineError::Reason::Locked);
     }
+    if (impl_->batch) {
+        impl_->batch->keepLocked(n);
+    }
     try {
         impl_->deleteCurrent();
     } catch (...) {
@@ -1439,7 +1605,9 @@ void Table::deleteRecord() {
         }
         throw;
     }
-    impl_->locks->unlockRecord(n);
+    if (!impl_->batch) {
+        impl_->locks->unlockRecord(n);
+    }
     impl_->pendingMemos.clear();
     impl_->state = State::Browse;
     if (!impl_->step(true) && !impl_->step(false)) {
@@ -1462,7 +1630,7 @@ void Table::endBatch() {
         return;
     }
     try {
-        impl_->flushBatch();
+        impl_->flushBatch(true);
     } catch (...) {
         impl_->abandonBatch();
         throw;
@@ -1576,8 +1744,29 @@ std::vector<std::string> Table::checkIndexes() {
     if (!impl_->tags.isOpen()) {
         return {};
     }
-    Impl::ReadGuard guard(*impl_);
-    return impl_->tags.check(impl_->fields(), *impl_->dbf, impl_->memo);
+    return impl_->checkIndexes();
+}
+
+std::uint32_t Table::deleteRecords(std::vector<std::uint32_t> recordNumbers) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    const std::uint32_t current = impl_->recno;
+    std::uint32_t deleted = 0;
+    try {
+        deleted = impl_->deleteMany(std::move(recordNumbers));
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
+    }
+    if (deleted > 0 && current != 0) {
+        Impl::ReadGuard guard(*impl_);
+        if (!impl_->loadLive(current)) {
+            if (!impl_->stepLocked(true) && !impl_->stepLocked(false)) {
+                impl_->moveToEmpty();
+            }
+        }
+    }
+    return deleted;
 }
 
 std::string Table::key() const {

@@ -166,6 +166,13 @@ public:
     // Marks the current record deleted, removes its keys and moves to the next record (the
     // previous one at the end).
     void deleteRecord();
+    // Deletes the live records with these physical numbers in one pass, as deleteRecord()
+    // would one by one; numbers of no record or of a deleted one are passed over. Alone it is
+    // one all-or-nothing change that locks every record first (another user's lock on one
+    // refuses the whole); in a batch it is flushed with the batch, a batch's worth of records
+    // locked and written at a time. A cursor on a record it deleted moves as deleteRecord()
+    // does. Returns the number of records deleted.
+    std::uint32_t deleteRecords(std::vector<std::uint32_t> recordNumbers);
 
     // Batches, for loops over many records (shared or exclusive opens): between beginBatch()
     // and endBatch() posts and deletions are written together, every `recordsPerFlush` of

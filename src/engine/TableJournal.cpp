@@ -436,9 +436,15 @@ void TableJournal::commit(const std::vector<PosixFile*>& files,
                 break;
             }
             BeforeImage image{i, number * page, {}};
-            image.bytes.resize(
-                static_cast<std::size_t>(std::min(page, w.diskSize - number * page)));
-            changed[i].file->readAt(image.bytes.data(), image.bytes.size(), image.offset, "a page");
+            const auto length =
+                static_cast<std::size_t>(std::min(page, w.diskSize - number * page));
+            if (const auto kept = w.before.find(number);
+                kept != w.before.end() && kept->second.size() == length) {
+                image.bytes = kept->second;
+            } else {
+                image.bytes.resize(length);
+                changed[i].file->readAt(image.bytes.data(), length, image.offset, "a page");
+            }
             rollback.images.push_back(std::move(image));
         }
     }

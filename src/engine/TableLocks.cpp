@@ -191,4 +191,10 @@ void TableLocks::unlockRecord(std::uint32_t recordNumber) {
     tryLock(kHeaderOffset - recordNumber, 1, Kind::Unlock);
 }
 
+void TableLocks::unlockRecords(std::uint32_t first, std::uint32_t last) {
+    if (first <= last) {
+        tryLock(kHeaderOffset - last, std::uint64_t(last - first) + 1, Kind::Unlock);
+    }
+}
+
 } // namespace shelfwise::engine

@@ -54,6 +54,8 @@ public:
 
     bool tryLockRecord(std::uint32_t recordNumber);
     void unlockRecord(std::uint32_t recordNumber);
+    // Releases the locks of records first to last with one call.
+    void unlockRecords(std::uint32_t first, std::uint32_t last);
 
 private:
     enum class Kind { Read, Write, Unlock };

@@ -296,6 +296,36 @@ const std::vector<Case>& cases() {
                  t.endBatch();
              });
          }},
+        {"batch of appends", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.beginBatch();
+                 for (int n = 0; n < 4; ++n) {
+                     t.append();
+                     t.setText(0, "appended " + std::to_string(n));
+                     t.setNumber(1, 90 + n);
+                     t.setText(2, std::string(200 + 300 * n, static_cast<char>('k' + n)));
+                     t.post();
+                 }
+                 t.endBatch();
+             });
+         }},
+        {"deleting records in one pass", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) { t.deleteRecords({6, 1, 3, 4}); });
+         }},
+        {"batch deleting records in one pass and an edit", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.beginBatch();
+                 t.deleteRecords({2, 5});
+                 t.goToRecord(4);
+                 t.edit();
+                 t.setText(0, "aaa edited");
+                 t.post();
+                 t.endBatch();
+             });
+         }},
         {"pack", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.pack(); }); }},
         {"empty", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.empty(); }); }},
         {"regenerate", false,

@@ -1,5 +1,7 @@
 #include "TableFixture.h"
 #include "engine/EngineError.h"
+#include "engine/PosixFile.h"
+#include "engine/TableLocks.h"
 #include "engine/TableOperations.h"
 
 #include <fcntl.h>
@@ -218,6 +220,110 @@ TEST_F(IndexTest, PostsAndDeletesKeepEveryTagInStep) {
     EXPECT_EQ(t.text(2), "yankee");
     EXPECT_EQ(t.recordCount(), 8u);
     EXPECT_TRUE(t.checkIndexes().empty());
+}
+
+// Records: 1 delta, 2 Alpha, 3 charlie, 4 bravo, 5 echo, 6 Apple, 7 zulu, 8 "123 go".
+TEST_F(IndexTest, DeletingManyRecordsInOnePassDropsTheirKeysAlone) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}});
+    const struct {
+        const char* name;
+        std::uint32_t deletedBefore; // by deleteRecord(), 0: none
+        std::uint32_t perFlush;      // 0: no batch
+        std::vector<std::uint32_t> numbers;
+        std::uint32_t deleted;
+        Names left;
+        const char* cursorOn; // the cursor stood on echo
+    } cases[] = {
+        {"alone, unsorted, repeated, with numbers of no record",
+         0,
+         0,
+         {7, 0, 3, 99, 3, 1},
+         3,
+         {"123 go", "Alpha", "Apple", "bravo", "echo"},
+         "echo"},
+        {"in a batch flushed between them",
+         0,
+         2,
+         {8, 6, 5, 4, 2},
+         5,
+         {"charlie", "delta", "zulu"},
+         "zulu"},
+        {"a deleted record among them",
+         4,
+         0,
+         {4, 1},
+         1,
+         {"123 go", "Alpha", "Apple", "charlie", "echo", "zulu"},
+         "echo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        copyTable(dir, "data", dir, "work");
+        Table t;
+        openOn(t, "work");
+        if (c.deletedBefore != 0) {
+            t.goToRecord(c.deletedBefore);
+            t.deleteRecord();
+        }
+        t.setTag("BYNAME");
+        ASSERT_TRUE(t.findKey({{2, "ECHO"}}));
+        if (c.perFlush > 0) {
+            t.beginBatch(c.perFlush);
+        }
+        EXPECT_EQ(t.deleteRecords(c.numbers), c.deleted);
+        t.endBatch();
+        EXPECT_EQ(t.text(2), c.cursorOn);
+        Table other;
+        openOn(other, "work");
+        other.setTag("BYNAME");
+        EXPECT_EQ(names(other), c.left);
+        EXPECT_EQ(other.recordCount(), c.left.size());
+        EXPECT_TRUE(other.checkIndexes().empty());
+    }
+}
+
+// Another user's record lock refuses the whole deletion; in a batch the records written keep
+// their locks until the batch flushes them, the one being edited until its post or cancel.
+TEST_F(IndexTest, RecordLocksGuardDeletionsAndBatchWrites) {
+    const auto lockedRecords = [this] {
+        PosixFile file(dir / "data.dbf", PosixFile::Access::ReadWrite);
+        TableLocks probe(file);
+        std::vector<std::uint32_t> locked;
+        for (std::uint32_t n = 1; n <= 8; ++n) {
+            if (probe.tryLockRecord(n)) {
+                probe.unlockRecord(n);
+            } else {
+                locked.push_back(n);
+            }
+        }
+        return locked;
+    };
+    using Numbers = std::vector<std::uint32_t>;
+    Table holder;
+    openOn(holder, "data.dbf");
+    holder.goToRecord(3);
+    holder.edit();
+    Table t;
+    openOn(t, "data.dbf");
+    EXPECT_EQ(reasonOf([&] { t.deleteRecords({1, 3, 5}); }), EngineError::Reason::Locked);
+    EXPECT_EQ(lockedRecords(), Numbers{3});
+    holder.cancel();
+    EXPECT_EQ(names(t).size(), 8u);
+
+    t.beginBatch(100);
+    EXPECT_EQ(t.deleteRecords({1, 3}), 2u);
+    t.goToRecord(5);
+    t.edit();
+    t.setText(2, "echo batch");
+    t.post();
+    t.goToRecord(6);
+    t.edit();
+    EXPECT_EQ(lockedRecords(), (Numbers{1, 3, 5, 6}));
+    t.endBatch();
+    EXPECT_EQ(lockedRecords(), Numbers{6});
+    t.cancel();
+    EXPECT_EQ(lockedRecords(), Numbers{});
+    EXPECT_EQ(names(holder).size(), 6u);
 }
 
 TEST_F(IndexTest, RangesCompareOnlyTheKeyPartTheGivenFieldsDecide) {
