@@ -1,5 +1,6 @@
 #include "app/BookWindowAdapter.h"
 
+#include "book/FilterCommands.h"
 #include "book/LeftPage.h"
 #include "book/ListHeader.h"
 #include "book/SoftwareBookWindow.h"
@@ -12,6 +13,7 @@ BookWindowAdapter::BookWindowAdapter(settings::Settings& settings,
     : window_(std::make_unique<book::TSoftwareBookWindow>(settings)) {
     window_->LeftPage()->Header()->SetTemplates(&templates.Headers);
     window_->SetLabelTemplates(&templates.Labels);
+    window_->findChild<book::TFilterCommands*>()->SetTemplates(&templates.Filters);
 }
 
 bool BookWindowAdapter::RecordCheck() {

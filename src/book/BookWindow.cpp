@@ -5,6 +5,7 @@
 #include "book/Colors.h"
 #include "book/EditMenu.h"
 #include "book/ExchangeCommands.h"
+#include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
@@ -199,6 +200,7 @@ void TBookWindow::CompleteCreation() {
     // 8. The tables are the database's; its index manager reports every re-open.
     database_.Index.RecountLetters = [this] { RecountLetters(); };
     new TFindCommands(*this);
+    new TFilterCommands(*this);
     // 9. Letters on; the window starts at the top right of the screen.
     SetShowLetters(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

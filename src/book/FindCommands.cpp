@@ -1,6 +1,7 @@
 #include "book/FindCommands.h"
 
 #include "book/BookWindow.h"
+#include "book/FilterCommands.h"
 #include "book/LeftPage.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
@@ -131,6 +132,8 @@ bool TFindCommands::BeforeNonStop() {
     }
     window_.setEnabled(false);
     window_.RecordPage()->EditCursor().Close();
+    // The hits' marks must survive the posts that write them and the edits after.
+    window_.findChild<TFilterCommands*>()->Filter().SetEvaluation(false);
     return true;
 }
 

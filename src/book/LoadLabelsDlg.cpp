@@ -13,12 +13,12 @@
 
 namespace shelfwise::book {
 
-TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent)
+TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names)
     : QDialog(parent), templates_(templates) {
-    setObjectName(QStringLiteral("LoadLabelsDlg"));
-    setWindowTitle(QStringLiteral("Load Labels From Template"));
+    setObjectName(QString::fromLatin1(names.Object));
+    setWindowTitle(QString::fromLatin1(names.Title));
 
-    auto* caption = new QLabel(QStringLiteral("Label Templates:"), this);
+    auto* caption = new QLabel(QString::fromLatin1(names.Caption), this);
     names_ = new QListWidget(this);
     names_->setObjectName(QStringLiteral("ListBox1"));
     caption->setBuddy(names_);

@@ -14,13 +14,20 @@ class TTemplateList;
 namespace shelfwise::book {
 
 // "Load Labels From Template": the label templates by name. Deleting removes a template and its
-// file at once; OK gives the selected template's file.
+// file at once; OK gives the selected template's file. The filter templates use it under their
+// own names ("Load Filter Template").
 class TLoadLabelsDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 100;
 
-    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent);
+    struct Names {
+        const char* Object = "LoadLabelsDlg";
+        const char* Title = "Load Labels From Template";
+        const char* Caption = "Label Templates:";
+    };
+
+    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names = {});
 
     QListWidget* Names() const { return names_; }
     QPushButton* OkButton() const { return ok_; }

@@ -1376,6 +1376,10 @@ void Table::post() {
     if (impl_->state == State::Browse) {
         return;
     }
+    runBeforePost();
+    if (impl_->state == State::Browse) {
+        return; // the hook posted or cancelled the record itself
+    }
     try {
         impl_->post();
     } catch (...) {

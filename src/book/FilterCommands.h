@@ -1,0 +1,51 @@
+#pragma once
+
+#include "search/Filter.h"
+#include "search/FilterTemplates.h"
+
+#include <QObject>
+#include <filesystem>
+
+namespace shelfwise::settings {
+class TTemplateList;
+}
+
+namespace shelfwise::book {
+
+class TBookWindow;
+
+// The book window's side of the filters: the Filter command (menu, speed bar and the sort
+// button's filter part), the current filter of the open database, kept in "filter.dat", and
+// the marking of posted records.
+class TFilterCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit TFilterCommands(TBookWindow& window);
+    ~TFilterCommands() override;
+
+    search::TFilterList& Filter() { return filter_; }
+    // The filter kind of the template catalogue; without it no template can be saved or loaded.
+    void SetTemplates(settings::TTemplateList* templates);
+
+    void ShowFilter();
+    // Marks every record by the filter and shows the passing ones.
+    void ApplyFilter();
+    // Writes "filter.dat"; a failure is shown.
+    bool SaveFilter();
+    // The sort button's filter menu: the template chosen there is loaded and applied at once.
+    void QuickFilter(std::size_t index);
+
+private:
+    std::filesystem::path FilterFile() const;
+    void LoadFilter();
+    // The list again under the sort button's scope, from the first record.
+    void ShowScope();
+    void FillTemplateMenus();
+
+    TBookWindow& window_;
+    search::TFilterList filter_;
+    search::TFilterTemplateContents contents_;
+    settings::TTemplateList* templates_ = nullptr;
+};
+
+} // namespace shelfwise::book
