@@ -47,10 +47,6 @@ TFilterCommands::TFilterCommands(TBookWindow& window)
             [this] { search::SaveFilterTemplate(templates_, &window_); });
 }
 
-TFilterCommands::~TFilterCommands() {
-    filter_.Detach();
-}
-
 void TFilterCommands::SetTemplates(settings::TTemplateList* templates) {
     if (templates_ != nullptr) {
         templates_->SetContents(nullptr);

@@ -21,7 +21,6 @@ class TFilterCommands : public QObject {
     Q_OBJECT
 public:
     explicit TFilterCommands(TBookWindow& window);
-    ~TFilterCommands() override;
 
     search::TFilterList& Filter() { return filter_; }
     // The filter kind of the template catalogue; without it no template can be saved or loaded.

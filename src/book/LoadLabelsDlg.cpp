@@ -13,6 +13,10 @@
 
 namespace shelfwise::book {
 
+TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent)
+    : TLoadLabelsDlg(templates, parent,
+                     {"LoadLabelsDlg", "Load Labels From Template", "Label Templates:"}) {}
+
 TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names)
     : QDialog(parent), templates_(templates) {
     setObjectName(QString::fromLatin1(names.Object));

@@ -22,12 +22,13 @@ public:
     static constexpr int HelpContext = 100;
 
     struct Names {
-        const char* Object = "LoadLabelsDlg";
-        const char* Title = "Load Labels From Template";
-        const char* Caption = "Label Templates:";
+        const char* Object;
+        const char* Title;
+        const char* Caption;
     };
 
-    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names = {});
+    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent);
+    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names);
 
     QListWidget* Names() const { return names_; }
     QPushButton* OkButton() const { return ok_; }

@@ -231,10 +231,6 @@ std::string ShownDateText(std::string_view stored, int dateFormat) {
     return Converted(stored, 0, dateFormat);
 }
 
-TFilterList::~TFilterList() {
-    Detach();
-}
-
 const TFilter* TFilterList::Items(int index) const {
     return index >= 0 && index < Count() ? &entries_[static_cast<std::size_t>(index)] : nullptr;
 }
@@ -399,7 +395,11 @@ void TFilterList::AttachTo(engine::Table& table) {
     if (std::ranges::find(attached_, &table) == attached_.end()) {
         attached_.push_back(&table);
     }
-    table.setBeforePost([this](engine::Table& posting) { BeforePostEvaluate(posting); });
+    table.setBeforePost([alive = std::weak_ptr<TFilterList*>(alive_)](engine::Table& posting) {
+        if (const auto filter = alive.lock()) {
+            (*filter)->BeforePostEvaluate(posting);
+        }
+    });
 }
 
 void TFilterList::Detach() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,7 +85,6 @@ public:
     TFilterList() = default;
     TFilterList(const TFilterList&) = delete;
     TFilterList& operator=(const TFilterList&) = delete;
-    ~TFilterList();
 
     int Count() const { return static_cast<int>(entries_.size()); }
     // None for an index out of range.
@@ -122,7 +122,8 @@ public:
     void SetEvaluation(bool on) { evaluationOn_ = on; }
     bool EvaluationOn() const { return evaluationOn_; }
     // Makes BeforePostEvaluate the table's before-post hook (the record table and the edit
-    // cursor both post records); Detach lets go of every such table.
+    // cursor both post records); Detach lets go of every such table. Either may go first: a
+    // table that outlives the list finds its hook doing nothing.
     void AttachTo(engine::Table& table);
     void Detach();
     // The record being posted through `table` (edit or insert state).
@@ -143,6 +144,8 @@ private:
     bool evaluationOn_ = true;
     bool applying_ = false;
     std::vector<engine::Table*> attached_;
+    // The hooks hold it weakly: once the list is gone they do nothing.
+    std::shared_ptr<TFilterList*> alive_ = std::make_shared<TFilterList*>(this);
 };
 
 // Is the table's current record still in this user's selection under the scope? Destructive

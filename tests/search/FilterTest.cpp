@@ -405,10 +405,17 @@ TEST_F(FilterTest, PostedRecordsAreMarkedAsTheyArePosted) {
     EXPECT_TRUE(filter.EvaluationOn());
     EXPECT_EQ(Marks(dir), (std::vector<std::string>{"2", "0", "0", "2", "0", "0", "0", "2"}));
 
-    // Detached, posts leave marks alone.
+    // Detached, posts leave marks alone; so does the hook of a list that went first (an empty
+    // list would mark every record "2").
     filter.Detach();
     postPrice(1, 99);
     EXPECT_EQ(Marks(dir)[0], "2");
+    {
+        TFilterList gone;
+        gone.AttachTo(cursor);
+    }
+    postPrice(3, 99);
+    EXPECT_EQ(Marks(dir)[2], "0");
 }
 
 TEST_F(FilterTest, FailedMarkingLeavesEveryMarkBeforeOrAfter) {
