@@ -3,6 +3,7 @@
 // filtered tag; SQLite does the same work on the same records in the same run.
 
 #include "CatalogueFiller.h"
+#include "CatalogueRecords.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
 #include "search/Filter.h"
@@ -58,18 +59,12 @@ std::string SqliteUpdate(const char* price) {
 // The records in a database directory with the mark field leading the filtered tag, and the
 // same records in an SQLite file with an index on (mark, name). Made once a run.
 struct Catalogue {
-    std::filesystem::path dir;
+    std::filesystem::path dir = bench::RunDirectory("sw-filter-bench");
     std::unique_ptr<sqlite3, Closer> db;
 
     Catalogue() {
-        dir = std::filesystem::temp_directory_path() /
-              ("sw-filter-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
-            std::filesystem::copy_file(std::filesystem::path(SHELFWISE_PROGRAM_DIR) / name,
-                                       dir / name);
-        }
-        bench::FillCatalogue(dir, kRecords, [](int) { return db::MarkFailed; });
+        bench::CopyAndFillCatalogue(SHELFWISE_PROGRAM_DIR, dir, kRecords,
+                                    [](int) { return db::MarkFailed; });
         {
             engine::Table table;
             Open(table);
@@ -103,10 +98,7 @@ struct Catalogue {
         exec(raw, "COMMIT");
         exec(raw, "CREATE INDEX marked ON data(mark, upper(name))");
     }
-    ~Catalogue() {
-        db.reset();
-        std::filesystem::remove_all(dir);
-    }
+    ~Catalogue() { db.reset(); }
     void Open(engine::Table& table) const {
         table.setDirectory(dir);
         table.setFileName(db::DataTemplateName);
@@ -129,8 +121,10 @@ void BM_ApplyThreeConditions(benchmark::State& state) {
     bool wide = true;
     for (auto _ : state) {
         DefineFilter(filter, wide ? "550" : "500");
-        const search::TApplyResult result =
-            filter.ApplyToAll(table, [](int) { return QCoreApplication::processEvents(), true; });
+        const search::TApplyResult result = filter.ApplyToAll(table, [](int) {
+            QCoreApplication::processEvents();
+            return true;
+        });
         state.counters["passed"] = result.Passed;
         wide = !wide;
     }

@@ -17,12 +17,13 @@ TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* pare
     : TLoadLabelsDlg(templates, parent,
                      {"LoadLabelsDlg", "Load Labels From Template", "Label Templates:"}) {}
 
-TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names)
+TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent,
+                               Captions captions)
     : QDialog(parent), templates_(templates) {
-    setObjectName(QString::fromLatin1(names.Object));
-    setWindowTitle(QString::fromLatin1(names.Title));
+    setObjectName(QString::fromLatin1(captions.Object));
+    setWindowTitle(QString::fromLatin1(captions.Title));
 
-    auto* caption = new QLabel(QString::fromLatin1(names.Caption), this);
+    auto* caption = new QLabel(QString::fromLatin1(captions.Caption), this);
     names_ = new QListWidget(this);
     names_->setObjectName(QStringLiteral("ListBox1"));
     caption->setBuddy(names_);

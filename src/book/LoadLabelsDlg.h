@@ -21,14 +21,14 @@ class TLoadLabelsDlg : public QDialog {
 public:
     static constexpr int HelpContext = 100;
 
-    struct Names {
+    struct Captions {
         const char* Object;
         const char* Title;
         const char* Caption;
     };
 
     TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent);
-    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Names names);
+    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Captions captions);
 
     QListWidget* Names() const { return names_; }
     QPushButton* OkButton() const { return ok_; }

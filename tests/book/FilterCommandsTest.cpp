@@ -1,5 +1,6 @@
-#include "SortedBook.h"
 #include "book/FilterCommands.h"
+
+#include "SortedBook.h"
 #include "book/FindCommands.h"
 #include "search/FilterDlg.h"
 #include "search/FilterTemplates.h"
@@ -50,15 +51,6 @@ protected:
 
     static void Press(QDialog& dialog, const char* name) {
         dialog.findChild<QPushButton*>(QString::fromLatin1(name))->click();
-    }
-
-    std::vector<std::string> Marks() const {
-        auto table = OpenData();
-        std::vector<std::string> marks;
-        for (table->first(); !table->atEnd(); table->next()) {
-            marks.push_back(table->text(db::MarkField));
-        }
-        return marks;
     }
 };
 
