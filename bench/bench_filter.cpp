@@ -71,7 +71,10 @@ struct Catalogue {
             table.close();
             table.setExclusive(true);
             table.open();
-            table.addTag(kFilteredTag, "MARK+UPPER(NAME)", false);
+            table.addTag(kFilteredTag,
+                         table.field(db::MarkField).name + "+UPPER(SUBSTR(" +
+                             table.field(kName).name + ", 1, 60))",
+                         false);
         }
         sqlite3* raw = nullptr;
         sqlite3_open((dir / "filter.sqlite").c_str(), &raw);

@@ -2,6 +2,7 @@
 
 #include "SortedBook.h"
 #include "book/FindCommands.h"
+#include "platform/Dialogs.h"
 #include "search/FilterDlg.h"
 #include "search/FilterTemplates.h"
 
@@ -21,7 +22,9 @@ class FilterCommandsTest : public test::SortedBook {
 protected:
     ~FilterCommandsTest() override { platform::SetDialogHook(nullptr); }
 
+    // Without letter tabs, so a list shows every record of its scope.
     void OpenTitles() {
+        settings.LetterTabs = settings::opt::LetterTabs::DontUse;
         OpenWith({{"Alpha", "Acme", 12, ""},
                   {"Bravo", "Zeta", 12.5, ""},
                   {"Charlie", "Omega", 0, ""},
