@@ -7,6 +7,7 @@
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/Navigator.h"
+#include "book/RecordPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
 #include "db/Database.h"
@@ -78,7 +79,7 @@ void BM_ShowRecord(benchmark::State& state) {
     std::mt19937 random(11);
     std::uniform_int_distribution<int> position(0, records - 1);
     for (auto _ : state) {
-        window.ShowRecordAt(position(random));
+        window.RecordPage()->ShowRecordAt(position(random));
     }
     state.counters["rows"] = static_cast<double>(window.LeftPage()->RowButtons().size());
     state.counters["records"] = window.Database().DataTable.recordCount();
@@ -91,8 +92,8 @@ void BM_RedrawPage(benchmark::State& state) {
     std::mt19937 random(13);
     std::uniform_int_distribution<int> start(0, records - rows);
     for (auto _ : state) {
-        window.SetPageStart(start(random));
-        window.RedrawPage();
+        window.Navigator()->SetPageStart(start(random));
+        window.Navigator()->RedrawPage();
     }
     state.counters["rows"] = rows;
 }
@@ -112,11 +113,11 @@ void synchronize(benchmark::State& state, book::TSoftwareBookWindow& window, boo
             navigator.ShowLetter(shown);
         }
         const auto count = static_cast<int>(database.RecordCount(database.DataTable));
-        window.ShowRecordAt(std::uniform_int_distribution<int>(0, count - 1)(random));
+        window.RecordPage()->ShowRecordAt(std::uniform_int_distribution<int>(0, count - 1)(random));
         if (byLetter) {
             navigator.ShowLetter(shown == 'Z' ? 'A' : static_cast<char>(shown + 1));
         } else {
-            window.SetPageStart(0);
+            window.Navigator()->SetPageStart(0);
         }
         state.ResumeTiming();
         navigator.Synchronize();
@@ -161,7 +162,7 @@ void BM_NextRecord(benchmark::State& state) {
     book::TSoftwareBookWindow& window = byName(static_cast<int>(state.range(0)));
     book::TNavigator& navigator = *window.Navigator();
     navigator.ShowLetter('M');
-    window.ShowRecordAt(0);
+    window.RecordPage()->ShowRecordAt(0);
     for (auto _ : state) {
         navigator.NextRecord();
     }

@@ -1,10 +1,13 @@
 #include "book/ExchangeCommands.h"
 
-#include "book/BookWindow.h"
 #include "book/CommandRegistry.h"
+#include "book/Navigator.h"
+#include "book/RecordPage.h"
 #include "db/Database.h"
 #include "exchange/ExchangeCommands.h"
 #include "settings/SettingsFiles.h"
+
+#include <QWidget>
 
 namespace shelfwise::book {
 
@@ -16,50 +19,51 @@ exchange::TExchangeOptions& SessionOptions() {
     return options;
 }
 
-void Export(TBookWindow& window) {
-    if (!window.CommitRecord()) {
+void Export(const TExchangeParts& parts) {
+    if (!parts.RecordPage.CommitRecord()) {
         return;
     }
-    db::TDatabase& database = window.Database();
+    db::TDatabase& database = parts.Database;
+    QWidget& window = parts.Window;
     window.setEnabled(false);
-    exchange::RunExport(&window, database, window.Settings(), SessionOptions());
+    exchange::RunExport(&window, database, parts.Settings, SessionOptions());
     // The export walked the table's ranges; the book shows its own again.
-    database.Index.SetLetterRange(database.DataTable,
-                                  database.Index.LetterTabsActive() ? window.CurrentLetter() : 0);
+    database.Index.SetLetterRange(database.DataTable, database.Index.LetterTabsActive()
+                                                          ? parts.Navigator.CurrentLetter()
+                                                          : 0);
     window.setEnabled(true);
     window.activateWindow();
-    window.RedrawPage();
+    parts.Navigator.RedrawPage();
 }
 
-void Import(TBookWindow& window) {
-    if (!window.CommitRecord()) {
+void Import(const TExchangeParts& parts) {
+    if (!parts.RecordPage.CommitRecord()) {
         return;
     }
-    window.SetPageRedrawAllowed(false);
+    QWidget& window = parts.Window;
+    parts.Navigator.SetRedrawAllowed(false);
     window.setEnabled(false);
     const bool added =
-        exchange::RunImport(&window, window.Database(), window.Settings(), SessionOptions());
-    window.SetPageRedrawAllowed(true);
+        exchange::RunImport(&window, parts.Database, parts.Settings, SessionOptions());
+    parts.Navigator.SetRedrawAllowed(true);
     if (added) {
-        window.SetPageStart(0);
-        window.RecountLetters();
-        window.RestartBook();
+        // Counting the letters shows letter "A" from its first page.
+        parts.RecountLetters();
+        parts.RecordPage.Restart();
     }
     window.setEnabled(true);
     window.activateWindow();
-    window.RedrawPage();
+    parts.Navigator.RedrawPage();
 }
 
 } // namespace
 
-void ConnectExchangeCommands(TBookWindow& window) {
-    TCommandRegistry& commands = window.Commands();
-    commands.Define(QStringLiteral("Export"), {"Export1", "B_Export"},
-                    [&window] { Export(window); });
-    commands.Define(QStringLiteral("Import"), {"Import1", "B_Import"},
-                    [&window] { Import(window); });
+void ConnectExchangeCommands(const TExchangeParts& parts) {
+    TCommandRegistry& commands = parts.Commands;
+    commands.Define(QStringLiteral("Export"), {"Export1", "B_Export"}, [parts] { Export(parts); });
+    commands.Define(QStringLiteral("Import"), {"Import1", "B_Import"}, [parts] { Import(parts); });
     // A read-only user may export but not import.
-    commands.Enable(QStringLiteral("Import"), !settings::ReadOnlyAccess(window.Settings()));
+    commands.Enable(QStringLiteral("Import"), !settings::ReadOnlyAccess(parts.Settings));
 }
 
 } // namespace shelfwise::book

@@ -1,10 +1,18 @@
 #pragma once
 
+#include "book/CommandParts.h"
+
+#include <functional>
+
 namespace shelfwise::book {
 
-class TBookWindow;
+// The parts of the book window an export or import works on.
+struct TExchangeParts : TCommandParts {
+    // An import added records: the letters are counted again.
+    std::function<void()> RecountLetters;
+};
 
 // The book window's export and import commands: its menu items and speed bar buttons.
-void ConnectExchangeCommands(TBookWindow& window);
+void ConnectExchangeCommands(const TExchangeParts& parts);
 
 } // namespace shelfwise::book

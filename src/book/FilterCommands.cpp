@@ -1,7 +1,6 @@
 #include "book/FilterCommands.h"
 
-#include "book/BookWindow.h"
-#include "book/LeftPage.h"
+#include "book/CommandRegistry.h"
 #include "book/LoadLabelsDlg.h"
 #include "book/RecordPage.h"
 #include "book/SortButton.h"
@@ -23,28 +22,28 @@
 
 namespace shelfwise::book {
 
-TFilterCommands::TFilterCommands(TBookWindow& window)
-    : QObject(&window), window_(window), contents_(filter_, &window.Database().DataTable) {
-    db::TDatabase& database = window_.Database();
-    filter_.SetDateFormat(static_cast<int>(window_.Settings().FilterDateFormat));
+TFilterCommands::TFilterCommands(TFilterParts parts, QObject* parent)
+    : QObject(parent), parts_(std::move(parts)), contents_(filter_, &parts_.Database.DataTable) {
+    db::TDatabase& database = parts_.Database;
+    filter_.SetDateFormat(static_cast<int>(parts_.Options.FilterDateFormat));
     filter_.AttachTo(database.DataTable);
-    filter_.AttachTo(window_.RecordPage()->EditCursor().Table());
+    filter_.AttachTo(parts_.RecordPage.EditCursor().Table());
     database.LoadFilter = [this] { LoadFilter(); };
     database.ClearFilter = [this] { filter_.Clear(); };
-    window_.Commands().Define(QStringLiteral("Filter"), {"B_Filter", "Filter1"},
-                              [this] { ShowFilter(); });
-    TSortButton& button = *window_.LeftPage()->SortButton();
+    parts_.Commands.Define(QStringLiteral("Filter"), {"B_Filter", "Filter1"},
+                           [this] { ShowFilter(); });
+    TSortButton& button = parts_.SortButton;
     connect(&button, &TSortButton::FilterClicked, this, &TFilterCommands::ShowFilter);
     button.SetFilterSource([this] { return filter_.HasDefined(); });
     button.OnQuickFilter = [this] {
-        if (window_.RecordPage()->SettleRecord()) {
+        if (parts_.RecordPage.SettleRecord()) {
             ApplyFilter();
         }
     };
     connect(button.FilterMenu(), &QMenu::aboutToShow, this, &TFilterCommands::FillTemplateMenus);
     connect(button.FilterMenu()->findChild<QAction*>(QStringLiteral("SaveFilterTemplate1")),
             &QAction::triggered, this,
-            [this] { search::SaveFilterTemplate(templates_, &window_); });
+            [this] { search::SaveFilterTemplate(templates_, &parts_.Window); });
 }
 
 void TFilterCommands::SetTemplates(settings::TTemplateList* templates) {
@@ -58,11 +57,11 @@ void TFilterCommands::SetTemplates(settings::TTemplateList* templates) {
 }
 
 std::filesystem::path TFilterCommands::FilterFile() const {
-    return window_.Settings().DataDir / search::FilterFileName;
+    return parts_.Options.DataDir / search::FilterFileName;
 }
 
 void TFilterCommands::LoadFilter() {
-    if (!filter_.LoadFromFile(FilterFile(), &window_.Database().DataTable)) {
+    if (!filter_.LoadFromFile(FilterFile(), &parts_.Database.DataTable)) {
         filter_.Clear();
     }
 }
@@ -76,7 +75,7 @@ bool TFilterCommands::SaveFilter() {
 }
 
 void TFilterCommands::FillTemplateMenus() {
-    QMenu* menu = window_.LeftPage()->SortButton()->FilterMenu();
+    QMenu* menu = parts_.SortButton.FilterMenu();
     auto* load = menu->findChild<QMenu*>(QStringLiteral("LoadFilterTemplate1"));
     auto* remove = menu->findChild<QMenu*>(QStringLiteral("DeleteFilterTemplate1"));
     load->clear();
@@ -99,21 +98,21 @@ void TFilterCommands::QuickFilter(std::size_t index) {
         return;
     }
     SaveFilter();
-    window_.LeftPage()->SortButton()->OnQuickFilter();
+    parts_.SortButton.OnQuickFilter();
 }
 
 void TFilterCommands::ShowFilter() {
-    if (!window_.RecordPage()->SettleRecord()) {
+    if (!parts_.RecordPage.SettleRecord()) {
         return;
     }
-    settings::Settings& settings = window_.Settings();
-    db::TDatabase& database = window_.Database();
-    TSortButton& button = *window_.LeftPage()->SortButton();
+    settings::Settings& settings = parts_.Options;
+    db::TDatabase& database = parts_.Database;
+    TSortButton& button = parts_.SortButton;
     settings::TTemplateList none(settings::FilterTemplates, settings.DataDir);
     settings::TTemplateList& templates = templates_ != nullptr ? *templates_ : none;
     int dateFormat = static_cast<int>(settings.FilterDateFormat);
     search::TFilterDlg dialog(filter_, database.DataTable, database.Fields, settings.FieldLabels,
-                              templates, button.Filter(), dateFormat, &window_);
+                              templates, button.Filter(), dateFormat, &parts_.Window);
     dialog.ChooseTemplate = [&templates](QWidget* parent) -> std::optional<std::string> {
         TLoadLabelsDlg choose(templates, parent,
                               {"LoadFiltersDlg", "Load Filter Template", "Filter Templates:"});
@@ -139,11 +138,11 @@ void TFilterCommands::ShowFilter() {
 
 void TFilterCommands::ApplyFilter() {
     // The edit cursor's lock on the shown record would keep that record from being marked.
-    window_.RecordPage()->EditCursor().Close();
-    db::TDatabase& database = window_.Database();
+    parts_.RecordPage.EditCursor().Close();
+    db::TDatabase& database = parts_.Database;
     search::TApplyResult result;
     {
-        exchange::TExchangeProgressDlg progress(&window_);
+        exchange::TExchangeProgressDlg progress(&parts_.Window);
         progress.SetTotal(100);
         progress.show();
         progress.SetCaption(QStringLiteral("Applying Filter - Please Wait..."));
@@ -161,13 +160,13 @@ void TFilterCommands::ApplyFilter() {
         platform::ShowWarning(std::to_string(result.Skipped) +
                               " record(s) in use by another user could not be marked.");
     }
-    window_.LeftPage()->SortButton()->SetFilterState(db::FilterState::fsNormal);
+    parts_.SortButton.SetFilterState(db::FilterState::fsNormal);
     ShowScope();
 }
 
 void TFilterCommands::ShowScope() {
-    window_.SortCommands()->ReopenRecordList();
-    window_.RestartBook();
+    parts_.SortCommands.ReopenRecordList();
+    parts_.RecordPage.Restart();
 }
 
 } // namespace shelfwise::book

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/CommandParts.h"
 #include "search/Filter.h"
 #include "search/FilterTemplates.h"
 
@@ -12,7 +13,16 @@ class TTemplateList;
 
 namespace shelfwise::book {
 
-class TBookWindow;
+class TSortButton;
+class TSortCommands;
+
+// The parts of the book window the filters work on.
+struct TFilterParts : TCommandParts {
+    TSortCommands& SortCommands;
+    TSortButton& SortButton;
+    // The filter date format changes with the condition dialog's date boxes.
+    settings::Settings& Options;
+};
 
 // The book window's side of the filters: the Filter command (menu, speed bar and the sort
 // button's filter part), the current filter of the open database, kept in "filter.dat", and
@@ -20,7 +30,7 @@ class TBookWindow;
 class TFilterCommands : public QObject {
     Q_OBJECT
 public:
-    explicit TFilterCommands(TBookWindow& window);
+    TFilterCommands(TFilterParts parts, QObject* parent);
 
     search::TFilterList& Filter() { return filter_; }
     // The filter kind of the template catalogue; without it no template can be saved or loaded.
@@ -41,7 +51,7 @@ private:
     void ShowScope();
     void FillTemplateMenus();
 
-    TBookWindow& window_;
+    TFilterParts parts_;
     search::TFilterList filter_;
     search::TFilterTemplateContents contents_;
     settings::TTemplateList* templates_ = nullptr;

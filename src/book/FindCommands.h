@@ -1,14 +1,25 @@
 #pragma once
 
+#include "book/CommandParts.h"
 #include "search/FindDlg.h"
 #include "search/FindHooks.h"
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 namespace shelfwise::book {
 
-class TBookWindow;
+class TSortButton;
+class TSortCommands;
+
+// The parts of the book window a search moves and shows.
+struct TFindParts : TCommandParts {
+    TSortCommands& SortCommands;
+    TSortButton& SortButton;
+    // Shows a hit in the field at that table position: the matched characters of a memo.
+    std::function<void(int position, int offset, int length)> ShowFoundField;
+};
 
 // The book window's side of the Find window: the command that opens it (menu, speed bar,
 // Ctrl+F) and the hooks through which a search moves the book window's record table, shows its
@@ -16,7 +27,7 @@ class TBookWindow;
 class TFindCommands : public QObject, public search::TFindHooks {
     Q_OBJECT
 public:
-    explicit TFindCommands(TBookWindow& window);
+    TFindCommands(TFindParts parts, QObject* parent);
     ~TFindCommands() override;
 
     // Brings the open Find window to the front, or opens one beside the book window.
@@ -38,7 +49,7 @@ protected:
 private:
     void ShowLetter(char letter);
 
-    TBookWindow& window_;
+    TFindParts parts_;
     QPointer<search::TFindDlg> find_;
     // The letter of the last hit, or of the start of the search.
     char hitLetter_ = 0;

@@ -1,10 +1,11 @@
 #include "book/Navigator.h"
 
-#include "book/BookWindow.h"
+#include "book/CommandRegistry.h"
 #include "book/HourGlass.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/NavigationRules.h"
+#include "book/PageReader.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "db/Database.h"
@@ -22,7 +23,8 @@ bool IsLetter(char letter) {
 
 } // namespace
 
-TNavigator::TNavigator(TBookWindow& window) : QObject(&window), window_(window) {
+TNavigator::TNavigator(const TNavigatorParts& parts, QObject* parent)
+    : QObject(parent), parts_(parts) {
     const struct {
         const char* Name;
         const char* Button;
@@ -38,72 +40,109 @@ TNavigator::TNavigator(TBookWindow& window) : QObject(&window), window_(window) 
         {"Synchronize", "B_RSynchro", "Synchronize3", &TNavigator::Synchronize},
     };
     for (const auto& command : commands) {
-        window_.Commands().Define(QString::fromLatin1(command.Name), {command.Button, command.Item},
-                                  [this, command = command.Command] { (this->*command)(); });
+        parts_.Commands.Define(QString::fromLatin1(command.Name), {command.Button, command.Item},
+                               [this, command = command.Command] { (this->*command)(); });
     }
     for (int i = 0; i < LetterCount; ++i) {
-        TColorButton* tab = window_.LetterBar()->Tab(i);
+        TColorButton* tab = parts_.LetterBar.Tab(i);
         connect(tab, &QAbstractButton::clicked, this, [this, tab] {
             const QString caption = tab->text().toUpper();
             ShowLetter(caption.isEmpty() ? 'A' : caption.front().toLatin1());
         });
     }
+    connect(&parts_.LeftPage, &TLeftPage::RowClicked, this, [this](int row) {
+        previousRow_ = row;
+        parts_.RecordPage.ShowRecordAt(pageStart_ + row);
+    });
+    connect(&parts_.LeftPage, &TLeftPage::ColumnsChanged, this, &TNavigator::RedrawPage);
 }
 
 int TNavigator::RangeCount() const {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     return static_cast<int>(database.RecordCount(database.DataTable));
 }
 
 int TNavigator::RowsPerPage() const {
-    return std::max(1, static_cast<int>(window_.LeftPage()->RowButtons().size()));
+    return std::max(1, static_cast<int>(parts_.LeftPage.RowButtons().size()));
 }
 
-void TNavigator::Redraw() {
-    window_.RedrawPage();
+void TNavigator::RedrawPage() {
+    if (!parts_.LeftPage.window()->isVisible() || !redrawAllowed_) {
+        return;
+    }
+    parts_.LeftPage.ClearRows();
+    if (BeforeRedraw) {
+        BeforeRedraw();
+    }
+    const TPageReader reader(parts_.Settings.FieldLabels, parts_.Settings.DateFormats);
+    const PageTexts page =
+        reader.Read(parts_.Database.DataTable, pageStart_,
+                    static_cast<int>(parts_.LeftPage.RowButtons().size()),
+                    parts_.LeftPage.Header()->Captions(), parts_.RecordPage.CurrentRecordId());
+    parts_.LeftPage.ShowTexts(page);
+    currentRow_ = page.CurrentRow;
+    UpdatePagingCommands();
+    if (currentRow_ >= 0) {
+        previousRow_ = currentRow_;
+        parts_.LeftPage.SelectRow(currentRow_);
+    } else if (previousRow_ >= 0) {
+        parts_.LeftPage.SelectRow(-1);
+        previousRow_ = -1;
+    }
+    parts_.LeftPage.FocusRow(currentRow_);
+}
+
+void TNavigator::ShowRecordOnItsPage(int position) {
+    const int rows = RowsPerPage();
+    pageStart_ = position / rows * rows;
+    parts_.RecordPage.ShowRecordAt(position);
+}
+
+void TNavigator::FocusCurrentRow() {
+    parts_.LeftPage.FocusRow(currentRow_);
 }
 
 void TNavigator::SetLetterRange(char letter) {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     if (!database.Index.SetLetterRange(database.DataTable, letter)) {
-        window_.LetterBar()->EnableTabs(false);
+        parts_.LetterBar.EnableTabs(false);
     }
 }
 
 void TNavigator::FirstPage() {
-    if (window_.PageStart() != 0) {
-        window_.SetPageStart(0);
-        Redraw();
+    if (pageStart_ != 0) {
+        pageStart_ = 0;
+        RedrawPage();
     }
 }
 
 void TNavigator::PreviousPage() {
-    const int start = window_.PageStart();
+    const int start = pageStart_;
     if (start > 0) {
-        window_.SetPageStart(std::max(0, start - RowsPerPage()));
-        Redraw();
+        pageStart_ = std::max(0, start - RowsPerPage());
+        RedrawPage();
         return;
     }
-    if (window_.Database().Index.LetterTabsActive() && currentLetter_ > 'A') {
+    if (parts_.Database.Index.LetterTabsActive() && currentLetter_ > 'A') {
         // Even an empty letter is shown, so paging back never skips one.
         currentLetter_ = static_cast<char>(currentLetter_ - 1);
         SelectLetterTab(currentLetter_);
         SetLetterRange(currentLetter_);
         // A start that cannot be the last page's, so the last page is always drawn.
-        window_.SetPageStart(1);
+        pageStart_ = 1;
         LastPage();
     }
 }
 
 void TNavigator::NextPage() {
-    const int start = window_.PageStart();
+    const int start = pageStart_;
     const int rows = RowsPerPage();
     if (start + rows < RangeCount()) {
-        window_.SetPageStart(start + rows);
-        Redraw();
+        pageStart_ = start + rows;
+        RedrawPage();
         return;
     }
-    if (window_.Database().Index.LetterTabsActive() && currentLetter_ < 'Z') {
+    if (parts_.Database.Index.LetterTabsActive() && currentLetter_ < 'Z') {
         const char next = static_cast<char>(currentLetter_ + 1);
         SelectLetterTab(next);
         ShowLetter(next);
@@ -112,9 +151,9 @@ void TNavigator::NextPage() {
 
 void TNavigator::LastPage() {
     const int start = LastPageStart(RangeCount(), RowsPerPage());
-    if (start != window_.PageStart()) {
-        window_.SetPageStart(start);
-        Redraw();
+    if (start != pageStart_) {
+        pageStart_ = start;
+        RedrawPage();
     }
 }
 
@@ -127,8 +166,8 @@ void TNavigator::NextRecord() {
 }
 
 void TNavigator::StepRecord(bool forward) {
-    TRecordPage& page = *window_.RecordPage();
-    const db::TIndex& index = window_.Database().Index;
+    TRecordPage& page = parts_.RecordPage;
+    const db::TIndex& index = parts_.Database.Index;
     const int position = page.RecordPosition();
     const char recordLetter = page.NewRecord() ? lastLetter_ : page.RecordLetter();
     if (!page.CommitRecord()) {
@@ -161,12 +200,12 @@ void TNavigator::StepRecord(bool forward) {
 }
 
 void TNavigator::ShowRecordOfLetter(char letter, int at) {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (letter == currentLetter_) {
         page.ShowRecordAt(at);
         return;
     }
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     database.Index.SetLetterRange(database.DataTable, letter);
     page.ShowRecordAt(at, [this, &database] {
         database.Index.SetLetterRange(database.DataTable, currentLetter_);
@@ -174,17 +213,17 @@ void TNavigator::ShowRecordOfLetter(char letter, int at) {
 }
 
 void TNavigator::Synchronize() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (page.NewRecord() || !page.CommitRecord()) {
         return;
     }
     const HourGlass hourGlass;
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     const char letter = page.RecordLetter();
     if (database.Index.LetterTabsActive() && IsLetter(letter) && letter != currentLetter_) {
         SelectLetterTab(letter);
         currentLetter_ = letter;
-        window_.SetPageStart(0);
+        pageStart_ = 0;
         SetLetterRange(letter);
     }
     engine::Table& table = database.DataTable;
@@ -192,33 +231,31 @@ void TNavigator::Synchronize() {
     const int position = table.goToRecord(page.EditCursor().Table().recordNumber())
                              ? static_cast<int>(table.recordPosition())
                              : RangeCount();
-    const int rows = RowsPerPage();
-    window_.SetPageStart(position / rows * rows);
-    page.ShowRecordAt(position);
+    ShowRecordOnItsPage(position);
 }
 
 void TNavigator::ShowLetter(char letter) {
     currentLetter_ = letter;
-    window_.SetPageStart(0);
+    pageStart_ = 0;
     SetLetterRange(letter);
-    Redraw();
+    RedrawPage();
 }
 
 void TNavigator::SelectLetterTab(char letter) {
     if (IsLetter(letter)) {
-        window_.LetterBar()->Tab(letter - 'A')->SetSelected(true);
+        parts_.LetterBar.Tab(letter - 'A')->SetSelected(true);
     }
 }
 
 void TNavigator::LetterKey(char letter) {
-    if (window_.Database().Index.LetterTabsActive()) {
+    if (parts_.Database.Index.LetterTabsActive()) {
         SelectLetterTab(letter);
         ShowLetter(letter);
     }
 }
 
 void TNavigator::RecountLetters() {
-    db::TIndex& index = window_.Database().Index;
+    db::TIndex& index = parts_.Database.Index;
     if (index.LetterTabsActive()) {
         const HourGlass hourGlass;
         index.CountAllLetters();
@@ -229,27 +266,27 @@ void TNavigator::RecountLetters() {
 }
 
 void TNavigator::ResetLetterTabs() {
-    const bool active = window_.Database().Index.LetterTabsActive();
+    const bool active = parts_.Database.Index.LetterTabsActive();
     if (active) {
-        window_.SetPageStart(0);
+        pageStart_ = 0;
         currentLetter_ = 'A';
-        window_.LetterBar()->show();
+        parts_.LetterBar.show();
         RecolorLetterTabs();
     }
-    window_.LetterBar()->EnableTabs(active);
+    parts_.LetterBar.EnableTabs(active);
 }
 
 void TNavigator::RecolorLetterTabs() {
-    window_.LetterBar()->Recolor(window_.Settings().Colors, LetterCounts(window_.Database().Index));
+    parts_.LetterBar.Recolor(parts_.Settings.Colors, LetterCounts(parts_.Database.Index));
 }
 
 void TNavigator::UpdatePagingCommands() {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     const db::TIndex& index = database.Index;
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     const char letter = page.RecordLetter();
     PagingInput in;
-    in.PageStart = window_.PageStart();
+    in.PageStart = pageStart_;
     in.RowsPerPage = RowsPerPage();
     in.RangeCount = RangeCount();
     in.LettersActive = index.LetterTabsActive();
@@ -262,7 +299,7 @@ void TNavigator::UpdatePagingCommands() {
     in.LaterLetterHasRecords = IsLetter(letter) && index.NextNonEmptyLetter(letter) != letter;
     const engine::Table& all = page.EditCursor().Table();
     in.ReadOnlyAndEmpty =
-        settings::ReadOnlyAccess(window_.Settings()) && (!all.isOpen() || all.recordCount() == 0);
+        settings::ReadOnlyAccess(parts_.Settings) && (!all.isOpen() || all.recordCount() == 0);
     const PagingCommands enabled = EnabledPagingCommands(in);
     const std::pair<const char*, bool> commands[] = {
         {"FirstPage", enabled.First},         {"PreviousPage", enabled.PageUp},
@@ -270,14 +307,14 @@ void TNavigator::UpdatePagingCommands() {
         {"PreviousRecord", enabled.Previous}, {"NextRecord", enabled.Next},
     };
     for (const auto& [command, on] : commands) {
-        window_.Commands().Enable(QString::fromLatin1(command), on);
+        parts_.Commands.Enable(QString::fromLatin1(command), on);
     }
-    window_.Database().Index.RefreshLetterCount(page.LetterPanel, currentLetter_);
+    parts_.Database.Index.RefreshLetterCount(page.LetterPanel, currentLetter_);
 }
 
 void TNavigator::UpdatePositionLabels() {
-    TRecordPage& page = *window_.RecordPage();
-    const db::TIndex& index = window_.Database().Index;
+    TRecordPage& page = parts_.RecordPage;
+    const db::TIndex& index = parts_.Database.Index;
     const char letter = page.RecordLetter();
     if (!page.NewRecord()) {
         lastLetter_ = letter;
@@ -288,8 +325,8 @@ void TNavigator::UpdatePositionLabels() {
                           ? index.LetterCount(letter)
                           : RangeCount();
     const PositionTexts texts = PositionLabelTexts(page.RecordPosition(), count, page.NewRecord());
-    window_.RightPage()->PositionLabel()->setText(texts.Position);
-    window_.RightPage()->PercentLabel()->setText(texts.Percent);
+    parts_.RightPage.PositionLabel()->setText(texts.Position);
+    parts_.RightPage.PercentLabel()->setText(texts.Percent);
 }
 
 } // namespace shelfwise::book

@@ -1,8 +1,10 @@
 #include "book/RecordCommands.h"
 
-#include "book/BookWindow.h"
+#include "book/CommandRegistry.h"
 #include "book/LeftPage.h"
+#include "book/Navigator.h"
 #include "book/RecordPage.h"
+#include "db/Database.h"
 #include "settings/SettingsFiles.h"
 #include "text/WindowsText.h"
 
@@ -11,11 +13,12 @@
 
 namespace shelfwise::book {
 
-TRecordCommands::TRecordCommands(TBookWindow& window)
-    : QObject(&window), window_(window), operations_(window) {
+TRecordCommands::TRecordCommands(const TRecordCommandParts& parts, QObject* parent)
+    : QObject(parent), leftPage_(parts.LeftPage), parts_(parts.Records),
+      operations_(parts.Records) {
     // A new record keeps the focus in its first editor; the other commands give it back to
     // the current row.
-    TCommandRegistry& commands = window_.Commands();
+    TCommandRegistry& commands = parts_.Commands;
     const auto define = [&commands](const char* command,
                                     std::initializer_list<const char*> controls,
                                     std::function<void()> run) {
@@ -65,18 +68,18 @@ TRecordCommands::TRecordCommands(TBookWindow& window)
             AfterCommand();
         });
     }
-    connect(window_.Menus().RowMenu(), &QMenu::aboutToShow, this, &TRecordCommands::PrepareRowMenu);
-    connect(window_.Menus().RightPageMenu(), &QMenu::aboutToShow, this,
+    connect(&parts.RowMenu, &QMenu::aboutToShow, this, &TRecordCommands::PrepareRowMenu);
+    connect(&parts.RightPageMenu, &QMenu::aboutToShow, this,
             &TRecordCommands::PrepareRightPageMenu);
     SetPrintRecord(nullptr);
 }
 
 QAbstractButton* TRecordCommands::Button(const char* name) const {
-    return window_.Commands().Button(QString::fromLatin1(name));
+    return parts_.Commands.Button(QString::fromLatin1(name));
 }
 
 QAction* TRecordCommands::Action(const char* name) const {
-    return window_.Commands().Item(QString::fromLatin1(name));
+    return parts_.Commands.Item(QString::fromLatin1(name));
 }
 
 QMenu* TRecordCommands::Submenu(const char* name) const {
@@ -92,7 +95,7 @@ std::function<void()> TRecordCommands::Routed(void (TRecordOperations::*op)()) {
 
 void TRecordCommands::AfterCommand() {
     UpdatePasteCommands();
-    window_.LeftPage()->FocusRow(window_.CurrentRow());
+    parts_.Navigator.FocusCurrentRow();
 }
 
 void TRecordCommands::SetPrintRecord(std::function<void(engine::Table&)> print) {
@@ -104,8 +107,8 @@ void TRecordCommands::SetPrintRecord(std::function<void(engine::Table&)> print) 
 }
 
 void TRecordCommands::Update() {
-    const bool readOnly = settings::ReadOnlyAccess(window_.Settings());
-    const bool locked = readOnly || window_.RecordPage()->RecordInUse();
+    const bool readOnly = settings::ReadOnlyAccess(parts_.Settings);
+    const bool locked = readOnly || parts_.RecordPage.RecordInUse();
     Button("B_RCopy")->setEnabled(!readOnly);
     Button("B_New")->setEnabled(!readOnly);
     Action("New1")->setEnabled(!readOnly);
@@ -115,25 +118,25 @@ void TRecordCommands::Update() {
 }
 
 void TRecordCommands::UpdatePasteCommands() {
-    const bool filled = window_.Database().CopyBufferFilled;
+    const bool filled = parts_.Database.CopyBufferFilled;
     Action("PasteRecord1")->setEnabled(filled);
     const bool locked =
-        settings::ReadOnlyAccess(window_.Settings()) || window_.RecordPage()->RecordInUse();
+        settings::ReadOnlyAccess(parts_.Settings) || parts_.RecordPage.RecordInUse();
     Button("B_RPaste")->setEnabled(filled && !locked);
 }
 
 bool TRecordCommands::BufferOffered() const {
-    return !settings::ReadOnlyAccess(window_.Settings()) && window_.Database().CopyBufferFilled;
+    return !settings::ReadOnlyAccess(parts_.Settings) && parts_.Database.CopyBufferFilled;
 }
 
 void TRecordCommands::FillFieldMenu(QMenu* menu, engine::Table& table) {
-    for (const std::string& caption : window_.Database().FieldValueMenu(table)) {
+    for (const std::string& caption : parts_.Database.FieldValueMenu(table)) {
         menu->addAction(text::FromWindowsText(caption));
     }
 }
 
 void TRecordCommands::PrepareRowMenu() {
-    const bool readOnly = settings::ReadOnlyAccess(window_.Settings());
+    const bool readOnly = settings::ReadOnlyAccess(parts_.Settings);
     Action("Deleterecord1")->setEnabled(!readOnly);
     Action("CopyRecord1")->setEnabled(!readOnly);
     Action("PasteRecord1")->setEnabled(BufferOffered());
@@ -143,9 +146,9 @@ void TRecordCommands::PrepareRowMenu() {
         menu->clear();
         menu->menuAction()->setEnabled(false);
     }
-    db::TDatabase& database = window_.Database();
-    menuRecord_ = static_cast<std::uint32_t>(window_.PageStart() +
-                                             std::max(window_.LeftPage()->MenuRow(), 0));
+    db::TDatabase& database = parts_.Database;
+    menuRecord_ =
+        static_cast<std::uint32_t>(parts_.Navigator.PageStart() + std::max(leftPage_.MenuRow(), 0));
     database.MoveToRecord(database.DataTable, menuRecord_);
     if (!database.DataTable.atEnd()) {
         FillFieldMenu(quickView, database.DataTable);
@@ -170,8 +173,8 @@ void TRecordCommands::PrepareRightPageMenu() {
     buffer->clear();
     buffer->menuAction()->setEnabled(Button("B_RPaste")->isEnabled());
     if (BufferOffered()) {
-        window_.Database().CopyTable.first();
-        FillFieldMenu(buffer, window_.Database().CopyTable);
+        parts_.Database.CopyTable.first();
+        FillFieldMenu(buffer, parts_.Database.CopyTable);
     }
 }
 

@@ -14,7 +14,16 @@ class Table;
 
 namespace shelfwise::book {
 
-class TBookWindow;
+class TLeftPage;
+
+// What the record commands are started from, besides the parts the operations work on.
+struct TRecordCommandParts {
+    TRecordParts Records;
+    QMenu& RowMenu;
+    QMenu& RightPageMenu;
+    // The row the row menu was opened on.
+    const TLeftPage& LeftPage;
+};
 
 // The record commands of the book window: the record speed bar, the New command, the items
 // of the row menu and the right page menu and their keys. It keeps their enabled states, fills
@@ -23,7 +32,7 @@ class TBookWindow;
 class TRecordCommands : public QObject {
     Q_OBJECT
 public:
-    explicit TRecordCommands(TBookWindow& window);
+    TRecordCommands(const TRecordCommandParts& parts, QObject* parent);
 
     // The printing of one record; the print commands are enabled while one is set.
     void SetPrintRecord(std::function<void(engine::Table&)> print);
@@ -46,7 +55,8 @@ private:
     void FillFieldMenu(QMenu* menu, engine::Table& table);
     bool BufferOffered() const;
 
-    TBookWindow& window_;
+    const TLeftPage& leftPage_;
+    TRecordParts parts_;
     TRecordOperations operations_;
     // The row menu's record: the position in the range of the row it was opened on.
     std::uint32_t menuRecord_ = 0;

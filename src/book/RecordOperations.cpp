@@ -1,10 +1,9 @@
 #include "book/RecordOperations.h"
 
-#include "book/BookWindow.h"
 #include "book/DeleteDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
-#include "book/RightPage.h"
+#include "db/Database.h"
 #include "db/FailureLog.h"
 #include "engine/EngineError.h"
 #include "platform/MessageBox.h"
@@ -25,23 +24,19 @@ void CancelEdit(engine::Table& table) {
 } // namespace
 
 void TRecordOperations::NewRecord() {
-    TRecordPage& page = *window_.RecordPage();
-    db::TDatabase& database = window_.Database();
+    TRecordPage& page = parts_.RecordPage;
+    db::TDatabase& database = parts_.Database;
     page.ShowRecordAt(static_cast<int>(database.RecordCount(database.DataTable)));
-    if (!page.NewRecord() || page.RecordInUse() || settings::ReadOnlyAccess(window_.Settings()) ||
-        window_.FieldEditors().empty()) {
-        return;
+    if (page.NewRecord() && !page.RecordInUse() && !settings::ReadOnlyAccess(parts_.Settings)) {
+        parts_.FocusFirstField();
     }
-    QWidget* first = window_.FieldEditors().front()->Widget();
-    window_.RightPage()->Pages()->setCurrentIndex(window_.PageOf(first));
-    first->setFocus();
 }
 
 bool TRecordOperations::ConfirmDelete() const {
-    if (window_.Settings().DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
+    if (parts_.Settings.DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
         return true;
     }
-    TDeleteDlg1 dialog(&window_);
+    TDeleteDlg1 dialog(&parts_.Window);
     if (ConfirmByTyping(dialog)) {
         return true;
     }
@@ -50,7 +45,7 @@ bool TRecordOperations::ConfirmDelete() const {
 }
 
 void TRecordOperations::DeleteShownRecord() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (page.RecordIsEmpty() || !ConfirmDelete()) {
         return;
     }
@@ -62,7 +57,7 @@ void TRecordOperations::DeleteShownRecord() {
     if (edit.atEnd()) {
         return;
     }
-    db::TIndex& index = window_.Database().Index;
+    db::TIndex& index = parts_.Database.Index;
     const char letter = index.FirstLetter(edit);
     try {
         edit.deleteRecord();
@@ -76,18 +71,18 @@ void TRecordOperations::DeleteShownRecord() {
     const int target = std::max(page.RecordPosition() - 1, 0);
     page.SetRecordPosition(0);
     page.ShowRecordAt(target);
-    window_.RedrawPage();
+    parts_.Navigator.RedrawPage();
 }
 
 bool TRecordOperations::IsShownRecord() const {
-    TRecordPage& page = *window_.RecordPage();
-    const engine::Table& data = window_.Database().DataTable;
+    TRecordPage& page = parts_.RecordPage;
+    const engine::Table& data = parts_.Database.DataTable;
     return !page.NewRecord() && !data.atEnd() &&
            data.recordNumber() == page.EditCursor().Table().recordNumber();
 }
 
 void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     engine::Table& data = database.DataTable;
     database.MoveToRecord(data, position);
     if (data.atEnd()) {
@@ -101,7 +96,7 @@ void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
     if (!ConfirmDelete()) {
         return;
     }
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     database.MoveToRecord(data, position);
     char letter = 0;
     try {
@@ -115,24 +110,25 @@ void TRecordOperations::DeleteListedRecord(std::uint32_t position) {
         return;
     }
     database.Index.AdjustLetterCount(letter, 0, page.LetterPanel);
-    window_.RedrawPage();
+    parts_.Navigator.RedrawPage();
     FollowShownRecordAfterDelete(position);
 }
 
 void TRecordOperations::MoveShownPosition(int position) {
-    window_.RecordPage()->SetRecordPosition(position);
-    window_.Navigator()->UpdatePositionLabels();
+    parts_.RecordPage.SetRecordPosition(position);
+    parts_.Navigator.UpdatePositionLabels();
 }
 
 void TRecordOperations::FollowShownRecordAfterDelete(std::uint32_t deleted) {
-    TRecordPage& page = *window_.RecordPage();
-    db::TDatabase& database = window_.Database();
+    TRecordPage& page = parts_.RecordPage;
+    db::TDatabase& database = parts_.Database;
     if (page.NewRecord()) {
         // A new record stands after the range, whatever went from it.
         MoveShownPosition(static_cast<int>(database.RecordCount(database.DataTable)) + 1);
         return;
     }
-    if (database.Index.LetterTabsActive() && page.RecordLetter() != window_.CurrentLetter()) {
+    if (database.Index.LetterTabsActive() &&
+        page.RecordLetter() != parts_.Navigator.CurrentLetter()) {
         return;
     }
     if (static_cast<int>(deleted) + 1 < page.RecordPosition()) {
@@ -141,7 +137,7 @@ void TRecordOperations::FollowShownRecordAfterDelete(std::uint32_t deleted) {
 }
 
 void TRecordOperations::CopyShownRecord() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (page.RecordIsEmpty()) {
         platform::ShowWarning("Empty Record - Not Copied!");
         return;
@@ -149,7 +145,7 @@ void TRecordOperations::CopyShownRecord() {
     if (!page.SettleEditors()) {
         return;
     }
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     engine::Table& buffer = database.CopyTable;
     try {
         buffer.first();
@@ -164,12 +160,12 @@ void TRecordOperations::CopyShownRecord() {
 }
 
 void TRecordOperations::CopyListedRecord(std::uint32_t position) {
-    window_.Database().CopyRecordToBuffer(position);
+    parts_.Database.CopyRecordToBuffer(position);
 }
 
 void TRecordOperations::PasteShownRecord() {
-    TRecordPage& page = *window_.RecordPage();
-    db::TDatabase& database = window_.Database();
+    TRecordPage& page = parts_.RecordPage;
+    db::TDatabase& database = parts_.Database;
     // A record shown read-only could not keep what is pasted.
     if (!database.CopyBufferFilled || page.RecordInUse()) {
         return;
@@ -179,7 +175,7 @@ void TRecordOperations::PasteShownRecord() {
 }
 
 void TRecordOperations::PasteListedRecord(std::uint32_t position) {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     database.MoveToRecord(database.DataTable, position);
     if (IsShownRecord()) {
         PasteShownRecord();
@@ -188,14 +184,14 @@ void TRecordOperations::PasteListedRecord(std::uint32_t position) {
     if (!database.CopyBufferFilled) {
         return;
     }
-    database.PasteFromBuffer(position, window_.RecordPage()->LetterPanel);
-    window_.RedrawPage();
+    database.PasteFromBuffer(position, parts_.RecordPage.LetterPanel);
+    parts_.Navigator.RedrawPage();
     FollowShownRecordAfterPaste();
 }
 
 void TRecordOperations::FollowShownRecordAfterPaste() {
-    TRecordPage& page = *window_.RecordPage();
-    db::TDatabase& database = window_.Database();
+    TRecordPage& page = parts_.RecordPage;
+    db::TDatabase& database = parts_.Database;
     engine::Table& data = database.DataTable;
     if (page.NewRecord()) {
         // An appended record may have lengthened the range.
@@ -205,7 +201,7 @@ void TRecordOperations::FollowShownRecordAfterPaste() {
     // The pasted record may have moved by one place before or after the shown one.
     db::TIndex& index = database.Index;
     const bool otherLetter =
-        index.LetterTabsActive() && page.RecordLetter() != window_.CurrentLetter();
+        index.LetterTabsActive() && page.RecordLetter() != parts_.Navigator.CurrentLetter();
     if (otherLetter) {
         index.SetLetterRange(data, page.RecordLetter());
     }
@@ -218,13 +214,13 @@ void TRecordOperations::FollowShownRecordAfterPaste() {
         position += IsShownRecord() ? 1 : -1;
     }
     if (otherLetter) {
-        index.SetLetterRange(data, window_.CurrentLetter());
+        index.SetLetterRange(data, parts_.Navigator.CurrentLetter());
     }
     MoveShownPosition(position);
 }
 
 void TRecordOperations::UndoChanges() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (page.NewRecord()) {
         page.ClearEditors();
     } else {
@@ -233,7 +229,7 @@ void TRecordOperations::UndoChanges() {
 }
 
 void TRecordOperations::PrintShownRecord() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (!PrintRecord || page.RecordIsEmpty() || !page.SettleRecord()) {
         return;
     }
@@ -247,7 +243,7 @@ void TRecordOperations::PrintShownRecord() {
 }
 
 void TRecordOperations::PrintListedRecord(std::uint32_t position) {
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     if (!PrintRecord) {
         return;
     }

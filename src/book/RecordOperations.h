@@ -1,7 +1,10 @@
 #pragma once
 
+#include "book/CommandParts.h"
+
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace shelfwise::engine {
 class Table;
@@ -9,7 +12,11 @@ class Table;
 
 namespace shelfwise::book {
 
-class TBookWindow;
+// The parts of the book window the record operations work on.
+struct TRecordParts : TCommandParts {
+    // A new record to fill: its first field's page and the focus in it.
+    std::function<void()> FocusFirstField;
+};
 
 // What the user does to whole records: a new record, delete, copy into and paste from the copy
 // buffer, undo and printing one record. Operations on the shown record work through its
@@ -17,7 +24,7 @@ class TBookWindow;
 // range) work on the record table and leave the shown record alone.
 class TRecordOperations {
 public:
-    explicit TRecordOperations(TBookWindow& window) : window_(window) {}
+    explicit TRecordOperations(TRecordParts parts) : parts_(std::move(parts)) {}
 
     // The printing of one record, given the table positioned on it; none until printing exists.
     std::function<void(engine::Table&)> PrintRecord;
@@ -43,7 +50,7 @@ private:
     void FollowShownRecordAfterDelete(std::uint32_t deleted);
     void FollowShownRecordAfterPaste();
 
-    TBookWindow& window_;
+    TRecordParts parts_;
 };
 
 } // namespace shelfwise::book

@@ -33,6 +33,12 @@ bool TRecordPage::ReadOnly() const {
     return settings::ReadOnlyAccess(settings_);
 }
 
+void TRecordPage::Restart() {
+    if (ReopenEditCursor()) {
+        ShowRecordAt(0);
+    }
+}
+
 bool TRecordPage::ReopenEditCursor() {
     editCursor_.Close();
     recordPosition_ = 0;

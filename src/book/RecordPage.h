@@ -1,6 +1,6 @@
 #pragma once
 
-#include "book/BookWindow.h"
+#include "db/Database.h"
 #include "db/EditCursor.h"
 #include "editors/FieldEditor.h"
 
@@ -35,6 +35,8 @@ public:
     bool FillingFromTemplate = false;
 
     bool ReopenEditCursor();
+    // Opens the edit cursor again and shows the first record of the range.
+    void Restart();
     // Shows the record at that position of the record table's range; `leaveRange`, when
     // given, lays the range the list shows again before the record is loaded (a record of
     // another letter is found in that letter's range).

@@ -26,7 +26,7 @@ struct FieldDesign {
     const char* ListFile = nullptr;
 };
 
-const FieldDesign Fields[] = {
+const FieldDesign FieldDesigns[] = {
     {"Application Name:", {6, 6}, Editor::Edit, 1, {6, 20, 257, 24}, "Enter Text Here"},
     {"Producer:", {6, 58}, Editor::Lookup, 1, {70, 53, 193, 24}, nullptr, "list1.dbf"},
     {"Category:", {6, 89}, Editor::Lookup, 1, {70, 84, 193, 24}, nullptr, "list2.dbf"},
@@ -103,7 +103,7 @@ TSoftwareBookWindow::TSoftwareBookWindow(settings::Settings& settings) : TBookWi
     setObjectName(QStringLiteral("Form3"));
     TRecordTabs* pages = RightPage()->Pages();
     int number = 0;
-    for (const FieldDesign& design : Fields) {
+    for (const FieldDesign& design : FieldDesigns) {
         ++number;
         QWidget* page = pages->PagePanel(design.Page);
         auto* label = new QLabel(QString::fromLatin1(design.Label), page);

@@ -1,10 +1,10 @@
 #include "book/SortCommands.h"
 
-#include "book/BookWindow.h"
+#include "book/CommandRegistry.h"
 #include "book/HourGlass.h"
-#include "book/LeftPage.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
+#include "book/SortButton.h"
 #include "book/SortDlg.h"
 #include "book/SortRules.h"
 #include "book/ViewOptionsMenu.h"
@@ -14,11 +14,11 @@
 
 namespace shelfwise::book {
 
-TSortCommands::TSortCommands(TBookWindow& window, TNavigator& navigator)
-    : QObject(&window), window_(window), navigator_(navigator) {
-    TSortButton& button = SortButton();
-    db::TDatabase& database = window_.Database();
-    button.SetSortSource(&database.Index, &window_.Settings().FieldLabels, &database.Fields);
+TSortCommands::TSortCommands(const TSortParts& parts, QObject* parent)
+    : QObject(parent), parts_(parts) {
+    TSortButton& button = parts_.SortButton;
+    db::TDatabase& database = parts_.Database;
+    button.SetSortSource(&database.Index, &parts_.Settings.FieldLabels, &database.Fields);
     for (QToolButton* part : {button.PrimaryPart(), button.SecondaryPart(), button.FilterPart()}) {
         part->setEnabled(true);
     }
@@ -27,119 +27,114 @@ TSortCommands::TSortCommands(TBookWindow& window, TNavigator& navigator)
     connect(&button, &TSortButton::Sort1MenuClicked, this, &TSortCommands::SortMenuChosen);
     connect(&button, &TSortButton::Sort2MenuClicked, this, &TSortCommands::SortMenuChosen);
     connect(&button, &TSortButton::FilterMenuClicked, this, &TSortCommands::FilterMenuChosen);
-    window_.Commands().Define(QStringLiteral("Sort"), {"B_Sort", "Sort1"},
-                              [this] { ShowSortDialog(); });
-    connect(window_.ViewOptions(), &TViewOptionsMenu::LetterTabsChosen, this,
+    parts_.Commands.Define(QStringLiteral("Sort"), {"B_Sort", "Sort1"},
+                           [this] { ShowSortDialog(); });
+    connect(&parts_.ViewOptions, &TViewOptionsMenu::LetterTabsChosen, this,
             &TSortCommands::SwitchLetterTabs);
 }
 
-TSortButton& TSortCommands::SortButton() const {
-    return *window_.LeftPage()->SortButton();
-}
-
-void TSortCommands::FocusCurrentRow() {
-    window_.LeftPage()->FocusRow(window_.CurrentRow());
-}
-
 void TSortCommands::UpdateSortCaptions() {
-    const db::SortValues& sort = window_.Database().Index.Sort;
-    const auto& labels = window_.Settings().FieldLabels;
-    SortButton().SetSortCaptions(SortFieldCaption(labels, sort.PrimaryField, EntryOrderCaption),
-                                 SortFieldCaption(labels, sort.SecondaryField, NoneCaption),
-                                 sort.SecondaryDescending, sort.PrimaryDescending);
+    const db::SortValues& sort = parts_.Database.Index.Sort;
+    const auto& labels = parts_.Settings.FieldLabels;
+    parts_.SortButton.SetSortCaptions(
+        SortFieldCaption(labels, sort.PrimaryField, EntryOrderCaption),
+        SortFieldCaption(labels, sort.SecondaryField, NoneCaption), sort.SecondaryDescending,
+        sort.PrimaryDescending);
 }
 
 void TSortCommands::ApplySortChange() {
-    ShowFromLetterA(!window_.Database().Index.SortUnchanged());
+    ShowFromLetterA(!parts_.Database.Index.SortUnchanged());
 }
 
 void TSortCommands::ShowFromLetterA(bool reopen) {
-    db::TIndex& index = window_.Database().Index;
+    db::TIndex& index = parts_.Database.Index;
     if (reopen) {
         const HourGlass hourGlass;
         // A new index tag needs the table to itself, so the edit cursor lets go first.
-        window_.RecordPage()->EditCursor().Close();
-        window_.SetPageRedrawAllowed(false);
+        parts_.RecordPage.EditCursor().Close();
+        parts_.Navigator.SetRedrawAllowed(false);
         const db::FilterState filter = index.Filter;
         const bool filtered = index.Filtered;
-        SortButton().SetFilterState(db::FilterState::fsFilterOff);
+        parts_.SortButton.SetFilterState(db::FilterState::fsFilterOff);
         index.Filter = db::FilterState::fsFilterOff;
         index.Filtered = false;
         if (!index.ApplySort()) {
             // The previous tag is back, and with it the filter it serves.
             index.Filter = filter;
             index.Filtered = filtered;
-            SortButton().SetFilterState(filter);
+            parts_.SortButton.SetFilterState(filter);
         }
-        navigator_.ResetLetterTabs();
+        parts_.Navigator.ResetLetterTabs();
     }
-    navigator_.SelectLetterTab('A');
-    navigator_.ShowLetter('A');
+    parts_.Navigator.SelectLetterTab('A');
+    parts_.Navigator.ShowLetter('A');
     UpdateSortCaptions();
     if (reopen) {
-        window_.RestartBook();
+        parts_.RecordPage.Restart();
     }
 }
 
 bool TSortCommands::ReopenRecordList() {
     const HourGlass hourGlass;
-    window_.RecordPage()->EditCursor().Close();
-    window_.SetPageRedrawAllowed(false);
-    db::TIndex& index = window_.Database().Index;
-    const bool reopened = index.ChangeFilter(SortButton().Filter());
+    parts_.RecordPage.EditCursor().Close();
+    parts_.Navigator.SetRedrawAllowed(false);
+    db::TIndex& index = parts_.Database.Index;
+    const bool reopened = index.ChangeFilter(parts_.SortButton.Filter());
     // A failed change keeps the filter in force, and the button says so.
-    SortButton().SetFilterState(index.Filter);
+    parts_.SortButton.SetFilterState(index.Filter);
     return reopened;
 }
 
 void TSortCommands::ShowSortDialog() {
-    TRecordPage& page = *window_.RecordPage();
+    TRecordPage& page = parts_.RecordPage;
     if (!page.SettleRecord()) {
         return;
     }
-    db::TDatabase& database = window_.Database();
+    db::TDatabase& database = parts_.Database;
     database.Index.SaveSort();
-    TSortDlg dialog(window_.Settings().FieldLabels, database.Fields, database.Index.Sort, &window_);
+    TSortDlg dialog(parts_.Settings.FieldLabels, database.Fields, database.Index.Sort,
+                    parts_.Window);
     if (platform::RunModal(dialog) == QDialog::Accepted) {
         database.Index.Sort = dialog.Chosen();
         ApplySortChange();
     }
-    FocusCurrentRow();
+    parts_.Navigator.FocusCurrentRow();
 }
 
 void TSortCommands::SortMenuChosen() {
-    db::TIndex& index = window_.Database().Index;
-    if (!window_.RecordPage()->SettleRecord()) {
+    db::TIndex& index = parts_.Database.Index;
+    if (!parts_.RecordPage.SettleRecord()) {
         index.RestoreSort();
         return;
     }
     ApplySortChange();
-    FocusCurrentRow();
+    parts_.Navigator.FocusCurrentRow();
 }
 
 void TSortCommands::FilterMenuChosen() {
-    if (!window_.RecordPage()->SettleRecord()) {
-        SortButton().SetFilterState(window_.Database().Index.Filter);
+    if (!parts_.RecordPage.SettleRecord()) {
+        parts_.SortButton.SetFilterState(parts_.Database.Index.Filter);
         return;
     }
     ReopenRecordList();
-    FocusCurrentRow();
-    window_.RestartBook();
+    parts_.Navigator.FocusCurrentRow();
+    parts_.RecordPage.Restart();
 }
 
 void TSortCommands::SwitchLetterTabs(settings::opt::LetterTabs value) {
-    settings::Settings& settings = window_.Settings();
-    if (settings.LetterTabs == value || !window_.RecordPage()->SettleRecord()) {
+    settings::Settings& settings = parts_.Settings;
+    if (settings.LetterTabs == value || !parts_.RecordPage.SettleRecord()) {
         return;
     }
     settings.LetterTabs = value;
     settings::SaveUiOptions(settings);
-    db::TIndex& index = window_.Database().Index;
+    db::TIndex& index = parts_.Database.Index;
     index.SaveSort();
     if (value == settings::opt::LetterTabs::Use && index.LetterTabsActive()) {
-        window_.RecountLetters();
+        parts_.Navigator.RecountLetters();
+        UpdateSortCaptions();
     }
-    navigator_.ResetLetterTabs();
+    parts_.Navigator.ResetLetterTabs();
     // The range changes under the shown record, so its position means nothing any more: the
     // table is re-opened and the book starts again, as after a sort change.
     ShowFromLetterA(true);

@@ -4,18 +4,37 @@
 
 #include <QObject>
 
+namespace shelfwise::db {
+class TDatabase;
+}
+
 namespace shelfwise::book {
 
-class TBookWindow;
+class TCommandRegistry;
 class TNavigator;
+class TRecordPage;
 class TSortButton;
+class TViewOptionsMenu;
+
+// The parts of the book window the sort commands work on.
+struct TSortParts {
+    db::TDatabase& Database;
+    settings::Settings& Settings;
+    TCommandRegistry& Commands;
+    TRecordPage& RecordPage;
+    TNavigator& Navigator;
+    TSortButton& SortButton;
+    TViewOptionsMenu& ViewOptions;
+    // The sort dialog's parent.
+    QWidget* Window;
+};
 
 // The book window's sort and filter state commands: the sort dialog, the sort button's menus,
 // the letter tab switch, and re-opening the record table after a sort or filter change.
 class TSortCommands : public QObject {
     Q_OBJECT
 public:
-    TSortCommands(TBookWindow& window, TNavigator& navigator);
+    TSortCommands(const TSortParts& parts, QObject* parent);
 
     // The sort button shows the index manager's sort fields and directions.
     void UpdateSortCaptions();
@@ -34,11 +53,8 @@ private:
     // A menu changed the sort values: applied once the record settled, else taken back.
     void SortMenuChosen();
     void FilterMenuChosen();
-    void FocusCurrentRow();
-    TSortButton& SortButton() const;
 
-    TBookWindow& window_;
-    TNavigator& navigator_;
+    TSortParts parts_;
 };
 
 } // namespace shelfwise::book

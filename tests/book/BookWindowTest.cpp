@@ -1,7 +1,9 @@
 #include "BookFixture.h"
+#include "book/BookFrame.h"
 #include "book/HotButton.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/RecordFields.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "book/SortCommands.h"
@@ -66,8 +68,8 @@ TEST_F(BookWindowTest, OpensAtTheDesignedSizeWithEveryElementNamed) {
     }
     EXPECT_EQ(w.SpeedBar()->StandardButtons().size(), 9u);
     EXPECT_EQ(w.SpeedBar()->AdvancedButtons().back()->objectName(), QStringLiteral("B_Summary"));
-    EXPECT_EQ(w.FieldEditors().size(), 24u);
-    EXPECT_EQ(w.MinRightPageWidth(), 230);
+    EXPECT_EQ(w.Fields()->Editors().size(), 24u);
+    EXPECT_EQ(w.Frame()->MinRightPageWidth(), 230);
     // The designed captions become the field labels when none were saved.
     ASSERT_EQ(settings.FieldLabels.size(), 24u);
     EXPECT_EQ(settings.FieldLabels[1], "Producer:");

@@ -1,6 +1,8 @@
 #include "book/EditMenu.h"
 
 #include "BookFixture.h"
+#include "book/Navigator.h"
+#include "book/RecordFields.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "db/RecordSchema.h"
@@ -24,8 +26,8 @@ protected:
 
 TEST_F(EditMenuTest, ItemsFollowTheEditorKindAndItsSelection) {
     auto& w = Open();
-    TEditMenu* text = w.TextEditMenu();
-    TEditMenu* list = w.ListEditMenu();
+    TEditMenu* text = w.Fields()->TextEditMenu();
+    TEditMenu* list = w.Fields()->ListEditMenu();
     auto* name = Find<editors::TTextEdit>("L1");
     auto* notes = Find<editors::TMemoEdit>("L23");
     auto* producer = Find<editors::TLookup>("L2");
@@ -68,14 +70,14 @@ TEST_F(EditMenuTest, AFoundFieldIsShownHighlightedUntilTheNextRedraw) {
     auto& w = Open();
     auto* notes = Find<editors::TMemoEdit>("L23");
     notes->setPlainText(QStringLiteral("line with a match"));
-    w.FocusFoundField(db::FirstDataField + 22, 12, 5);
+    w.Fields()->ShowFound(db::FirstDataField + 22, 12, 5);
     EXPECT_EQ(w.RightPage()->Pages()->currentIndex(), 2);
-    EXPECT_EQ(w.HighlightedEditor(), notes);
+    EXPECT_EQ(w.Fields()->Highlighted(), notes);
     EXPECT_EQ(notes->textCursor().selectedText(), QStringLiteral("match"));
     EXPECT_EQ(notes->palette().color(QPalette::Base), QColor(Qt::red));
     EXPECT_EQ(notes->palette().color(QPalette::Text), QColor(Qt::yellow));
-    w.RedrawPage();
-    EXPECT_EQ(w.HighlightedEditor(), nullptr);
+    w.Navigator()->RedrawPage();
+    EXPECT_EQ(w.Fields()->Highlighted(), nullptr);
     EXPECT_NE(notes->palette().color(QPalette::Base), QColor(Qt::red));
 }
 

@@ -1,6 +1,7 @@
 #include "book/EditorLayout.h"
 
 #include "BookFixture.h"
+#include "book/BookFrame.h"
 #include "book/RightPage.h"
 
 #include <QPlainTextEdit>
@@ -87,7 +88,7 @@ TEST_F(EditorLayoutWindowTest, ResizingTheWindowStretchesTheEditors) {
     const int rightWidth = w.RightPage()->width();
     w.resize(w.width(), w.height() + 30);
     w.RightPage()->resize(rightWidth + 30, w.RightPage()->height());
-    w.LayoutWindow();
+    w.Frame()->Layout();
     const int dx = w.RightPage()->width() - rightWidth;
     ASSERT_GT(dx, 0);
     EXPECT_EQ(notes->width(), notesBefore.width() + dx);

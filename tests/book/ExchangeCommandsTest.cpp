@@ -2,6 +2,7 @@
 
 #include "BookFixture.h"
 #include "book/CommandRegistry.h"
+#include "book/Navigator.h"
 #include "platform/Dialogs.h"
 
 #include <QAbstractButton>
@@ -64,7 +65,7 @@ TEST_F(BookExchangeCommandsTest, ImportFromTheSpeedBarAddsRecordsAndShowsThem) {
                 ElementsAre("Import Source", "Import Options", "Enter/Select Import File Name"));
     EXPECT_FALSE(enabledDuring);
     EXPECT_TRUE(w.isEnabled());
-    EXPECT_EQ(w.PageStart(), 0);
+    EXPECT_EQ(w.Navigator()->PageStart(), 0);
     auto table = OpenData();
     std::vector<std::string> names;
     for (table->first(); !table->atEnd(); table->next()) {

@@ -1,5 +1,6 @@
 #include "SortedBook.h"
 #include "book/FindCommands.h"
+#include "book/RecordFields.h"
 #include "search/FindDlg.h"
 
 #include <QCheckBox>
@@ -30,7 +31,7 @@ protected:
             letterTabs ? settings::opt::LetterTabs::Use : settings::opt::LetterTabs::DontUse;
         OpenWith(entries);
         SortBy(NameField);
-        window->ShowRecordAt(0);
+        window->RecordPage()->ShowRecordAt(0);
         OpenFind();
     }
 
@@ -71,7 +72,9 @@ protected:
 
     std::string Label(int position) const { return settings.FieldLabels[position - NameField]; }
     QWidget* Editor(int position) const {
-        return window->FieldEditors()[static_cast<std::size_t>(position - NameField)]->Widget();
+        return window->Fields()
+            ->Editors()[static_cast<std::size_t>(position - NameField)]
+            ->Widget();
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -164,7 +167,7 @@ TEST_F(FindTest, EachOptionFindsItsField) {
     };
     for (const Case& c : cases) {
         messages.clear();
-        window->ShowRecordAt(0);
+        window->RecordPage()->ShowRecordAt(0);
         Choose(c.text, c.field, c.skipMemos, c.fromEnd);
         Button("BitBtn1")->click();
         const std::string what = std::string(c.text) + " field " + std::to_string(c.field) +
@@ -177,7 +180,7 @@ TEST_F(FindTest, EachOptionFindsItsField) {
         }
         EXPECT_TRUE(messages.empty()) << what;
         EXPECT_EQ(Shown(), QString::fromLatin1(c.shown)) << what;
-        EXPECT_EQ(window->HighlightedEditor(), Editor(c.focused)) << what;
+        EXPECT_EQ(window->Fields()->Highlighted(), Editor(c.focused)) << what;
         EXPECT_EQ(Button("BitBtn2")->isEnabled(), !c.fromEnd) << what;
         EXPECT_EQ(Button("BitBtn3")->isEnabled(), c.fromEnd) << what;
     }
@@ -203,11 +206,11 @@ TEST_F(FindTest, MemoHitsSelectExactlyTheMatchedCharacters) {
     EXPECT_EQ(Shown(), QStringLiteral("Bravo"));
     Button("BitBtn2")->click();
     EXPECT_EQ(Shown(), QStringLiteral("Charlie acme"));
-    EXPECT_EQ(window->HighlightedEditor(), Editor(NameField));
+    EXPECT_EQ(window->Fields()->Highlighted(), Editor(NameField));
     Button("BitBtn2")->click();
-    EXPECT_EQ(window->HighlightedEditor(), Editor(NotesField));
+    EXPECT_EQ(window->Fields()->Highlighted(), Editor(NotesField));
     Button("BitBtn3")->click();
-    EXPECT_EQ(window->HighlightedEditor(), Editor(NameField));
+    EXPECT_EQ(window->Fields()->Highlighted(), Editor(NameField));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -329,7 +332,7 @@ TEST_F(FindTest, ARefusedDiscardKeepsTheShownRecordsEdits) {
     OpenTitles();
     // A new record that cannot be stored (another program holds the catalogue record), and the
     // user keeps it.
-    window->ShowRecordAt(4);
+    window->RecordPage()->ShowRecordAt(4);
     ASSERT_TRUE(window->RecordPage()->NewRecord());
     Find<QLineEdit>("L1")->setText(QStringLiteral("Foxtrot"));
     engine::Table master;

@@ -2,6 +2,8 @@
 
 #include "BookFixture.h"
 #include "book/HeaderSections.h"
+#include "book/Navigator.h"
+#include "book/RecordFields.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
 #include "editors/DateEdit.h"
@@ -176,7 +178,7 @@ protected:
         AddRecord("Compiler", "Acme", 1234.5);
         AddRecord("Debugger", "Bugs Inc");
         AddRecord("Editor", "Acme");
-        window->ShowRecordAt(0);
+        window->RecordPage()->ShowRecordAt(0);
     }
 };
 
@@ -206,10 +208,10 @@ TEST_F(LeftPageTest, RowsShowThePageAndTheShownRecordsRow) {
     EXPECT_EQ(window->RecordPage()->RecordPosition(), 3);
     EXPECT_EQ(Find<QLineEdit>("L1")->text(), QStringLiteral("Editor"));
     EXPECT_EQ(SelectedRow(), 2);
-    EXPECT_EQ(window->CurrentRow(), 2);
+    EXPECT_EQ(window->Navigator()->CurrentRow(), 2);
 
-    window->SetPageStart(1);
-    window->RedrawPage();
+    window->Navigator()->SetPageStart(1);
+    window->Navigator()->RedrawPage();
     EXPECT_EQ(RowTexts(0), (QStringList{"Debugger", " Bugs Inc"}));
     EXPECT_EQ(SelectedRow(), 1);
 }
@@ -228,7 +230,7 @@ TEST_F(LeftPageTest, DatesInTheirFieldsFormatAndNumbersRightAligned) {
 
     // A new format for field 8 reaches its editor, the list and "date.dat".
     auto* installed = Find<editors::TDateEdit>("L8");
-    window->ChangeDateFormat(installed, 2);
+    window->Fields()->ChangeDateFormat(installed, 2);
     EXPECT_EQ(installed->DisplayFormat(), QStringLiteral("yyyy/mm/dd"));
     EXPECT_EQ(installed->text(), QStringLiteral("2024/03/07"));
     EXPECT_EQ(Page()->RowButtons()[0]->Columns()[2].Text, QStringLiteral(" 2024/03/07"));
@@ -245,7 +247,7 @@ TEST_F(LeftPageTest, ADateFormatThatCannotBeSavedIsReportedAndStillApplies) {
     std::filesystem::create_directories(dataDir / "date.dat");
     OpenWithRecords();
     auto* installed = Find<editors::TDateEdit>("L8");
-    window->ChangeDateFormat(installed, 2);
+    window->Fields()->ChangeDateFormat(installed, 2);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(messages[0].text, "Could not Save Options to a File!");

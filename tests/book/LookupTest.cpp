@@ -2,6 +2,7 @@
 
 #include "BookFixture.h"
 #include "book/EditMenu.h"
+#include "book/RecordFields.h"
 #include "book/RecordPage.h"
 #include "db/RecordSchema.h"
 #include "editors/DateEdit.h"
@@ -77,7 +78,7 @@ TEST_F(LookupTest, ChoicesComeFromTheListTableInTagOrderAndARefreshReloadsThem) 
     producer->setEditText(QStringLiteral("Typed"));
     AddToList("list1.dbf", {"Beta"});
     EXPECT_EQ(producer->count(), 3);
-    window->RefreshLookups();
+    window->Fields()->RefreshLists();
     EXPECT_EQ(Items(producer), (QStringList{"Acme", "Beta", "Mega", "Zeta"}));
     EXPECT_EQ(producer->currentText(), QStringLiteral("Typed"));
     EXPECT_THAT(messages, IsEmpty());
@@ -143,7 +144,7 @@ TEST_F(LookupTest, AutoFillCompletesFromTheFirstMatchingChoiceWhileTheOptionIsOn
 TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisabled) {
     settings.AutoFill = false;
     auto& w = Open();
-    TEditMenu* menu = w.ListEditMenu();
+    TEditMenu* menu = w.Fields()->ListEditMenu();
     menu->Prepare(Find<editors::TLookup>("L2"));
     QAction* editList = menu->Item(QStringLiteral("&Edit List..."));
     QAction* autoFill = menu->Item(QStringLiteral("Auto-F&ill"));
@@ -156,7 +157,7 @@ TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisa
     EXPECT_TRUE(settings.AutoFill);
     menu->Prepare(Find<editors::TLookup>("L2"));
     EXPECT_TRUE(autoFill->isChecked());
-    EXPECT_EQ(w.TextEditMenu()->Item(QStringLiteral("Auto-F&ill")), nullptr);
+    EXPECT_EQ(w.Fields()->TextEditMenu()->Item(QStringLiteral("Auto-F&ill")), nullptr);
     Close();
 
     settings::Settings read;

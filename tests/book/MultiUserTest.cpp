@@ -70,14 +70,14 @@ TEST_F(MultiUserTest, ARecordShownInAnotherProgramIsInUseHereAndNotWritten) {
     EXPECT_FALSE(Find<QLineEdit>("L1")->isEnabled());
     Find<QLineEdit>("L1")->setText(QStringLiteral("Mine"));
     messages.clear();
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     // Leaving tried no write that the lock would have refused.
     EXPECT_TRUE(messages.empty());
 
     StopSecondProgram(second);
 
     // The second program stored its change when it let go; this one wrote nothing.
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(w.RecordPage()->StatusText(), QStringLiteral("Read/Write Access"));
     EXPECT_TRUE(Find<QLineEdit>("L1")->isEnabled());
     EXPECT_EQ(Find<QLineEdit>("L1")->text(), QStringLiteral("Second"));

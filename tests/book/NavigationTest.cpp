@@ -215,7 +215,7 @@ TEST_F(NavigationTest, PagingRunsOnIntoTheNeighbouringLetters) {
         (Nav().*step.command)();
         EXPECT_EQ(Nav().CurrentLetter(), step.letter) << step.first.toStdString();
         EXPECT_EQ(SelectedTab(), step.letter);
-        EXPECT_EQ(window->PageStart(), step.start);
+        EXPECT_EQ(window->Navigator()->PageStart(), step.start);
         EXPECT_EQ(Listed().value(0), step.first);
     }
     Nav().LetterKey('Y');
@@ -252,10 +252,10 @@ TEST_F(NavigationTest, WithoutLetterTabsPagingStopsAtTheEnds) {
     EXPECT_FALSE(Enabled("B_Last"));
     EXPECT_FALSE(window->Commands().Item(QStringLiteral("Last1"))->isEnabled());
     Nav().NextPage();
-    EXPECT_EQ(window->PageStart(), r);
+    EXPECT_EQ(window->Navigator()->PageStart(), r);
     Nav().FirstPage();
     Nav().LastPage();
-    EXPECT_EQ(window->PageStart(), r);
+    EXPECT_EQ(window->Navigator()->PageStart(), r);
     EXPECT_TRUE(Enabled("B_First"));
     EXPECT_TRUE(Enabled("B_PgUp"));
 
@@ -266,7 +266,7 @@ TEST_F(NavigationTest, WithoutLetterTabsPagingStopsAtTheEnds) {
     Nav().NextRecord();
     EXPECT_EQ(Shown(), Numbered("Title", 1));
     EXPECT_TRUE(Enabled("B_Prev"));
-    window->ShowRecordAt(2 * r - 1);
+    window->RecordPage()->ShowRecordAt(2 * r - 1);
     EXPECT_FALSE(Enabled("B_Next"));
     EXPECT_EQ(Percent(), QStringLiteral("100%"));
     Nav().NextRecord();
@@ -290,7 +290,7 @@ TEST_F(NavigationTest, SteppingCrossesIntoTheNextLetterHoldingRecords) {
 
     // The last record of "B": "C" and "D" are empty, so the next is the first of "E".
     Nav().LetterKey('B');
-    window->ShowRecordAt(2 * r - 1);
+    window->RecordPage()->ShowRecordAt(2 * r - 1);
     Nav().NextRecord();
     EXPECT_EQ(Shown(), Numbered("Echo", 0));
     // Its position counts within its own letter, not within the list's.
@@ -298,7 +298,7 @@ TEST_F(NavigationTest, SteppingCrossesIntoTheNextLetterHoldingRecords) {
     EXPECT_NE(Percent(), PositionLabelTexts(1, 2 * r, false).Percent);
     EXPECT_EQ(SelectedTab(), 'B');
     EXPECT_EQ(Listed().value(0), Numbered("Bravo", 0));
-    EXPECT_EQ(window->CurrentRow(), -1);
+    EXPECT_EQ(window->Navigator()->CurrentRow(), -1);
     Nav().PreviousRecord();
     EXPECT_EQ(Shown(), Numbered("Bravo", 2 * r - 1));
     Nav().NextRecord();
@@ -307,20 +307,20 @@ TEST_F(NavigationTest, SteppingCrossesIntoTheNextLetterHoldingRecords) {
     EXPECT_EQ(window->RightPage()->PositionLabel()->text(), QStringLiteral("2"));
 
     // Synchronize brings the left page to the record: its letter and its page.
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     Nav().LetterKey('E');
-    window->ShowRecordAt(r);
+    window->RecordPage()->ShowRecordAt(r);
     Nav().LetterKey('A');
     Nav().Synchronize();
     EXPECT_EQ(SelectedTab(), 'E');
     EXPECT_EQ(Nav().CurrentLetter(), 'E');
-    EXPECT_EQ(window->PageStart(), r);
-    EXPECT_EQ(window->CurrentRow(), 0);
+    EXPECT_EQ(window->Navigator()->PageStart(), r);
+    EXPECT_EQ(window->Navigator()->CurrentRow(), 0);
     EXPECT_EQ(Listed().value(0), Numbered("Echo", r));
 
     // The last record of the last letter holding records.
     Nav().LetterKey('Z');
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     EXPECT_FALSE(Enabled("B_Next"));
     EXPECT_FALSE(window->Commands().Item(QStringLiteral("Next1"))->isEnabled());
     Nav().NextRecord();
@@ -333,11 +333,11 @@ TEST_F(NavigationTest, PositionLabelsOfARangeOfThree) {
     QLabel* pgr = window->RightPage()->PositionLabel();
     const char* percents[] = {"33%", "67%", "100%"};
     for (int i = 0; i < 3; ++i) {
-        window->ShowRecordAt(i);
+        window->RecordPage()->ShowRecordAt(i);
         EXPECT_EQ(pgr->text(), QString::number(i + 1));
         EXPECT_EQ(Percent(), QString::fromLatin1(percents[i]));
     }
-    window->ShowRecordAt(3);
+    window->RecordPage()->ShowRecordAt(3);
     ASSERT_TRUE(window->RecordPage()->NewRecord());
     EXPECT_EQ(pgr->text(), QString());
     EXPECT_EQ(Percent(), QStringLiteral("100%"));
@@ -357,19 +357,19 @@ TEST_F(NavigationTest, LetterCountsFollowNewAndRenamedRecords) {
     EXPECT_EQ(window->Database().Index.LetterCount('E'), r + 1);
 
     // A new record in "A" that belongs to "D".
-    window->ShowRecordAt(1);
+    window->RecordPage()->ShowRecordAt(1);
     ASSERT_TRUE(window->RecordPage()->NewRecord());
     Find<QLineEdit>("L1")->setText(QStringLiteral("Delta"));
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(window->Database().Index.LetterCount('D'), 1);
     EXPECT_EQ(tab('D')->TextColor(), colour(settings::Element::FilledTabText));
     EXPECT_EQ(tab('D')->BackgroundColor(), colour(settings::Element::FilledTabBackground));
 
     // "Echo 00" renamed to "Charlie": from "E" to "C".
     Nav().LetterKey('E');
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     Find<QLineEdit>("L1")->setText(QStringLiteral("Charlie"));
-    window->ShowRecordAt(1);
+    window->RecordPage()->ShowRecordAt(1);
     EXPECT_EQ(window->Database().Index.LetterCount('E'), r);
     EXPECT_EQ(window->Database().Index.LetterCount('C'), 1);
     EXPECT_EQ(tab('C')->TextColor(), colour(settings::Element::FilledTabText));
@@ -431,15 +431,15 @@ TEST_F(NavigationTest, SteppingAfterTheLetterTabSwitchFollowsTheNewRange) {
         {"off from a record of E", true,
          [this](int) {
              Nav().LetterKey('E');
-             window->ShowRecordAt(0);
+             window->RecordPage()->ShowRecordAt(0);
          },
          "Disabled1", 0},
-        {"on from a record deep in the whole list", false, [this](int) { window->ShowRecordAt(5); },
-         "Enabled1", 0},
+        {"on from a record deep in the whole list", false,
+         [this](int) { window->RecordPage()->ShowRecordAt(5); }, "Enabled1", 0},
         {"off from a new record of E", true,
          [this](int rows) {
              Nav().LetterKey('E');
-             window->ShowRecordAt(rows + 1);
+             window->RecordPage()->ShowRecordAt(rows + 1);
              Find<QLineEdit>("L1")->setText(QStringLiteral("Echo new"));
          },
          "Disabled1", 1},
@@ -482,11 +482,11 @@ TEST_F(NavigationTest, KeysReachTheCommandsBeforeTheFocusedEditor) {
     QTest::keyClick(name, Qt::Key_Y, Qt::AltModifier);
     EXPECT_EQ(Nav().CurrentLetter(), 'B');
     QTest::keyClick(name, Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(window->PageStart(), 0);
+    EXPECT_EQ(window->Navigator()->PageStart(), 0);
     QTest::keyClick(name, Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(window->PageStart(), Rows());
+    EXPECT_EQ(window->Navigator()->PageStart(), Rows());
     QTest::keyClick(name, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(window->PageStart(), 0);
+    EXPECT_EQ(window->Navigator()->PageStart(), 0);
     EXPECT_EQ(name->text(), Numbered("Bravo", 0));
 
     // Without letter tabs the letter keys are swallowed: the editor never sees them.

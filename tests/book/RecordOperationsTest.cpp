@@ -4,6 +4,7 @@
 #include "book/DeleteDlg.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
+#include "book/Navigator.h"
 #include "book/RecordCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
@@ -56,9 +57,9 @@ public:
         w.RecordPage()->EditCursor().Close();
         w.Database().Index.Sort.PrimaryField = AppName;
         EXPECT_TRUE(w.Database().Index.ApplySort());
-        w.ResetLetterTabs();
+        w.Navigator()->ResetLetterTabs();
         w.RecordPage()->ReopenEditCursor();
-        w.ShowRecordAt(0);
+        w.RecordPage()->ShowRecordAt(0);
         EXPECT_TRUE(w.Database().Index.LetterTabsActive());
         return w;
     }
@@ -160,7 +161,7 @@ TEST_F(RecordOperationsTest, DeletingTheShownRecordAsksForYesUnlessDeletionIsImm
         AnswerDelete(c.typed);
         questions = 0;
         messages.clear();
-        w.ShowRecordAt(2);
+        w.RecordPage()->ShowRecordAt(2);
         const QString shown = Shown();
         const std::uint32_t number = w.RecordPage()->EditCursor().Table().recordNumber();
         w.Database().MoveToRecord(w.Database().DataTable, 3);
@@ -198,13 +199,13 @@ TEST_F(RecordOperationsTest, DeletingTheLastRecordOfALetterShowsANewRecordAndEmp
     EXPECT_EQ(Count('B'), 2);
     EXPECT_EQ(TabText('A'), Colour(Element::EmptyTabText));
     EXPECT_EQ(OpenData()->recordCount(), 2u);
-    EXPECT_EQ(w.CurrentRow(), -1);
+    EXPECT_EQ(w.Navigator()->CurrentRow(), -1);
 }
 
 TEST_F(RecordOperationsTest, DeletingAListedRecordKeepsTheShownRecordInItsPlace) {
     settings.DeleteMode = DeleteMode::ImmediateDelete;
     auto& w = OpenCatalogue();
-    w.ShowRecordAt(4);
+    w.RecordPage()->ShowRecordAt(4);
     const int shown = w.RecordPage()->CurrentRecordId();
     struct Case {
         const char* what;
@@ -222,7 +223,7 @@ TEST_F(RecordOperationsTest, DeletingAListedRecordKeepsTheShownRecordInItsPlace)
         EXPECT_EQ(w.RecordPage()->RecordPosition(), c.position);
         EXPECT_EQ(Find<QLabel>("PgR_Lbl")->text(), QString::number(c.position));
         EXPECT_TRUE(ShownAtItsPosition());
-        EXPECT_EQ(w.CurrentRow(), c.position - 1);
+        EXPECT_EQ(w.Navigator()->CurrentRow(), c.position - 1);
     }
     EXPECT_EQ(Shown(), QString::fromStdString(Name('A', 5)));
     EXPECT_THAT(messages, IsEmpty());
@@ -303,19 +304,19 @@ TEST_F(RecordOperationsTest, PasteIntoTheShownRecordFillsItsEditorsAndIsStoredOn
     RowCommand(5, "CopyRecord1"); // "Aitem 06"
     const std::function<void()> pastes[] = {
         [this] { Button("B_RPaste")->click(); },
-        [this] { RowCommand(window->CurrentRow(), "PasteRecord1"); },
+        [this] { RowCommand(window->Navigator()->CurrentRow(), "PasteRecord1"); },
     };
     // The second record of the range each time: "Aitem 02", then (once that became a copy of
     // "Aitem 06" and moved) "Aitem 03".
     for (const std::uint32_t number : {2u, 3u}) {
         SCOPED_TRACE(number);
-        w.ShowRecordAt(1);
+        w.RecordPage()->ShowRecordAt(1);
         ASSERT_EQ(Shown(), QString::fromStdString(Name('A', static_cast<int>(number))));
         pastes[number - 2]();
         EXPECT_EQ(Shown(), QString::fromStdString(Name('A', 6)));
         EXPECT_EQ(Find<QComboBox>("L2")->currentText(), QStringLiteral("Maker 6"));
         EXPECT_EQ(Stored(number), Name('A', static_cast<int>(number)));
-        w.ShowRecordAt(6);
+        w.RecordPage()->ShowRecordAt(6);
         EXPECT_EQ(Stored(number), Name('A', 6));
     }
     EXPECT_EQ(Count('A'), 7);
@@ -324,7 +325,7 @@ TEST_F(RecordOperationsTest, PasteIntoTheShownRecordFillsItsEditorsAndIsStoredOn
 TEST_F(RecordOperationsTest, PastingIntoListedRecordsMovesLetterCountsAndTabColours) {
     auto& w = OpenCatalogue();
     const auto records = OpenData()->recordCount();
-    w.ShowRecordAt(4); // "Aitem 05"
+    w.RecordPage()->ShowRecordAt(4); // "Aitem 05"
     const int shown = w.RecordPage()->CurrentRecordId();
     Editor(1)->setText(QStringLiteral("Cobalt"));
     Button("B_RCopy")->click();
@@ -359,7 +360,7 @@ TEST_F(RecordOperationsTest, PastingIntoListedRecordsMovesLetterCountsAndTabColo
     EXPECT_EQ(w.RecordPage()->RecordPosition(), 5);
     EXPECT_TRUE(ShownAtItsPosition());
     EXPECT_EQ(w.RecordPage()->CurrentRecordId(), shown);
-    EXPECT_EQ(w.CurrentRow(), 4);
+    EXPECT_EQ(w.Navigator()->CurrentRow(), 4);
 }
 
 TEST_F(RecordOperationsTest, UndoGivesBackTheStoredRecordOrAnEmptyNewOne) {
@@ -455,13 +456,13 @@ TEST_F(RecordOperationsTest, KeysRunTheirCommandsOnlyWhileTheirButtonsAreEnabled
         QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target != nullptr ? target : &w, k, modifiers);
     };
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     key(Qt::Key_T, Qt::AltModifier); // nothing copied yet
     EXPECT_EQ(Shown(), QString::fromStdString(Name('A', 2)));
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(Buffer(), Name('A', 1));
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     key(Qt::Key_T, Qt::AltModifier);
     EXPECT_EQ(Shown(), QString::fromStdString(Name('A', 1)));
     key(Qt::Key_U, Qt::AltModifier);
@@ -495,7 +496,7 @@ TEST_F(RecordOperationsTest, PrintingOneRecordHandsThePositionedRecordToThePrint
     EXPECT_EQ(Stored(1), "Aitem 01 edited");
     // It stays locked and later edits are stored too.
     Editor(1)->setText(QStringLiteral("Aitem 01 later"));
-    w.ShowRecordAt(3);
+    w.RecordPage()->ShowRecordAt(3);
     EXPECT_EQ(Stored(1), "Aitem 01 later");
 
     // An empty new record prints nothing; a filled one is stored and printed.

@@ -2,6 +2,7 @@
 
 #include "BookFixture.h"
 #include "book/Navigator.h"
+#include "book/RecordFields.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SortCommands.h"
@@ -80,7 +81,7 @@ TEST_F(RecordPageTest, LeavingANewRecordStoresItOnlyWhenAnEditorHoldsSomething) 
         EXPECT_EQ(Status(), QStringLiteral("New Record"));
         c.fill(*this);
         const auto before = w.Database().DataTable.recordCount();
-        w.ShowRecordAt(0);
+        w.RecordPage()->ShowRecordAt(0);
         EXPECT_EQ(w.Database().DataTable.recordCount(), before + (c.stored ? 1 : 0));
         Close();
         if (c.stored) {
@@ -111,7 +112,7 @@ TEST_F(RecordPageTest, ARecordLoadsIntoItsEditorsAndIsStoredBackIntact) {
     const std::string png = PngBytes();
     auto& w = Open();
     AddRecord("Compiler", png);
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(Status(), QStringLiteral("Read/Write Access"));
     w.Database().DataTable.first();
     EXPECT_EQ(w.RecordPage()->CurrentRecordId(), w.Database().DataTable.number(0));
@@ -137,7 +138,7 @@ TEST_F(RecordPageTest, ARecordLoadsIntoItsEditorsAndIsStoredBackIntact) {
 TEST_F(RecordPageTest, AValueWiderThanItsEditorShowsItsBeginning) {
     auto& w = Open();
     AddRecord(std::string(90, 'n') + " end");
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(Editor(1)->cursorPosition(), 0);
     EXPECT_EQ(Find<QComboBox>("L2")->lineEdit()->cursorPosition(), 0);
 }
@@ -145,12 +146,12 @@ TEST_F(RecordPageTest, AValueWiderThanItsEditorShowsItsBeginning) {
 TEST_F(RecordPageTest, EmptyingEveryEditorOfAnExistingRecordKeepsItsContents) {
     auto& w = Open();
     AddRecord("Compiler");
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     w.RecordPage()->ClearEditors();
     EXPECT_TRUE(w.RecordPage()->RecordIsEmpty());
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_TRUE(w.RecordPage()->NewRecord());
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
     EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
 }
@@ -168,7 +169,7 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
     EXPECT_EQ(Status(), QStringLiteral("Read Only Access - Record In Use"));
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Compiler"));
     // Date fields stay enabled to keep their look, and take no input.
-    for (editors::TFieldEditor* editor : w.FieldEditors()) {
+    for (editors::TFieldEditor* editor : w.Fields()->Editors()) {
         const std::string name = editor->Widget()->objectName().toStdString();
         EXPECT_TRUE(editor->IsRecordReadOnly()) << name;
         // A read-only picture stays enabled so it can still be scrolled, saved and copied; a
@@ -179,7 +180,7 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
             << name;
     }
     Editor(1)->setText(QStringLiteral("Changed"));
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_TRUE(w.RecordPage()->NewRecord());
     EXPECT_TRUE(Editor(1)->isEnabled());
     other->cancel();
@@ -190,11 +191,11 @@ TEST_F(RecordPageTest, ARecordLockedElsewhereIsShownReadOnlyAndNeverWritten) {
 TEST_F(RecordPageTest, TheShownRecordIsLockedAgainstOthers) {
     auto& w = Open();
     AddRecord("Compiler");
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     auto other = OpenData();
     other->first();
     EXPECT_ANY_THROW(other->edit());
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_NO_THROW(other->edit());
     other->cancel();
 }
@@ -203,14 +204,14 @@ TEST_F(RecordPageTest, DateEditorsTakeTheirFormatsFromTheDateFormatList) {
     // Entry 7 is no format: the editor keeps its designed one.
     settings.DateFormats.Lines = {{7}, {1}, {3}};
     auto& w = Open();
-    ASSERT_EQ(w.DateEditors().size(), 3u);
+    ASSERT_EQ(w.Fields()->DateEditors().size(), 3u);
     EXPECT_EQ(Editor<TDateEdit>(7)->DisplayFormat(), QStringLiteral("mm/dd/yyyy"));
     EXPECT_EQ(Editor<TDateEdit>(8)->DisplayFormat(), QStringLiteral("dd/mm/yyyy"));
     EXPECT_EQ(Editor<TDateEdit>(21)->DisplayFormat(), QStringLiteral("yyyy"));
     EXPECT_EQ(settings.DateFormats.Lines[2].FieldIndex, 20);
 
     AddRecord("Compiler");
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(Editor<TDateEdit>(8)->text(), QStringLiteral("07/03/2024"));
     Editor<TDateEdit>(21)->SetDate(year_month_day{year(2020), month(5), day(9)});
     EXPECT_EQ(Editor<TDateEdit>(21)->text(), QStringLiteral("2020"));
@@ -240,14 +241,14 @@ TEST_F(RecordPageTest, TabAndShiftTabWalkTheEditorsAcrossThePages) {
                           {5, Qt::Key_Backtab, 4, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from);
-        QWidget* from = w.FieldEditors()[c.from - 1]->Widget();
+        QWidget* from = w.Fields()->Editors()[c.from - 1]->Widget();
         pages->setCurrentIndex(c.from <= 11 ? 0 : c.from <= 22 ? 1 : c.from == 23 ? 2 : 3);
         from->setFocus();
         QTest::keyClick(QApplication::focusWidget(), c.key);
         EXPECT_EQ(pages->currentIndex(), c.page);
         const QWidget* focused = QApplication::focusWidget();
         ASSERT_NE(focused, nullptr);
-        const QWidget* expected = w.FieldEditors()[c.to - 1]->Widget();
+        const QWidget* expected = w.Fields()->Editors()[c.to - 1]->Widget();
         EXPECT_TRUE(focused == expected || expected->isAncestorOf(focused))
             << focused->objectName().toStdString();
     }
@@ -276,7 +277,7 @@ TEST_F(RecordPageTest, AReadOnlyUserSeesTheRecordAndWritesNothing) {
 TEST_F(RecordPageTest, SettlingANewRecordShowsItStored) {
     auto& w = Open();
     AddRecord("Compiler");
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     ASSERT_TRUE(w.RecordPage()->NewRecord());
     Editor(1)->setText(QStringLiteral("Editor"));
     EXPECT_TRUE(w.RecordPage()->SettleRecord());
@@ -324,7 +325,7 @@ TEST_F(RecordPageTest, ShowingARecordOfAClosedTableIsRefused) {
     auto& w = Open();
     w.RecordPage()->EditCursor().Close();
     w.Database().DataTable.close();
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Database is not Open! Cannot display details.");
 }
@@ -358,15 +359,15 @@ TEST_F(RecordPageTest, ADamagedMemoIsReportedAndItsEditorEmptied) {
     EXPECT_GT(w.RecordPage()->CurrentRecordId(), 0);
 
     // The next record's picture does not stay behind in the damaged one.
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_EQ(Editor<TDbMultiImgControl>(24)->Picture(), png);
     messages.clear();
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(Editor<TDbMultiImgControl>(24)->HasPicture());
     // Leaving writes the fields that were read and leaves the unread ones as stored.
     Editor(1)->setText(QStringLiteral("Compiler 2"));
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_EQ(Editor<TDbMultiImgControl>(24)->Picture(), png);
     Close();
     const test::Bytes after = test::ReadBytes(dataDir / "data.dbf");
@@ -401,11 +402,11 @@ TEST_F(RecordPageTest, AnImpossibleStoredDateShowsEmptyWithAWarningAndStaysAsSto
             QStringLiteral("Read/Write Access - Unreadable value not shown: Installation Date:"));
         // Leaving the record writes the other fields and keeps the stored date bytes.
         Editor(1)->setText(QStringLiteral("Compiler 2"));
-        w.ShowRecordAt(1);
+        w.RecordPage()->ShowRecordAt(1);
         EXPECT_EQ(Status(), QStringLiteral("New Record"));
         const test::Bytes kept = test::ReadBytes(dataDir / "data.dbf");
         EXPECT_TRUE(std::equal(stored, stored + 8, kept.begin() + static_cast<std::ptrdiff_t>(at)));
-        w.ShowRecordAt(0);
+        w.RecordPage()->ShowRecordAt(0);
         // A date typed over the damaged one is stored.
         Editor<TDateEdit>(8)->SetDate(year_month_day{year(2020), month(5), day(9)});
         Close();
@@ -431,7 +432,7 @@ TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {
     Editor(1)->setText(QStringLiteral("Editor"));
 
     answer = platform::MessageAnswer::No;
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].text,
@@ -445,18 +446,18 @@ TEST_F(RecordPageTest, ARecordThatCannotBeStoredAsksWhetherToGoOn) {
 
     // Once the catalogue is free the same record is stored.
     master.cancel();
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
 
     // Yes: the new record's contents are dropped and the move goes on.
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     ASSERT_TRUE(w.RecordPage()->NewRecord());
     Editor(1)->setText(QStringLiteral("Debugger"));
     master.first();
     master.edit();
     answer = platform::MessageAnswer::Yes;
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(Editor(1)->text(), QStringLiteral("Editor"));
     EXPECT_EQ(w.Database().DataTable.recordCount(), 1u);
@@ -473,17 +474,17 @@ TEST_F(RecordPageTest, ARenamedRecordMovesBetweenLetterCounts) {
     w.Navigator()->ShowLetter('B');
     EXPECT_EQ(w.Database().Index.LetterCount('B'), 2);
 
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(w.RecordPage()->RecordLetter(), 'B');
     Editor(1)->setText(QStringLiteral("Delta"));
-    w.ShowRecordAt(1);
+    w.RecordPage()->ShowRecordAt(1);
     EXPECT_EQ(w.Database().Index.LetterCount('B'), 1);
     EXPECT_EQ(w.Database().Index.LetterCount('D'), 1);
     // A new record counts from no letter.
-    w.ShowRecordAt(2);
+    w.RecordPage()->ShowRecordAt(2);
     ASSERT_TRUE(w.RecordPage()->NewRecord());
     Editor(1)->setText(QStringLiteral("Echo"));
-    w.ShowRecordAt(0);
+    w.RecordPage()->ShowRecordAt(0);
     EXPECT_EQ(w.Database().Index.LetterCount('E'), 1);
 }
 

@@ -65,7 +65,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         window->Navigator()->LetterKey('A');
-        window->ShowRecordAt(0);
+        window->RecordPage()->ShowRecordAt(0);
         ASSERT_EQ(Shown(), QStringLiteral("Alpha"));
         QAbstractButton* button = c.button();
         ASSERT_NE(button, nullptr);
@@ -98,7 +98,7 @@ TEST_F(SettleTest, AnInvalidDateStopsASaveFromEveryKindOfButtonAndAValidOneLetsI
 
 TEST_F(SettleTest, ARecordCopyTakesOnlyADateThatSettles) {
     OpenWith({{"Alpha", "", 0}});
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     QAbstractButton* copy = Find<QAbstractButton>("B_RCopy");
     EXPECT_EQ(copy->focusPolicy(), Qt::NoFocus);
     TypeDate("02301999");
@@ -119,7 +119,7 @@ TEST_F(SettleTest, ALetterTabLeavesATypedDateInItsFieldForTheNextSave) {
     OpenWith({{"Alpha", "", 0}, {"Apple", "", 0}, {"Charlie", "", 0}});
     SortBy(test::NameField);
     window->Navigator()->LetterKey('A');
-    window->ShowRecordAt(0);
+    window->RecordPage()->ShowRecordAt(0);
     const auto before = StoredDate("Alpha");
     QAbstractButton* tab = window->LetterBar()->Tab('C' - 'A');
     EXPECT_EQ(tab->focusPolicy(), Qt::NoFocus);

@@ -76,7 +76,7 @@ protected:
                   {"Charlie", "Acme", 20},
                   {"Bravo", "Zeta", 15},
                   {"Echo", "Acme", 10}});
-        window->ShowRecordAt(0);
+        window->RecordPage()->ShowRecordAt(0);
         // Every re-open of the record table recounts the letters.
         window->Database().Index.RecountLetters = [this] {
             ++reopens;
@@ -259,7 +259,7 @@ TEST_F(SortTest, ARecordThatCannotBeSettledLeavesSortAndFilterAsTheyWere) {
     reopens = 0;
     // A new record that cannot be stored: another program holds the catalogue record, so no
     // record number can be given out, and the user keeps the record.
-    window->ShowRecordAt(5);
+    window->RecordPage()->ShowRecordAt(5);
     ASSERT_TRUE(window->RecordPage()->NewRecord());
     Find<QLineEdit>("L1")->setText(QStringLiteral("Foxtrot"));
     engine::Table master;
@@ -318,14 +318,14 @@ TEST_F(SortTest, TheSortDialog) {
     EXPECT_EQ(window->Database().Index.Sort, Sort(NameField, false, 0, false));
 
     // OK without a change: letter "A" from its first page, no re-open.
-    window->SetPageStart(2);
+    window->Navigator()->SetPageStart(2);
     answer = [](TSortDlg& d) {
         d.accept();
         return d.result();
     };
     window->Commands().Item(QStringLiteral("Sort1"))->trigger();
     EXPECT_EQ(reopens, 0);
-    EXPECT_EQ(window->PageStart(), 0);
+    EXPECT_EQ(window->Navigator()->PageStart(), 0);
 
     // A change through the primary part's click.
     answer = [this](TSortDlg& d) {

@@ -5,6 +5,7 @@
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
+#include "book/RecordPage.h"
 #include "book/RecordTabs.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
@@ -251,7 +252,7 @@ bool Take(const Shot& shot, const QString& outputDir) {
         const auto before = std::count_if(std::begin(Titles), std::end(Titles), [](const char* t) {
             return t[0] == Featured[0] && std::string_view(t) < Featured;
         });
-        window.ShowRecordAt(static_cast<int>(before));
+        window.RecordPage()->ShowRecordAt(static_cast<int>(before));
         shelfwise::book::TRecordTabs* pages = window.RightPage()->Pages();
         pages->setCurrentIndex(pages->indexOf(pages->PagePanel(shot.Page)->parentWidget()));
     }

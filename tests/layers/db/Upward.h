@@ -1,0 +1,4 @@
+#pragma once
+
+#include "book/BookWindow.h"
+#include "engine/Table.h"

@@ -1,0 +1,33 @@
+# Fails when a source folder's CMakeLists.txt links the library of a folder at its own level or
+# above it (each folder's library is sw_<folder>; the layers are in tools/Layers.cmake). Run by
+# CTest: cmake -DSOURCE_DIR=<src> -P CheckLinks.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+
+if(NOT SOURCE_DIR)
+    message(FATAL_ERROR "SOURCE_DIR is not set")
+endif()
+file(GLOB lists RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*/CMakeLists.txt)
+set(failures)
+foreach(list IN LISTS lists)
+    get_filename_component(folder ${list} DIRECTORY)
+    file(RELATIVE_PATH shown ${SOURCE_DIR}/.. ${SOURCE_DIR}/${list})
+    if(NOT DEFINED may_use_${folder})
+        list(APPEND failures "${shown}: no layer, give ${folder} one in tools/Layers.cmake")
+        continue()
+    endif()
+    file(READ ${SOURCE_DIR}/${list} text)
+    # A library named in a comment is not linked.
+    string(REGEX REPLACE "#[^\n]*" "" text "${text}")
+    string(REGEX MATCHALL "target_link_libraries[ \t\r\n]*\\([^)]*\\)" calls "${text}")
+    foreach(call IN LISTS calls)
+        string(REGEX MATCHALL "sw_[A-Za-z0-9_]+" libraries "${call}")
+        foreach(library IN LISTS libraries)
+            string(REGEX REPLACE "^sw_" "" used ${library})
+            if(NOT used STREQUAL folder AND NOT used IN_LIST may_use_${folder})
+                list(APPEND failures "${shown}: ${folder} may not link ${library}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+fail_on_layer_breaks(Links ${failures})
