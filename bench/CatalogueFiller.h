@@ -49,4 +49,14 @@ inline void FillCatalogue(const std::filesystem::path& dir, int records,
     table.close();
 }
 
+// Copies the program directory's template data table into `dir` and fills it as above.
+inline void CopyAndFillCatalogue(const std::filesystem::path& programDir,
+                                 const std::filesystem::path& dir, int records,
+                                 const std::function<const char*(int)>& markOf) {
+    for (const char* name : {"data.dbf", "data.dbt", "data.mdx"}) {
+        std::filesystem::copy_file(programDir / name, dir / name);
+    }
+    FillCatalogue(dir, records, markOf);
+}
+
 } // namespace shelfwise::bench

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "book/FilterCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/ListHeader.h"
@@ -23,6 +24,7 @@ BookWindowAdapter::BookWindowAdapter(settings::Settings& settings,
       window_(std::make_unique<book::TSoftwareBookWindow>(settings)) {
     window_->LeftPage()->Header()->SetTemplates(&templates.Headers);
     window_->SetLabelTemplates(&templates.Labels);
+    window_->findChild<book::TFilterCommands*>()->SetTemplates(&templates.Filters);
 
     book::TCommandRegistry& commands = window_->Commands();
     commands.Define(QStringLiteral("Options"), {"Options1", "B_Options"},

@@ -4,6 +4,7 @@
 #include "book/ColorDlg.h"
 #include "book/Colors.h"
 #include "book/ExchangeCommands.h"
+#include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/Fonts.h"
 #include "book/LabelMenu.h"
@@ -192,6 +193,7 @@ void TBookWindow::CompleteCreation() {
                        }},
                       this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
+    new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));

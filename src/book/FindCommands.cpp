@@ -1,6 +1,7 @@
 #include "book/FindCommands.h"
 
 #include "book/CommandRegistry.h"
+#include "book/FilterCommands.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/SortButton.h"
@@ -127,6 +128,8 @@ bool TFindCommands::BeforeNonStop() {
     }
     parts_.Window.setEnabled(false);
     parts_.RecordPage.EditCursor().Close();
+    // The hits' marks must survive the posts that write them and the edits after.
+    parts_.Window.findChild<TFilterCommands*>()->Filter().SetEvaluation(false);
     return true;
 }
 

@@ -14,11 +14,16 @@
 namespace shelfwise::book {
 
 TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent)
-    : QDialog(parent), templates_(templates) {
-    setObjectName(QStringLiteral("LoadLabelsDlg"));
-    setWindowTitle(QStringLiteral("Load Labels From Template"));
+    : TLoadLabelsDlg(templates, parent,
+                     {"LoadLabelsDlg", "Load Labels From Template", "Label Templates:"}) {}
 
-    auto* caption = new QLabel(QStringLiteral("Label Templates:"), this);
+TLoadLabelsDlg::TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent,
+                               Captions captions)
+    : QDialog(parent), templates_(templates) {
+    setObjectName(QString::fromLatin1(captions.Object));
+    setWindowTitle(QString::fromLatin1(captions.Title));
+
+    auto* caption = new QLabel(QString::fromLatin1(captions.Caption), this);
     names_ = new QListWidget(this);
     names_->setObjectName(QStringLiteral("ListBox1"));
     caption->setBuddy(names_);

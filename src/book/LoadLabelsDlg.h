@@ -14,13 +14,21 @@ class TTemplateList;
 namespace shelfwise::book {
 
 // "Load Labels From Template": the label templates by name. Deleting removes a template and its
-// file at once; OK gives the selected template's file.
+// file at once; OK gives the selected template's file. The filter templates use it under their
+// own names ("Load Filter Template").
 class TLoadLabelsDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 100;
 
+    struct Captions {
+        const char* Object;
+        const char* Title;
+        const char* Caption;
+    };
+
     TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent);
+    TLoadLabelsDlg(settings::TTemplateList& templates, QWidget* parent, Captions captions);
 
     QListWidget* Names() const { return names_; }
     QPushButton* OkButton() const { return ok_; }

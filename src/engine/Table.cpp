@@ -1555,6 +1555,10 @@ void Table::post() {
     if (impl_->state == State::Browse) {
         return;
     }
+    runBeforePost();
+    if (impl_->state == State::Browse) {
+        return; // the hook posted or cancelled the record itself
+    }
     try {
         impl_->post();
     } catch (...) {

@@ -163,6 +163,10 @@ public:
     void edit();
     void post();
     void cancel();
+    // Runs at the start of every post() in edit or insert state, with this cursor on the
+    // record being posted, before anything is written; it may set fields. It does not run
+    // again while it runs. An empty function detaches it.
+    void setBeforePost(std::function<void(Table&)> hook);
     // Marks the current record deleted, removes its keys and moves to the next record (the
     // previous one at the end).
     void deleteRecord();
@@ -199,8 +203,12 @@ public:
     void pack();
 
 private:
+    void runBeforePost();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    std::function<void(Table&)> beforePost_;
+    bool inBeforePost_ = false;
 };
 
 } // namespace shelfwise::engine

@@ -83,14 +83,6 @@ protected:
         }
         return texts;
     }
-    std::vector<std::string> Marks() const {
-        auto table = OpenData();
-        std::vector<std::string> marks;
-        for (table->first(); !table->atEnd(); table->next()) {
-            marks.push_back(table->text(db::MarkField));
-        }
-        return marks;
-    }
     db::FilterState Scope() const { return window->LeftPage()->SortButton()->Filter(); }
     // Runs `action` from inside the next run, where the window takes the user's input.
     template <typename Action> void DuringRun(Action action) {

@@ -1,5 +1,6 @@
 #include "BookFixture.h"
 #include "SortedBook.h"
+#include "book/FilterCommands.h"
 #include "book/RecordPage.h"
 #include "book/RightPage.h"
 #include "book/SortButton.h"
@@ -112,10 +113,14 @@ TEST_F(MultiUserTest, ASortThatNeedsANewIndexWaitsForTheTableToItself) {
 TEST_F(MultiUserTest, AFailedSortKeepsTheFilterItsOrderServes) {
     OpenWith({{"Delta", "Acme", 0}, {"alpha", "Zeta", 0}});
     TSortButton& button = *window->LeftPage()->SortButton();
-    button.SetFilterSource([] { return true; }); // as a defined filter would
-    button.FilterMenu()->findChild<QAction*>(QStringLiteral("NormalFilter1"))->trigger();
+    // A filter no record passes, so the list holds no record (and locks none).
+    TFilterCommands& filters = *window->findChild<TFilterCommands*>();
+    search::TFilterList& filter = filters.Filter();
+    filter.Define(filter.AddField(test::PriceField, search::FilterFloatType), "1000", "",
+                  search::FilterFloatType, search::FilterOperator::Greater);
+    filters.ApplyFilter();
     ASSERT_EQ(window->Database().Index.Filter, db::FilterState::fsNormal);
-    ASSERT_TRUE(Listed().isEmpty()); // no record is marked as passing
+    ASSERT_TRUE(Listed().isEmpty());
     QProcess second;
     StartSecondProgram(second);
 

@@ -70,6 +70,16 @@ protected:
 
     QString Shown() const { return Find<QLineEdit>("L1")->text(); }
 
+    // The mark of every record, in entry order, as another program reads them.
+    std::vector<std::string> Marks() const {
+        auto table = OpenData();
+        std::vector<std::string> marks;
+        for (table->first(); !table->atEnd(); table->next()) {
+            marks.push_back(table->text(db::MarkField));
+        }
+        return marks;
+    }
+
     char SelectedTab() const {
         for (int i = 0; i < LetterCount; ++i) {
             if (window->LetterBar()->Tab(i)->Selected()) {

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
@@ -21,8 +22,10 @@
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
 #include "platform/MessageBox.h"
+#include "search/FilterDlg.h"
 #include "settings/ModemEntries.h"
 #include "settings/SettingsFiles.h"
+#include "settings/TemplateList.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -384,6 +387,43 @@ bool TakeFrameDialogs(const QString& outputDir) {
     return all;
 }
 
+// "Set Filter" with two conditions, one of them defined, and the condition dialog of a date.
+bool TakeFilterDialogs(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    auto& database = window.Database();
+    namespace search = shelfwise::search;
+    search::TFilterList& filter = window.findChild<shelfwise::book::TFilterCommands*>()->Filter();
+    filter.Clear();
+    int date = -1;
+    int text = -1;
+    for (int p = shelfwise::db::FirstDataField; p < database.DataTable.fieldCount(); ++p) {
+        const std::uint8_t type = search::FilterTypeOf(database.DataTable.field(p));
+        if (type == search::FilterDateType && date < 0) {
+            date = p;
+        } else if (type == search::FilterTextType && text < 0) {
+            text = p;
+        }
+    }
+    filter.Define(filter.AddField(text, search::FilterTextType), "M", "", search::FilterTextType,
+                  search::FilterOperator::GreaterOrEqual);
+    const int dateEntry = filter.AddField(date, search::FilterDateType);
+    settings::TTemplateList templates(settings::FilterTemplates, s.DataDir);
+    int dateFormat = 0;
+    search::TFilterDlg dialog(filter, database.DataTable, database.Fields, s.FieldLabels, templates,
+                              shelfwise::db::FilterState::fsNormal, dateFormat);
+    bool all = Save(dialog, outputDir, "filter.png");
+    filter.Define(dateEntry, "01/01/2024", "12/31/2024", search::FilterDateType,
+                  search::FilterOperator::Between);
+    search::TFieldFilterDlg condition(filter, dateEntry,
+                                      QString::fromStdString(s.FieldLabels[std::size_t(date) - 2]),
+                                      dateFormat, std::nullopt);
+    all = Save(condition, outputDir, "filter-condition.png") && all;
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -486,5 +526,6 @@ int main(int argc, char** argv) {
     }
     all = TakeExchangeDialogs(outputDir) && all;
     all = TakeFrameDialogs(outputDir) && all;
+    all = TakeFilterDialogs(outputDir) && all;
     return all ? 0 : 1;
 }
