@@ -179,7 +179,6 @@ struct Table::Impl {
     std::uint32_t deleteMany(std::vector<std::uint32_t> numbers);
     void lockRecords(const std::vector<std::uint32_t>& numbers);
     std::vector<std::string> checkIndexes();
-    std::string changeStamp();
     bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
@@ -936,46 +935,9 @@ std::uint32_t Table::Impl::deleteMany(std::vector<std::uint32_t> numbers) {
     return deleted;
 }
 
-// The table's header (its change counter and busy mark) and the index's change counter, which
-// a rollback moves on too: equal at two looks under the header lock, nothing was written in
-// between.
-std::string Table::Impl::changeStamp() {
-    const auto& fixed = dbf->header().fixedPart();
-    std::string stamp(fixed.begin(), fixed.end());
-    char counter[4];
-    tags.file().file().readAt(counter, sizeof counter, mdx::kChangeCounter,
-                              "the index's change counter");
-    return stamp.append(counter, sizeof counter);
-}
-
-// A long check on a shared table would keep writers out. It runs without the header lock and
-// counts only when no writer wrote meanwhile; a table that keeps changing is checked under
-// the lock after a few tries.
 std::vector<std::string> Table::Impl::checkIndexes() {
-    const auto check = [this] { return tags.check(fields(), *dbf, memo); };
-    if (!exclusive && !batchHoldsHeader() && !scanning) {
-        constexpr int kTries = 3;
-        for (int attempt = 0; attempt < kTries; ++attempt) {
-            std::string before;
-            {
-                ReadGuard guard(*this);
-                before = changeStamp();
-            }
-            std::vector<std::string> problems;
-            bool failed = false;
-            try {
-                problems = check();
-            } catch (const EngineError&) {
-                failed = true; // a writer's pages half written, or damage: see below
-            }
-            ReadGuard guard(*this);
-            if (changeStamp() == before && !failed) {
-                return problems;
-            }
-        }
-    }
     ReadGuard guard(*this);
-    return check();
+    return tags.check(fields(), *dbf, memo);
 }
 
 void Table::Impl::deleteCurrent() {
