@@ -141,8 +141,8 @@ void TDateEdit::TypeText(const QString& typed) {
 void TDateEdit::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy) || event->key() == Qt::Key_Tab ||
         event->key() == Qt::Key_Backtab || event->key() == Qt::Key_Escape ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0 &&
-            !event->matches(QKeySequence::Paste)) {
+        ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0 &&
+         !event->matches(QKeySequence::Paste))) {
         QLineEdit::keyPressEvent(event);
         return;
     }

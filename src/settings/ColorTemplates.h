@@ -18,7 +18,7 @@ inline constexpr const char* ColorTemplatesFileName = "color_t.tml";
 struct ColorTemplate {
     std::string Name;
     ElementColors Colors;
-    std::bitset<ElementCount> Unreadable;
+    std::bitset<ElementCount> Unreadable{};
 
     // The template's colours, the unreadable elements taken from `current`.
     ElementColors ColorsOver(const ElementColors& current) const;

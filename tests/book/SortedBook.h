@@ -24,7 +24,7 @@ struct Title {
     std::string Name;
     std::string Producer;
     double Price = 0;
-    std::string Notes;
+    std::string Notes{};
 };
 
 // A book window on records made by the test, sorted as the test asks.
