@@ -93,6 +93,8 @@ QAction* TViewOptionsMenu::AddChoice(QMenu* menu, const char* name, const char* 
         UpdateChecks();
         if constexpr (!std::is_same_v<Changed, std::nullptr_t>) {
             emit(this->*changed)();
+        } else {
+            (void)changed; // no signal for this option
         }
     });
     return action;
