@@ -4,6 +4,7 @@
 
 #include "CatalogueFiller.h"
 #include "CatalogueRecords.h"
+#include "SqliteHelpers.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
 #include "search/Filter.h"
@@ -29,16 +30,8 @@ constexpr const char* kFilteredTag = "BENCHF";
 // Rows of one page of the list.
 constexpr int kPageRows = 20;
 
-struct Closer {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(db));
-        std::abort();
-    }
-}
+using bench_sqlite::Closer;
+using bench_sqlite::exec;
 
 // The conditions; the two price bounds differ in about one record in 60 that meets the rest.
 void DefineFilter(search::TFilterList& filter, const char* price) {

@@ -4,6 +4,7 @@
 // engine's loop asks for the user's input as the Find window does (at most every 20 ms).
 
 #include "CatalogueFiller.h"
+#include "SqliteHelpers.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
 #include "search/Finder.h"
@@ -26,17 +27,8 @@ constexpr int kRecords = 1'000'000;
 // Names are letters only, so no other record holds this.
 const char* const kUnique = "Unique 7 title";
 
-struct Closer {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(db));
-        std::abort();
-    }
-}
+using bench_sqlite::Closer;
+using bench_sqlite::exec;
 
 // The data table of a database directory with the catalogue records, the last one named so
 // that only it matches, and the same records in an SQLite file. Made once a run.

@@ -5,6 +5,7 @@
 // also have an index on upper(name) (tag UNAME). Every file is removed at the end.
 
 #include "CatalogueRecords.h"
+#include "SqliteHelpers.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 
@@ -84,10 +85,9 @@ void openShared(Table& table, std::uint32_t records, const char* tag) {
 
 // ---- SQLite
 
-struct Closer {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
+using bench_sqlite::Closer;
+using bench_sqlite::exec;
+
 using Database = std::unique_ptr<sqlite3, Closer>;
 using Statement = std::unique_ptr<sqlite3_stmt, Closer>;
 
@@ -97,13 +97,6 @@ Database openDatabase(const std::filesystem::path& file) {
         std::abort();
     }
     return Database(db);
-}
-
-void exec(sqlite3* db, const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(db));
-        std::abort();
-    }
 }
 
 Statement prepare(sqlite3* db, const char* sql) {
