@@ -25,6 +25,7 @@
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
 #include "book/TabOrderFile.h"
+#include "book/TableViewCommand.h"
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
 #include "db/RecordSchema.h"
@@ -194,6 +195,7 @@ void TBookWindow::CompleteCreation() {
                       this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
     new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
+    ConnectTableViewCommand(parts);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));

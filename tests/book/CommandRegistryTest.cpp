@@ -36,6 +36,7 @@ constexpr Control Working[] = {
     {"Filter1", "B_Filter"},
     {"Export1", "B_Export"},
     {"Import1", "B_Import"},
+    {"TableView1", "B_Table"},
     {"HelpContents1", nullptr},
     {"Manual1", nullptr},
     // Row menu.
@@ -64,7 +65,6 @@ constexpr Control Working[] = {
 // are wired by the program around the window: tests/app.)
 constexpr Control Awaited[] = {
     {"Print1", "B_Print"},
-    {"TableView1", "B_Table"},
     {"HTMLFile1", "B_HTML"},
     {"Replace1", "B_Replace"},
     {"Maintenance1", "B_Maintenance"},

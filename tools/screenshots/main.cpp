@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "book/DbEditDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
@@ -424,6 +425,20 @@ bool TakeFilterDialogs(const QString& outputDir) {
     return all;
 }
 
+// The table viewer over the catalogue, as the Table command opens it in place of the book.
+bool TakeTableView(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.hide();
+    shelfwise::db::TEditCursor& writer = window.RecordPage()->EditCursor();
+    writer.Open();
+    shelfwise::book::TDbEditDlg viewer(window.Database(), writer, s, false, nullptr);
+    viewer.resize(900, 420);
+    return Save(viewer, outputDir, "table-view.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -527,5 +542,6 @@ int main(int argc, char** argv) {
     all = TakeExchangeDialogs(outputDir) && all;
     all = TakeFrameDialogs(outputDir) && all;
     all = TakeFilterDialogs(outputDir) && all;
+    all = TakeTableView(outputDir) && all;
     return all ? 0 : 1;
 }
