@@ -4,10 +4,13 @@
 #include "book/FieldDlg.h"
 #include "book/TableViewCommand.h"
 #include "book/TableViewModel.h"
+#include "engine/PosixFile.h"
+#include "platform/Dialogs.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
