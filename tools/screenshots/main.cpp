@@ -432,10 +432,12 @@ bool TakeTableView(const QString& outputDir) {
     TSoftwareBookWindow window(s);
     FillCatalogue(window);
     window.hide();
+    // Every title rather than the one letter the book shows.
+    window.Database().DataTable.cancelRange();
     shelfwise::db::TEditCursor& writer = window.RecordPage()->EditCursor();
     writer.Open();
     shelfwise::book::TDbEditDlg viewer(window.Database(), writer, s, false, nullptr);
-    viewer.resize(900, 420);
+    viewer.resize(1400, 480);
     return Save(viewer, outputDir, "table-view.png");
 }
 
