@@ -5,6 +5,7 @@
 
 #include "CatalogueFiller.h"
 #include "SqliteHelpers.h"
+#include "WaitCounters.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
 #include "search/Finder.h"
@@ -123,6 +124,7 @@ void BM_FindOnlyTheLastRecord(benchmark::State& state) {
     search::TFinder& finder = *run.finder;
     finder.SetSkipMemos(state.range(0) == 1);
     finder.SetSearchText("e 7 t", QStringLiteral("mm/dd/yyyy"));
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         finder.Begin(true, 0);
         if (finder.Step(true) != search::StepResult::Hit ||
@@ -141,6 +143,7 @@ BENCHMARK(BM_FindOnlyTheLastRecord)
 void BM_NonStopFlipsEveryMark(benchmark::State& state) {
     Search run("");
     bool all = true;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         // " Software" is in every producer; the unique name in one record.
         run.finder->SetSearchText(all ? " software" : kUnique, QStringLiteral("mm/dd/yyyy"));
@@ -158,6 +161,7 @@ void BM_NonStopMarksAlreadyRight(benchmark::State& state) {
     Search run("");
     run.finder->SetSearchText(kUnique, QStringLiteral("mm/dd/yyyy"));
     run.finder->MarkAll();
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         if (run.finder->MarkAll().Found != 1) {
             state.SkipWithError("wrong count");
@@ -173,6 +177,7 @@ void BM_SqliteFindOnlyTheLastRecord(benchmark::State& state) {
                        "SELECT number FROM data WHERE name LIKE '%e 7 t%' OR producer LIKE "
                        "'%e 7 t%' OR serial LIKE '%e 7 t%' LIMIT 1",
                        -1, &query, nullptr);
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         if (sqlite3_step(query) != SQLITE_ROW || sqlite3_column_int64(query, 0) != kRecords) {
             state.SkipWithError("the last record was not found");
@@ -186,6 +191,7 @@ BENCHMARK(BM_SqliteFindOnlyTheLastRecord)->Iterations(2)->Unit(benchmark::kMilli
 void BM_SqliteMarkEveryRecord(benchmark::State& state) {
     sqlite3* db = Records().db.get();
     bool all = true;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         exec(db,
              all ? "UPDATE data SET mark = CASE WHEN name LIKE '% software%' OR producer "
