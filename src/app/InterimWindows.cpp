@@ -4,6 +4,7 @@
 #include "app/BookWindowAdapter.h"
 #include "app/HintsDlg.h"
 #include "app/TrayForm.h"
+#include "book/BookWindow.h"
 #include "book/LoginDlg.h"
 #include "platform/Dialogs.h"
 
@@ -65,7 +66,14 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
     if (tray_) {
         tray_->SetBookWindow(window->Widget());
     }
+    bookWindow_ = window->Widget();
     return window;
+}
+
+void InterimWindows::OpenMaintenance(settings::Settings&) {
+    if (auto* window = qobject_cast<book::TBookWindow*>(bookWindow_.data())) {
+        window->MaintenanceCommand(true);
+    }
 }
 
 bool InterimWindows::TrayIconAvailable() {

@@ -2,6 +2,8 @@
 
 #include "app/ProgramWindows.h"
 
+#include <QPointer>
+#include <QWidget>
 #include <memory>
 
 namespace shelfwise::app {
@@ -30,7 +32,8 @@ public:
     bool TrayIconAvailable() override;
     void ShowTips(settings::Settings& settings) override;
     bool ReminderCheck(settings::Settings&) override { return false; }
-    void OpenMaintenance(settings::Settings&) override {}
+    // The book window's maintenance dialog, with what is due marked.
+    void OpenMaintenance(settings::Settings& settings) override;
 
     TAboutBox* Splash() const { return splash_.get(); }
     TTrayForm* Tray() const { return tray_.get(); }
@@ -38,6 +41,7 @@ public:
 private:
     std::unique_ptr<TAboutBox> splash_;
     std::unique_ptr<TTrayForm> tray_;
+    QPointer<QWidget> bookWindow_;
 };
 
 } // namespace shelfwise::app
