@@ -241,15 +241,11 @@ std::uint32_t TMaintenance::fillFromSalvage(const std::filesystem::path& directo
                     bad = true;
                 }
             }
-            try {
-                target.setNumber(RecordNumberField, next);
-                target.post();
-                ++next;
-            } catch (const EngineError& error) {
-                LogFailure(target, error);
-                target.cancel();
-                bad = true;
-            }
+            // A record that cannot be written is the disk's fault, not the record's: the
+            // whole copy fails.
+            target.setNumber(RecordNumberField, next);
+            target.post();
+            ++next;
             badRecords += bad ? 1 : 0;
             if (database_.CurrentProgress) {
                 database_.CurrentProgress->StepProgress();
