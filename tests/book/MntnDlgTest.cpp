@@ -3,6 +3,7 @@
 #include "BookFixture.h"
 #include "book/CommandRegistry.h"
 #include "db/Database.h"
+#include "db/Maintenance.h"
 #include "engine/TableOperations.h"
 #include "platform/Dialogs.h"
 
