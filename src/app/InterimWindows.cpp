@@ -3,8 +3,10 @@
 #include "app/AboutBox.h"
 #include "app/BookWindowAdapter.h"
 #include "app/HintsDlg.h"
+#include "app/ReminderDlg.h"
 #include "app/TrayForm.h"
 #include "book/BookWindow.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
 #include "platform/Dialogs.h"
 
@@ -55,6 +57,14 @@ void InterimWindows::MarkHiddenByClose() {
     }
 }
 
+void InterimWindows::CreateMaintenanceLog(settings::Settings& settings) {
+    log_ = std::make_unique<book::TLogForm>(settings.DataDir);
+}
+
+void InterimWindows::DestroyMaintenanceLog() {
+    log_.reset();
+}
+
 std::unique_ptr<BookWindowHandle>
 InterimWindows::CreateBookWindow(settings::Settings& settings,
                                  settings::TemplateCatalogues& templates) {
@@ -67,6 +77,18 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
         tray_->SetBookWindow(window->Widget());
     }
     bookWindow_ = window->Widget();
+    if (auto* book = qobject_cast<book::TBookWindow*>(window->Widget()); book && log_) {
+        book->AddLogEntry = [this](const QString& database, const QString& description) {
+            if (log_) {
+                log_->AddLogEntry(database, description);
+            }
+        };
+        book->ShowLog = [this] {
+            if (log_) {
+                log_->ShowLog();
+            }
+        };
+    }
     return window;
 }
 
@@ -83,6 +105,10 @@ bool InterimWindows::TrayIconAvailable() {
 void InterimWindows::ShowTips(settings::Settings& settings) {
     THintsDlg dialog(settings);
     platform::RunModal(dialog);
+}
+
+bool InterimWindows::ReminderCheck(settings::Settings& settings) {
+    return app::ReminderCheck(settings, shelfwise::settings::LocalNow());
 }
 
 } // namespace shelfwise::app
