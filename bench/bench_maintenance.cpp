@@ -103,14 +103,16 @@ void maintenance(benchmark::State& state, const std::function<void(Work&)>& prep
                  const std::function<bool(db::TMaintenance&, Work&)>& run) {
     for (auto _ : state) {
         state.PauseTiming();
-        Work work;
-        prepare(work);
-        db::TMaintenance m(*work.database, work.settings);
+        auto work = std::make_unique<Work>();
+        prepare(*work);
+        db::TMaintenance m(*work->database, work->settings);
         state.ResumeTiming();
-        if (!run(m, work)) {
+        if (!run(m, *work)) {
             state.SkipWithError("the operation failed");
         }
         state.PauseTiming();
+        work.reset();
+        state.ResumeTiming();
     }
     state.counters["records"] = recordCount();
 }
@@ -220,13 +222,15 @@ struct Sqlite {
 void sqlite(benchmark::State& state, const char* prepare, const char* run) {
     for (auto _ : state) {
         state.PauseTiming();
-        Sqlite s;
+        auto s = std::make_unique<Sqlite>();
         if (prepare != nullptr) {
-            exec(s.db.get(), prepare);
+            exec(s->db.get(), prepare);
         }
         state.ResumeTiming();
-        exec(s.db.get(), run);
+        exec(s->db.get(), run);
         state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
     }
     state.counters["records"] = recordCount();
 }
@@ -248,11 +252,13 @@ void BM_SqliteBackup(benchmark::State& state) {
         (std::filesystem::temp_directory_path() / "bench_maint.sqlite.bak").string() + "'";
     for (auto _ : state) {
         state.PauseTiming();
-        Sqlite s;
-        std::filesystem::remove(s.file.string() + ".bak");
+        auto s = std::make_unique<Sqlite>();
+        std::filesystem::remove(s->file.string() + ".bak");
         state.ResumeTiming();
-        exec(s.db.get(), into.c_str());
+        exec(s->db.get(), into.c_str());
         state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
     }
     state.counters["records"] = recordCount();
 }
