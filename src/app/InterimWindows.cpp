@@ -5,6 +5,7 @@
 #include "app/HintsDlg.h"
 #include "app/ReminderDlg.h"
 #include "app/TrayForm.h"
+#include "book/BookWindow.h"
 #include "book/LogForm.h"
 #include "book/LoginDlg.h"
 #include "platform/Dialogs.h"
@@ -75,7 +76,26 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
     if (tray_) {
         tray_->SetBookWindow(window->Widget());
     }
+    bookWindow_ = window->Widget();
+    if (auto* book = qobject_cast<book::TBookWindow*>(window->Widget()); book && log_) {
+        book->AddLogEntry = [this](const QString& database, const QString& description) {
+            if (log_) {
+                log_->AddLogEntry(database, description);
+            }
+        };
+        book->ShowLog = [this] {
+            if (log_) {
+                log_->ShowLog();
+            }
+        };
+    }
     return window;
+}
+
+void InterimWindows::OpenMaintenance(settings::Settings&) {
+    if (auto* window = qobject_cast<book::TBookWindow*>(bookWindow_.data())) {
+        window->MaintenanceCommand(true);
+    }
 }
 
 bool InterimWindows::TrayIconAvailable() {

@@ -2,6 +2,8 @@
 
 #include "app/ProgramWindows.h"
 
+#include <QPointer>
+#include <QWidget>
 #include <memory>
 
 namespace shelfwise::book {
@@ -14,7 +16,7 @@ class TAboutBox;
 class TTrayForm;
 
 // The windows that exist so far: splash, login, tray icon, maintenance log, book window, tips
-// and the reminder are the real ones; maintenance does nothing here yet.
+// and the reminder are the real ones.
 class InterimWindows : public ProgramWindows {
 public:
     InterimWindows();
@@ -34,7 +36,8 @@ public:
     bool TrayIconAvailable() override;
     void ShowTips(settings::Settings& settings) override;
     bool ReminderCheck(settings::Settings& settings) override;
-    void OpenMaintenance(settings::Settings&) override {}
+    // The book window's maintenance dialog, with what is due marked.
+    void OpenMaintenance(settings::Settings& settings) override;
 
     TAboutBox* Splash() const { return splash_.get(); }
     TTrayForm* Tray() const { return tray_.get(); }
@@ -44,6 +47,7 @@ private:
     std::unique_ptr<TAboutBox> splash_;
     std::unique_ptr<TTrayForm> tray_;
     std::unique_ptr<book::TLogForm> log_;
+    QPointer<QWidget> bookWindow_;
 };
 
 } // namespace shelfwise::app

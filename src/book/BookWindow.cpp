@@ -13,6 +13,7 @@
 #include "book/LetterTabColours.h"
 #include "book/LoadDbDlg.h"
 #include "book/LoginDlg.h"
+#include "book/MntnDlg.h"
 #include "book/NavigationKeys.h"
 #include "book/Navigator.h"
 #include "book/PasswordDlg.h"
@@ -28,6 +29,7 @@
 #include "book/TableViewCommand.h"
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
+#include "db/Login.h"
 #include "db/RecordSchema.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
@@ -194,7 +196,7 @@ void TBookWindow::CompleteCreation() {
                        }},
                       this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
-    new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
+    filterCommands_ = new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
     ConnectTableViewCommand(parts);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
@@ -339,6 +341,8 @@ void TBookWindow::ConnectCommands() {
     define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
     define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
     define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
+    define("Maintenance", {"Maintenance1", "B_Maintenance"}, [this] { MaintenanceCommand(); });
+    commands_.Enable(QStringLiteral("Maintenance"), db::RightsOf(settings_).Maintenance);
 }
 
 void TBookWindow::ChooseRowFont() {
@@ -405,6 +409,46 @@ void TBookWindow::LoadDatabaseCommand() {
         chosen = dialog.ChosenFile();
     }
     LoadDatabase(chosen, openDir);
+}
+
+void TBookWindow::MaintenanceCommand(bool fromReminder) {
+    // The reminder reaches here too, and rights may have changed since the menus were set.
+    if (!db::RightsOf(settings_).Maintenance || !recordPage_->SettleRecord()) {
+        return;
+    }
+    // The edit cursor is a second open of the data table, which would refuse every exclusive
+    // open.
+    recordPage_->EditCursor().Close();
+    TMntnDlg dialog(database_, settings_, this);
+    dialog.FromReminder = fromReminder;
+    dialog.AddLogEntry = AddLogEntry;
+    dialog.ShowLog = ShowLog;
+    dialog.StillSelected = [this](const engine::Table& table) {
+        return search::StillSelected(filterCommands_->Filter(), table, database_.Index.Filter);
+    };
+    platform::RunModal(dialog);
+    if (dialog.ListsChanged) {
+        fields_->OpenLists();
+    }
+    if (dialog.DatabaseChanged) {
+        if (dialog.SortReset) {
+            database_.Index.ResetSort();
+            database_.Index.WriteSortState();
+        }
+        navigator_->SetRedrawAllowed(false);
+        database_.DataTable.close();
+        database_.DataTable.setTag("");
+        database_.CloseTables();
+        OpenBook();
+        if (!database_.DataTable.isOpen()) {
+            return;
+        }
+        leftPage_->SortButton()->SetFilterState(db::FilterState::fsFilterOff);
+        sortCommands_->ReopenRecordList();
+    }
+    recordPage_->Restart();
+    navigator_->SetRedrawAllowed(true);
+    navigator_->RedrawPage();
 }
 
 void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir) {

@@ -10,6 +10,7 @@
 #include "book/HeaderSections.h"
 #include "book/LogForm.h"
 #include "book/LoginDlg.h"
+#include "book/MntnDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/RecordTabs.h"
@@ -399,6 +400,16 @@ bool TakeFrameDialogs(const QString& outputDir) {
 }
 
 // "Set Filter" with two conditions, one of them defined, and the condition dialog of a date.
+// The maintenance dialog as the reminder opens it, with the due operations marked.
+bool TakeMaintenanceDialog(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    shelfwise::book::TMntnDlg dialog(window.Database(), s);
+    dialog.FromReminder = true;
+    return Save(dialog, outputDir, "maintenance.png");
+}
+
 bool TakeFilterDialogs(const QString& outputDir) {
     QTemporaryDir programDir;
     settings::Settings s = FreshProgramDir(programDir);
@@ -555,5 +566,6 @@ int main(int argc, char** argv) {
     all = TakeFrameDialogs(outputDir) && all;
     all = TakeFilterDialogs(outputDir) && all;
     all = TakeTableView(outputDir) && all;
+    all = TakeMaintenanceDialog(outputDir) && all;
     return all ? 0 : 1;
 }
