@@ -5,6 +5,7 @@
 #include "app/OptionsDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
+#include "book/ReplaceCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
@@ -33,6 +34,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +43,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -63,7 +66,8 @@ struct Shot {
     std::function<void(settings::Settings&)> Options;
     QSize Size;        // empty: maximized
     int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
-    bool Find = false; // the Find window after a hit, instead of the book window
+    bool Find = false;    // the Find window after a hit, instead of the book window
+    bool Replace = false; // the Replace window set for a substring, instead of the book window
 };
 
 const char* const Titles[] = {
@@ -271,6 +275,16 @@ bool Take(const Shot& shot, const QString& outputDir) {
             ->setEditText(QStringLiteral("studio"));
         shown->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
     }
+    if (shot.Replace) {
+        auto* commands = window.findChild<shelfwise::book::TReplaceCommands*>();
+        commands->ShowReplace();
+        shown = commands->ReplaceWindow();
+        shown->findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))
+            ->findChildren<QRadioButton*>()[1]
+            ->setChecked(true);
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("Studio"));
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("Suite"));
+    }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
     const bool saved = shown->grab().save(file, "PNG");
@@ -466,6 +480,7 @@ int main(int argc, char** argv) {
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
         {"find-window.png", designed, {638, 519}, 0, true},
+        {"replace-window.png", designed, {638, 519}, 0, false, true},
     };
     using shelfwise::book::TLoginDlg;
     const DialogShot dialogs[] = {
