@@ -13,6 +13,7 @@
 
 #include <QEvent>
 #include <QScreen>
+#include <QTimer>
 
 namespace shelfwise::book {
 
@@ -36,7 +37,12 @@ void TReplaceCommands::ShowReplace() {
     if (settings::ReadOnlyAccess(parts_.Settings)) {
         return;
     }
+    if (replace_ != nullptr && openedOn_ != OpenDatabase()) {
+        // Its field list is another database's.
+        FreeReplace();
+    }
     if (replace_ == nullptr) {
+        openedOn_ = OpenDatabase();
         db::TDatabase& database = parts_.Database;
         replace_ = new search::TReplaceDlg(database.DataTable, database.Fields,
                                            parts_.Settings.FieldLabels);
@@ -66,7 +72,18 @@ bool TReplaceCommands::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+std::filesystem::path TReplaceCommands::OpenDatabase() const {
+    const engine::Table& table = parts_.Database.DataTable;
+    return table.directory() / table.fileName();
+}
+
 std::optional<search::TReplaceScope> TReplaceCommands::BeforeReplace() {
+    if (openedOn_ != OpenDatabase()) {
+        // Another database was loaded since the window was made: its field list names other
+        // fields. The window goes; the next Replace command makes it afresh.
+        QTimer::singleShot(0, this, &TReplaceCommands::FreeReplace);
+        return std::nullopt;
+    }
     if (search::TFindDlg* find = parts_.FindCommands.FindWindow()) {
         find->close();
     }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <filesystem>
 #include <functional>
 
 namespace shelfwise::search {
@@ -53,8 +54,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::filesystem::path OpenDatabase() const;
+
     TReplaceParts parts_;
     QPointer<search::TReplaceDlg> replace_;
+    // The data table the window's field list was made from.
+    std::filesystem::path openedOn_;
 };
 
 } // namespace shelfwise::book

@@ -177,15 +177,9 @@ void TFindDlg::closeEvent(QCloseEvent* event) {
 }
 
 void TFindDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        platform::ShowHelp(HelpContext);
-        return;
+    if (!WindowKey(this, event, HelpContext)) {
+        QDialog::keyPressEvent(event);
     }
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TFindDlg::changeEvent(QEvent* event) {

@@ -149,15 +149,9 @@ void TReplaceDlg::closeEvent(QCloseEvent* event) {
 }
 
 void TReplaceDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        platform::ShowHelp(HelpContext);
-        return;
+    if (!WindowKey(this, event, HelpContext)) {
+        QDialog::keyPressEvent(event);
     }
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TReplaceDlg::showEvent(QShowEvent* event) {

@@ -1,6 +1,9 @@
 #include "search/WindowParts.h"
 
+#include "platform/Help.h"
+
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -26,6 +29,18 @@ QLabel* Caption(QWidget* parent, const char* text, const QPoint& at) {
     label->move(at);
     label->adjustSize();
     return label;
+}
+
+bool WindowKey(QWidget* window, const QKeyEvent* event, int helpContext) {
+    if (event->key() == Qt::Key_F1) {
+        platform::ShowHelp(helpContext);
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        window->close();
+        return true;
+    }
+    return false;
 }
 
 void TWindowRun::Begin(QWidget* window, QWidget* stop) {

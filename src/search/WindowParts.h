@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -27,6 +28,9 @@ template <typename T> T* Named(T* widget, const char* name, const char* hint) {
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint,
                     const QRect& at);
 QLabel* Caption(QWidget* parent, const char* text, const QPoint& at);
+
+// F1 shows the window's help, Escape closes it; true when the key was one of them.
+bool WindowKey(QWidget* window, const QKeyEvent* event, int helpContext);
 
 // A window's controls during a run: all disabled but Stop, the wait cursor, and the user's
 // input taken now and then.

@@ -9,9 +9,9 @@
 #include "engine/Table.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "search/ReplaceDlg.h"
 #include "settings/SettingsFiles.h"
 #include "support/ProgramDirectory.h"
-#include "search/ReplaceDlg.h"
 #include "support/TestFiles.h"
 
 #include <QGroupBox>
@@ -414,7 +414,8 @@ TEST_F(ProgramTest, SigtermDuringAReplaceStopsItAndEndsWithNothingHalfWritten) {
             ->findChildren<QRadioButton*>()[1]
             ->setChecked(true);
         // The signal comes while the run takes the user's input.
-        QMetaObject::invokeMethod(replace, [] { std::raise(SIGTERM); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            replace, [] { std::raise(SIGTERM); }, Qt::QueuedConnection);
         replace->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
     };
 

@@ -178,8 +178,9 @@ TEST_F(ReplaceTest, ASubstringRunReportsAndLogs) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].helpContext, 130);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           Confirmation, "2 records were Replaced.\n0 records failed the Replace."}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{
+                  Confirmation, "2 records were Replaced.\n0 records failed the Replace."}));
     EXPECT_EQ(Column(NameField), (std::vector<std::string>{"Macdows 95", "Linux", "Macamp"}));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].second, QStringLiteral("2 Records Replaced."));
@@ -211,8 +212,9 @@ TEST_F(ReplaceTest, FromTheShownRecordAndOnlyInTheFilteredList) {
     OpenReplace();
     Choose(ProducerField, 2, "7", "", false);
     Button("BitBtn1")->click();
-    EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           Confirmation, "1 records were Replaced.\n0 records failed the Replace."}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{
+                  Confirmation, "1 records were Replaced.\n0 records failed the Replace."}));
     // The other marked record comes first and "Linux" is not in the list.
     std::vector<std::string> producers = {"Acme", "Zeta", "Acme"};
     producers[shown == "Windows 95" ? 0 : 2] = "7";

@@ -106,6 +106,15 @@ protected:
         return values;
     }
 
+    // "Oslo" into every city from the first record on.
+    static TReplaceSettings OsloEverywhere() {
+        TReplaceSettings s;
+        s.Field = City;
+        s.Value = "Oslo";
+        s.FromFirst = true;
+        return s;
+    }
+
     std::filesystem::path dir;
     engine::Table table;
 };
@@ -321,10 +330,7 @@ TEST_F(ReplacerTest, UnderAFilterTheUsersOwnConditionsDecideToo) {
     for (const auto scope : {db::FilterState::fsNormal, db::FilterState::fsReversed}) {
         TearDown();
         SetUp();
-        TReplaceSettings s;
-        s.Field = City;
-        s.Value = "Oslo";
-        s.FromFirst = true;
+        TReplaceSettings s = OsloEverywhere();
         s.Scope = scope;
         s.Filter = &filter;
         TReplacer replacer(table);
@@ -359,10 +365,7 @@ TEST_F(ReplacerTest, ARecordAnotherUserHoldsIsSkippedAndCounted) {
     Open(other, false);
     ASSERT_TRUE(other.goToRecord(3));
     other.edit();
-    TReplaceSettings s;
-    s.Field = City;
-    s.Value = "Oslo";
-    s.FromFirst = true;
+    const TReplaceSettings s = OsloEverywhere();
     TReplacer replacer(table);
     const TReplaceResult result = replacer.Run(s);
     other.cancel();
@@ -375,10 +378,7 @@ TEST_F(ReplacerTest, ARecordAnotherUserHoldsIsSkippedAndCounted) {
 TEST_F(ReplacerTest, ARecordDeletedDuringTheRunIsPassedOver) {
     engine::Table other;
     Open(other, false);
-    TReplaceSettings s;
-    s.Field = City;
-    s.Value = "Oslo";
-    s.FromFirst = true;
+    const TReplaceSettings s = OsloEverywhere();
     TReplacer replacer(table);
     bool deleted = false;
     int calls = 0;
@@ -410,10 +410,7 @@ TEST_F(ReplacerTest, AFailureOrKillPartWayLeavesEachBatchBeforeOrAfter) {
         table.first();
         return order;
     };
-    TReplaceSettings s;
-    s.Field = City;
-    s.Value = "Oslo";
-    s.FromFirst = true;
+    const TReplaceSettings s = OsloEverywhere();
     bool completed = false;
     int struck = 0;
     for (std::uint64_t nth = 1; !completed && nth < 400; ++nth) {

@@ -5,12 +5,12 @@
 #include "app/OptionsDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
-#include "book/ReplaceCommands.h"
 #include "book/HeaderSections.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/RecordTabs.h"
+#include "book/ReplaceCommands.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
@@ -64,8 +64,8 @@ namespace exchange = shelfwise::exchange;
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size;        // empty: maximized
-    int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
+    QSize Size;           // empty: maximized
+    int Page = 0;         // a record tab page ("Part 1".."Part 4") showing the featured record
     bool Find = false;    // the Find window after a hit, instead of the book window
     bool Replace = false; // the Replace window set for a substring, instead of the book window
 };
