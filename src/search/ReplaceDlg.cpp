@@ -59,11 +59,6 @@ TReplaceDlg::TReplaceDlg(engine::Table& table, const db::TFieldClasses& fields,
         auto* mode = new QRadioButton(QString::fromLatin1(ModeCaptions[i]), modeGroup_);
         mode->setGeometry(8, 20 + 22 * i, 188, 20);
         modes_.push_back(mode);
-        connect(mode, &QRadioButton::toggled, this, [this](bool on) {
-            if (on) {
-                SetUpControls();
-            }
-        });
     }
     modes_[0]->setChecked(true);
 
@@ -104,6 +99,13 @@ TReplaceDlg::TReplaceDlg(engine::Table& table, const db::TFieldClasses& fields,
     replace_->setEnabled(false);
     stop_->setEnabled(false);
 
+    for (QRadioButton* mode : modes_) {
+        connect(mode, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                SetUpControls();
+            }
+        });
+    }
     connect(fieldBox_, &QComboBox::currentIndexChanged, this, &TReplaceDlg::SetUpControls);
     connect(edit2_, &QLineEdit::textChanged, this, &TReplaceDlg::SetUpControls);
     connect(memo1_, &QPlainTextEdit::textChanged, this, &TReplaceDlg::SetUpControls);
