@@ -50,31 +50,31 @@ TReplaceDlg::TReplaceDlg(engine::Table& table, const db::TFieldClasses& fields,
 
     Caption(this, "Field To Be Replaced:", {8, 8});
     fieldBox_ = Named(new QComboBox(this), "ComboBox1", "Select Which Fields Should Be Replaced");
-    fieldBox_->setGeometry(8, 26, 200, 24);
+    fieldBox_->setGeometry(8, 26, 216, 24);
     fieldBox_->addItems(ChoosableFields(labels_, fields, table_.fieldCount()));
 
     modeGroup_ = Named(new QGroupBox(QStringLiteral("Replace Mode"), this), "RadioGroup1", nullptr);
-    modeGroup_->setGeometry(8, 56, 200, 112);
+    modeGroup_->setGeometry(8, 56, 216, 112);
     for (int i = 0; i < 4; ++i) {
         auto* mode = new QRadioButton(QString::fromLatin1(ModeCaptions[i]), modeGroup_);
-        mode->setGeometry(8, 20 + 22 * i, 188, 20);
+        mode->setGeometry(8, 20 + 22 * i, 204, 20);
         modes_.push_back(mode);
     }
     modes_[0]->setChecked(true);
 
     startGroup_ =
         Named(new QGroupBox(QStringLiteral("Start Replacing From"), this), "RadioGroup2", nullptr);
-    startGroup_->setGeometry(216, 8, 146, 70);
+    startGroup_->setGeometry(232, 8, 130, 70);
     fromCurrent_ = new QRadioButton(QStringLiteral("Current Record"), startGroup_);
-    fromCurrent_->setGeometry(8, 20, 134, 20);
+    fromCurrent_->setGeometry(8, 20, 118, 20);
     fromFirst_ = new QRadioButton(QStringLiteral("First Record"), startGroup_);
-    fromFirst_->setGeometry(8, 42, 134, 20);
+    fromFirst_->setGeometry(8, 42, 118, 20);
     fromCurrent_->setChecked(true);
 
-    edit1Caption_ = Named(Caption(this, "Substring To Replace:", {216, 86}), "Label2", nullptr);
-    edit1Caption_->resize(146, edit1Caption_->height());
+    edit1Caption_ = Named(Caption(this, "Substring To Replace:", {232, 86}), "Label2", nullptr);
+    edit1Caption_->resize(130, edit1Caption_->height());
     edit1_ = Named(new QLineEdit(this), "Edit1", nullptr);
-    edit1_->setGeometry(216, 104, 146, 24);
+    edit1_->setGeometry(232, 104, 130, 24);
 
     valueCaption_ = Caption(this, "Replace With:", {8, 176});
     edit2_ = Named(new QLineEdit(this), "Edit2", nullptr);
