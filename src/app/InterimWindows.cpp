@@ -3,8 +3,12 @@
 #include "app/AboutBox.h"
 #include "app/BookWindowAdapter.h"
 #include "app/HintsDlg.h"
+#include "app/ReminderDlg.h"
 #include "app/TrayForm.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
+#include "book/ReplaceCommands.h"
+#include "book/SoftwareBookWindow.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -54,6 +58,14 @@ void InterimWindows::MarkHiddenByClose() {
     }
 }
 
+void InterimWindows::CreateMaintenanceLog(settings::Settings& settings) {
+    log_ = std::make_unique<book::TLogForm>(settings.DataDir);
+}
+
+void InterimWindows::DestroyMaintenanceLog() {
+    log_.reset();
+}
+
 std::unique_ptr<BookWindowHandle>
 InterimWindows::CreateBookWindow(settings::Settings& settings,
                                  settings::TemplateCatalogues& templates) {
@@ -65,6 +77,14 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
     if (tray_) {
         tray_->SetBookWindow(window->Widget());
     }
+    // A replace that changed records is entered in the maintenance log.
+    if (auto* replace = window->Window().findChild<book::TReplaceCommands*>()) {
+        replace->AddLogEntry = [this](const QString& database, const QString& description) {
+            if (log_) {
+                log_->AddLogEntry(database, description);
+            }
+        };
+    }
     return window;
 }
 
@@ -75,6 +95,10 @@ bool InterimWindows::TrayIconAvailable() {
 void InterimWindows::ShowTips(settings::Settings& settings) {
     THintsDlg dialog(settings);
     platform::RunModal(dialog);
+}
+
+bool InterimWindows::ReminderCheck(settings::Settings& settings) {
+    return app::ReminderCheck(settings, shelfwise::settings::LocalNow());
 }
 
 } // namespace shelfwise::app
