@@ -8,6 +8,8 @@
 #include "book/BookWindow.h"
 #include "book/LogForm.h"
 #include "book/LoginDlg.h"
+#include "book/ReplaceCommands.h"
+#include "book/SoftwareBookWindow.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -77,17 +79,22 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
         tray_->SetBookWindow(window->Widget());
     }
     bookWindow_ = window->Widget();
+    // Maintenance and a replace that changed records are entered in the maintenance log.
+    const auto addLogEntry = [this](const QString& database, const QString& description) {
+        if (log_) {
+            log_->AddLogEntry(database, description);
+        }
+    };
     if (auto* book = qobject_cast<book::TBookWindow*>(window->Widget()); book && log_) {
-        book->AddLogEntry = [this](const QString& database, const QString& description) {
-            if (log_) {
-                log_->AddLogEntry(database, description);
-            }
-        };
+        book->AddLogEntry = addLogEntry;
         book->ShowLog = [this] {
             if (log_) {
                 log_->ShowLog();
             }
         };
+    }
+    if (auto* replace = window->Window().findChild<book::TReplaceCommands*>()) {
+        replace->AddLogEntry = addLogEntry;
     }
     return window;
 }

@@ -20,6 +20,7 @@
 #include "book/RecordCommands.h"
 #include "book/RecordFields.h"
 #include "book/RecordPage.h"
+#include "book/ReplaceCommands.h"
 #include "book/RightPage.h"
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
@@ -188,16 +189,18 @@ void TBookWindow::CompleteCreation() {
     menus_.RowMenu()->setProperty("helpContext", RowHelpContext);
     // 8. The tables are the database's; its index manager reports every re-open.
     database_.Index.RecountLetters = [this] { RecountLetters(); };
-    new TFindCommands({parts, *sortCommands_, sortButton,
-                       [this](int position, int offset, int length) {
-                           if (!recordPage_->RecordInUse()) {
-                               fields_->ShowFound(position, offset, length);
-                           }
-                       }},
-                      this);
+    auto* findCommands = new TFindCommands({parts, *sortCommands_, sortButton,
+                                            [this](int position, int offset, int length) {
+                                                if (!recordPage_->RecordInUse()) {
+                                                    fields_->ShowFound(position, offset, length);
+                                                }
+                                            }},
+                                           this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
     filterCommands_ = new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
     ConnectTableViewCommand(parts);
+    new TReplaceCommands(
+        {parts, *sortCommands_, sortButton, *findCommands, filterCommands_->Filter()}, this);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));

@@ -3,16 +3,25 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/InterimWindows.h"
+#include "book/BookWindow.h"
 #include "book/LogForm.h"
+#include "book/ReplaceCommands.h"
 #include "db/MaintenanceLog.h"
+#include "db/RecordSchema.h"
+#include "engine/Table.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "search/ReplaceDlg.h"
 #include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
 #include "support/ProgramDirectory.h"
 #include "support/TestFiles.h"
 
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -54,6 +63,8 @@ public:
     app::LoginResult loginResult = app::LoginResult::Accepted;
     int loginsAsked = 0;
     bool sendTerm = false;
+    // Set: runs once the loop runs, in place of closing the book window.
+    std::function<void(book::TBookWindow&)> duringLoop;
     int signalNumber = SIGTERM;
     bool signalDuringStartUp = false;
     bool remindWrittenBeforeWindowsGo = false;
@@ -121,6 +132,8 @@ public:
                 sessionEndsClosed.push_back(!widget->isVisible());
                 refuseRecordCheck = false;
                 sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
+            } else if (duringLoop) {
+                duringLoop(dynamic_cast<book::TBookWindow&>(*widget));
             } else if (sendTerm) {
                 std::raise(signalNumber);
             } else {
@@ -397,6 +410,58 @@ TEST_F(ProgramTest, SigtermAndSighupDuringStartUpOrLaterTakeTheOrderlyEnd) {
             EXPECT_TRUE(fs::exists(dataDir() / "remind.dat"));
         }
     }
+}
+
+TEST_F(ProgramTest, SigtermDuringAReplaceStopsItAndEndsWithNothingHalfWritten) {
+    constexpr int Records = 3000;
+    // The Replace window's warning is answered Yes, every other message as unattended.
+    platform::SetMessageHook([this](const platform::Message& m) {
+        messages.push_back(m);
+        return m.helpContext == search::TReplaceDlg::HelpContext
+                   ? platform::MessageAnswer::Yes
+                   : platform::DefaultAnswer(m.buttons);
+    });
+    windows.duringLoop = [](book::TBookWindow& book) {
+        engine::Table& table = book.Database().DataTable;
+        table.beginBatch();
+        for (int i = 0; i < Records; ++i) {
+            table.append();
+            table.setText(db::FirstDataField, "Title " + std::to_string(i));
+            table.post();
+        }
+        table.endBatch();
+        auto* commands = book.findChild<book::TReplaceCommands*>();
+        commands->ShowReplace();
+        search::TReplaceDlg* replace = commands->ReplaceWindow();
+        replace->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("Changed"));
+        replace->findChild<QGroupBox*>(QStringLiteral("RadioGroup2"))
+            ->findChildren<QRadioButton*>()[1]
+            ->setChecked(true);
+        // The signal comes while the run takes the user's input.
+        QMetaObject::invokeMethod(
+            replace, [] { std::raise(SIGTERM); }, Qt::QueuedConnection);
+        replace->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    };
+
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
+    // No write was left under way, and the run stopped before its end.
+    EXPECT_FALSE(fs::exists(dataDir() / "data.jnl"));
+    engine::Table table;
+    table.setDirectory(dataDir());
+    table.setFileName("data.dbf");
+    table.open();
+    EXPECT_TRUE(table.checkIndexes().empty());
+    int changed = 0;
+    int total = 0;
+    for (table.first(); !table.atEnd(); table.next(), ++total) {
+        const std::string name = table.text(db::FirstDataField);
+        changed += name == "Changed" ? 1 : 0;
+        EXPECT_TRUE(name == "Changed" || name.starts_with("Title ")) << name;
+    }
+    EXPECT_EQ(total, Records);
+    EXPECT_LT(changed, Records);
 }
 
 TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn) {

@@ -34,6 +34,7 @@ constexpr Control Working[] = {
     {"Maintenance1", "B_Maintenance"},
     {"Sort1", "B_Sort"},
     {"Find1", "B_Search"},
+    {"Replace1", "B_Replace"},
     {"Filter1", "B_Filter"},
     {"Export1", "B_Export"},
     {"Import1", "B_Import"},
@@ -67,7 +68,6 @@ constexpr Control Working[] = {
 constexpr Control Awaited[] = {
     {"Print1", "B_Print"},
     {"HTMLFile1", "B_HTML"},
-    {"Replace1", "B_Replace"},
     {"Summary1", "B_Summary"},
     {"HomePage1", nullptr},
     {"OnlineFAQ1", nullptr},

@@ -14,6 +14,7 @@
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/RecordTabs.h"
+#include "book/ReplaceCommands.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
@@ -37,6 +38,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +47,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -65,9 +68,10 @@ namespace exchange = shelfwise::exchange;
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size;        // empty: maximized
-    int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
-    bool Find = false; // the Find window after a hit, instead of the book window
+    QSize Size;           // empty: maximized
+    int Page = 0;         // a record tab page ("Part 1".."Part 4") showing the featured record
+    bool Find = false;    // the Find window after a hit, instead of the book window
+    bool Replace = false; // the Replace window set for a substring, instead of the book window
 };
 
 const char* const Titles[] = {
@@ -274,6 +278,16 @@ bool Take(const Shot& shot, const QString& outputDir) {
         shown->findChild<QComboBox*>(QStringLiteral("Edit1"))
             ->setEditText(QStringLiteral("studio"));
         shown->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    }
+    if (shot.Replace) {
+        auto* commands = window.findChild<shelfwise::book::TReplaceCommands*>();
+        commands->ShowReplace();
+        shown = commands->ReplaceWindow();
+        shown->findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))
+            ->findChildren<QRadioButton*>()[1]
+            ->setChecked(true);
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("Studio"));
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("Suite"));
     }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
@@ -504,6 +518,7 @@ int main(int argc, char** argv) {
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
         {"find-window.png", designed, {638, 519}, 0, true},
+        {"replace-window.png", designed, {638, 519}, 0, false, true},
     };
     using shelfwise::book::TLoginDlg;
     const DialogShot dialogs[] = {
