@@ -3,6 +3,7 @@
 #include "BookFixture.h"
 #include "book/EditMenu.h"
 #include "book/RecordFields.h"
+#include "editors/Lookup.h"
 #include "engine/TableOperations.h"
 #include "platform/Dialogs.h"
 
@@ -43,7 +44,11 @@ protected:
     }
     ~ListDlgTest() override { platform::SetDialogHook(nullptr); }
 
+    // Appends the values to a list table, made from the template when missing.
     void FillList(const char* source, std::initializer_list<const char*> values) {
+        if (!engine::tableExists(dataDir, source)) {
+            engine::copyTable(programDir, db::ListTemplateName, dataDir, source);
+        }
         engine::Table table;
         table.setDirectory(dataDir);
         table.setFileName(source);
