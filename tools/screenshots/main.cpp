@@ -8,10 +8,12 @@
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
+#include "book/ListDlg.h"
 #include "book/LogForm.h"
 #include "book/LoginDlg.h"
 #include "book/MntnDlg.h"
 #include "book/Navigator.h"
+#include "book/RecordFields.h"
 #include "book/RecordPage.h"
 #include "book/RecordTabs.h"
 #include "book/ReplaceCommands.h"
@@ -23,6 +25,7 @@
 #include "db/RecordSchema.h"
 #include "db/UserList.h"
 #include "editors/CalPop.h"
+#include "editors/CalcDlg.h"
 #include "editors/DateEdit.h"
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
@@ -40,6 +43,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -372,6 +376,23 @@ bool TakeExchangeDialogs(const QString& outputDir) {
     return all;
 }
 
+// "Edit Lists" over the catalogue, its lists filled from the records.
+bool TakeListDialog(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.hide();
+    // A few producers typed in earlier, one not capitalised.
+    shelfwise::db::TLookupList(s, "list1.dbf")
+        .AddMissing({"Northwind Labs", "acorn tools", "Pixel Forge", "Quiet Byte"});
+    shelfwise::book::TListDlg dialog(
+        window.Database(), s, [&window](int i) { return window.Fields()->LookupSourceOf(i); },
+        nullptr);
+    dialog.UpdateLists();
+    return Save(dialog, outputDir, "edit-lists.png");
+}
+
 // The options dialog page by page over a catalogue's labels and date fields, the tips and the
 // about box, with the tips and modem files installed beside this program.
 bool TakeFrameDialogs(const QString& outputDir) {
@@ -560,6 +581,15 @@ int main(int argc, char** argv) {
              add("Not yet known:", QStringLiteral("mm/dd/yyyy"), std::nullopt);
              return dialog;
          }},
+        {"calculator.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList&) {
+             auto calculator = std::make_unique<shelfwise::editors::TCalcDlg>(nullptr);
+             for (const QChar key : QStringLiteral("1249.5*2")) {
+                 QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
+                 QCoreApplication::sendEvent(calculator.get(), &press);
+             }
+             return calculator;
+         }},
         {"calendar.png",
          [](const settings::Settings&, const shelfwise::db::TUserList&) {
              using namespace std::chrono;
@@ -582,5 +612,6 @@ int main(int argc, char** argv) {
     all = TakeFilterDialogs(outputDir) && all;
     all = TakeTableView(outputDir) && all;
     all = TakeMaintenanceDialog(outputDir) && all;
+    all = TakeListDialog(outputDir) && all;
     return all ? 0 : 1;
 }
