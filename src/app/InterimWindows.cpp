@@ -63,7 +63,8 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
         }
     });
     if (tray_) {
-        tray_->SetBookWindow(window->Widget());
+        BookWindowAdapter* book = window.get();
+        tray_->SetBookWindow(window->Widget(), [book] { book->RecordCheck(); });
     }
     return window;
 }
