@@ -193,7 +193,7 @@ void TBookWindow::CompleteCreation() {
                        }},
                       this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
-    new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
+    new TFilterCommands({parts, *sortCommands_, sortButton, settings_, fields_->Editors()}, this);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));
