@@ -3,7 +3,9 @@
 #include "app/AboutBox.h"
 #include "app/BookWindowAdapter.h"
 #include "app/HintsDlg.h"
+#include "app/ReminderDlg.h"
 #include "app/TrayForm.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
 #include "platform/Dialogs.h"
 
@@ -54,6 +56,14 @@ void InterimWindows::MarkHiddenByClose() {
     }
 }
 
+void InterimWindows::CreateMaintenanceLog(settings::Settings& settings) {
+    log_ = std::make_unique<book::TLogForm>(settings.DataDir);
+}
+
+void InterimWindows::DestroyMaintenanceLog() {
+    log_.reset();
+}
+
 std::unique_ptr<BookWindowHandle>
 InterimWindows::CreateBookWindow(settings::Settings& settings,
                                  settings::TemplateCatalogues& templates) {
@@ -76,6 +86,10 @@ bool InterimWindows::TrayIconAvailable() {
 void InterimWindows::ShowTips(settings::Settings& settings) {
     THintsDlg dialog(settings);
     platform::RunModal(dialog);
+}
+
+bool InterimWindows::ReminderCheck(settings::Settings& settings) {
+    return app::ReminderCheck(settings, shelfwise::settings::LocalNow());
 }
 
 } // namespace shelfwise::app

@@ -4,8 +4,11 @@
 #include "app/HintsDlg.h"
 #include "app/InterimWindows.h"
 #include "app/TrayForm.h"
+#include "book/LogForm.h"
+#include "db/MaintenanceLog.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
 #include "support/ProgramDirectory.h"
 #include "support/TestFiles.h"
@@ -58,6 +61,7 @@ public:
     bool remindWrittenBeforeWindowsGo = false;
     std::string shutMarkerBeforeWindowsGo;
     bool uiOptionsBeforeWindowsGo = true;
+    std::size_t logEntriesBeforeWindowsGo = 0;
     fs::path dataDir;
     settings::Settings seenByBookWindow;
     bool headerTemplateSaved = false;
@@ -91,7 +95,10 @@ public:
         steps.push_back("tray gone");
         InterimWindows::DestroyTrayWindow();
     }
-    void CreateMaintenanceLog(settings::Settings&) override { steps.push_back("log"); }
+    void CreateMaintenanceLog(settings::Settings& s) override {
+        steps.push_back("log");
+        InterimWindows::CreateMaintenanceLog(s);
+    }
     void ShowTips(settings::Settings& s) override {
         steps.push_back("tips");
         InterimWindows::ShowTips(s);
@@ -138,6 +145,8 @@ public:
         remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
         shutMarkerBeforeWindowsGo = test::ReadText(dataDir / "shut.dat");
         uiOptionsBeforeWindowsGo = fs::exists(dataDir / "options.dat");
+        logEntriesBeforeWindowsGo = MaintenanceLog()->Log().Entries().size();
+        InterimWindows::DestroyMaintenanceLog();
     }
 };
 
@@ -208,7 +217,8 @@ TEST_F(ProgramTest, TheSplashIsUpFromTheStartUntilTheBookWindowIsMade) {
               (std::vector<std::string>{"splash", "tray", "log", "book (splash up)",
                                         "splash closed", "tips", "log gone", "tray gone"}));
     EXPECT_EQ(windows.Splash(), nullptr);
-    EXPECT_EQ(dialogs, std::vector<std::string>{"HintsDlg"});
+    // A first run has never been reminded, so its close shows the reminder.
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"HintsDlg", "ReminderDlg"}));
 
     // A login comes after the splash; no tips when they are off.
     settings::Settings secured;
@@ -227,6 +237,20 @@ TEST_F(ProgramTest, TheSplashIsUpFromTheStartUntilTheBookWindowIsMade) {
               (std::vector<std::string>{"splash", "login", "tray", "log", "book (splash up)",
                                         "splash closed", "log gone", "tray gone"}));
     EXPECT_TRUE(dialogs.empty());
+}
+
+TEST_F(ProgramTest, TheMaintenanceLogOfTheDataDirectoryLivesUntilTheEnd) {
+    fs::create_directories(dataDir());
+    const std::vector<db::TLogEntry> entries = {
+        {"12/10/2026", "2:53:07 PM", "Software", "Database Packed."},
+        {"12/10/2026", "2:54:11 PM", "Software", "Database Reindexed."}};
+    ASSERT_TRUE(settings::ReplaceFile(dataDir() / db::LogFileName, db::LogBytes(entries)));
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(windows.logEntriesBeforeWindowsGo, entries.size());
+    EXPECT_EQ(windows.MaintenanceLog(), nullptr);
+    db::TMaintenanceLog stored(dataDir());
+    EXPECT_EQ(stored.LoadLog(), db::TMaintenanceLog::LoadState::Loaded);
+    EXPECT_EQ(stored.Entries(), entries);
 }
 
 TEST_F(ProgramTest, WindowCaptionsGetNoSuffixFromTheToolkit) {

@@ -3,9 +3,11 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "app/ReminderDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
 #include "book/Navigator.h"
 #include "book/RecordPage.h"
@@ -384,6 +386,14 @@ bool TakeFrameDialogs(const QString& outputDir) {
     all = Save(about, outputDir, "about.png") && all;
     shelfwise::app::TAboutBox splash(shelfwise::app::TAboutBox::Use::Splash);
     all = Save(splash, outputDir, "welcome.png") && all;
+    shelfwise::app::TReminderDlg reminder(true);
+    all = Save(reminder, outputDir, "reminder.png") && all;
+    shelfwise::book::TLogForm log(s.DataDir);
+    for (const char* description :
+         {"Database Reindexed.", "Database Packed.", "Database Backed Up - 16 records."}) {
+        log.AddLogEntry(QStringLiteral("Software"), QString::fromLatin1(description));
+    }
+    all = Save(log, outputDir, "maintenance-log.png") && all;
     return all;
 }
 
