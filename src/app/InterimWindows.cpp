@@ -76,7 +76,8 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
         }
     });
     if (tray_) {
-        tray_->SetBookWindow(window->Widget());
+        BookWindowAdapter* book = window.get();
+        tray_->SetBookWindow(window->Widget(), [book] { book->RecordCheck(); });
     }
     bookWindow_ = window->Widget();
     // Maintenance and a replace that changed records are entered in the maintenance log.

@@ -197,7 +197,8 @@ void TBookWindow::CompleteCreation() {
                                             }},
                                            this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
-    filterCommands_ = new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
+    filterCommands_ = new TFilterCommands(
+        {parts, *sortCommands_, sortButton, settings_, fields_->Editors()}, this);
     ConnectTableViewCommand(parts);
     new TReplaceCommands(
         {parts, *sortCommands_, sortButton, *findCommands, filterCommands_->Filter()}, this);

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/InterimWindows.h"
+#include "app/TrayForm.h"
 #include "book/BookWindow.h"
 #include "book/LogForm.h"
 #include "book/ReplaceCommands.h"
@@ -17,6 +18,7 @@
 #include "support/ProgramDirectory.h"
 #include "support/TestFiles.h"
 
+#include <QDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -79,6 +81,10 @@ public:
     app::Program* sessionEndOf = nullptr;
     bool refuseRecordCheck = false;
     std::vector<bool> sessionEndsClosed;
+    // Set: runs with the book window once the loop runs, in place of closing it.
+    std::function<void(QWidget*)> whenRunning;
+    // A notification area, which the offscreen desktop does not have.
+    bool trayAvailable = false;
 
     // The windows' steps of start-up and shutdown in their order; "book (splash up)" when the
     // splash was still shown while the book window was made.
@@ -126,7 +132,9 @@ public:
         headerTemplateSaved = templates.Headers.AddTemplate("Wide columns");
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
-            if (sessionEndOf != nullptr) {
+            if (whenRunning) {
+                whenRunning(widget);
+            } else if (sessionEndOf != nullptr) {
                 refuseRecordCheck = true;
                 sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
                 sessionEndsClosed.push_back(!widget->isVisible());
@@ -141,6 +149,9 @@ public:
             }
         });
         return std::make_unique<RefusableBookWindow>(std::move(window), refuseRecordCheck);
+    }
+    bool TrayIconAvailable() override {
+        return trayAvailable || InterimWindows::TrayIconAvailable();
     }
     void DestroyMaintenanceLog() override {
         steps.push_back("log gone");
@@ -473,4 +484,64 @@ TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn)
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].text, "Could not Create Data Directory!");
     EXPECT_TRUE(fs::exists(programDir / "options.dat"));
+}
+
+TEST_F(ProgramTest, MinimisingTheBookWindowWithTheTrayIconOnTakesItToTheTray) {
+    settings::Settings ui;
+    ui.DataDir = ui.DatabaseDir = dataDir();
+    ui.ShowTips = false;
+    ui.ShowTrayIcon = true;
+    fs::create_directories(dataDir());
+    ASSERT_TRUE(settings::WriteUiOptions(ui));
+    windows.trayAvailable = true;
+    app::Program program(programDir, windows);
+    struct Seen {
+        bool visible;
+        bool minimized;
+        bool hiddenByTray;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+    windows.whenRunning = [&](QWidget* book) {
+        const auto note = [&] {
+            QCoreApplication::processEvents();
+            seen.push_back(
+                {book->isVisible(), book->isMinimized(), windows.Tray()->HiddenByTray()});
+        };
+        book->showMinimized();
+        note();
+        windows.Tray()->Click();
+        note();
+        // A record the user still has to correct keeps the window in sight.
+        windows.refuseRecordCheck = true;
+        book->showMinimized();
+        note();
+        windows.refuseRecordCheck = false;
+        program.CloseMainWindow();
+    };
+
+    EXPECT_EQ(program.Run(), 0);
+
+    // Hidden as it was minimised; the tray brings it back in its normal state.
+    EXPECT_EQ(seen,
+              (std::vector<Seen>{{false, true, true}, {true, false, false}, {true, false, false}}));
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
+}
+
+TEST_F(ProgramTest, ADialogOpenWhenTheSessionEndsIsClosedFirst) {
+    app::Program program(programDir, windows);
+    int finished = 0;
+    int result = -1;
+    windows.whenRunning = [&](QWidget* book) {
+        QDialog dialog(book);
+        QObject::connect(&dialog, &QDialog::finished, [&finished] { ++finished; });
+        QTimer::singleShot(0, &dialog, [&program] { program.CloseForSessionEnd(); });
+        result = dialog.exec();
+    };
+
+    EXPECT_EQ(program.Run(), 0);
+
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(result, int(QDialog::Rejected));
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
 }
