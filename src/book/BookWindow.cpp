@@ -11,6 +11,7 @@
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/LetterTabColours.h"
+#include "book/ListDlg.h"
 #include "book/LoadDbDlg.h"
 #include "book/LoginDlg.h"
 #include "book/MntnDlg.h"
@@ -429,6 +430,11 @@ void TBookWindow::MaintenanceCommand(bool fromReminder) {
     dialog.ShowLog = ShowLog;
     dialog.StillSelected = [this](const engine::Table& table) {
         return search::StillSelected(filterCommands_->Filter(), table, database_.Index.Filter);
+    };
+    dialog.OpenListEditor = [this, &dialog] {
+        return EditLists(
+            database_, settings_, [this](int field) { return fields_->LookupSourceOf(field); },
+            &dialog);
     };
     platform::RunModal(dialog);
     if (dialog.ListsChanged) {

@@ -48,7 +48,7 @@ const ButtonSpec kButtons[] = {
     {"BackupBtn", "&Backup", "Backup Current Data File", 2, &TMntnDlg::Backup},
     {"RestoreBtn", "Re&store", "Restore Current Data File from The Backup File", -1,
      &TMntnDlg::Restore},
-    {"EditListsBtn", "&Edit Lists", "Modify/Create/Delete List Items", -1, nullptr},
+    {"EditListsBtn", "&Edit Lists", "Modify/Create/Delete List Items", -1, &TMntnDlg::EditLists},
     {"LogBtn", "Display &Log", "Display Maintenance Log", -1, &TMntnDlg::DisplayLog},
 };
 
@@ -103,8 +103,6 @@ TMntnDlg::TMntnDlg(db::TDatabase& database, settings::Settings& settings, QWidge
         }
         ++row;
     }
-    // The list editor comes with the lookup lists.
-    Button("EditListsBtn")->setEnabled(false);
 
     close_ = new QPushButton(QStringLiteral("&Close"), this);
     close_->setObjectName(QStringLiteral("CloseBtn"));
@@ -120,7 +118,14 @@ QPushButton* TMntnDlg::Button(const char* name) const {
     return findChild<QPushButton*>(QString::fromLatin1(name));
 }
 
+void TMntnDlg::EditLists() {
+    if (OpenListEditor && OpenListEditor()) {
+        ListsChanged = true;
+    }
+}
+
 void TMntnDlg::showEvent(QShowEvent* event) {
+    Button("EditListsBtn")->setEnabled(static_cast<bool>(OpenListEditor));
     for (QLabel* marker : markers_) {
         marker->setVisible(FromReminder);
     }

@@ -42,6 +42,8 @@ public:
     // Whether a record is still in the user's own filter; "&Delete Selected Records" asks it
     // of each record right before deleting it.
     std::function<bool(const engine::Table&)> StillSelected;
+    // "&Edit Lists": true when a list changed; without it the button stays disabled.
+    std::function<bool()> OpenListEditor;
     // The checks before a destructive operation; the defaults show their dialogs.
     std::function<bool()> SecurityCheck;
     std::function<bool(const QString& firstLine, const QString& warningLine)> ConfirmByTyping;
@@ -58,6 +60,7 @@ public:
     void Repair();
     void Backup();
     void Restore();
+    void EditLists();
     void DisplayLog();
 
 protected:
