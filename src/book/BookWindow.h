@@ -33,6 +33,7 @@ class TRightPage;
 class TSortCommands;
 class TSpeedBar;
 class TSplitter;
+class TTemplateCommands;
 class TViewOptionsMenu;
 
 // The book window as a frame (the generic window; the concrete record layout derives from
@@ -90,6 +91,7 @@ public:
     TNavigator* Navigator() const { return navigator_; }
     TSortCommands* SortCommands() const { return sortCommands_; }
     TLabelMenu* LabelMenu() const { return labelMenu_; }
+    TTemplateCommands* TemplateCommands() const { return templateCommands_; }
 
 protected:
     explicit TBookWindow(settings::Settings& settings);
@@ -151,6 +153,7 @@ private:
     TNavigator* navigator_ = nullptr;
     TSortCommands* sortCommands_ = nullptr;
     TLabelMenu* labelMenu_ = nullptr;
+    TTemplateCommands* templateCommands_ = nullptr;
     std::function<void()> closeHandler_;
 };
 

@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "book/BookMenus.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
@@ -13,6 +14,7 @@
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
+#include "book/TemplateCommands.h"
 #include "book/UserDlgs.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
@@ -37,6 +39,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -424,6 +428,48 @@ bool TakeFilterDialogs(const QString& outputDir) {
     return all;
 }
 
+// Every menu of the book window opened in full: the main menu's, the context menus and the
+// template chooser's, over the catalogue with two record templates.
+bool TakeMenus(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.resize(638, 519);
+    window.RecordPage()->ShowRecordAt(0);
+    auto& templates = window.TemplateCommands()->Templates();
+    for (const char* name : {"Office Tools", "Games"}) {
+        templates.Save(name, [&window](shelfwise::engine::Table& copy) {
+            return window.RecordPage()->WriteRecordFields(copy);
+        });
+    }
+    window.TemplateCommands()->RebuildTemplateMenus();
+    window.Commands().Item(QStringLiteral("CopyRecord1"))->trigger();
+    QApplication::processEvents();
+    std::vector<std::pair<QMenu*, QString>> menus;
+    for (QMenu* menu :
+         window.Menus().MainMenu()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
+        menus.emplace_back(menu, QStringLiteral("menu-%1.png").arg(menu->objectName().chopped(1)));
+    }
+    const auto& book = window.Menus();
+    menus.emplace_back(book.RowMenu(), QStringLiteral("menu-rows.png"));
+    menus.emplace_back(book.RightPageMenu(), QStringLiteral("menu-right-page.png"));
+    menus.emplace_back(book.TemplateMenu(), QStringLiteral("menu-template.png"));
+    menus.emplace_back(window.TemplateCommands()->ChooserMenu(),
+                       QStringLiteral("menu-template-chooser.png"));
+    bool all = true;
+    for (const auto& [menu, name] : menus) {
+        menu->popup(window.mapToGlobal(QPoint(40, 40)));
+        QApplication::processEvents();
+        const QString file = QDir(outputDir).filePath(name.toLower());
+        const bool saved = menu->grab().save(file, "PNG");
+        std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+        menu->hide();
+        all = saved && all;
+    }
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -527,5 +573,6 @@ int main(int argc, char** argv) {
     all = TakeExchangeDialogs(outputDir) && all;
     all = TakeFrameDialogs(outputDir) && all;
     all = TakeFilterDialogs(outputDir) && all;
+    all = TakeMenus(outputDir) && all;
     return all ? 0 : 1;
 }
