@@ -3,7 +3,7 @@
 // a full left page from a new page start, synchronizing the left page with a random record,
 // and, sorted by name with letter tabs, the next page, the next record, a letter tab click,
 // synchronizing with a record of another letter and a sort change that builds a new index tag.
-#include "CatalogueFiller.h"
+#include "CatalogueProgramDir.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
 #include "book/Navigator.h"
@@ -38,20 +38,7 @@ struct Book {
         programDir =
             std::filesystem::temp_directory_path() / ("bench_book_" + std::to_string(records));
         std::filesystem::remove_all(programDir);
-        const std::filesystem::path dataDir = programDir / "DATA";
-        std::filesystem::create_directories(dataDir);
-        for (const char* name : {"data.dbf", "data.dbt", "data.mdx", "master.dbf", "master.mdx",
-                                 "list.dbf", "list.mdx"}) {
-            std::filesystem::copy_file(std::filesystem::path(SHELFWISE_PROGRAM_DIR) / name,
-                                       programDir / name);
-        }
-        settings.ProgramDir = settings.DataRoot = programDir;
-        settings.PublicDir = settings.DataDir = settings.DatabaseDir = dataDir;
-        {
-            db::TDatabase database(settings);
-            database.OpenDatabase(); // makes the tables
-        }
-        bench::FillCatalogue(dataDir, records, [](int) { return db::MarkPassed; });
+        bench::MakeCatalogueProgramDir(programDir, settings, records);
         window = std::make_unique<book::TSoftwareBookWindow>(settings);
         window->resize(1280, 860);
         QApplication::processEvents();

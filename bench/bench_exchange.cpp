@@ -2,6 +2,7 @@
 // empty database (batched appends, record numbers reserved per batch), beside SQLite writing
 // the same rows to a CSV file and reading them back in transactions of the same size.
 #include "CatalogueFiller.h"
+#include "WaitCounters.h"
 #include "db/Database.h"
 #include "exchange/RecordAppender.h"
 #include "exchange/TextExchange.h"
@@ -65,6 +66,7 @@ Catalogue& Source() {
 
 void BM_ExportText(benchmark::State& state) {
     Catalogue& source = Source();
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         const auto result =
             exchange::ExportText(*source.database, source.settings, Options(*source.database),
@@ -77,6 +79,7 @@ void BM_ExportText(benchmark::State& state) {
 }
 
 void BM_ImportText(benchmark::State& state) {
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         state.PauseTiming();
         Catalogue target("target", 0);
@@ -138,6 +141,7 @@ sqlite3* SqliteSource() {
 
 void BM_SqliteExportCsv(benchmark::State& state) {
     sqlite3* db = SqliteSource();
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         FILE* out = std::fopen((Root() / "sqlite.csv").c_str(), "wb");
         sqlite3_stmt* select = nullptr;
@@ -165,6 +169,7 @@ void BM_SqliteExportCsv(benchmark::State& state) {
 }
 
 void BM_SqliteImportCsv(benchmark::State& state) {
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         state.PauseTiming();
         Sqlite db = OpenSqlite(Root() / "target.sqlite");

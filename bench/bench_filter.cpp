@@ -5,6 +5,7 @@
 #include "CatalogueFiller.h"
 #include "CatalogueRecords.h"
 #include "SqliteHelpers.h"
+#include "WaitCounters.h"
 #include "db/RecordSchema.h"
 #include "engine/Table.h"
 #include "search/Filter.h"
@@ -115,6 +116,7 @@ void BM_ApplyThreeConditions(benchmark::State& state) {
     DefineFilter(filter, "500");
     filter.ApplyToAll(table);
     bool wide = true;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         DefineFilter(filter, wide ? "550" : "500");
         const search::TApplyResult result = filter.ApplyToAll(table, [](int) {
@@ -134,6 +136,7 @@ void BM_ApplyMarksAlreadyRight(benchmark::State& state) {
     search::TFilterList filter;
     DefineFilter(filter, "500");
     filter.ApplyToAll(table);
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(filter.ApplyToAll(table).Passed);
     }
@@ -147,6 +150,7 @@ void BM_SwitchLists(benchmark::State& state) {
     Records().Open(table);
     const char* marks[] = {nullptr, db::MarkPassed, db::MarkFailed};
     int list = 0;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         const char* mark = marks[list];
         table.cancelRange();
@@ -170,6 +174,7 @@ BENCHMARK(BM_SwitchLists)->Iterations(30)->Unit(benchmark::kMillisecond);
 void BM_SqliteApplyThreeConditions(benchmark::State& state) {
     sqlite3* db = Records().db.get();
     bool wide = true;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         exec(db, SqliteUpdate(wide ? "550" : "500").c_str());
         wide = !wide;
@@ -186,6 +191,7 @@ void BM_SqliteSwitchLists(benchmark::State& state) {
         {"SELECT count(*) FROM data WHERE mark = '0'",
          "SELECT name FROM data WHERE mark = '0' ORDER BY upper(name) LIMIT 20"}};
     int list = 0;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         for (const char* sql : queries[list]) {
             sqlite3_stmt* query = nullptr;

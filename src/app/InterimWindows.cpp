@@ -3,8 +3,13 @@
 #include "app/AboutBox.h"
 #include "app/BookWindowAdapter.h"
 #include "app/HintsDlg.h"
+#include "app/ReminderDlg.h"
 #include "app/TrayForm.h"
+#include "book/BookWindow.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
+#include "book/ReplaceCommands.h"
+#include "book/SoftwareBookWindow.h"
 #include "platform/Dialogs.h"
 
 #include <QApplication>
@@ -54,6 +59,14 @@ void InterimWindows::MarkHiddenByClose() {
     }
 }
 
+void InterimWindows::CreateMaintenanceLog(settings::Settings& settings) {
+    log_ = std::make_unique<book::TLogForm>(settings.DataDir);
+}
+
+void InterimWindows::DestroyMaintenanceLog() {
+    log_.reset();
+}
+
 std::unique_ptr<BookWindowHandle>
 InterimWindows::CreateBookWindow(settings::Settings& settings,
                                  settings::TemplateCatalogues& templates) {
@@ -63,9 +76,34 @@ InterimWindows::CreateBookWindow(settings::Settings& settings,
         }
     });
     if (tray_) {
-        tray_->SetBookWindow(window->Widget());
+        BookWindowAdapter* book = window.get();
+        tray_->SetBookWindow(window->Widget(), [book] { book->RecordCheck(); });
+    }
+    bookWindow_ = window->Widget();
+    // Maintenance and a replace that changed records are entered in the maintenance log.
+    const auto addLogEntry = [this](const QString& database, const QString& description) {
+        if (log_) {
+            log_->AddLogEntry(database, description);
+        }
+    };
+    if (auto* book = qobject_cast<book::TBookWindow*>(window->Widget()); book && log_) {
+        book->AddLogEntry = addLogEntry;
+        book->ShowLog = [this] {
+            if (log_) {
+                log_->ShowLog();
+            }
+        };
+    }
+    if (auto* replace = window->Window().findChild<book::TReplaceCommands*>()) {
+        replace->AddLogEntry = addLogEntry;
     }
     return window;
+}
+
+void InterimWindows::OpenMaintenance(settings::Settings&) {
+    if (auto* window = qobject_cast<book::TBookWindow*>(bookWindow_.data())) {
+        window->MaintenanceCommand(true);
+    }
 }
 
 bool InterimWindows::TrayIconAvailable() {
@@ -75,6 +113,10 @@ bool InterimWindows::TrayIconAvailable() {
 void InterimWindows::ShowTips(settings::Settings& settings) {
     THintsDlg dialog(settings);
     platform::RunModal(dialog);
+}
+
+bool InterimWindows::ReminderCheck(settings::Settings& settings) {
+    return app::ReminderCheck(settings, shelfwise::settings::LocalNow());
 }
 
 } // namespace shelfwise::app

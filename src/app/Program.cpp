@@ -7,6 +7,7 @@
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QSessionManager>
 #include <QTimer>
@@ -133,6 +134,7 @@ bool Program::StartUp() {
 
     bookWindow_ = windows_.CreateBookWindow(s, *templates_);
     bookWindow_->SetCloseHandler([this] { BookWindowCloseRequested(); });
+    bookWindow_->Widget()->installEventFilter(this);
     windows_.CloseSplash();
 
     if (s.ShowTips) {
@@ -189,10 +191,57 @@ void Program::BookWindowCloseRequested() {
         return;
     }
     bookWindow_->Widget()->hide();
-    if (!settings_.ShowTrayIcon || !windows_.TrayIconAvailable()) {
+    if (!RunsInTray()) {
         CloseMainWindow();
     } else if (!closing_) {
         windows_.MarkHiddenByClose();
+    }
+}
+
+bool Program::RunsInTray() {
+    return settings_.ShowTrayIcon && windows_.TrayIconAvailable();
+}
+
+bool Program::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && bookWindow_ &&
+        watched == bookWindow_->Widget() && bookWindow_->Widget()->isMinimized()) {
+        // After the state change has run its course: hiding inside it confuses the window
+        // manager.
+        QTimer::singleShot(0, this, &Program::BookWindowMinimized);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Program::BookWindowMinimized() {
+    // The tray minimises the book window itself under a dialog it puts away; that stays so.
+    QWidget* book = bookWindow_ ? bookWindow_->Widget() : nullptr;
+    if (book == nullptr || !book->isVisible() || !book->isMinimized() || closing_ ||
+        !RunsInTray() || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    // As a close does, without the reminder: the program does not end here.
+    if (!bookWindow_->RecordCheck()) {
+        // The record the user still has to correct comes back into sight.
+        book->showNormal();
+        return;
+    }
+    book->hide();
+    windows_.MarkHiddenByClose();
+}
+
+void Program::CloseDialogs() {
+    for (int i = 0; i < MaxModalWindows; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            break;
+        }
+        // A dialog ends through its own close (a message box without an escape button
+        // ignores a close request).
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->done(QDialog::Rejected);
+        } else {
+            modal->close();
+        }
     }
 }
 
@@ -201,6 +250,7 @@ bool Program::CloseMainWindow() {
         return true;
     }
     closing_ = true;
+    CloseDialogs();
     if (bookWindow_ && bookWindow_->Widget()->isVisible()) {
         BookWindowCloseRequested();
         // A record the user still has to correct keeps the program open rather than losing it.
@@ -216,13 +266,7 @@ bool Program::CloseMainWindow() {
 void Program::Terminate() {
     platform::SetUnattended(true);
     // A message or dialog open now gives way; the start-up it belongs to then ends in order.
-    for (int i = 0; i < MaxModalWindows; ++i) {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            break;
-        }
-        modal->close();
-    }
+    CloseDialogs();
     if (!loopRunning_) {
         terminating_ = true;
         return;

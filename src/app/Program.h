@@ -43,11 +43,20 @@ public:
     // The desktop session ends.
     void EndSession(QSessionManager& manager);
 
+protected:
+    // A minimise of the book window while the program runs in the tray takes it to the tray.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool StartUp();
     void RunLogin(bool securityOptionsExisted);
     void FirstActivation();
     void BookWindowCloseRequested();
+    void BookWindowMinimized();
+    // Whether a closed or minimised book window waits in the tray.
+    bool RunsInTray();
+    // The open messages and dialogs give way, so that the end is not left waiting for them.
+    static void CloseDialogs();
     void AfterLoop();
     void DestroyWindows();
 

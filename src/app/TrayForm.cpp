@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -22,6 +23,23 @@ bool InSight(const QWidget* window) {
 
 QString Title() {
     return QString::fromLatin1(settings::ApplicationTitle);
+}
+
+// Hiding a modal dialog would end it: it is minimised instead.
+void PutAway(QWidget* window) {
+    if (window->isModal()) {
+        window->showMinimized();
+    } else {
+        window->hide();
+    }
+}
+
+void BringBack(QWidget* window) {
+    if (window->isMinimized()) {
+        window->showNormal();
+    } else {
+        window->show();
+    }
 }
 
 } // namespace
@@ -45,6 +63,8 @@ TTrayForm::TTrayForm(settings::Settings& settings, bool trayAvailable, QObject* 
         }
     });
     connect(hideOnStartupItem_, &QAction::triggered, this, &TTrayForm::ToggleHideOnStartup);
+
+    qApp->installEventFilter(this);
 
     SetActive(settings_.ShowTrayIcon && trayAvailable_);
     hideOnStartup_ = active_ && settings_.StartHidden;
@@ -83,8 +103,18 @@ QString TTrayForm::ToolTip() const {
     return CutToolTip(Title());
 }
 
-void TTrayForm::SetBookWindow(QWidget* book) {
+bool TTrayForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && watched != menu_) {
+        if (auto* window = qobject_cast<QWidget*>(watched); window && window->isWindow()) {
+            lastActivated_ = window;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TTrayForm::SetBookWindow(QWidget* book, std::function<void()> settle) {
     book_ = book;
+    settle_ = std::move(settle);
     if (hiddenByTray_ && book_ != nullptr) {
         book_->hide();
     }
@@ -120,15 +150,19 @@ void TTrayForm::Click() {
 void TTrayForm::ShowOrHide() {
     QWidget* front = FrontWindow();
     if (InSight(front)) {
+        // A click in the notification area may have taken the activation away already.
         lastActive_ = QApplication::activeWindow();
+        if (lastActive_ == nullptr || lastActive_ == menu_) {
+            lastActive_ = lastActivated_;
+        }
+        if (lastActive_ != nullptr && lastActive_ != front && lastActive_ != book_) {
+            PutAway(lastActive_);
+        }
         if (front == book_) {
-            if (lastActive_ != nullptr && lastActive_ != front) {
-                lastActive_->hide();
-            }
             front->hide();
         } else {
-            // Hiding a modal dialog would end it: it and the window under it are minimised.
-            front->showMinimized();
+            // A modal dialog is minimised, and the window under it with it.
+            PutAway(front);
             if (book_ != nullptr) {
                 book_->showMinimized();
             }
@@ -144,6 +178,11 @@ void TTrayForm::ShowOrHide() {
 void TTrayForm::RestoreFromTray() {
     QWidget* front = FrontWindow();
     if (book_ != nullptr && (!book_->isVisible() || book_->isMinimized())) {
+        // Its record is settled first, as every command of the window does; a record the
+        // user has to correct is shown all the same.
+        if (settle_ && !book_->isVisible()) {
+            settle_();
+        }
         // The book window comes back as it was, without its first-show steps.
         book_->setProperty("tag", 1000);
         book_->showNormal();
@@ -151,11 +190,14 @@ void TTrayForm::RestoreFromTray() {
     if (front != nullptr && front != book_) {
         front->showNormal();
     }
-    if (lastActive_ != nullptr && lastActive_ != front && lastActive_ != book_) {
-        lastActive_->show();
-    }
     hiddenByTray_ = false;
     BringToFront();
+    // The window the user worked in last takes the activation again.
+    if (lastActive_ != nullptr && lastActive_ != front && lastActive_ != book_) {
+        BringBack(lastActive_);
+        lastActive_->raise();
+        lastActive_->activateWindow();
+    }
 }
 
 void TTrayForm::BringToFront() {

@@ -27,8 +27,9 @@ public:
     TTrayForm(settings::Settings& settings, bool trayAvailable, QObject* parent = nullptr);
     ~TTrayForm() override;
 
-    // The book window; hidden at once when the program starts hidden.
-    void SetBookWindow(QWidget* book);
+    // The book window; hidden at once when the program starts hidden. `settle` checks and
+    // saves its record before a hidden window is shown again.
+    void SetBookWindow(QWidget* book, std::function<void()> settle = {});
     // Carried out by "Terminate": the orderly end of the program.
     std::function<void()> Terminate;
 
@@ -59,6 +60,10 @@ public:
     void MarkHiddenByClose();
     void RestoreFromTray();
 
+protected:
+    // Notes the window last activated, which a click on the tray takes the activation from.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SetActive(bool active);
     void BringToFront();
@@ -69,7 +74,9 @@ private:
     bool hideOnStartup_ = false;
     bool hiddenByTray_ = false;
     QPointer<QWidget> book_;
+    std::function<void()> settle_;
     QPointer<QWidget> lastActive_;
+    QPointer<QWidget> lastActivated_;
     QMenu* menu_;
     QAction* show_;
     QAction* terminate_;

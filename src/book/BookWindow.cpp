@@ -14,21 +14,25 @@
 #include "book/LetterTabColours.h"
 #include "book/LoadDbDlg.h"
 #include "book/LoginDlg.h"
+#include "book/MntnDlg.h"
 #include "book/NavigationKeys.h"
 #include "book/Navigator.h"
 #include "book/PasswordDlg.h"
 #include "book/RecordCommands.h"
 #include "book/RecordFields.h"
 #include "book/RecordPage.h"
+#include "book/ReplaceCommands.h"
 #include "book/RightPage.h"
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
 #include "book/SpeedBar.h"
 #include "book/Splitter.h"
 #include "book/TabOrderFile.h"
+#include "book/TableViewCommand.h"
 #include "book/TemplateCommands.h"
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
+#include "db/Login.h"
 #include "db/RecordSchema.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
@@ -195,15 +199,19 @@ void TBookWindow::CompleteCreation() {
     menus_.RowMenu()->setProperty("helpContext", RowHelpContext);
     // 8. The tables are the database's; its index manager reports every re-open.
     database_.Index.RecountLetters = [this] { RecountLetters(); };
-    new TFindCommands({parts, *sortCommands_, sortButton,
-                       [this](int position, int offset, int length) {
-                           if (!recordPage_->RecordInUse()) {
-                               fields_->ShowFound(position, offset, length);
-                           }
-                       }},
-                      this);
+    auto* findCommands = new TFindCommands({parts, *sortCommands_, sortButton,
+                                            [this](int position, int offset, int length) {
+                                                if (!recordPage_->RecordInUse()) {
+                                                    fields_->ShowFound(position, offset, length);
+                                                }
+                                            }},
+                                           this);
     ConnectExchangeCommands({parts, [this] { RecountLetters(); }});
-    new TFilterCommands({parts, *sortCommands_, sortButton, settings_}, this);
+    filterCommands_ = new TFilterCommands(
+        {parts, *sortCommands_, sortButton, settings_, fields_->Editors()}, this);
+    ConnectTableViewCommand(parts);
+    new TReplaceCommands(
+        {parts, *sortCommands_, sortButton, *findCommands, filterCommands_->Filter()}, this);
     // 9. Letters on; the window starts at the top right of the screen.
     letterBar_->EnableTabs(true);
     letterBar_->Recolor(settings_.Colors, LetterCounts(database_.Index));
@@ -351,6 +359,8 @@ void TBookWindow::ConnectCommands() {
     define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
     define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
     define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
+    define("Maintenance", {"Maintenance1", "B_Maintenance"}, [this] { MaintenanceCommand(); });
+    commands_.Enable(QStringLiteral("Maintenance"), db::RightsOf(settings_).Maintenance);
 }
 
 void TBookWindow::ChooseRowFont() {
@@ -417,6 +427,46 @@ void TBookWindow::LoadDatabaseCommand() {
         chosen = dialog.ChosenFile();
     }
     LoadDatabase(chosen, openDir);
+}
+
+void TBookWindow::MaintenanceCommand(bool fromReminder) {
+    // The reminder reaches here too, and rights may have changed since the menus were set.
+    if (!db::RightsOf(settings_).Maintenance || !recordPage_->SettleRecord()) {
+        return;
+    }
+    // The edit cursor is a second open of the data table, which would refuse every exclusive
+    // open.
+    recordPage_->EditCursor().Close();
+    TMntnDlg dialog(database_, settings_, this);
+    dialog.FromReminder = fromReminder;
+    dialog.AddLogEntry = AddLogEntry;
+    dialog.ShowLog = ShowLog;
+    dialog.StillSelected = [this](const engine::Table& table) {
+        return search::StillSelected(filterCommands_->Filter(), table, database_.Index.Filter);
+    };
+    platform::RunModal(dialog);
+    if (dialog.ListsChanged) {
+        fields_->OpenLists();
+    }
+    if (dialog.DatabaseChanged) {
+        if (dialog.SortReset) {
+            database_.Index.ResetSort();
+            database_.Index.WriteSortState();
+        }
+        navigator_->SetRedrawAllowed(false);
+        database_.DataTable.close();
+        database_.DataTable.setTag("");
+        database_.CloseTables();
+        OpenBook();
+        if (!database_.DataTable.isOpen()) {
+            return;
+        }
+        leftPage_->SortButton()->SetFilterState(db::FilterState::fsFilterOff);
+        sortCommands_->ReopenRecordList();
+    }
+    recordPage_->Restart();
+    navigator_->SetRedrawAllowed(true);
+    navigator_->RedrawPage();
 }
 
 void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir) {

@@ -21,6 +21,7 @@ class TTemplateList;
 namespace shelfwise::book {
 
 class TBookFrame;
+class TFilterCommands;
 class TLabelMenu;
 class TLeftPage;
 class TLetterBar;
@@ -64,6 +65,13 @@ public:
     // The "Load Database" command: the dialog, then the chosen database in place of the open
     // one.
     void LoadDatabaseCommand();
+    // The "Maintenance" command: the maintenance dialog on the open database, which is opened
+    // again afterwards when the dialog changed it. From the reminder the due operations are
+    // marked.
+    void MaintenanceCommand(bool fromReminder = false);
+    // The maintenance log, which the program keeps.
+    std::function<void(const QString& database, const QString& description)> AddLogEntry;
+    std::function<void()> ShowLog;
 
     // Paints every element from the element colours.
     void ApplyColors();
@@ -152,6 +160,7 @@ private:
     std::unique_ptr<TLetterTabColours> letterTabColours_;
     TNavigator* navigator_ = nullptr;
     TSortCommands* sortCommands_ = nullptr;
+    TFilterCommands* filterCommands_ = nullptr;
     TLabelMenu* labelMenu_ = nullptr;
     TTemplateCommands* templateCommands_ = nullptr;
     std::function<void()> closeHandler_;

@@ -1,6 +1,8 @@
 #include "book/DeleteDlg.h"
 
 #include "platform/Dialogs.h"
+#include "platform/MessageBox.h"
+#include "settings/Settings.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -96,6 +98,18 @@ void TDeleteDlg1::accept() {
 
 bool ConfirmByTyping(TDeleteDlg1& dialog) {
     return platform::RunModal(dialog) == QDialog::Accepted;
+}
+
+bool ConfirmRecordDelete(QWidget* parent, const settings::Settings& settings) {
+    if (settings.DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
+        return true;
+    }
+    TDeleteDlg1 dialog(parent);
+    if (ConfirmByTyping(dialog)) {
+        return true;
+    }
+    platform::ShowInformation("Record not Deleted.");
+    return false;
 }
 
 } // namespace shelfwise::book

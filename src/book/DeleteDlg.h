@@ -6,6 +6,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace shelfwise::settings {
+struct Settings;
+}
+
 namespace shelfwise::book {
 
 // "Confirm Action": the user must type YES before something that cannot be undone. OK with
@@ -32,5 +36,9 @@ private:
 
 // Shows the dialog modally; true only when YES was typed and OK pressed.
 bool ConfirmByTyping(TDeleteDlg1& dialog);
+
+// Whether a record may be deleted: at once with "Immediate Delete", else only after YES was
+// typed; a refusal tells the user "Record not Deleted.".
+bool ConfirmRecordDelete(QWidget* parent, const settings::Settings& settings);
 
 } // namespace shelfwise::book

@@ -38,8 +38,8 @@ TEditMenu::TEditMenu(bool forLists, bool* autoFill, QWidget* parent)
     addAction(QStringLiteral("&Font..."), this, [this] { emit FontRequested(editor_); });
     addAction(QStringLiteral("C&olor..."), this, [this] { emit ColorRequested(editor_); });
     if (forLists) {
-        // The list editing dialog is not part of the program yet.
-        addAction(QStringLiteral("&Edit List..."))->setEnabled(false);
+        addAction(QStringLiteral("&Edit List..."), this,
+                  [this] { emit ListEditRequested(editor_); });
         autoFillItem_ = addAction(QStringLiteral("Auto-F&ill"), this, [this] {
             *autoFill_ = !*autoFill_;
             emit AutoFillChanged();

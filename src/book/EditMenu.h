@@ -25,6 +25,7 @@ signals:
     void FontRequested(editors::TFieldEditor* editor);
     void ColorRequested(editors::TFieldEditor* editor);
     void AutoFillChanged();
+    void ListEditRequested(editors::TFieldEditor* editor);
 
 private:
     void LoadLines();

@@ -6,8 +6,9 @@
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
 #include "db/FailureLog.h"
+#include "db/RecordSchema.h"
+#include "editors/Lookup.h"
 #include "engine/EngineError.h"
-#include "exchange/ExchangeDialogs.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "search/FilterDlg.h"
@@ -91,6 +92,21 @@ void TFilterCommands::FillTemplateMenus() {
     remove->setEnabled(count > 0);
 }
 
+std::optional<std::vector<std::string>> TFilterCommands::ListChoices(int position) const {
+    const auto index = static_cast<std::size_t>(position - db::FirstDataField);
+    const auto* list = index < parts_.Editors.size()
+                           ? dynamic_cast<editors::TLookup*>(parts_.Editors[index])
+                           : nullptr;
+    if (list == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::string> choices;
+    for (int i = 0; i < list->count(); ++i) {
+        choices.push_back(text::ToWindowsText(list->itemText(i)));
+    }
+    return choices;
+}
+
 void TFilterCommands::QuickFilter(std::size_t index) {
     if (templates_ == nullptr || index >= templates_->Count() ||
         !templates_->LoadTemplate(templates_->TemplateAt(index).Name)) {
@@ -121,6 +137,7 @@ void TFilterCommands::ShowFilter() {
         }
         return choose.SelectedFile();
     };
+    dialog.LookupValues = [this](int position) { return ListChoices(position); };
     const int result = platform::RunModal(dialog);
     if (dateFormat != static_cast<int>(settings.FilterDateFormat)) {
         settings.FilterDateFormat = static_cast<settings::opt::FilterDateFormat>(dateFormat);
@@ -142,15 +159,11 @@ void TFilterCommands::ApplyFilter() {
     db::TDatabase& database = parts_.Database;
     search::TApplyResult result;
     {
-        exchange::TExchangeProgressDlg progress(&parts_.Window);
-        progress.SetTotal(100);
+        search::TApplyFilterDlg progress(&parts_.Window);
         progress.show();
-        progress.SetCaption(QStringLiteral("Applying Filter - Please Wait..."));
         try {
-            result = filter_.ApplyToAll(database.DataTable, [&progress](int percent) {
-                progress.SetPosition(static_cast<std::uint32_t>(percent));
-                return !progress.StopRequested();
-            });
+            result = filter_.ApplyToAll(
+                database.DataTable, [&progress](int percent) { return progress.Step(percent); });
         } catch (const engine::EngineError& error) {
             db::LogFailure(database.DataTable, error);
             platform::ShowError("Could not Apply the Filter!");

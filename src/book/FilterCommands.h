@@ -1,11 +1,15 @@
 #pragma once
 
 #include "book/CommandParts.h"
+#include "editors/FieldEditor.h"
 #include "search/Filter.h"
 #include "search/FilterTemplates.h"
 
 #include <QObject>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace shelfwise::settings {
 class TTemplateList;
@@ -22,6 +26,8 @@ struct TFilterParts : TCommandParts {
     TSortButton& SortButton;
     // The filter date format changes with the condition dialog's date boxes.
     settings::Settings& Options;
+    // In field order; a list field's choices fill a condition's values.
+    const std::vector<editors::TFieldEditor*>& Editors;
 };
 
 // The book window's side of the filters: the Filter command (menu, speed bar and the sort
@@ -46,6 +52,8 @@ public:
 
 private:
     std::filesystem::path FilterFile() const;
+    // The choices of the list field at the table position; none for another field.
+    std::optional<std::vector<std::string>> ListChoices(int position) const;
     void LoadFilter();
     // The list again under the sort button's scope, from the first record.
     void ShowScope();

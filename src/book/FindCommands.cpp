@@ -54,7 +54,9 @@ void TFindCommands::ShowFind() {
 }
 
 bool TFindCommands::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &parts_.Window && event->type() == QEvent::Hide && find_ != nullptr) {
+    const bool gone = event->type() == QEvent::Hide ||
+                      (event->type() == QEvent::WindowStateChange && parts_.Window.isMinimized());
+    if (watched == &parts_.Window && gone && find_ != nullptr) {
         find_->close();
     }
     return QObject::eventFilter(watched, event);
@@ -67,6 +69,9 @@ void TFindCommands::ShowLetter(char letter) {
 }
 
 bool TFindCommands::BeforeSearch(bool forward, char& letter) {
+    if (SearchStarting) {
+        SearchStarting();
+    }
     if (!parts_.RecordPage.CommitRecord()) {
         return false;
     }
@@ -80,6 +85,9 @@ bool TFindCommands::BeforeSearch(bool forward, char& letter) {
 }
 
 bool TFindCommands::BeforeContinue() {
+    if (SearchStarting) {
+        SearchStarting();
+    }
     if (parts_.Database.Index.LetterTabsActive() && hitLetter_ != 0 &&
         parts_.Navigator.CurrentLetter() != hitLetter_) {
         ShowLetter(hitLetter_);
@@ -123,6 +131,9 @@ void TFindCommands::SearchFailed(bool nonStop) {
 }
 
 bool TFindCommands::BeforeNonStop() {
+    if (SearchStarting) {
+        SearchStarting();
+    }
     if (!parts_.RecordPage.CommitRecord()) {
         return false;
     }

@@ -30,6 +30,9 @@ public:
     TFindCommands(TFindParts parts, QObject* parent);
     ~TFindCommands() override;
 
+    // Called as a search starts: a Replace window gives way to it.
+    std::function<void()> SearchStarting;
+
     // Brings the open Find window to the front, or opens one beside the book window.
     void ShowFind();
     search::TFindDlg* FindWindow() const { return find_; }
@@ -43,7 +46,7 @@ public:
     void AfterNonStop(bool refused, std::uint32_t found) override;
 
 protected:
-    // The book window hiding closes the Find window.
+    // The book window hiding or minimized closes the Find window.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -32,10 +32,12 @@ public:
     PageTexts Read(engine::Table& table, int start, int rows, const QStringList& captions,
                    int currentRecordId) const;
 
-private:
+    // One field of the current record as the list shows it; empty for a memo or picture.
     TFormatedButton::Column ColumnText(const engine::Table& table, int position) const;
+    // The display format of the date field at that table position.
     QString DateFormat(int position) const;
 
+private:
     const std::vector<std::string>& fieldLabels_;
     const settings::DateFormatList& dateFormats_;
 };

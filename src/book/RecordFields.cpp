@@ -4,10 +4,13 @@
 #include "book/Colors.h"
 #include "book/EditMenu.h"
 #include "book/Fonts.h"
+#include "book/ListDlg.h"
 #include "book/RecordTabs.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
+#include "editors/CurrencyEdit.h"
 #include "editors/DateEdit.h"
+#include "editors/Lookup.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/SettingsFiles.h"
@@ -80,6 +83,7 @@ void TRecordFields::AttachEditMenus() {
         connect(menu, &TEditMenu::AutoFillChanged, this,
                 [this] { settings::SaveUiOptions(parts_.Settings); });
     }
+    connect(listMenu_, &TEditMenu::ListEditRequested, this, &TRecordFields::EditLists);
     for (editors::TFieldEditor* editor : editors_) {
         const bool picture = editor->Kind() == editors::EditorKind::Picture;
         editor->Widget()->setProperty("helpContext",
@@ -103,6 +107,25 @@ void TRecordFields::AttachEditMenus() {
 void TRecordFields::OpenLists() {
     for (editors::TFieldEditor* editor : editors_) {
         editor->OpenList(parts_.Database, parts_.Settings);
+    }
+}
+
+QString TRecordFields::LookupSourceOf(int fieldIndex) const {
+    if (fieldIndex < 0 || fieldIndex >= static_cast<int>(editors_.size())) {
+        return {};
+    }
+    const auto* lookup =
+        dynamic_cast<const editors::TLookup*>(editors_[static_cast<std::size_t>(fieldIndex)]);
+    return lookup != nullptr ? lookup->Source() : QString();
+}
+
+void TRecordFields::EditLists(const editors::TFieldEditor* editor) {
+    const auto* lookup = dynamic_cast<const editors::TLookup*>(editor);
+    if (book::EditLists(
+            parts_.Database, parts_.Settings,
+            [this](int fieldIndex) { return LookupSourceOf(fieldIndex); }, parts_.Window,
+            lookup != nullptr ? lookup->Source() : QString())) {
+        RefreshLists();
     }
 }
 
@@ -174,6 +197,11 @@ void TRecordFields::ApplyColors(bool readOnly) const {
                             system.color(QPalette::Base));
         } else {
             SetWidgetColors(editor->Widget(), colour(colors->Text), colour(colors->Background));
+        }
+        // An amount shows its sign in its colour, read-only or not.
+        if (auto* currency = dynamic_cast<editors::TCurrencyEdit*>(editor)) {
+            currency->SetPlusColor(colour(Element::CurrencyPositiveText));
+            currency->SetNegColor(colour(Element::CurrencyNegativeText));
         }
     }
 }

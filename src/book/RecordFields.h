@@ -61,6 +61,11 @@ public:
 
     // Each list field on its list table in the database directory.
     void OpenLists();
+    // The list table file of the field with that index (field number - 1); empty for a field
+    // that has no list.
+    QString LookupSourceOf(int fieldIndex) const;
+    // "Edit Lists" on the editor's list; the list fields reload when a list changed.
+    void EditLists(const editors::TFieldEditor* editor);
     // Every list field reloads its choices from its table.
     void RefreshLists();
     // Each date editor's display format from its entry of the date format list; an entry

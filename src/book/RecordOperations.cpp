@@ -33,15 +33,7 @@ void TRecordOperations::NewRecord() {
 }
 
 bool TRecordOperations::ConfirmDelete() const {
-    if (parts_.Settings.DeleteMode == settings::opt::DeleteMode::ImmediateDelete) {
-        return true;
-    }
-    TDeleteDlg1 dialog(&parts_.Window);
-    if (ConfirmByTyping(dialog)) {
-        return true;
-    }
-    platform::ShowInformation("Record not Deleted.");
-    return false;
+    return ConfirmRecordDelete(&parts_.Window, parts_.Settings);
 }
 
 void TRecordOperations::DeleteShownRecord() {

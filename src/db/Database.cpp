@@ -480,8 +480,6 @@ bool TDatabase::MoveToRecord(Table& table, std::uint32_t n) {
     return true;
 }
 
-// Copies the current record of `source` to a new record of `target` numbered `next`, which
-// moves on when the record is written; a record not copied whole counts in `badRecords`.
 void TDatabase::copyRecord(Table& source, Table& target, std::uint32_t& next, int& badRecords) {
     bool bad = false;
     const int fields = std::min(source.fieldCount(), target.fieldCount());

@@ -59,6 +59,10 @@ public:
     std::uint32_t RecordCount(const engine::Table& table) const;
     bool MoveToRecord(engine::Table& table, std::uint32_t n);
     std::uint32_t CopyRecords(engine::Table& source, engine::Table& target, int& badRecords);
+    // Copies the current record of `source` to a new record of `target` numbered `next`, which
+    // moves on when the record is written; a record not copied whole counts in `badRecords`.
+    void copyRecord(engine::Table& source, engine::Table& target, std::uint32_t& next,
+                    int& badRecords);
     void AssignRecordNumber(engine::Table& table);
     // Gives out `count` consecutive record numbers at once and returns the first; numbers left
     // unused stay a gap.
@@ -73,8 +77,6 @@ public:
 
 private:
     void regenerateIndexes(engine::Table& table);
-    void copyRecord(engine::Table& source, engine::Table& target, std::uint32_t& next,
-                    int& badRecords);
     // The largest record number stored in the table of the database directory; 0 when none.
     double LargestRecordNumber(const std::string& fileName) const;
     bool openCatalogue();

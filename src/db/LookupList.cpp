@@ -60,7 +60,7 @@ void TLookupList::CreateList() {
     }
 }
 
-std::vector<std::string> TLookupList::Items() const {
+std::optional<std::vector<std::string>> TLookupList::ReadItems() const {
     std::vector<std::string> items;
     engine::Table table;
     Aim(table);
@@ -72,28 +72,127 @@ std::vector<std::string> TLookupList::Items() const {
         }
     } catch (const engine::EngineError& error) {
         LogFailure(table, error);
-        return {};
+        return std::nullopt;
     }
     return items;
 }
 
 bool TLookupList::Add(const std::string& text) {
+    return AddMissing({text});
+}
+
+bool TLookupList::AddMissing(const std::set<std::string>& texts) {
     engine::Table table;
     Aim(table);
     try {
         table.open();
-        // Another program, or a value cut to the field's width, may have put it there already.
-        if (!table.findKey({{ItemField, text}})) {
-            table.append();
-            table.setText(ItemField, text);
-            table.post();
+        table.beginBatch();
+        for (const std::string& text : texts) {
+            // Another program, or a value cut to the field's width, may have put it there
+            // already.
+            if (!table.findKey({{ItemField, text}})) {
+                table.append();
+                table.setText(ItemField, text);
+                table.post();
+            }
         }
+        table.endBatch();
     } catch (const engine::EngineError& error) {
         LogFailure(table, error);
         // Closing the table drops the unposted record.
         return false;
     }
     return true;
+}
+
+bool TLookupList::Contains(const std::string& text) const {
+    engine::Table table;
+    Aim(table);
+    table.setReadOnly(true);
+    try {
+        table.open();
+        return table.findKey({{ItemField, text}});
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
+        return false;
+    }
+}
+
+bool TLookupList::Rename(const std::string& from, const std::string& to) {
+    engine::Table table;
+    Aim(table);
+    try {
+        table.open();
+        if (!table.findKey({{ItemField, from}})) {
+            return false;
+        }
+        table.edit();
+        table.setText(ItemField, to);
+        table.post();
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
+        return false;
+    }
+    return true;
+}
+
+bool TLookupList::Remove(const std::string& text) {
+    engine::Table table;
+    Aim(table);
+    try {
+        table.open();
+        if (!table.findKey({{ItemField, text}})) {
+            return false;
+        }
+        table.deleteRecord();
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
+        return false;
+    }
+    return true;
+}
+
+bool TLookupList::Pack() {
+    engine::Table table;
+    Aim(table);
+    table.setExclusive(true);
+    try {
+        table.open();
+        table.pack();
+    } catch (const engine::EngineError& error) {
+        LogFailure(table, error);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> FillLists(const engine::Table& dataTable,
+                                   const std::vector<TListField>& lists) {
+    std::vector<std::set<std::string>> values(lists.size());
+    engine::Table data;
+    data.setDirectory(dataTable.directory());
+    data.setFileName(dataTable.fileName());
+    data.setReadOnly(true);
+    data.open();
+    for (data.first(); !data.atEnd();) {
+        data.scan(1000, [&] {
+            for (std::size_t k = 0; k < lists.size(); ++k) {
+                std::string text = data.text(lists[k].Position);
+                if (!text.empty()) {
+                    values[k].insert(std::move(text));
+                }
+            }
+            return true;
+        });
+    }
+    data.close();
+    std::vector<std::string> failed;
+    for (std::size_t k = 0; k < lists.size(); ++k) {
+        if (!lists[k].List->AddMissing(values[k])) {
+            failed.push_back(lists[k].List->Source());
+        }
+    }
+    return failed;
 }
 
 } // namespace shelfwise::db

@@ -11,6 +11,8 @@ public:
     virtual ~TProgress() = default;
     virtual void SetProgressTotal(std::uint32_t total) = 0;
     virtual void StepProgress() = 0;
+    // True once the user asked the loop to stop; the loop then leaves things as they were.
+    virtual bool StopRequested() const { return false; }
 };
 
 } // namespace shelfwise::db

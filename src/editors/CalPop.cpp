@@ -79,16 +79,7 @@ bool TCalendarPopup::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TCalendarPopup::PlaceUnder(const QWidget& anchor) {
-    const QRect screen = anchor.screen()->availableGeometry();
-    const QPoint below = anchor.mapToGlobal(QPoint(0, anchor.height() + 1));
-    QPoint at = below;
-    if (at.x() + width() > screen.right()) {
-        at.setX(screen.right() - width());
-    }
-    if (at.y() + height() > screen.bottom()) {
-        at.setY(anchor.mapToGlobal(QPoint(0, 0)).y() - height() - 1);
-    }
-    move(at);
+    PlacePopupUnder(*this, anchor);
 }
 
 QRect TCalendarPopup::DayRect(year_month_day day) const {
@@ -256,6 +247,19 @@ void TCalendarPopup::mouseReleaseEvent(QMouseEvent*) {
         pressedOnDay_ = false;
         Choose(selected_);
     }
+}
+
+void PlacePopupUnder(QWidget& popup, const QWidget& anchor) {
+    const QRect screen = anchor.screen()->availableGeometry();
+    const QPoint below = anchor.mapToGlobal(QPoint(0, anchor.height() + 1));
+    QPoint at = below;
+    if (at.x() + popup.width() > screen.right()) {
+        at.setX(screen.right() - popup.width());
+    }
+    if (at.y() + popup.height() > screen.bottom()) {
+        at.setY(anchor.mapToGlobal(QPoint(0, 0)).y() - popup.height() - 1);
+    }
+    popup.move(at);
 }
 
 std::optional<year_month_day> PickDate(QWidget* anchor, year_month_day selected) {

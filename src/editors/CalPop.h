@@ -8,6 +8,10 @@ class QToolButton;
 
 namespace shelfwise::editors {
 
+// Places a pop-up window one pixel below the anchor's left edge, moved left to stay on the
+// screen, or above the anchor when there is no room below.
+void PlacePopupUnder(QWidget& popup, const QWidget& anchor);
+
 // The pop-up month calendar of a date field: a grid of six weeks from Sunday under the
 // selected date and the day names. Keys and clicks move the selected day; Enter, a released
 // click on a day or the Today button choose, Esc and the Cancel button leave.

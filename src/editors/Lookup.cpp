@@ -4,11 +4,28 @@
 #include "text/FieldText.h"
 #include "text/WindowsText.h"
 
+#include <QCollator>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace shelfwise::editors {
+
+QStringList SortedChoices(const std::vector<std::string>& items) {
+    QStringList choices;
+    choices.reserve(static_cast<qsizetype>(items.size()));
+    for (const std::string& item : items) {
+        choices.append(text::FromWindowsText(item));
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Equal but for case, the order stays the same on every load.
+    std::ranges::stable_sort(choices, [&collator](const QString& a, const QString& b) {
+        return collator.compare(a, b) < 0;
+    });
+    return choices;
+}
 
 TLookup::TLookup(const QString& source, QWidget* parent) : QComboBox(parent), source_(source) {
     setEditable(true);
@@ -39,9 +56,7 @@ void TLookup::LoadItems() {
     const int caret = lineEdit()->cursorPosition();
     clear();
     if (list_) {
-        for (const std::string& item : list_->Items()) {
-            addItem(text::FromWindowsText(item));
-        }
+        addItems(SortedChoices(list_->Items()));
     }
     setEditText(text);
     lineEdit()->setCursorPosition(caret);
@@ -55,6 +70,9 @@ void TLookup::AddCurrentText() {
     addItem(text);
     if (list_ && list_->Add(text::ToWindowsText(text))) {
         LoadItems();
+        if (twin_ != nullptr) {
+            twin_->LoadItems();
+        }
     }
 }
 

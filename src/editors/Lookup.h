@@ -12,6 +12,9 @@ struct Settings;
 
 namespace shelfwise::editors {
 
+// A list table's items as a list field shows them: sorted without regard to case.
+QStringList SortedChoices(const std::vector<std::string>& items);
+
 // A list field: a drop-down list of the choices kept in a lookup table of the database
 // directory. A typed value the list lacks joins it when the field is left; with the AutoFill
 // option, typing completes the text from the list.
@@ -23,6 +26,12 @@ public:
 
     // The lookup table's file name, such as "list1.dbf".
     const QString& Source() const { return source_; }
+    // Another list field on the same table: it reloads its choices whenever this one adds.
+    TLookup* Twin() const { return twin_; }
+    void SetTwin(TLookup* twin) { twin_ = twin; }
+    // Kept for the record layout's sake; asking before adding a value is not done.
+    bool AskUser() const { return askUser_; }
+    void SetAskUser(bool askUser) { askUser_ = askUser; }
 
     // Ties the field to its table in the settings' database directory (made from the template
     // when missing, its index rebuilt by the database when damaged) and loads the choices.
@@ -55,6 +64,8 @@ private:
     void ShowText(const QString& text);
 
     QString source_;
+    TLookup* twin_ = nullptr;
+    bool askUser_ = true;
     const settings::Settings* settings_ = nullptr;
     std::optional<db::TLookupList> list_;
     std::optional<TLineEditing> editing_;

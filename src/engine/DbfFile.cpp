@@ -23,6 +23,21 @@ void DbfFile::readRecord(std::uint32_t n, RecordBuffer& record) const {
     file_.readAt(record.data(), record.size(), header_.recordOffset(n), "a record");
 }
 
+void DbfFile::readRecords(std::uint32_t first, std::uint32_t count, std::string& bytes,
+                          bool forUpdate) {
+    if (first == 0 || count > header_.recordCount() || first > header_.recordCount() - count + 1) {
+        file_.fail("records " + std::to_string(first) + " to " +
+                       std::to_string(std::uint64_t(first) + count - 1) + " do not exist",
+                   EngineError::Reason::NotFound);
+    }
+    bytes.resize(std::size_t(count) * header_.recordLength());
+    if (forUpdate) {
+        file_.readForUpdate(bytes.data(), bytes.size(), header_.recordOffset(first), "a record");
+    } else {
+        file_.readAt(bytes.data(), bytes.size(), header_.recordOffset(first), "a record");
+    }
+}
+
 void DbfFile::writeRecord(std::uint32_t n, const RecordBuffer& record) {
     if (n <= header_.recordCount()) {
         file_.writeAt(record.data(), record.size(), header_.recordOffset(n));

@@ -13,7 +13,7 @@ namespace shelfwise::engine {
 class RecordBuffer;
 
 // The .dbf file of an open table: its header kept in memory and its records read and written
-// one at a time, each with a single pread or pwrite.
+// one at a time, each with a single pread or pwrite, or a run of them in one read.
 class DbfFile {
 public:
     static constexpr char kEndOfFile = 0x1A;
@@ -32,6 +32,9 @@ public:
 
     // Reads record `n` (1-based, within the record count).
     void readRecord(std::uint32_t n, RecordBuffer& record) const;
+    // Reads `count` records from record `first` on (within the record count) with one read;
+    // `forUpdate`: some of them are about to be written (PosixFile::readForUpdate).
+    void readRecords(std::uint32_t first, std::uint32_t count, std::string& bytes, bool forUpdate);
     // Writes record `n`; a record past the last one is followed by the end-of-file byte.
     void writeRecord(std::uint32_t n, const RecordBuffer& record);
     void writeHeader();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace shelfwise::engine {
 
@@ -90,15 +91,18 @@ std::string MemoFile::read(std::uint32_t block) const {
     if (dbaseThree_) {
         return readDbaseThree(offset, fileSize);
     }
+    return readValue(offset + kValueHeaderSize, valueLength(block, offset, fileSize));
+}
+
+std::string MemoFile::readValue(std::uint64_t offset, std::uint64_t length) const {
     // Read in pieces into reserved room: filling a large value with zeros first would touch
     // every page of it twice.
-    const std::uint64_t length = valueLength(block, offset, fileSize);
     std::string value;
     value.reserve(length);
     std::string piece(std::min<std::uint64_t>(length, kReadPiece), '\0');
     while (value.size() < length) {
         const std::size_t size = std::min<std::uint64_t>(piece.size(), length - value.size());
-        file_.readAt(piece.data(), size, offset + kValueHeaderSize + value.size(), "a memo");
+        file_.readAt(piece.data(), size, offset + value.size(), "a memo");
         value.append(piece, 0, size);
     }
     return value;
@@ -107,28 +111,44 @@ std::string MemoFile::read(std::uint32_t block) const {
 std::uint64_t MemoFile::size(std::uint32_t block) const {
     const std::uint64_t fileSize = file_.size();
     const std::uint64_t offset = blockOffset(block, fileSize);
-    return dbaseThree_ ? readDbaseThree(offset, fileSize).size()
-                       : valueLength(block, offset, fileSize);
+    return dbaseThree_ ? dbaseThreeLength(offset, fileSize) : valueLength(block, offset, fileSize);
 }
 
 std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const {
-    std::string value;
-    std::string chunk(blockSize_, '\0');
-    while (offset < fileSize) {
-        const std::size_t got = file_.readSomeAt(chunk.data(), chunk.size(), offset);
-        const std::size_t searchFrom = value.empty() ? 0 : value.size() - 1;
-        value.append(chunk, 0, got);
-        if (const std::size_t end = value.find(kDbaseThreeEnd, searchFrom);
-            end != std::string::npos) {
-            value.resize(end);
-            return value;
+    return readValue(offset, dbaseThreeLength(offset, fileSize));
+}
+
+std::uint64_t MemoFile::dbaseThreeLength(std::uint64_t offset, std::uint64_t fileSize) const {
+    // The bytes are looked at a piece at a time and not kept; pieces grow from one block, so a
+    // short value costs a short read.
+    std::string piece(std::min<std::uint64_t>(blockSize_, kReadPiece), '\0');
+    std::uint64_t length = 0;
+    std::optional<std::uint64_t> firstMark;
+    bool endsWithMark = false;
+    while (offset + length < fileSize) {
+        const std::size_t got = file_.readSomeAt(piece.data(), piece.size(), offset + length);
+        if (got == 0) {
+            break;
         }
-        offset += got;
+        const std::string_view seen(piece.data(), got);
+        if (endsWithMark && seen.front() == kDbaseThreeEnd[1]) {
+            return length - 1;
+        }
+        if (const std::size_t end = seen.find(kDbaseThreeEnd); end != std::string_view::npos) {
+            return length + end;
+        }
+        if (const std::size_t mark = seen.find('\x1A'); !firstMark && mark != seen.npos) {
+            firstMark = length + mark;
+        }
+        endsWithMark = seen.back() == kDbaseThreeEnd[0];
+        length += got;
+        if (piece.size() < kReadPiece) {
+            piece.resize(std::min<std::uint64_t>(piece.size() * 2, kReadPiece));
+        }
     }
     // Some writers end a value with a single 0x1A.
-    if (const std::size_t end = value.find('\x1A'); end != std::string::npos) {
-        value.resize(end);
-        return value;
+    if (firstMark) {
+        return *firstMark;
     }
     file_.fail("damaged memo (a value has no end mark)", EngineError::Reason::Damaged);
 }

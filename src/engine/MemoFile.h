@@ -56,6 +56,9 @@ private:
     };
 
     std::string readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const;
+    // The length of the dBASE III value at `offset`, up to its end mark, without keeping it.
+    std::uint64_t dbaseThreeLength(std::uint64_t offset, std::uint64_t fileSize) const;
+    std::string readValue(std::uint64_t offset, std::uint64_t length) const;
     // The file offset of the block, failing when it lies outside the file.
     std::uint64_t blockOffset(std::uint32_t block, std::uint64_t fileSize) const;
     // The length of the dBASE IV value at `offset`, failing on a bad header or a length past

@@ -151,25 +151,43 @@ std::size_t PosixFile::readDisk(void* buffer, std::size_t size, std::uint64_t of
 
 namespace {
 
-// True when buffered pages hold every byte of the range, so the disk need not be read.
+// True when the pages (written or kept clean) hold every byte of the range, so the disk need
+// not be read.
 bool coveredByPages(const BufferedWrites& b, std::uint64_t offset, std::size_t size) {
     constexpr std::uint64_t page = BufferedWrites::kPageSize;
     if (size == 0) {
         return true;
     }
     const std::uint64_t last = (offset + size - 1) / page;
-    auto it = b.pages.find(offset / page);
-    for (std::uint64_t p = offset / page; p <= last; ++p, ++it) {
-        if (it == b.pages.end() || it->first != p) {
+    for (std::uint64_t p = offset / page; p <= last; ++p) {
+        if (!b.pages.contains(p) && !b.clean.contains(p)) {
             return false;
         }
     }
     return true;
 }
 
+// Copies the part of each page that lies in [offset, offset + size) to `out`.
+void copyPages(const std::map<std::uint64_t, std::string>& pages, char* out, std::uint64_t offset,
+               std::size_t size) {
+    constexpr std::uint64_t page = BufferedWrites::kPageSize;
+    const std::uint64_t end = offset + size;
+    for (auto it = pages.lower_bound(offset / page); it != pages.end() && it->first * page < end;
+         ++it) {
+        const std::uint64_t pageStart = it->first * page;
+        const std::uint64_t from = std::max(pageStart, offset);
+        const std::uint64_t to = std::min(pageStart + it->second.size(), end);
+        if (from < to) {
+            std::copy(it->second.data() + (from - pageStart), it->second.data() + (to - pageStart),
+                      out + (from - offset));
+        }
+    }
+}
+
 } // namespace
 
-// The disk's bytes below its size, zeros from there, then the buffered pages over them.
+// The disk's bytes below its size (or the clean pages kept of them), zeros from there, then
+// the buffered pages over them.
 std::size_t PosixFile::readBuffered(void* buffer, std::size_t size, std::uint64_t offset) const {
     const BufferedWrites& b = *buffered_;
     if (offset >= b.size) {
@@ -178,21 +196,38 @@ std::size_t PosixFile::readBuffered(void* buffer, std::size_t size, std::uint64_
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, b.size - offset));
     auto* out = static_cast<char*>(buffer);
     std::size_t fromDisk = 0;
-    if (offset < b.diskSize && !coveredByPages(b, offset, n)) {
+    const bool covered = coveredByPages(b, offset, n);
+    if (offset < b.diskSize && !covered) {
         fromDisk = readDisk(
             out, static_cast<std::size_t>(std::min<std::uint64_t>(n, b.diskSize - offset)), offset);
     }
     std::fill(out + fromDisk, out + n, '\0');
-    const std::uint64_t end = offset + n;
-    for (auto it = b.pages.lower_bound(offset / BufferedWrites::kPageSize);
-         it != b.pages.end() && it->first * BufferedWrites::kPageSize < end; ++it) {
-        const std::uint64_t pageStart = it->first * BufferedWrites::kPageSize;
-        const std::uint64_t from = std::max(pageStart, offset);
-        const std::uint64_t to = std::min(pageStart + BufferedWrites::kPageSize, end);
-        std::copy(it->second.data() + (from - pageStart), it->second.data() + (to - pageStart),
-                  out + (from - offset));
+    if (covered) {
+        copyPages(b.clean, out, offset, n);
     }
+    copyPages(b.pages, out, offset, n);
     return n;
+}
+
+void PosixFile::readForUpdate(void* buffer, std::size_t size, std::uint64_t offset,
+                              const char* what) {
+    if (buffered_ && size > 0 && offset < buffered_->diskSize &&
+        !coveredByPages(*buffered_, offset, size)) {
+        BufferedWrites& b = *buffered_;
+        constexpr std::uint64_t page = BufferedWrites::kPageSize;
+        const std::uint64_t first = offset / page;
+        const std::uint64_t last = (std::min(offset + size, b.diskSize) - 1) / page;
+        std::string disk(static_cast<std::size_t>((last - first + 1) * page), '\0');
+        const std::size_t got = readDisk(disk.data(), disk.size(), first * page);
+        for (std::uint64_t p = first; (p - first) * page < got; ++p) {
+            if (!b.pages.contains(p)) {
+                const auto from = static_cast<std::size_t>((p - first) * page);
+                b.clean.insert_or_assign(
+                    p, disk.substr(from, std::min<std::size_t>(page, got - from)));
+            }
+        }
+    }
+    readAt(buffer, size, offset, what);
 }
 
 void PosixFile::writeAt(const void* buffer, std::size_t size, std::uint64_t offset) {
@@ -229,7 +264,11 @@ void PosixFile::writeBuffered(const void* buffer, std::size_t size, std::uint64_
         std::string& image = it->second;
         if (added) {
             image.assign(page, '\0');
-            if (p * page < b.diskSize) {
+            if (auto kept = b.clean.find(p); kept != b.clean.end()) {
+                std::copy(kept->second.begin(), kept->second.end(), image.begin());
+                b.before.emplace(p, std::move(kept->second));
+                b.clean.erase(kept);
+            } else if (p * page < b.diskSize) {
                 const std::size_t read = readDisk(image.data(), page, p * page);
                 b.before.emplace(p, image.substr(0, read));
             }

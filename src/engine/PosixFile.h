@@ -43,6 +43,9 @@ struct BufferedWrites {
     // Page number -> the disk's bytes below diskSize as the first write found them, so the
     // journal need not read them again.
     std::map<std::uint64_t, std::string> before;
+    // Page number -> the disk's bytes of a page read for an update and not written yet: the
+    // write that follows takes them instead of reading the page again.
+    std::map<std::uint64_t, std::string> clean;
 };
 
 // One open file descriptor with positioned, all-or-nothing reads and writes. Every failure
@@ -72,6 +75,9 @@ public:
     // Reads exactly `size` bytes at `offset`; a short read means the file is too short and
     // is reported as damage, naming `what`.
     void readAt(void* buffer, std::size_t size, std::uint64_t offset, const char* what) const;
+    // As readAt(), for bytes about to be changed: while the file buffers, the pages read are
+    // kept, so writing them later reads nothing more from the disk.
+    void readForUpdate(void* buffer, std::size_t size, std::uint64_t offset, const char* what);
     // Reads up to `size` bytes and returns how many were there.
     std::size_t readSomeAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     void writeAt(const void* buffer, std::size_t size, std::uint64_t offset);

@@ -18,6 +18,8 @@
 #include <cctype>
 #include <functional>
 #include <map>
+#include <numeric>
+#include <span>
 
 namespace shelfwise::engine {
 
@@ -76,6 +78,14 @@ struct Table::Impl {
     bool batchHoldsHeader() const { return batch && batch->change; }
     bool currentKnownInBatch() const { return batchHoldsHeader() && currentPart == batch->part; }
     bool scanning = false; // a scan holds the header: calls inside it neither lock nor move
+    // Records a scan read ahead: once it steps from a record to the next one, a run of the
+    // records after it in one read. Used only while the scan holds the header.
+    struct ReadAhead {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        std::uint32_t last = 0; // the record read last; 0 outside a scan
+        std::string bytes;
+    } ahead;
 
     std::string tableName() const {
         return dbf ? dbf->file().path().string() : (directory / fileName).string();
@@ -101,6 +111,11 @@ struct Table::Impl {
         }
         if (state != State::Browse) {
             fail("the record being edited must be posted or cancelled first");
+        }
+    }
+    void requireNotUpdating() const {
+        if (scanning) {
+            fail("the cursor cannot move or write while it scans");
         }
     }
     void requireEditing() const {
@@ -161,6 +176,7 @@ struct Table::Impl {
     std::string rangeKey(const KeyRecord& keyRecord);
     void reset();
     bool loadLive(std::uint32_t n);
+    void readAhead(std::uint32_t n);
     void accept();
     void moveToEmpty();
     void firstLocked();
@@ -178,6 +194,15 @@ struct Table::Impl {
     void releaseBatchRecordLocks(bool keepEdited);
     std::uint32_t deleteMany(std::vector<std::uint32_t> numbers);
     void lockRecords(const std::vector<std::uint32_t>& numbers);
+    UpdateResult updateMany(const std::vector<std::uint32_t>& numbers,
+                            const std::function<void(std::size_t)>& edit);
+    std::vector<std::size_t> lockForUpdate(const std::vector<std::uint32_t>& numbers,
+                                           std::span<const std::size_t> part,
+                                           std::uint32_t& locked);
+    std::uint32_t writeUpdates(const std::vector<std::uint32_t>& numbers,
+                               const std::vector<std::size_t>& mine,
+                               const std::function<void(std::size_t)>& edit,
+                               std::uint32_t keptRecno, bool& keptWritten);
     std::vector<std::string> checkIndexes();
     bool editChangesNothing();
     void writeMemos();
@@ -588,8 +613,32 @@ bool Table::Impl::loadLive(std::uint32_t n) {
     if (n > dbf->header().recordCount()) {
         return false; // a key left by a writer that crashed before its record counted
     }
-    dbf->readRecord(n, *scratch);
+    if (ahead.last != 0) {
+        readAhead(n);
+    } else {
+        dbf->readRecord(n, *scratch);
+    }
     return !scratch->deleted();
+}
+
+// Reads record `n` into the scratch buffer during a scan: from the run read ahead when it
+// holds it, else with a new run when the scan goes on to the next record (a tag whose order
+// follows the records), else alone.
+void Table::Impl::readAhead(std::uint32_t n) {
+    constexpr std::uint32_t kRunBytes = 128 * 1024;
+    const std::uint32_t length = dbf->header().recordLength();
+    if (n < ahead.first || n - ahead.first >= ahead.count) {
+        const std::uint32_t run =
+            n == ahead.last + 1
+                ? std::min(std::max(kRunBytes / length, 1u), dbf->header().recordCount() - n + 1)
+                : 1;
+        dbf->readRecords(n, run, ahead.bytes, false);
+        ahead.first = n;
+        ahead.count = run;
+    }
+    std::copy_n(ahead.bytes.data() + std::size_t(n - ahead.first) * length, scratch->size(),
+                scratch->data());
+    ahead.last = n;
 }
 
 void Table::Impl::accept() {
@@ -933,6 +982,173 @@ std::uint32_t Table::Impl::deleteMany(std::vector<std::uint32_t> numbers) {
         deleted += partDeleted;
     }
     return deleted;
+}
+
+// Edits the records in one pass in record order, a batch's worth at a time (all at once
+// alone), each part's records locked first; see Table::updateRecords.
+Table::UpdateResult Table::Impl::updateMany(const std::vector<std::uint32_t>& numbers,
+                                            const std::function<void(std::size_t)>& edit) {
+    std::vector<std::size_t> todo(numbers.size());
+    std::iota(todo.begin(), todo.end(), std::size_t(0));
+    std::stable_sort(todo.begin(), todo.end(),
+                     [&](std::size_t a, std::size_t b) { return numbers[a] < numbers[b]; });
+    todo.erase(std::unique(todo.begin(), todo.end(),
+                           [&](std::size_t a, std::size_t b) { return numbers[a] == numbers[b]; }),
+               todo.end());
+    std::erase_if(todo, [&](std::size_t i) { return numbers[i] == 0; });
+
+    UpdateResult result;
+    const std::uint32_t keptRecno = recno;
+    bool keptWritten = false;
+    {
+        // The edits go through the cursor's buffers; it shows its own record again after them.
+        struct Restore {
+            Impl& t;
+            std::string bytes;
+            std::uint32_t recno;
+            ~Restore() {
+                std::copy(bytes.begin(), bytes.end(), t.current->data());
+                t.original->assign(*t.current);
+                t.recno = recno;
+                t.currentPart = 0;
+                t.pendingMemos.clear();
+                t.state = State::Browse;
+                t.scanning = false;
+            }
+        } restore{*this, current->bytes(), keptRecno};
+        const std::size_t step =
+            batch ? batch->recordsPerFlush : std::max<std::size_t>(todo.size(), 1);
+        for (std::size_t from = 0; from < todo.size(); from += step) {
+            const std::span<const std::size_t> part(todo.data() + from,
+                                                    std::min(step, todo.size() - from));
+            const std::vector<std::size_t> mine = lockForUpdate(numbers, part, result.locked);
+            if (mine.empty()) {
+                continue;
+            }
+            const std::uint32_t lowest = numbers[mine.front()];
+            const std::uint32_t highest = numbers[mine.back()];
+            if (batch) {
+                batch->keepLocked(lowest);
+                batch->keepLocked(highest);
+            }
+            try {
+                inBatchOrAlone(false, [&] {
+                    const std::uint32_t written =
+                        writeUpdates(numbers, mine, edit, keptRecno, keptWritten);
+                    result.written += written;
+                    return written;
+                });
+            } catch (...) {
+                if (!batch) {
+                    locks->unlockRecords(lowest, highest);
+                }
+                throw;
+            }
+            if (!batch) {
+                locks->unlockRecords(lowest, highest);
+            }
+        }
+    }
+    if (keptWritten) {
+        ReadGuard guard(*this);
+        if (loadLive(keptRecno)) {
+            accept();
+            recno = keptRecno;
+            order->positionOn(keptRecno, *current);
+        }
+    }
+    return result;
+}
+
+// Locks the records of a part (indexes of their numbers, in record order): each run of
+// neighbours with one call, a run that meets another user's lock record by record. Returns
+// the records locked and counts the others in `locked`.
+std::vector<std::size_t> Table::Impl::lockForUpdate(const std::vector<std::uint32_t>& numbers,
+                                                    std::span<const std::size_t> part,
+                                                    std::uint32_t& locked) {
+    std::vector<std::size_t> mine;
+    mine.reserve(part.size());
+    for (std::size_t i = 0; i < part.size();) {
+        std::size_t j = i + 1;
+        while (j < part.size() && numbers[part[j]] == numbers[part[j - 1]] + 1) {
+            ++j;
+        }
+        if (locks->tryLockRecords(numbers[part[i]], numbers[part[j - 1]])) {
+            mine.insert(mine.end(), part.begin() + static_cast<std::ptrdiff_t>(i),
+                        part.begin() + static_cast<std::ptrdiff_t>(j));
+        } else {
+            for (std::size_t k = i; k < j; ++k) {
+                if (locks->tryLockRecord(numbers[part[k]])) {
+                    mine.push_back(part[k]);
+                } else {
+                    ++locked;
+                }
+            }
+        }
+        i = j;
+    }
+    return mine;
+}
+
+// The writes of one part of updateMany, under the header and inside its change: the records
+// read a run of neighbours at a time, each live one edited and, when changed, written with
+// its keys. Returns the number written.
+std::uint32_t Table::Impl::writeUpdates(const std::vector<std::uint32_t>& numbers,
+                                        const std::vector<std::size_t>& mine,
+                                        const std::function<void(std::size_t)>& edit,
+                                        std::uint32_t keptRecno, bool& keptWritten) {
+    DbfHeader& header = dbf->header();
+    const std::size_t length = header.recordLength();
+    std::uint32_t written = 0;
+    std::string run;
+    for (std::size_t i = 0; i < mine.size();) {
+        const std::uint32_t first = numbers[mine[i]];
+        if (first > header.recordCount()) {
+            break;
+        }
+        std::size_t j = i + 1;
+        while (j < mine.size() && numbers[mine[j]] == numbers[mine[j - 1]] + 1 &&
+               numbers[mine[j]] <= header.recordCount()) {
+            ++j;
+        }
+        dbf->readRecords(first, static_cast<std::uint32_t>(j - i), run, true);
+        for (std::size_t k = i; k < j; ++k) {
+            const std::uint32_t n = numbers[mine[k]];
+            std::copy_n(run.data() + std::size_t(n - first) * length, length, original->data());
+            if (original->deleted()) {
+                continue;
+            }
+            current->assign(*original);
+            recno = n;
+            pendingMemos.clear();
+            state = State::Edit;
+            scanning = true; // `edit` may read but not move or post
+            edit(mine[k]);
+            if (editChangesNothing()) {
+                continue;
+            }
+            // Old keys come from the memo values before they are written over.
+            std::vector<std::string> oldKeys;
+            if (indexed()) {
+                oldKeys = tags.keysOf(
+                    RecordKeySource(fields(), original->data(), memo, dbf->file().path()));
+            }
+            writeMemos();
+            dbf->writeRecord(n, *current);
+            if (indexed()) {
+                const std::vector<std::string> newKeys = tags.keysOf(keySource(*current));
+                tags.replaceKeys(&oldKeys, &newKeys, n);
+            }
+            keptWritten = keptWritten || n == keptRecno;
+            ++written;
+        }
+        i = j;
+    }
+    if (written > 0) {
+        header.markChanged();
+        dbf->writeHeader();
+    }
+    return written;
 }
 
 std::vector<std::string> Table::Impl::checkIndexes() {
@@ -1406,10 +1622,17 @@ std::uint32_t Table::scan(std::uint32_t count, const std::function<bool()>& visi
     impl_->requireBrowse();
     Impl::ReadGuard guard(*impl_);
     struct Scanning {
-        explicit Scanning(bool& flag) : flag_(flag) { flag_ = true; }
-        ~Scanning() { flag_ = false; }
-        bool& flag_;
-    } scanning(impl_->scanning);
+        explicit Scanning(Impl& t) : t_(t) {
+            t_.scanning = true;
+            t_.ahead.last = t_.recno;
+        }
+        ~Scanning() {
+            t_.scanning = false;
+            t_.ahead.last = 0;
+            t_.ahead.count = 0;
+        }
+        Impl& t_;
+    } scanning(*impl_);
     std::uint32_t visited = 0;
     while (visited < count && !impl_->eof && impl_->recno != 0) {
         ++visited;
@@ -1517,6 +1740,7 @@ void Table::post() {
     if (impl_->state == State::Browse) {
         return;
     }
+    impl_->requireNotUpdating();
     runBeforePost();
     if (impl_->state == State::Browse) {
         return; // the hook posted or cancelled the record itself
@@ -1535,6 +1759,7 @@ void Table::cancel() {
     if (was == State::Browse) {
         return;
     }
+    impl_->requireNotUpdating();
     impl_->pendingMemos.clear();
     impl_->state = State::Browse;
     if (was == State::Edit) {
@@ -1546,6 +1771,7 @@ void Table::cancel() {
 
 void Table::deleteRecord() {
     impl_->requireWritable();
+    impl_->requireNotUpdating();
     if (impl_->state == State::Insert) {
         cancel();
         return;
@@ -1578,6 +1804,22 @@ void Table::deleteRecord() {
     impl_->state = State::Browse;
     if (!impl_->step(true) && !impl_->step(false)) {
         impl_->moveToEmpty();
+    }
+}
+
+Table::UpdateResult
+Table::updateRecords(const std::vector<std::uint32_t>& recordNumbers,
+                     const std::function<void(Table&, std::size_t index)>& change) {
+    impl_->requireWritable();
+    impl_->requireBrowse();
+    try {
+        return impl_->updateMany(recordNumbers, [&](std::size_t index) {
+            change(*this, index);
+            runBeforePost();
+        });
+    } catch (...) {
+        impl_->abandonBatch();
+        throw;
     }
 }
 

@@ -178,6 +178,25 @@ public:
     // does. Returns the number of records deleted.
     std::uint32_t deleteRecords(std::vector<std::uint32_t> recordNumbers);
 
+    // Changes many records in one pass, for loops that write a few fields of records they
+    // found (marks, replaced text): the live records with these physical numbers, in record
+    // order, each locked (neighbours with one call), read once (neighbours with one read) and
+    // handed to `change` with the cursor on it in edit state, together with the index of its
+    // number in `recordNumbers`. `change` may read the record and set its fields, but not move,
+    // post or cancel. Each record is then posted as post() would (the before-post hook runs
+    // first; a record left as it was is not written): in a batch with the batch, a batch's
+    // worth of records locked and written at a time, alone as one all-or-nothing change. A
+    // record another user has locked is left out and counted; numbers of no record or of a
+    // deleted one are passed over, and a number given twice is taken once. If anything
+    // throws, nothing of this call is written (in a batch, the batch's writes since its last
+    // flush are dropped too and the batch ends). The cursor stays on the record it was on.
+    struct UpdateResult {
+        std::uint32_t written = 0; // records changed and posted
+        std::uint32_t locked = 0;  // records left out: another user holds their lock
+    };
+    UpdateResult updateRecords(const std::vector<std::uint32_t>& recordNumbers,
+                               const std::function<void(Table&, std::size_t index)>& change);
+
     // Batches, for loops over many records (shared or exclusive opens): between beginBatch()
     // and endBatch() posts and deletions are written together, every `recordsPerFlush` of
     // them and at endBatch(), each time all or nothing (the journal covers every record since

@@ -187,6 +187,10 @@ bool TableLocks::tryLockRecord(std::uint32_t recordNumber) {
     return tryLock(kHeaderOffset - recordNumber, 1, Kind::Write);
 }
 
+bool TableLocks::tryLockRecords(std::uint32_t first, std::uint32_t last) {
+    return tryLock(kHeaderOffset - last, std::uint64_t(last - first) + 1, Kind::Write);
+}
+
 void TableLocks::unlockRecord(std::uint32_t recordNumber) {
     tryLock(kHeaderOffset - recordNumber, 1, Kind::Unlock);
 }

@@ -53,6 +53,8 @@ public:
     void unlockHeader();
 
     bool tryLockRecord(std::uint32_t recordNumber);
+    // Takes the locks of records first to last with one call, all or none.
+    bool tryLockRecords(std::uint32_t first, std::uint32_t last);
     void unlockRecord(std::uint32_t recordNumber);
     // Releases the locks of records first to last with one call.
     void unlockRecords(std::uint32_t first, std::uint32_t last);

@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <optional>
+#include <vector>
 
 namespace shelfwise::exchange {
 
@@ -27,6 +30,67 @@ void DropTable(const std::filesystem::path& dir, const std::string& fileName) {
     if (engine::tableExists(dir, fileName)) {
         engine::deleteTable(dir, fileName);
     }
+}
+
+// The file of `fileName` in `dir` whatever the case of its name, as the engine finds it.
+std::optional<std::filesystem::path> FindFile(const std::filesystem::path& dir,
+                                              const std::string& fileName) {
+    const auto lower = [](std::string text) {
+        for (char& c : text) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return text;
+    };
+    const std::string wanted = lower(fileName);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end;
+         it.increment(error)) {
+        if (lower(it->path().filename().string()) == wanted) {
+            return it->path();
+        }
+    }
+    return std::nullopt;
+}
+
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(a, error);
+    if (error || std::filesystem::file_size(b, error) != size || error) {
+        return false;
+    }
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    std::vector<char> x(64 * 1024);
+    std::vector<char> y(x.size());
+    while (first && second) {
+        first.read(x.data(), std::streamsize(x.size()));
+        second.read(y.data(), std::streamsize(y.size()));
+        if (first.gcount() != second.gcount() ||
+            !std::equal(x.begin(), x.begin() + first.gcount(), y.begin())) {
+            return false;
+        }
+    }
+    return first.eof() && second.eof();
+}
+
+// After the replacing copy failed: whether the name holds the new table all the same. The
+// swap is committed once the new .dbf has moved in; what it left undone is finished when the
+// table opens, which is tried here at once.
+bool ExportInPlace(const std::filesystem::path& dir, const std::string& building,
+                   const std::string& fileName) {
+    try {
+        engine::Table placed;
+        placed.setDirectory(dir);
+        placed.setFileName(fileName);
+        placed.setExclusive(true);
+        placed.open();
+        placed.close();
+    } catch (const std::exception&) {
+        // The next open finishes it.
+    }
+    const auto placed = FindFile(dir, fileName);
+    const auto built = FindFile(dir, building);
+    return placed && built && SameBytes(*placed, *built);
 }
 
 // Same kinds and sizes at every position, so each field copies to its counterpart.
@@ -144,7 +208,14 @@ bool ExportDbf(db::TDatabase& database, const settings::Settings& settings,
         // Either move is whole or not made at all, so the name holds the old table or the
         // new one wherever the work stops.
         if (engine::tableExists(dir, fileName)) {
-            engine::copyTable(dir, building, dir, fileName);
+            try {
+                engine::copyTable(dir, building, dir, fileName);
+            } catch (const std::exception&) {
+                // A failure after the swap was committed does not take the export back.
+                if (!ExportInPlace(dir, building, fileName)) {
+                    throw;
+                }
+            }
             // The export is in place; a copy left behind goes with the next export.
             try {
                 DropTable(dir, building);

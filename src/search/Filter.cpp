@@ -1,7 +1,6 @@
 #include "search/Filter.h"
 
 #include "db/RecordSchema.h"
-#include "engine/EngineError.h"
 #include "search/Finder.h"
 #include "settings/FileBytes.h"
 #include "settings/ReadError.h"
@@ -456,26 +455,9 @@ TApplyResult TFilterList::ApplyToAll(engine::Table& table,
             });
             const bool atEnd = table.atEnd();
             const std::uint32_t resumeAt = table.recordNumber();
-            for (const auto& [record, pass] : changes) {
-                if (!table.goToRecord(record)) {
-                    continue; // deleted meanwhile
-                }
-                try {
-                    table.edit();
-                } catch (const engine::EngineError& e) {
-                    if (e.reason() == engine::EngineError::Reason::Locked) {
-                        ++result.Skipped;
-                        continue;
-                    }
-                    if (e.reason() == engine::EngineError::Reason::NotFound) {
-                        continue;
-                    }
-                    throw;
-                }
-                table.setText(db::MarkField, pass ? db::MarkPassed : db::MarkFailed);
-                table.post();
-                result.Passed += pass ? 1 : 0;
-            }
+            const MarksWritten written = WriteMarks(table, changes);
+            result.Passed += written.Passed;
+            result.Skipped += written.Held;
             if (atEnd) {
                 break;
             }
@@ -493,9 +475,6 @@ TApplyResult TFilterList::ApplyToAll(engine::Table& table,
         }
         table.endBatch();
     } catch (...) {
-        if (table.state() == engine::Table::State::Edit) {
-            table.cancel();
-        }
         if (table.inBatch()) {
             table.endBatch();
         }

@@ -1,15 +1,17 @@
 #include "search/FilterDlg.h"
 
 #include "editors/CalPop.h"
+#include "editors/CurrencyEdit.h"
+#include "editors/DateEdit.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "settings/TemplateList.h"
+#include "text/DateText.h"
 #include "text/WindowsText.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,8 +21,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -33,7 +37,8 @@ constexpr int DefinedRole = Qt::UserRole;
 
 const char* const OperatorCaptions[FilterOperatorCount] = {
     "<", "<=", "=", ">=", ">", "Between", "One Of"};
-const char* const DateFormats[] = {"mm/dd/yyyy", "dd/mm/yyyy", "yyyy/mm/dd"};
+// The form date conditions are stored in (StoredDateText).
+const QString StoredDateFormat = QStringLiteral("mm/dd/yyyy");
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -321,8 +326,21 @@ TFieldFilterDlg::TFieldFilterDlg(TFilterList& filter, int index, const QString& 
         names[0] = "DateEdit1", names[1] = "DateEdit2";
         hint = "Enter Date Here";
     }
-    value1_ = new QLineEdit(this);
-    value2_ = new QLineEdit(this);
+    for (QLineEdit** box : {&value1_, &value2_}) {
+        if (number) {
+            *box = new editors::TCurrencyEdit(this);
+        } else if (date) {
+            auto* dateBox = new editors::TDateEdit(this);
+            dateBox->HideFontAndColor();
+            dateBox->SetDisplayFormat(
+                *text::DateFormatText(dateFormat_ >= 0 && dateFormat_ <= 2 ? dateFormat_ : 0));
+            connect(dateBox, &editors::TDateEdit::FormatChosen, this,
+                    &TFieldFilterDlg::ChangeDateFormat);
+            *box = dateBox;
+        } else {
+            *box = new QLineEdit(this);
+        }
+    }
     for (int i = 0; i < 2; ++i) {
         QLineEdit* box = i == 0 ? value1_ : value2_;
         box->setObjectName(QString::fromLatin1(names[i]));
@@ -365,25 +383,12 @@ TFieldFilterDlg::TFieldFilterDlg(TFilterList& filter, int index, const QString& 
                 std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
             while (const auto chosen = editors::PickDate(fill_, day)) {
                 day = *chosen;
-                const std::string typed = std::to_string(static_cast<unsigned>(day.month())) + "/" +
-                                          std::to_string(static_cast<unsigned>(day.day())) + "/" +
-                                          std::to_string(static_cast<int>(day.year()));
-                lines_->appendPlainText(Shown(StoredDateText(typed, 0)));
+                lines_->appendPlainText(Shown(text::DateText(day, 0)));
             }
         });
     }
-    if (date) {
-        format_ = new QComboBox(this);
-        format_->setObjectName(QStringLiteral("DateFormat"));
-        for (const char* format : DateFormats) {
-            format_->addItem(QString::fromLatin1(format));
-        }
-        format_->setCurrentIndex(dateFormat_ >= 0 && dateFormat_ <= 2 ? dateFormat_ : 0);
-        connect(format_, &QComboBox::currentIndexChanged, this, &TFieldFilterDlg::ChangeDateFormat);
-    }
-
-    value1_->setText(Shown(entry.Value1));
-    value2_->setText(Shown(entry.Value2));
+    ShowBox(value1_, entry.Value1);
+    ShowBox(value2_, entry.Value2);
     QStringList stored;
     for (const std::string& line : entry.ValueList) {
         stored << Shown(line);
@@ -402,9 +407,6 @@ TFieldFilterDlg::TFieldFilterDlg(TFilterList& filter, int index, const QString& 
     }
     lineButtons->addStretch();
     values->addLayout(lineButtons, 0, 1, 3, 1);
-    if (format_ != nullptr) {
-        values->addWidget(format_, 3, 0);
-    }
     auto* row = new QHBoxLayout;
     row->addWidget(group);
     row->addLayout(values, 1);
@@ -455,19 +457,43 @@ QString TFieldFilterDlg::Shown(const std::string& stored) const {
                                                          : stored);
 }
 
+std::string TFieldFilterDlg::StoredBox(const QLineEdit* box) const {
+    if (type_ != FilterDateType) {
+        return Stored(box->text());
+    }
+    // Read as the date box reads it, whatever separator the system's dates use.
+    const auto* dateBox = static_cast<const editors::TDateEdit*>(box);
+    if (dateBox->IsEmpty()) {
+        return {};
+    }
+    const text::Date day = dateBox->GetDate();
+    return day ? text::DateText(day, 0) : Stored(box->text());
+}
+
+void TFieldFilterDlg::ShowBox(QLineEdit* box, const std::string& stored) {
+    const text::Date day = type_ == FilterDateType
+                               ? text::ReadDate(QString::fromStdString(stored), StoredDateFormat)
+                               : std::nullopt;
+    if (day || (type_ == FilterDateType && stored.empty())) {
+        static_cast<editors::TDateEdit*>(box)->SetDate(day);
+    } else {
+        box->setText(Shown(stored));
+    }
+}
+
 void TFieldFilterDlg::ChangeDateFormat(int format) {
-    // The boxes keep their dates, written in the new order.
-    const std::string first = Stored(value1_->text());
-    const std::string second = Stored(value2_->text());
-    QStringList lines;
+    // Both boxes and the lines keep their dates, written in the new order.
     std::vector<std::string> stored;
     for (const QString& line : lines_->toPlainText().split(QLatin1Char('\n'))) {
         stored.push_back(Stored(line));
     }
-    dateFormat_ = format;
-    filter_.SetDateFormat(format);
-    value1_->setText(Shown(first));
-    value2_->setText(Shown(second));
+    dateFormat_ = format >= 0 && format <= 2 ? format : 3;
+    filter_.SetDateFormat(dateFormat_);
+    const QString shown = *text::DateFormatText(format >= 0 && format <= 3 ? format : 0);
+    for (QLineEdit* box : {value1_, value2_}) {
+        static_cast<editors::TDateEdit*>(box)->SetDisplayFormat(shown);
+    }
+    QStringList lines;
     for (const std::string& line : stored) {
         lines << Shown(line);
     }
@@ -483,22 +509,58 @@ void TFieldFilterDlg::accept() {
             values.push_back(Stored(line));
         }
     }
-    const QString first = value1_->text().trimmed();
-    const QString second = value2_->text().trimmed();
+    const std::string first = StoredBox(value1_);
+    const std::string second = StoredBox(value2_);
     if ((list && values.empty()) ||
-        (op == static_cast<int>(FilterOperator::Between) && second.isEmpty())) {
+        (op == static_cast<int>(FilterOperator::Between) && second.empty())) {
         platform::ShowError("The Field expression cannot be Empty!");
         return;
     }
-    if (!list && first.isEmpty()) {
+    if (!list && first.empty()) {
         QDialog::accept(); // nothing entered: the entry stays as it was
         return;
     }
-    filter_.Define(index_, list ? std::string() : Stored(first),
-                   op == static_cast<int>(FilterOperator::Between) ? Stored(second) : std::string(),
-                   type_, static_cast<FilterOperator>(op),
-                   list ? values : std::vector<std::string>{});
+    filter_.Define(index_, list ? std::string() : first,
+                   op == static_cast<int>(FilterOperator::Between) ? second : std::string(), type_,
+                   static_cast<FilterOperator>(op), list ? values : std::vector<std::string>{});
     QDialog::accept();
+}
+
+TApplyFilterDlg::TApplyFilterDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("ApplyFilterDlg"));
+    setWindowTitle(QStringLiteral("Applying Filter - Please Wait..."));
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    setModal(true);
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("Percent1"));
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setFormat(QStringLiteral("%p%"));
+    stop_ = new QPushButton(QStringLiteral("&Stop"), this);
+    stop_->setObjectName(QStringLiteral("StopBtn"));
+    connect(stop_, &QPushButton::clicked, this, [this] { stopped_ = true; });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(bar_);
+    layout->addWidget(stop_, 0, Qt::AlignHCenter);
+    setFixedWidth(300);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TApplyFilterDlg::~TApplyFilterDlg() {
+    QApplication::restoreOverrideCursor();
+}
+
+void TApplyFilterDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+bool TApplyFilterDlg::Step(int percent) {
+    bar_->setValue(percent);
+    QApplication::processEvents();
+    return !stopped_;
 }
 
 } // namespace shelfwise::search

@@ -14,11 +14,11 @@
 #include <vector>
 
 class QButtonGroup;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace shelfwise::settings {
@@ -97,6 +97,9 @@ private:
     void ChangeDateFormat(int format);
     std::string Stored(const QString& shown) const;
     QString Shown(const std::string& stored) const;
+    // A value box's text in the stored form, and back.
+    std::string StoredBox(const QLineEdit* box) const;
+    void ShowBox(QLineEdit* box, const std::string& stored);
 
     TFilterList& filter_;
     int index_;
@@ -109,7 +112,29 @@ private:
     QPlainTextEdit* lines_;
     QPushButton* removeLine_;
     QPushButton* fill_ = nullptr;
-    QComboBox* format_ = nullptr;
+};
+
+// "Applying Filter - Please Wait...": the percentage done, on top of every window and centred
+// on the screen, with the hourglass while it is open. Stop ends the run between stretches.
+class TApplyFilterDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TApplyFilterDlg(QWidget* parent = nullptr);
+    ~TApplyFilterDlg() override;
+
+    // Shows the percentage and lets the user interface run; false once Stop was pressed.
+    bool Step(int percent);
+
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* StopButton() const { return stop_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QProgressBar* bar_;
+    QPushButton* stop_;
+    bool stopped_ = false;
 };
 
 } // namespace shelfwise::search

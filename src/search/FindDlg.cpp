@@ -3,7 +3,9 @@
 #include "engine/EngineError.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
+#include "search/FieldChoice.h"
 #include "search/FindHooks.h"
+#include "search/WindowParts.h"
 #include "text/DateText.h"
 #include "text/WindowsText.h"
 
@@ -24,34 +26,8 @@ namespace shelfwise::search {
 namespace {
 
 constexpr int MaxTextLength = 128;
-// The window takes the user's input at most this often during a run: often enough for Stop to
-// answer at once, rarely enough not to slow a long run down.
-constexpr std::chrono::milliseconds PollInterval{20};
 
 const QString AllFieldsCaption = QStringLiteral("ALL FIELDS");
-
-template <typename T> T* Named(T* widget, const char* name, const char* hint) {
-    widget->setObjectName(QString::fromLatin1(name));
-    if (hint != nullptr) {
-        widget->setToolTip(QString::fromLatin1(hint));
-    }
-    return widget;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint,
-                    const QRect& at) {
-    auto* button = Named(new QPushButton(QString::fromLatin1(caption), parent), name, hint);
-    button->setGeometry(at);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* Caption(QWidget* parent, const char* text, const QPoint& at) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
 
 } // namespace
 
@@ -84,13 +60,7 @@ TFindDlg::TFindDlg(engine::Table& table, const db::TFieldClasses& fields,
     fieldBox_ = Named(new QComboBox(this), "ComboBox1", "Select Which Fields Should Be Searched");
     fieldBox_->setGeometry(8, 26, 200, 24);
     fieldBox_->addItem(AllFieldsCaption);
-    for (std::size_t i = 0; i < labels_.size(); ++i) {
-        const std::size_t position = i + db::FirstDataField;
-        if (position < fields_.PictureFields.size() && !fields_.PictureFields[position] &&
-            static_cast<int>(position) < table_.fieldCount()) {
-            fieldBox_->addItem(text::FromWindowsText(labels_[i]));
-        }
-    }
+    fieldBox_->addItems(ChoosableFields(labels_, fields_, table_.fieldCount()));
     skipMemos_ = Named(new QCheckBox(QStringLiteral("Don't Search Multiline Fields"), this),
                        "CheckBox1", "Search is Faster if Checked");
     skipMemos_->setGeometry(8, 56, 200, 20);
@@ -156,7 +126,7 @@ TFindDlg::TFindDlg(engine::Table& table, const db::TFieldClasses& fields,
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 
     finder_.ShouldStop = [this] { return stopRequested_; };
-    finder_.LetEventsRun = [this] { Poll(); };
+    finder_.LetEventsRun = [this] { run_.Poll([this] { ShowCounter(); }); };
     finder_.RangeExhausted = [this](bool forward) -> std::optional<char> {
         return hooks_ != nullptr ? hooks_->RangeExhausted(forward, finder_.Letter()) : std::nullopt;
     };
@@ -207,15 +177,16 @@ void TFindDlg::closeEvent(QCloseEvent* event) {
 }
 
 void TFindDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        platform::ShowHelp(HelpContext);
-        return;
+    if (!WindowKey(this, event, HelpContext)) {
+        QDialog::keyPressEvent(event);
     }
-    if (event->key() == Qt::Key_Escape) {
+}
+
+void TFindDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
         close();
-        return;
     }
-    QDialog::keyPressEvent(event);
 }
 
 void TFindDlg::FieldChosen(int index) {
@@ -236,17 +207,9 @@ void TFindDlg::PushHistory(const QString& text) {
 
 void TFindDlg::PrepareFinder() {
     finder_.SetSearchText(text::ToWindowsText(textBox_->currentText()), *text::DateFormatText(0));
-    int field = AllFields;
-    if (fieldBox_->currentIndex() > 0) {
-        // The label names the field: the first with that label, whatever its case.
-        const std::string label = text::ToWindowsText(fieldBox_->currentText());
-        const auto same = [upper = UpperCaseAscii(label)](const std::string& other) {
-            return UpperCaseAscii(other) == upper;
-        };
-        const auto found = std::ranges::find_if(labels_, same);
-        field = static_cast<int>(found - labels_.begin()) + db::FirstDataField;
-    }
-    finder_.SetField(field);
+    finder_.SetField(fieldBox_->currentIndex() > 0
+                         ? PositionOfLabel(labels_, fieldBox_->currentText())
+                         : AllFields);
     finder_.SetSkipMemos(skipMemos_->isChecked());
 }
 
@@ -279,37 +242,13 @@ void TFindDlg::Continue(bool forward) {
 void TFindDlg::BeginRun() {
     running_ = true;
     stopRequested_ = false;
-    enabledBeforeRun_.clear();
-    for (QWidget* control : findChildren<QWidget*>()) {
-        if (control->isEnabled() && control->parentWidget() == this) {
-            enabledBeforeRun_.push_back(control);
-            control->setEnabled(false);
-        }
-    }
-    stop_->setEnabled(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The first record of a run already takes input.
-    lastPoll_ = {};
+    run_.Begin(this, stop_);
 }
 
 void TFindDlg::EndRun() {
-    for (QWidget* control : enabledBeforeRun_) {
-        control->setEnabled(true);
-    }
-    enabledBeforeRun_.clear();
-    stop_->setEnabled(false);
-    QApplication::restoreOverrideCursor();
+    run_.End(stop_);
     running_ = false;
     ShowCounter();
-}
-
-void TFindDlg::Poll() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPoll_ >= PollInterval) {
-        lastPoll_ = now;
-        ShowCounter();
-        QApplication::processEvents();
-    }
 }
 
 void TFindDlg::ShowCounter() {

@@ -5,6 +5,7 @@
 
 #include "db/RecordSchema.h"
 #include "search/Finder.h"
+#include "search/WindowParts.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -63,6 +64,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Minimized, it closes as when hidden.
+    void changeEvent(QEvent* event) override;
 
 private:
     void Find();
@@ -72,8 +75,6 @@ private:
     void RunNonStop();
     void BeginRun();
     void EndRun();
-    // Lets the window take the user's input now and then.
-    void Poll();
     void ShowCounter();
     void ClearCounter();
     void PrepareFinder();
@@ -106,8 +107,7 @@ private:
     bool running_ = false;
     bool stopRequested_ = false;
     bool closeAfterRun_ = false;
-    std::vector<QWidget*> enabledBeforeRun_;
-    std::chrono::steady_clock::time_point lastPoll_;
+    TWindowRun run_;
 };
 
 } // namespace shelfwise::search

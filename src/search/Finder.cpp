@@ -1,6 +1,5 @@
 #include "search/Finder.h"
 
-#include "engine/EngineError.h"
 #include "text/DateText.h"
 #include "text/WindowsText.h"
 
@@ -46,31 +45,32 @@ constexpr std::uint32_t StretchRecords = 256;
 // syncs, and other writers wait for the header only while one part is under way.
 constexpr std::uint32_t MarksPerFlush = 5000;
 
-enum class MarkWrite { Written, Held, Gone };
-
-MarkWrite WriteMark(engine::Table& table, const char* mark) {
-    try {
-        table.edit();
-    } catch (const engine::EngineError& e) {
-        if (e.reason() == engine::EngineError::Reason::Locked) {
-            return MarkWrite::Held;
-        }
-        if (e.reason() == engine::EngineError::Reason::NotFound) {
-            return MarkWrite::Gone;
-        }
-        throw;
-    }
-    table.setText(db::MarkField, mark);
-    table.post();
-    return MarkWrite::Written;
-}
-
 } // namespace
 
 std::string UpperCaseAscii(std::string_view text) {
     std::string upper(text);
     std::ranges::transform(upper, upper.begin(), UpperAscii);
     return upper;
+}
+
+MarksWritten WriteMarks(engine::Table& table,
+                        const std::vector<std::pair<std::uint32_t, bool>>& changes) {
+    std::vector<std::uint32_t> records;
+    records.reserve(changes.size());
+    for (const auto& change : changes) {
+        records.push_back(change.first);
+    }
+    MarksWritten result;
+    result.Held =
+        table
+            .updateRecords(records,
+                           [&](engine::Table& t, std::size_t i) {
+                               const bool match = changes[i].second;
+                               t.setText(db::MarkField, match ? db::MarkPassed : db::MarkFailed);
+                               result.Passed += match ? 1 : 0;
+                           })
+            .locked;
+    return result;
 }
 
 TFinder::TFinder(engine::Table& table, const db::TFieldClasses& fields)
@@ -250,18 +250,6 @@ bool TFinder::ScanStretch(const std::function<bool()>& visit) {
     return !stopped;
 }
 
-// The visitor of a scan may not write, so the marks of a stretch are written after it.
-void TFinder::WriteMarks(const std::vector<std::pair<std::uint32_t, bool>>& changes,
-                         NonStopResult& result) {
-    for (const auto& [record, match] : changes) {
-        const MarkWrite write = table_.goToRecord(record)
-                                    ? WriteMark(table_, match ? db::MarkPassed : db::MarkFailed)
-                                    : MarkWrite::Gone;
-        result.Skipped += write == MarkWrite::Held ? 1 : 0;
-        result.Found += match && write == MarkWrite::Written ? 1 : 0;
-    }
-}
-
 // Back on the record a stretch ended on, in physical order; when another user deleted it
 // meanwhile, on the next live one. False when none is left.
 bool TFinder::Resume(std::uint32_t recordNumber) {
@@ -377,7 +365,11 @@ NonStopResult TFinder::MarkAll() {
             });
             const bool atEnd = table_.atEnd();
             const std::uint32_t stoppedOn = table_.recordNumber();
-            WriteMarks(changes, result);
+            // The visitor of a scan may not write, so the marks of a stretch are written
+            // after it.
+            const MarksWritten written = WriteMarks(table_, changes);
+            result.Found += written.Passed;
+            result.Skipped += written.Held;
             if (!carryOn) {
                 result.Stopped = true;
                 Resume(stoppedOn);
@@ -387,9 +379,6 @@ NonStopResult TFinder::MarkAll() {
         }
         table_.endBatch();
     } catch (...) {
-        if (table_.state() == engine::Table::State::Edit) {
-            table_.cancel();
-        }
         if (table_.inBatch()) {
             table_.endBatch();
         }

@@ -33,6 +33,16 @@ struct NonStopResult {
 // Changes the letters a-z only; accented and other characters stay as they are.
 std::string UpperCaseAscii(std::string_view text);
 
+// The outcome of writing the marks of a stretch of records.
+struct MarksWritten {
+    std::uint32_t Passed = 0; // records marked as matching or passing
+    std::uint32_t Held = 0;   // records another user held, left as they were
+};
+// Writes the marks a pass found wrong (record number, whether it matches) in one call, the
+// records in record order; records deleted meanwhile are passed over.
+MarksWritten WriteMarks(engine::Table& table,
+                        const std::vector<std::pair<std::uint32_t, bool>>& changes);
+
 class TFinder {
 public:
     TFinder(engine::Table& table, const db::TFieldClasses& fields);
@@ -92,8 +102,6 @@ private:
     bool GoToCounter();
     bool EventsAbandoned();
     bool ScanStretch(const std::function<bool()>& visit);
-    void WriteMarks(const std::vector<std::pair<std::uint32_t, bool>>& changes,
-                    NonStopResult& result);
     bool Resume(std::uint32_t recordNumber);
 
     engine::Table& table_;

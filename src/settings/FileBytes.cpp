@@ -1,6 +1,8 @@
 #include "settings/FileBytes.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -34,6 +36,39 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::pa
 
 namespace {
 
+std::atomic<std::uint64_t> faultArmedAt{0};
+std::atomic<std::uint64_t> faultCalls{0};
+std::atomic<ReplaceFaults::Action> faultAction{ReplaceFaults::Action::Fail};
+
+} // namespace
+
+void ReplaceFaults::arm(std::uint64_t nth, Action action) {
+    faultAction = action;
+    faultCalls = 0;
+    faultArmedAt = nth;
+}
+
+void ReplaceFaults::disarm() {
+    faultArmedAt = 0;
+    faultCalls = 0;
+}
+
+std::uint64_t ReplaceFaults::calls() {
+    return faultCalls;
+}
+
+bool ReplaceFaults::before() {
+    if (++faultCalls != faultArmedAt) {
+        return true;
+    }
+    if (faultAction == Action::Kill) {
+        ::raise(SIGKILL);
+    }
+    return false;
+}
+
+namespace {
+
 // Unique per writer, so two program instances saving into one directory do not collide.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& file) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -41,17 +76,31 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& file) {
     return file.parent_path() / name;
 }
 
-// Writes the bytes to a new file and makes them durable before it is renamed into place, so
-// a power loss never leaves an empty settings file behind the rename.
-bool WriteDurably(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
+// Creates the temporary file beside `file` under a name no file has yet: a name that is taken
+// (another writer's, or one a killed writer left behind) is drawn again. -1 on failure.
+int CreateTemporary(const std::filesystem::path& file, std::filesystem::path& temporary) {
+    constexpr int MaxNameDraws = 8;
+    for (int draw = 0; draw < MaxNameDraws; ++draw) {
+        temporary = TemporaryBeside(file);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
     }
+    return -1;
+}
+
+// Writes the bytes and makes them durable before the file is renamed into place, so a power
+// loss never leaves an empty settings file behind the rename. Closes `fd`.
+bool WriteDurably(int fd, std::span<const std::uint8_t> bytes) {
     const auto* data = bytes.data();
     std::size_t left = bytes.size();
     bool ok = true;
     while (ok && left > 0) {
+        if (!ReplaceFaults::before()) {
+            ok = false;
+            break;
+        }
         const ssize_t written = ::write(fd, data, left);
         if (written < 0 && errno == EINTR) {
             continue;
@@ -62,20 +111,31 @@ bool WriteDurably(const std::filesystem::path& file, std::span<const std::uint8_
             left -= static_cast<std::size_t>(written);
         }
     }
-    ok = ok && ::fsync(fd) == 0;
+    ok = ok && ReplaceFaults::before() && ::fsync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 
 } // namespace
 
 bool ReplaceFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-    const auto temporary = TemporaryBeside(file);
+    if (!ReplaceFaults::before()) {
+        return false;
+    }
+    std::filesystem::path temporary;
+    const int fd = CreateTemporary(file, temporary);
+    if (fd < 0) {
+        return false; // nothing of ours to take away
+    }
     std::error_code error;
-    if (!WriteDurably(temporary, bytes)) {
+    if (!WriteDurably(fd, bytes)) {
         std::filesystem::remove(temporary, error);
         return false;
     }
-    std::filesystem::rename(temporary, file, error);
+    if (ReplaceFaults::before()) {
+        std::filesystem::rename(temporary, file, error);
+    } else {
+        error = std::make_error_code(std::errc::io_error);
+    }
     if (error) {
         std::filesystem::remove(temporary, error);
         return false;

@@ -26,6 +26,14 @@ bool IsValid(DateTime value) {
 
 } // namespace
 
+void NoteBackup(ReminderDates& dates, LocalTime now) {
+    dates.LastBackup = ToDateTime(now);
+}
+
+void NoteReindexOrPack(ReminderDates& dates, LocalTime now) {
+    dates.LastReindex = ToDateTime(now);
+}
+
 DateTime ToDateTime(LocalTime time) {
     const auto day = floor<days>(time);
     const auto whole = static_cast<double>((day - DayZero).count());

@@ -26,4 +26,8 @@ struct ReminderDates {
     bool operator==(const ReminderDates&) const = default;
 };
 
+// A backup, or a re-index or pack, finished now: its reminder counts from now.
+void NoteBackup(ReminderDates& dates, LocalTime now = LocalNow());
+void NoteReindexOrPack(ReminderDates& dates, LocalTime now = LocalNow());
+
 } // namespace shelfwise::settings

@@ -3,13 +3,27 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/InterimWindows.h"
+#include "app/TrayForm.h"
+#include "book/BookWindow.h"
+#include "book/LogForm.h"
+#include "book/ReplaceCommands.h"
+#include "db/MaintenanceLog.h"
+#include "db/RecordSchema.h"
+#include "engine/Table.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
+#include "search/ReplaceDlg.h"
+#include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
 #include "support/ProgramDirectory.h"
 #include "support/TestFiles.h"
 
+#include <QDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -51,11 +65,14 @@ public:
     app::LoginResult loginResult = app::LoginResult::Accepted;
     int loginsAsked = 0;
     bool sendTerm = false;
+    // Set: runs once the loop runs, in place of closing the book window.
+    std::function<void(book::TBookWindow&)> duringLoop;
     int signalNumber = SIGTERM;
     bool signalDuringStartUp = false;
     bool remindWrittenBeforeWindowsGo = false;
     std::string shutMarkerBeforeWindowsGo;
     bool uiOptionsBeforeWindowsGo = true;
+    std::size_t logEntriesBeforeWindowsGo = 0;
     fs::path dataDir;
     settings::Settings seenByBookWindow;
     bool headerTemplateSaved = false;
@@ -64,6 +81,10 @@ public:
     app::Program* sessionEndOf = nullptr;
     bool refuseRecordCheck = false;
     std::vector<bool> sessionEndsClosed;
+    // Set: runs with the book window once the loop runs, in place of closing it.
+    std::function<void(QWidget*)> whenRunning;
+    // A notification area, which the offscreen desktop does not have.
+    bool trayAvailable = false;
 
     // The windows' steps of start-up and shutdown in their order; "book (splash up)" when the
     // splash was still shown while the book window was made.
@@ -85,7 +106,10 @@ public:
         steps.push_back("tray gone");
         InterimWindows::DestroyTrayWindow();
     }
-    void CreateMaintenanceLog(settings::Settings&) override { steps.push_back("log"); }
+    void CreateMaintenanceLog(settings::Settings& s) override {
+        steps.push_back("log");
+        InterimWindows::CreateMaintenanceLog(s);
+    }
     void ShowTips(settings::Settings& s) override {
         steps.push_back("tips");
         InterimWindows::ShowTips(s);
@@ -108,12 +132,16 @@ public:
         headerTemplateSaved = templates.Headers.AddTemplate("Wide columns");
         QWidget* widget = window->Widget();
         QTimer::singleShot(50, widget, [this, widget] {
-            if (sessionEndOf != nullptr) {
+            if (whenRunning) {
+                whenRunning(widget);
+            } else if (sessionEndOf != nullptr) {
                 refuseRecordCheck = true;
                 sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
                 sessionEndsClosed.push_back(!widget->isVisible());
                 refuseRecordCheck = false;
                 sessionEndsClosed.push_back(sessionEndOf->CloseForSessionEnd());
+            } else if (duringLoop) {
+                duringLoop(dynamic_cast<book::TBookWindow&>(*widget));
             } else if (sendTerm) {
                 std::raise(signalNumber);
             } else {
@@ -122,11 +150,16 @@ public:
         });
         return std::make_unique<RefusableBookWindow>(std::move(window), refuseRecordCheck);
     }
+    bool TrayIconAvailable() override {
+        return trayAvailable || InterimWindows::TrayIconAvailable();
+    }
     void DestroyMaintenanceLog() override {
         steps.push_back("log gone");
         remindWrittenBeforeWindowsGo = fs::exists(dataDir / "remind.dat");
         shutMarkerBeforeWindowsGo = test::ReadText(dataDir / "shut.dat");
         uiOptionsBeforeWindowsGo = fs::exists(dataDir / "options.dat");
+        logEntriesBeforeWindowsGo = MaintenanceLog()->Log().Entries().size();
+        InterimWindows::DestroyMaintenanceLog();
     }
 };
 
@@ -197,7 +230,8 @@ TEST_F(ProgramTest, TheSplashIsUpFromTheStartUntilTheBookWindowIsMade) {
               (std::vector<std::string>{"splash", "tray", "log", "book (splash up)",
                                         "splash closed", "tips", "log gone", "tray gone"}));
     EXPECT_EQ(windows.Splash(), nullptr);
-    EXPECT_EQ(dialogs, std::vector<std::string>{"HintsDlg"});
+    // A first run has never been reminded, so its close shows the reminder.
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"HintsDlg", "ReminderDlg"}));
 
     // A login comes after the splash; no tips when they are off.
     settings::Settings secured;
@@ -216,6 +250,20 @@ TEST_F(ProgramTest, TheSplashIsUpFromTheStartUntilTheBookWindowIsMade) {
               (std::vector<std::string>{"splash", "login", "tray", "log", "book (splash up)",
                                         "splash closed", "log gone", "tray gone"}));
     EXPECT_TRUE(dialogs.empty());
+}
+
+TEST_F(ProgramTest, TheMaintenanceLogOfTheDataDirectoryLivesUntilTheEnd) {
+    fs::create_directories(dataDir());
+    const std::vector<db::TLogEntry> entries = {
+        {"12/10/2026", "2:53:07 PM", "Software", "Database Packed."},
+        {"12/10/2026", "2:54:11 PM", "Software", "Database Reindexed."}};
+    ASSERT_TRUE(settings::ReplaceFile(dataDir() / db::LogFileName, db::LogBytes(entries)));
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(windows.logEntriesBeforeWindowsGo, entries.size());
+    EXPECT_EQ(windows.MaintenanceLog(), nullptr);
+    db::TMaintenanceLog stored(dataDir());
+    EXPECT_EQ(stored.LoadLog(), db::TMaintenanceLog::LoadState::Loaded);
+    EXPECT_EQ(stored.Entries(), entries);
 }
 
 TEST_F(ProgramTest, WindowCaptionsGetNoSuffixFromTheToolkit) {
@@ -375,6 +423,58 @@ TEST_F(ProgramTest, SigtermAndSighupDuringStartUpOrLaterTakeTheOrderlyEnd) {
     }
 }
 
+TEST_F(ProgramTest, SigtermDuringAReplaceStopsItAndEndsWithNothingHalfWritten) {
+    constexpr int Records = 3000;
+    // The Replace window's warning is answered Yes, every other message as unattended.
+    platform::SetMessageHook([this](const platform::Message& m) {
+        messages.push_back(m);
+        return m.helpContext == search::TReplaceDlg::HelpContext
+                   ? platform::MessageAnswer::Yes
+                   : platform::DefaultAnswer(m.buttons);
+    });
+    windows.duringLoop = [](book::TBookWindow& book) {
+        engine::Table& table = book.Database().DataTable;
+        table.beginBatch();
+        for (int i = 0; i < Records; ++i) {
+            table.append();
+            table.setText(db::FirstDataField, "Title " + std::to_string(i));
+            table.post();
+        }
+        table.endBatch();
+        auto* commands = book.findChild<book::TReplaceCommands*>();
+        commands->ShowReplace();
+        search::TReplaceDlg* replace = commands->ReplaceWindow();
+        replace->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("Changed"));
+        replace->findChild<QGroupBox*>(QStringLiteral("RadioGroup2"))
+            ->findChildren<QRadioButton*>()[1]
+            ->setChecked(true);
+        // The signal comes while the run takes the user's input.
+        QMetaObject::invokeMethod(
+            replace, [] { std::raise(SIGTERM); }, Qt::QueuedConnection);
+        replace->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+    };
+
+    EXPECT_EQ(run(), 0);
+
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
+    // No write was left under way, and the run stopped before its end.
+    EXPECT_FALSE(fs::exists(dataDir() / "data.jnl"));
+    engine::Table table;
+    table.setDirectory(dataDir());
+    table.setFileName("data.dbf");
+    table.open();
+    EXPECT_TRUE(table.checkIndexes().empty());
+    int changed = 0;
+    int total = 0;
+    for (table.first(); !table.atEnd(); table.next(), ++total) {
+        const std::string name = table.text(db::FirstDataField);
+        changed += name == "Changed" ? 1 : 0;
+        EXPECT_TRUE(name == "Changed" || name.starts_with("Title ")) << name;
+    }
+    EXPECT_EQ(total, Records);
+    EXPECT_LT(changed, Records);
+}
+
 TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn) {
     test::WriteText(programDir / "DATA", "a file where the directory should be");
 
@@ -384,4 +484,64 @@ TEST_F(ProgramTest, ADataDirectoryThatCannotBeCreatedIsReportedAndStartUpGoesOn)
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].text, "Could not Create Data Directory!");
     EXPECT_TRUE(fs::exists(programDir / "options.dat"));
+}
+
+TEST_F(ProgramTest, MinimisingTheBookWindowWithTheTrayIconOnTakesItToTheTray) {
+    settings::Settings ui;
+    ui.DataDir = ui.DatabaseDir = dataDir();
+    ui.ShowTips = false;
+    ui.ShowTrayIcon = true;
+    fs::create_directories(dataDir());
+    ASSERT_TRUE(settings::WriteUiOptions(ui));
+    windows.trayAvailable = true;
+    app::Program program(programDir, windows);
+    struct Seen {
+        bool visible;
+        bool minimized;
+        bool hiddenByTray;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+    windows.whenRunning = [&](QWidget* book) {
+        const auto note = [&] {
+            QCoreApplication::processEvents();
+            seen.push_back(
+                {book->isVisible(), book->isMinimized(), windows.Tray()->HiddenByTray()});
+        };
+        book->showMinimized();
+        note();
+        windows.Tray()->Click();
+        note();
+        // A record the user still has to correct keeps the window in sight.
+        windows.refuseRecordCheck = true;
+        book->showMinimized();
+        note();
+        windows.refuseRecordCheck = false;
+        program.CloseMainWindow();
+    };
+
+    EXPECT_EQ(program.Run(), 0);
+
+    // Hidden as it was minimised; the tray brings it back in its normal state.
+    EXPECT_EQ(seen,
+              (std::vector<Seen>{{false, true, true}, {true, false, false}, {true, false, false}}));
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
+}
+
+TEST_F(ProgramTest, ADialogOpenWhenTheSessionEndsIsClosedFirst) {
+    app::Program program(programDir, windows);
+    int finished = 0;
+    int result = -1;
+    windows.whenRunning = [&](QWidget* book) {
+        QDialog dialog(book);
+        QObject::connect(&dialog, &QDialog::finished, [&finished] { ++finished; });
+        QTimer::singleShot(0, &dialog, [&program] { program.CloseForSessionEnd(); });
+        result = dialog.exec();
+    };
+
+    EXPECT_EQ(program.Run(), 0);
+
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(result, int(QDialog::Rejected));
+    EXPECT_EQ(test::ReadText(dataDir() / "shut.dat"), "@a$)");
 }

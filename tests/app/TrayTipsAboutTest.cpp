@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -135,6 +136,58 @@ TEST_F(TrayTest, HidingAModalDialogMinimisesItSoItKeepsRunning) {
     EXPECT_TRUE(dialog.isVisible());
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(TrayTest, ShowSettlesTheRecordOfAHiddenBookWindowBeforeItComesBack) {
+    app::TTrayForm tray(s, true);
+    std::vector<bool> settledWhileVisible;
+    tray.SetBookWindow(&book, [&] { settledWhileVisible.push_back(book.isVisible()); });
+
+    // Hidden through the tray, and hidden by a close or a minimise: each comes back settled.
+    tray.ShowItem()->trigger();
+    tray.ShowItem()->trigger();
+    book.hide();
+    tray.MarkHiddenByClose();
+    tray.Click();
+    EXPECT_EQ(settledWhileVisible, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(book.isVisible());
+
+    // Under a dialog the book window was only minimised; the dialog is in charge of the record.
+    QDialog dialog(&book);
+    dialog.setModal(true);
+    dialog.show();
+    tray.ShowItem()->trigger();
+    tray.ShowItem()->trigger();
+    EXPECT_EQ(settledWhileVisible.size(), 2u);
+    dialog.reject();
+}
+
+TEST_F(TrayTest, TheWindowLastActiveGoesWithTheBookWindowAndIsActiveAgainAfter) {
+    app::TTrayForm tray(s, true);
+    tray.SetBookWindow(&book);
+    QWidget other;
+    other.resize(100, 50);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    tray.ShowItem()->trigger();
+    EXPECT_FALSE(book.isVisible());
+    EXPECT_FALSE(other.isVisible());
+
+    tray.ShowItem()->trigger();
+    EXPECT_TRUE(book.isVisible());
+    EXPECT_TRUE(other.isVisible());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    // The book window itself active: nothing else goes or comes.
+    other.hide();
+    book.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&book));
+    tray.ShowItem()->trigger();
+    tray.ShowItem()->trigger();
+    EXPECT_TRUE(book.isVisible());
+    EXPECT_FALSE(other.isVisible());
 }
 
 TEST_F(TrayTest, HideOnStartupIsStoredAtOnce) {

@@ -38,11 +38,14 @@ constexpr Control Working[] = {
     {"Previous1", "B_Prev"},
     {"Next1", "B_Next"},
     {"Password1", "B_Password"},
+    {"Maintenance1", "B_Maintenance"},
     {"Sort1", "B_Sort"},
     {"Find1", "B_Search"},
+    {"Replace1", "B_Replace"},
     {"Filter1", "B_Filter"},
     {"Export1", "B_Export"},
     {"Import1", "B_Import"},
+    {"TableView1", "B_Table"},
     {"HelpContents1", nullptr},
     {"Manual1", nullptr},
     {"EmailSupport1", nullptr},
@@ -75,12 +78,13 @@ constexpr Control Awaited[] = {
     {"HomePage1", "SponsorBtn"}, {"OnlineFAQ1", nullptr},
 };
 
-// Controls no command of the window starts yet: the table view, Replace and maintenance arrive
-// with their own parts; options, tips and about are wired by the program around the window
-// (tests/app). When one of them starts a command, it moves to the working controls.
+// Controls no command of the window starts: options, tips and about are wired by the program
+// around the window (tests/app). When one of them starts a command, it moves to the working
+// controls.
 constexpr Control Unwired[] = {
-    {"TableView1", "B_Table"}, {"Replace1", "B_Replace"},  {"Maintenance1", "B_Maintenance"},
-    {"Options1", "B_Options"}, {"DisplayHints1", nullptr}, {"About1", nullptr},
+    {"Options1", "B_Options"},
+    {"DisplayHints1", nullptr},
+    {"About1", nullptr},
 };
 
 // The window's keys: each runs the command of the control, or the named command. Keys that go

@@ -141,7 +141,7 @@ TEST_F(LookupTest, AutoFillCompletesFromTheFirstMatchingChoiceWhileTheOptionIsOn
     }
 }
 
-TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisabled) {
+TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditList) {
     settings.AutoFill = false;
     auto& w = Open();
     TEditMenu* menu = w.Fields()->ListEditMenu();
@@ -151,7 +151,7 @@ TEST_F(LookupTest, TheListMenuOffersAutoFillAsAnOptionThatIsSavedAndEditListDisa
     ASSERT_NE(editList, nullptr);
     ASSERT_NE(autoFill, nullptr);
     EXPECT_TRUE(editList->isVisible());
-    EXPECT_FALSE(editList->isEnabled());
+    EXPECT_TRUE(editList->isEnabled());
     EXPECT_FALSE(autoFill->isChecked());
     autoFill->trigger();
     EXPECT_TRUE(settings.AutoFill);

@@ -326,6 +326,33 @@ const std::vector<Case>& cases() {
                  t.endBatch();
              });
          }},
+        {"updating records in one pass", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.goToRecord(4);
+                 t.updateRecords({6, 1, 3, 5, 2}, [](Table& r, std::size_t i) {
+                     r.setText(0, "upd " + std::to_string(i));
+                     r.setNumber(1, 50 + static_cast<double>(i));
+                     if (i == 3) {
+                         r.setText(2, std::string(1800, 'u'));
+                     }
+                 });
+             });
+         }},
+        {"batch of an edit and updating records in one pass", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.beginBatch();
+                 t.goToRecord(4);
+                 t.edit();
+                 t.setText(0, "aaa edited");
+                 t.post();
+                 t.updateRecords({5, 4, 2}, [](Table& r, std::size_t i) {
+                     r.setText(0, "zz upd " + std::to_string(i));
+                 });
+                 t.endBatch();
+             });
+         }},
         {"pack", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.pack(); }); }},
         {"empty", false, [](const auto& d) { withTable(d, true, [](Table& t) { t.empty(); }); }},
         {"regenerate", false,

@@ -4,6 +4,7 @@
 #include "engine/TableLocks.h"
 #include "engine/TableOperations.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -324,6 +325,138 @@ TEST_F(IndexTest, RecordLocksGuardDeletionsAndBatchWrites) {
     t.cancel();
     EXPECT_EQ(lockedRecords(), Numbers{});
     EXPECT_EQ(names(holder).size(), 6u);
+}
+
+// Records: 1 delta 2, 2 Alpha 0, 3 charlie 2, 4 bravo 2, 5 echo 0, 6 Apple 2, 7 zulu 2,
+// 8 "123 go" 0 (name, mark). Marks set in one pass move the records in the tag that leads with
+// the mark, alone and in batches of every size; a record whose mark stays is not written.
+TEST_F(IndexTest, UpdatingManyRecordsInOnePassMovesTheirKeys) {
+    addTags({{"MARKNAME", "MARK+UPPER(NAME)", false}, {"BYMEMO", "UPPER(MLINE(NOTES, 1))", false}});
+    // Numbers unsorted, repeated (the first one counts), of no record and of a deleted one.
+    const std::vector<std::uint32_t> numbers = {7, 0, 4, 2, 99, 7, 1, 5, 3};
+    const std::vector<std::string> marks = {"0", "2", "0", "2", "0", "x", "0", "2", "2"};
+    const Names expected = {"123 go", "delta", "zulu", "Alpha", "Apple", "charlie", "foxtrot"};
+    for (const std::uint32_t perFlush : {0u, 1u, 2u, 100u}) {
+        SCOPED_TRACE(perFlush);
+        copyTable(dir, "data", dir, "work");
+        Table t;
+        openOn(t, "work");
+        t.goToRecord(4);
+        t.deleteRecord();
+        t.setTag("MARKNAME");
+        ASSERT_TRUE(t.findKey({{1, "0"}, {2, "ECHO"}}));
+        if (perFlush > 0) {
+            t.beginBatch(perFlush);
+        }
+        std::vector<std::uint32_t> seen;
+        const Table::UpdateResult result = t.updateRecords(numbers, [&](Table& r, std::size_t i) {
+            seen.push_back(r.recordNumber());
+            r.setText(1, marks[i]);
+            if (r.text(2) == "echo") {
+                r.setText(2, "foxtrot");
+                r.setText(5, "a new first line");
+            }
+        });
+        t.endBatch();
+        EXPECT_EQ(seen, (std::vector<std::uint32_t>{1, 2, 3, 5, 7}));
+        EXPECT_EQ(result.written, 4u);
+        EXPECT_EQ(result.locked, 0u);
+        // The cursor stays on its record, as written, in its new place in the order.
+        EXPECT_EQ(t.text(2), "foxtrot");
+        t.next();
+        EXPECT_TRUE(t.atEnd());
+        t.prior();
+        EXPECT_EQ(t.text(2), "charlie");
+
+        Table other;
+        openOn(other, "work");
+        other.setTag("MARKNAME");
+        EXPECT_EQ(names(other), expected);
+        other.setTag("BYMEMO");
+        other.first();
+        EXPECT_EQ(other.text(2), "foxtrot");
+        EXPECT_TRUE(other.checkIndexes().empty());
+    }
+}
+
+// A record another user holds is left out and counted; the records written are locked until
+// the call ends, or in a batch until its flush. The before-post hook runs on every record;
+// `change` may not move or post, and whatever it throws leaves every record as it was.
+TEST_F(IndexTest, UpdatingManyRecordsRespectsLocksHooksAndFailures) {
+    const auto lockedRecords = [this] {
+        PosixFile file(dir / "data.dbf", PosixFile::Access::ReadWrite);
+        TableLocks probe(file);
+        std::vector<std::uint32_t> locked;
+        for (std::uint32_t n = 1; n <= 8; ++n) {
+            if (probe.tryLockRecord(n)) {
+                probe.unlockRecord(n);
+            } else {
+                locked.push_back(n);
+            }
+        }
+        return locked;
+    };
+    using Numbers = std::vector<std::uint32_t>;
+    const auto upper = [](Table& r, std::size_t) {
+        std::string name = r.text(2);
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        r.setText(2, name);
+    };
+    Table holder;
+    openOn(holder, "data.dbf");
+    holder.goToRecord(3);
+    holder.edit();
+    Table t;
+    openOn(t, "data.dbf");
+    t.goToRecord(8);
+    Table::UpdateResult result = t.updateRecords({2, 3, 4}, upper);
+    EXPECT_EQ(result.written, 2u);
+    EXPECT_EQ(result.locked, 1u);
+    EXPECT_EQ(lockedRecords(), Numbers{3});
+    holder.cancel();
+    EXPECT_EQ(names(holder),
+              (Names{"delta", "ALPHA", "charlie", "BRAVO", "echo", "Apple", "zulu", "123 go"}));
+
+    t.beginBatch(100);
+    t.setBeforePost([](Table& r) { r.setNumber(3, 99); });
+    result = t.updateRecords({6, 5}, upper);
+    EXPECT_EQ(result.written, 2u);
+    EXPECT_EQ(lockedRecords(), (Numbers{5, 6}));
+    t.endBatch();
+    t.setBeforePost({});
+    EXPECT_EQ(lockedRecords(), Numbers{});
+    holder.goToRecord(6);
+    EXPECT_EQ(holder.text(2), "APPLE");
+    EXPECT_EQ(holder.number(3), 99);
+
+    const std::vector<std::function<void(Table&)>> misuses = {
+        [](Table& r) { r.next(); },
+        [](Table& r) { r.post(); },
+        [](Table& r) { r.cancel(); },
+        [](Table& r) { r.deleteRecord(); },
+        [](Table&) { throw std::runtime_error("stopped by the caller"); },
+    };
+    for (const bool inBatch : {false, true}) {
+        for (const auto& misuse : misuses) {
+            if (inBatch) {
+                t.beginBatch(100);
+            }
+            t.goToRecord(7);
+            EXPECT_ANY_THROW(t.updateRecords({1, 2, 7, 8}, [&](Table& r, std::size_t i) {
+                upper(r, i);
+                if (r.recordNumber() == 7) {
+                    misuse(r);
+                }
+            }));
+            EXPECT_FALSE(t.inBatch());
+            EXPECT_EQ(t.state(), Table::State::Browse);
+            EXPECT_EQ(t.text(2), "zulu");
+            EXPECT_EQ(lockedRecords(), Numbers{});
+            EXPECT_EQ(names(holder), (Names{"delta", "ALPHA", "charlie", "BRAVO", "ECHO", "APPLE",
+                                            "zulu", "123 go"}));
+        }
+    }
 }
 
 TEST_F(IndexTest, RangesCompareOnlyTheKeyPartTheGivenFieldsDecide) {

@@ -283,6 +283,29 @@ TEST_F(TableTest, AScanReadsInStretchesWhatNextReads) {
         t.scan(3, collect);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"g", "b", "e", "a", "c", "d", "h"}));
+
+    // A scan reads runs of records ahead: what another cursor changes in them between two
+    // stretches, and what this cursor's batch holds back, is what the next stretch reads.
+    names.clear();
+    t.first();
+    t.scan(2, collect);
+    other.goToRecord(4);
+    other.edit();
+    other.setText(0, "x");
+    other.post();
+    t.scan(2, collect);
+    t.beginBatch(100);
+    t.goToRecord(7);
+    t.edit();
+    t.setText(0, "y");
+    t.post();
+    t.first();
+    while (!t.atEnd()) {
+        t.scan(2, collect);
+    }
+    t.endBatch();
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"g", "b", "e", "x", "g", "b", "e", "x", "c", "y", "h"}));
 }
 
 TEST_F(TableTest, EditPostAndCancelFollowTheRecordState) {

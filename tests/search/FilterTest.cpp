@@ -1,6 +1,8 @@
 #include "search/Filter.h"
 
 #include "db/RecordSchema.h"
+#include "editors/CurrencyEdit.h"
+#include "editors/DateEdit.h"
 #include "engine/EngineError.h"
 #include "engine/PosixFile.h"
 #include "engine/Table.h"
@@ -16,8 +18,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <chrono>
@@ -655,6 +659,98 @@ TEST_F(FilterDlgTest, ControlsEditTheFilterAndReportWhatTheyRefuse) {
     dialog.RemoveAll();
     EXPECT_EQ(filter.Count(), 0);
     EXPECT_FALSE(apply->isEnabled());
+}
+
+TEST_F(FilterDlgTest, ValueBoxesFollowTheFieldAndAListFieldFillsOneOfFromItsChoices) {
+    int dateFormat = 1;
+    TFilterDlg dialog(filter, table, fields, labels, templates, db::FilterState::fsFilterOff,
+                      dateFormat);
+    dialog.LookupValues = [](int position) -> std::optional<std::vector<std::string>> {
+        if (position != Name) {
+            return std::nullopt;
+        }
+        return std::vector<std::string>{"ACME", "Caf\xe9"};
+    };
+    for (int row = 0; row < 3; ++row) {
+        dialog.AllFields()->setCurrentRow(row);
+        dialog.AddSelected();
+    }
+    struct Case {
+        int row;
+        const char* box;        // the first value box
+        bool currency;          // a currency editor
+        bool date;              // a date editor
+        const char* fillButton; // beside the lines of "One Of", or none
+    };
+    const Case cases[] = {
+        {0, "Edit1", false, false, "PopulateBtn"},
+        {1, "CurrencyEdit1", true, false, nullptr},
+        {2, "DateEdit1", false, true, "AddDateBtn"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        EditCondition(dialog, c.row, [&c](QDialog& condition, int) {
+            auto* box = condition.findChild<QLineEdit*>(QString::fromLatin1(c.box));
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(dynamic_cast<editors::TCurrencyEdit*>(box) != nullptr, c.currency);
+            EXPECT_EQ(dynamic_cast<editors::TDateEdit*>(box) != nullptr, c.date);
+            for (const char* name : {"PopulateBtn", "AddDateBtn"}) {
+                const bool expected = c.fillButton != nullptr && std::string(c.fillButton) == name;
+                EXPECT_EQ(condition.findChild<QPushButton*>(name) != nullptr, expected) << name;
+            }
+            if (c.row == 0) {
+                ChooseOperator(condition, "One Of");
+                auto* lines = condition.findChild<QPlainTextEdit*>("Memo1");
+                lines->setPlainText("old line");
+                condition.findChild<QPushButton*>("PopulateBtn")->click();
+                EXPECT_EQ(lines->toPlainText(), QString::fromUtf8("ACME\nCaf\u00e9"));
+            }
+        });
+    }
+    EXPECT_EQ(filter.Items(0)->ValueList, (std::vector<std::string>{"ACME", "Caf\xe9"}));
+}
+
+TEST_F(FilterDlgTest, ADateBoxsFormatChangesBothBoxesTheLinesAndTheFilterDateFormat) {
+    int dateFormat = 0;
+    TFilterDlg dialog(filter, table, fields, labels, templates, db::FilterState::fsFilterOff,
+                      dateFormat);
+    dialog.AllFields()->setCurrentRow(2);
+    dialog.AddSelected();
+    filter.Define(0, "03/04/2020", "12/31/2021", FilterDateType, FilterOperator::Between,
+                  {"01/02/2003"});
+    std::vector<std::string> seen;
+    EditCondition(dialog, 0, [&seen](QDialog& condition, int) {
+        auto* first = condition.findChild<editors::TDateEdit*>("DateEdit1");
+        auto* second = condition.findChild<editors::TDateEdit*>("DateEdit2");
+        auto* lines = condition.findChild<QPlainTextEdit*>("Memo1");
+        seen.push_back(first->text().toStdString());
+        // "DD/MM/YYYY" from the first box's own menu.
+        std::unique_ptr<QMenu> menu(first->CreateMenu());
+        for (QAction* item : menu->actions()) {
+            if (item->menu() != nullptr) {
+                item->menu()->actions().at(1)->trigger();
+            }
+        }
+        seen.push_back(first->text().toStdString());
+        seen.push_back(second->text().toStdString());
+        seen.push_back(lines->toPlainText().toStdString());
+    });
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"03/04/2020", "04/03/2020", "31/12/2021", "02/01/2003"}));
+    EXPECT_EQ(dateFormat, 1);
+    // The stored conditions stay month first.
+    EXPECT_EQ(filter.Items(0)->Value1, "03/04/2020");
+    EXPECT_EQ(filter.Items(0)->Value2, "12/31/2021");
+}
+
+TEST(ApplyFilterDlg, ShowsThePercentageOnTopAndStopsWhenAsked) {
+    TApplyFilterDlg progress;
+    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Applying Filter - Please Wait..."));
+    EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(progress.Step(40));
+    EXPECT_EQ(progress.Bar()->text(), QStringLiteral("40%"));
+    progress.StopButton()->click();
+    EXPECT_FALSE(progress.Step(41));
 }
 
 } // namespace

@@ -1,7 +1,11 @@
+#include "settings/FileBytes.h"
 #include "settings/SettingsFiles.h"
 #include "support/TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace shelfwise::settings {
 namespace {
@@ -490,6 +494,73 @@ TEST_F(OptionsFiles, ScrambledTextsAreCutAtACharacterEqualToItsKeyByte) {
         read.ProgramDir = program.Path();
         ReadSecurityOptions(read);
         EXPECT_EQ(read.SupervisorPassword, c.readBack);
+    }
+}
+
+// Each step of an options file's write fails, or kills the writing process, in turn: the next
+// read finds the old file or the new one, never a mix, and a failed write reports it.
+TEST_F(UiOptions, AWriteFailedOrKilledAtAnyStepLeavesTheOldFileOrTheNew) {
+    struct Case {
+        const char* name;
+        std::filesystem::path file;
+        std::function<bool(const Settings&)> write;
+    };
+    const Case cases[] = {
+        {"security", settings.ProgramDir / "options.dat", WriteSecurityOptions},
+        {"user interface", settings.PublicDir / "options.dat", WriteUiOptions},
+    };
+    for (const Case& c : cases) {
+        for (const auto action : {ReplaceFaults::Action::Fail, ReplaceFaults::Action::Kill}) {
+            bool reached = true;
+            for (std::uint64_t n = 1; reached; ++n) {
+                SCOPED_TRACE(std::string(c.name) + " file, step " + std::to_string(n) +
+                             (action == ReplaceFaults::Action::Kill ? " killed" : " failed"));
+                Settings before = settings;
+                before.SupervisorPassword = "old";
+                before.ModemName = "Old modem";
+                ASSERT_TRUE(c.write(before));
+                const Bytes old = ReadBytes(c.file);
+                Settings after = settings;
+                after.SupervisorPassword = "a new and longer password";
+                after.ModemName = "A new modem with a longer name";
+                after.DatabaseDir = lastDir;
+
+                if (action == ReplaceFaults::Action::Fail) {
+                    ReplaceFaults::arm(n, action);
+                    const bool written = c.write(after);
+                    reached = ReplaceFaults::calls() >= n;
+                    ReplaceFaults::disarm();
+                    EXPECT_EQ(written, !reached);
+                    if (reached) {
+                        EXPECT_EQ(ReadBytes(c.file), old);
+                    }
+                    // A failed write takes its temporary file away.
+                    for (const auto& entry :
+                         std::filesystem::directory_iterator(c.file.parent_path())) {
+                        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
+                            << entry.path();
+                    }
+                } else {
+                    const pid_t pid = ::fork();
+                    if (pid == 0) {
+                        ReplaceFaults::arm(n, action);
+                        c.write(after);
+                        ::_exit(0);
+                    }
+                    int status = 0;
+                    ::waitpid(pid, &status, 0);
+                    reached = WIFSIGNALED(status);
+                }
+                const Bytes now = ReadBytes(c.file);
+                ASSERT_TRUE(c.write(after));
+                const Bytes written = ReadBytes(c.file);
+                ASSERT_NE(written, old);
+                EXPECT_TRUE(now == old || now == written);
+                if (!reached) {
+                    EXPECT_EQ(now, written);
+                }
+            }
+        }
     }
 }
 

@@ -28,6 +28,57 @@ TEST(NumberTextTest, KeepsOnlyDigitsAndTheDecimalSeparator) {
     }
 }
 
+TEST(NumberTextTest, FormatFloatLaysOutEachFormat) {
+    struct Case {
+        double value;
+        const char* format;
+        QChar decimal;
+        QChar thousands;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1234.5, ",0.00", u'.', u',', "1,234.50"},
+        {1234.5, ",0.00", u',', u'.', "1.234,50"},
+        {0, ",0.00", u'.', u',', "0.00"},
+        {-0.5, ",0.00", u'.', u',', "-0.50"},
+        {-0.001, ",0.00", u'.', u',', "0.00"},
+        {-1234567.891, ",0.00", u'.', u',', "-1,234,567.89"},
+        {999.995, ",0.00", u'.', u',', "1,000.00"},
+        {1234567, "0", u'.', u',', "1234567"},
+        {0.5, "#.##", u'.', u',', ".5"},
+        {2, "0.0#", u'.', u',', "2.0"},
+        {2.25, "0.0#", u'.', u',', "2.25"},
+        {7, "000", u'.', u',', "007"},
+        {-5, "0.00;(0.00)", u'.', u',', "(5.00)"},
+        {0, "0.00;(0.00);\"nil\"", u'.', u',', "nil"},
+        {12, "\"$ \"0.00\" net\"", u'.', u',', "$ 12.00 net"},
+        {12, "$0.00 USD", u'.', u',', "$12.00 USD"},
+        {1.5, "", u',', u'.', "1,5"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatFloat(c.value, QString::fromLatin1(c.format), c.decimal, c.thousands),
+                  QString::fromLatin1(c.text))
+            << c.value << " " << c.format;
+    }
+}
+
+TEST(NumberTextTest, AValueFitsANumberFieldWhenItsDigitsSignAndPointDo) {
+    struct Case {
+        double value;
+        int width;
+        int decimals;
+        bool fits;
+    };
+    const Case cases[] = {
+        {999999999.99, 12, 2, true},   {-99999999.99, 12, 2, true},   {1e9, 12, 2, false},
+        {-999999999.99, 12, 2, false}, {999999999.999, 12, 2, false}, {-0.001, 4, 2, true},
+        {12345, 5, 0, true},           {123456, 5, 0, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitsNumberField(c.value, c.width, c.decimals), c.fits) << c.value;
+    }
+}
+
 TEST(WindowsTextTest, TheCodePageRoundTripsAndOtherCharactersBecomeQuestionMarks) {
     // 0x80 is the euro sign, 0x9F a capital Y with diaeresis, 0xE9 a Latin-1 e acute.
     const std::string bytes = "A\x80\x9F\xE9z";

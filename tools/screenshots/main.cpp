@@ -3,14 +3,21 @@
 #include "app/AboutBox.h"
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
+#include "app/ReminderDlg.h"
 #include "book/BookMenus.h"
+#include "book/DbEditDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/HeaderSections.h"
+#include "book/ListDlg.h"
+#include "book/LogForm.h"
 #include "book/LoginDlg.h"
+#include "book/MntnDlg.h"
 #include "book/Navigator.h"
+#include "book/RecordFields.h"
 #include "book/RecordPage.h"
 #include "book/RecordTabs.h"
+#include "book/ReplaceCommands.h"
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
@@ -20,6 +27,7 @@
 #include "db/RecordSchema.h"
 #include "db/UserList.h"
 #include "editors/CalPop.h"
+#include "editors/CalcDlg.h"
 #include "editors/DateEdit.h"
 #include "exchange/DbfExchange.h"
 #include "exchange/ExchangeDialogs.h"
@@ -35,7 +43,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -45,6 +55,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -65,9 +76,10 @@ namespace exchange = shelfwise::exchange;
 struct Shot {
     const char* File;
     std::function<void(settings::Settings&)> Options;
-    QSize Size;        // empty: maximized
-    int Page = 0;      // a record tab page ("Part 1".."Part 4") showing the featured record
-    bool Find = false; // the Find window after a hit, instead of the book window
+    QSize Size;           // empty: maximized
+    int Page = 0;         // a record tab page ("Part 1".."Part 4") showing the featured record
+    bool Find = false;    // the Find window after a hit, instead of the book window
+    bool Replace = false; // the Replace window set for a substring, instead of the book window
 };
 
 const char* const Titles[] = {
@@ -275,6 +287,16 @@ bool Take(const Shot& shot, const QString& outputDir) {
             ->setEditText(QStringLiteral("studio"));
         shown->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
     }
+    if (shot.Replace) {
+        auto* commands = window.findChild<shelfwise::book::TReplaceCommands*>();
+        commands->ShowReplace();
+        shown = commands->ReplaceWindow();
+        shown->findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))
+            ->findChildren<QRadioButton*>()[1]
+            ->setChecked(true);
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("Studio"));
+        shown->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("Suite"));
+    }
     QApplication::processEvents();
     const QString file = QDir(outputDir).filePath(QString::fromLatin1(shot.File));
     const bool saved = shown->grab().save(file, "PNG");
@@ -358,6 +380,23 @@ bool TakeExchangeDialogs(const QString& outputDir) {
     return all;
 }
 
+// "Edit Lists" over the catalogue, its lists filled from the records.
+bool TakeListDialog(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.hide();
+    // A few producers typed in earlier, one not capitalised.
+    shelfwise::db::TLookupList(s, "list1.dbf")
+        .AddMissing({"Northwind Labs", "acorn tools", "Pixel Forge", "Quiet Byte"});
+    shelfwise::book::TListDlg dialog(
+        window.Database(), s, [&window](int i) { return window.Fields()->LookupSourceOf(i); },
+        nullptr);
+    dialog.UpdateLists();
+    return Save(dialog, outputDir, "edit-lists.png");
+}
+
 // The options dialog page by page over a catalogue's labels and date fields, the tips and the
 // about box, with the tips and modem files installed beside this program.
 bool TakeFrameDialogs(const QString& outputDir) {
@@ -388,10 +427,28 @@ bool TakeFrameDialogs(const QString& outputDir) {
     all = Save(about, outputDir, "about.png") && all;
     shelfwise::app::TAboutBox splash(shelfwise::app::TAboutBox::Use::Splash);
     all = Save(splash, outputDir, "welcome.png") && all;
+    shelfwise::app::TReminderDlg reminder(true);
+    all = Save(reminder, outputDir, "reminder.png") && all;
+    shelfwise::book::TLogForm log(s.DataDir);
+    for (const char* description :
+         {"Database Reindexed.", "Database Packed.", "Database Backed Up - 16 records."}) {
+        log.AddLogEntry(QStringLiteral("Software"), QString::fromLatin1(description));
+    }
+    all = Save(log, outputDir, "maintenance-log.png") && all;
     return all;
 }
 
 // "Set Filter" with two conditions, one of them defined, and the condition dialog of a date.
+// The maintenance dialog as the reminder opens it, with the due operations marked.
+bool TakeMaintenanceDialog(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    shelfwise::book::TMntnDlg dialog(window.Database(), s);
+    dialog.FromReminder = true;
+    return Save(dialog, outputDir, "maintenance.png");
+}
+
 bool TakeFilterDialogs(const QString& outputDir) {
     QTemporaryDir programDir;
     settings::Settings s = FreshProgramDir(programDir);
@@ -426,6 +483,22 @@ bool TakeFilterDialogs(const QString& outputDir) {
                                       dateFormat, std::nullopt);
     all = Save(condition, outputDir, "filter-condition.png") && all;
     return all;
+}
+
+// The table viewer over the catalogue, as the Table command opens it in place of the book.
+bool TakeTableView(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.hide();
+    // Every title rather than the one letter the book shows.
+    window.Database().DataTable.cancelRange();
+    shelfwise::db::TEditCursor& writer = window.RecordPage()->EditCursor();
+    writer.Open();
+    shelfwise::book::TDbEditDlg viewer(window.Database(), writer, s, false, nullptr);
+    viewer.resize(1400, 480);
+    return Save(viewer, outputDir, "table-view.png");
 }
 
 // Every menu of the book window opened in full: the main menu's, the context menus and the
@@ -512,6 +585,7 @@ int main(int argc, char** argv) {
         {"record-part3.png", designed, {638, 519}, 3},
         {"record-part4.png", designed, {638, 519}, 4},
         {"find-window.png", designed, {638, 519}, 0, true},
+        {"replace-window.png", designed, {638, 519}, 0, false, true},
     };
     using shelfwise::book::TLoginDlg;
     const DialogShot dialogs[] = {
@@ -553,6 +627,15 @@ int main(int argc, char** argv) {
              add("Not yet known:", QStringLiteral("mm/dd/yyyy"), std::nullopt);
              return dialog;
          }},
+        {"calculator.png",
+         [](const settings::Settings&, const shelfwise::db::TUserList&) {
+             auto calculator = std::make_unique<shelfwise::editors::TCalcDlg>(nullptr);
+             for (const QChar key : QStringLiteral("1249.5*2")) {
+                 QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(key));
+                 QCoreApplication::sendEvent(calculator.get(), &press);
+             }
+             return calculator;
+         }},
         {"calendar.png",
          [](const settings::Settings&, const shelfwise::db::TUserList&) {
              using namespace std::chrono;
@@ -573,6 +656,9 @@ int main(int argc, char** argv) {
     all = TakeExchangeDialogs(outputDir) && all;
     all = TakeFrameDialogs(outputDir) && all;
     all = TakeFilterDialogs(outputDir) && all;
+    all = TakeTableView(outputDir) && all;
+    all = TakeMaintenanceDialog(outputDir) && all;
+    all = TakeListDialog(outputDir) && all;
     all = TakeMenus(outputDir) && all;
     return all ? 0 : 1;
 }

@@ -1,0 +1,117 @@
+#include "book/FieldDlg.h"
+
+#include "book/TableViewModel.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace shelfwise::book {
+
+namespace {
+
+// Kept from one opening to the next for the whole run; no size until the editor first closed.
+QSize rememberedSize;
+bool rememberedWrap = false;
+
+} // namespace
+
+TFieldDlg::TFieldDlg(TTableViewModel& model, int row, int column, QWidget* parent)
+    : QDialog(parent), model_(model), row_(row), column_(column) {
+    setObjectName(QStringLiteral("FieldDlg"));
+    setWindowTitle(QStringLiteral("Edit Field - ") +
+                   model.headerData(column, Qt::Horizontal).toString());
+    if (rememberedSize.isValid()) {
+        resize(rememberedSize);
+    }
+    const QModelIndex cell = model.index(row, column);
+    stored_ = model.data(cell, Qt::EditRole).toString();
+    const bool readOnly = model.ReadOnly();
+
+    edit_ = new QLineEdit(stored_, this);
+    edit_->setObjectName(QStringLiteral("DBEdit1"));
+    edit_->setReadOnly(readOnly);
+    memo_ = new QPlainTextEdit(stored_, this);
+    memo_->setObjectName(QStringLiteral("DBMemo1"));
+    memo_->setReadOnly(readOnly);
+    wrap_ = new QCheckBox(QStringLiteral("Auto-Wrap"), this);
+    wrap_->setObjectName(QStringLiteral("CheckBox1"));
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("Img1"));
+    picture_->setAlignment(Qt::AlignCenter);
+
+    auto* fields = new QVBoxLayout;
+    fields->addWidget(edit_);
+    fields->addWidget(memo_, 1);
+    fields->addWidget(wrap_);
+    fields->addWidget(picture_, 1);
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(fields, 1);
+    layout->addLayout(buttons);
+
+    const bool isMemo = model.IsMemo(column);
+    const bool isPicture = model.IsPicture(column);
+    edit_->setVisible(!isMemo && !isPicture);
+    memo_->setVisible(isMemo);
+    wrap_->setVisible(isMemo);
+    picture_->setVisible(isPicture);
+    if (isPicture) {
+        QPixmap shown;
+        shown.loadFromData(model.PictureBytes(row, column));
+        picture_->setPixmap(shown);
+    } else if (isMemo) {
+        memo_->setFocus();
+        wrap_->setChecked(rememberedWrap);
+        ApplyWrap(rememberedWrap);
+        connect(wrap_, &QCheckBox::toggled, this, &TFieldDlg::ApplyWrap);
+    } else {
+        edit_->setFocus();
+    }
+}
+
+TFieldDlg::~TFieldDlg() {
+    rememberedWrap = wrap_->isChecked();
+}
+
+void TFieldDlg::ApplyWrap(bool wrap) {
+    // Wrapped lines need no horizontal scroll bar.
+    memo_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    memo_->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void TFieldDlg::accept() {
+    // A picture is shown as stored; nothing of it changes here.
+    if (!model_.ReadOnly() && !model_.IsPicture(column_)) {
+        const QString typed = model_.IsMemo(column_) ? memo_->toPlainText() : edit_->text();
+        if (typed != stored_ &&
+            (!model_.setData(model_.index(row_, column_), typed) || !model_.Post())) {
+            // The reason was shown; what was typed stays here.
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
+void TFieldDlg::done(int result) {
+    rememberedSize = size();
+    QDialog::done(result);
+}
+
+} // namespace shelfwise::book
