@@ -40,14 +40,10 @@ public:
     ~KeyFilter() override { qApp->removeEventFilter(this); }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        // A key its control leaves goes on to the control's parents: only the first one counts.
-        const QWidget* focused = QApplication::focusWidget();
-        if (event->type() != QEvent::KeyPress ||
-            watched != (focused != nullptr ? focused : commands_.window_) ||
-            (focused != nullptr && focused->window() != commands_.window_)) {
+        const QKeyEvent* key = WindowKeyPress(*commands_.window_, watched, event);
+        if (key == nullptr) {
             return false;
         }
-        const auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
         return commands_.KeyPressed(QKeySequence(QKeyCombination(modifiers, Qt::Key(key->key()))));
     }
@@ -55,6 +51,17 @@ public:
 private:
     const TCommandRegistry& commands_;
 };
+
+const QKeyEvent* WindowKeyPress(const QWidget& window, const QObject* watched,
+                                const QEvent* event) {
+    // The window's own focused control rather than the application's: it is the one that gets
+    // the window's keys, also while another window is in front.
+    const QWidget* focused = window.focusWidget();
+    if (event->type() != QEvent::KeyPress || watched != (focused != nullptr ? focused : &window)) {
+        return nullptr;
+    }
+    return static_cast<const QKeyEvent*>(event);
+}
 
 UnknownCommandName::UnknownCommandName(const QString& name)
     : std::logic_error("no command or control is registered as \"" + name.toStdString() + "\"") {}

@@ -11,6 +11,8 @@
 
 class QAbstractButton;
 class QAction;
+class QEvent;
+class QKeyEvent;
 class QObject;
 class QWidget;
 
@@ -21,6 +23,11 @@ class UnknownCommandName : public std::logic_error {
 public:
     explicit UnknownCommandName(const QString& name);
 };
+
+// The key press when `watched` is the first of the window's controls to see it: the window's
+// focused control, or the window itself while none has the focus. A key its control leaves goes
+// on to the control's parents, which see it again; they get nullptr, as do other windows' keys.
+const QKeyEvent* WindowKeyPress(const QWidget& window, const QObject* watched, const QEvent* event);
 
 // The commands of the book window by name, each with the controls that start it: items of the
 // main and context menus, speed bar, paging and record speed bar buttons, and keys. Controls

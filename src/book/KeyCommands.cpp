@@ -94,18 +94,19 @@ void TKeyCommands::OpenRowMenu() {
 }
 
 bool TKeyCommands::eventFilter(QObject* watched, QEvent* event) {
-    const QWidget* focused = QApplication::focusWidget();
-    if (event->type() != QEvent::KeyPress || focused == nullptr || watched != focused ||
-        focused->window() != &parts_.Window) {
+    const QKeyEvent* key = WindowKeyPress(parts_.Window, watched, event);
+    // Alt+1 .. Alt+9: the record page of that number; keys of pages that are not there go on.
+    if (key == nullptr) {
         return false;
     }
-    // Alt+1 .. Alt+9: the record page of that number; keys of pages that are not there go on.
-    const auto* key = static_cast<QKeyEvent*>(event);
     const int page = key->key() - Qt::Key_1;
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier || page < 0 || page > 8 ||
         page >= parts_.Pages.count()) {
         return false;
     }
+    // A field of the page left behind would hand its focus on along the fields' tab order, which
+    // shows the page after it: the page tabs keep the focus instead.
+    parts_.Pages.setFocus(Qt::ShortcutFocusReason);
     parts_.Pages.setCurrentIndex(page);
     return true;
 }
