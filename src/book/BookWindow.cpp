@@ -7,6 +7,7 @@
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
 #include "book/Fonts.h"
+#include "book/KeyCommands.h"
 #include "book/LabelMenu.h"
 #include "book/LeftPage.h"
 #include "book/LetterBar.h"
@@ -29,6 +30,7 @@
 #include "book/Splitter.h"
 #include "book/TabOrderFile.h"
 #include "book/TableViewCommand.h"
+#include "book/TemplateCommands.h"
 #include "book/ViewOptionsMenu.h"
 #include "book/WindowPlacement.h"
 #include "db/Login.h"
@@ -122,6 +124,7 @@ TBookWindow::TBookWindow(settings::Settings& settings)
             commands_.AddButton(button);
         }
     }
+    commands_.AddButton(rightPage_->TemplateButton());
     viewOptions_ = new TViewOptionsMenu(settings_, commands_, this);
     hintSwitch_ = new HintSwitch(settings_, this);
     qApp->installEventFilter(hintSwitch_);
@@ -140,7 +143,8 @@ TBookWindow::TBookWindow(settings::Settings& settings)
     connect(viewOptions_, &TViewOptionsMenu::HintsChanged, this, &TBookWindow::ApplyHints);
     commands_.Define(QStringLiteral("ViewOptions"), {},
                      [this] { viewOptions_->popup(pos() + QPoint(50, 100)); });
-    commands_.AddKey(QStringLiteral("ViewOptions"), QKeySequence(Qt::Key_F2));
+    commands_.AddKey(QStringLiteral("ViewOptions"), QKeySequence(Qt::Key_F2), nullptr,
+                     TCommandRegistry::KeyUse::PassedOn);
     ConnectCommands();
     resize(DesignedWidth, DesignedHeight);
 }
@@ -174,12 +178,18 @@ void TBookWindow::CompleteCreation() {
     fields_->DateFormatChanged = [this] { navigator_->RedrawPage(); };
     frame_->RowsChanged = [this] { navigator_->RedrawPage(); };
     const TCommandParts parts{*this, database_, settings_, commands_, *recordPage_, *navigator_};
-    recordCommands_ = new TRecordCommands({{parts, [this] { fields_->FocusFirst(); }},
+    recordCommands_ = new TRecordCommands({{parts,
+                                            [this] {
+                                                fields_->FocusFirst();
+                                                templateCommands_->FillNewRecord();
+                                            }},
                                            *menus_.RowMenu(),
                                            *menus_.RightPageMenu(),
                                            *leftPage_},
                                           this);
     new TNavigationKeys(this, *navigator_, commands_);
+    new TKeyCommands({*this, commands_, *leftPage_, *rightPage_->Pages(), *menus_.RightPageMenu()},
+                     this);
     TSortButton& sortButton = *leftPage_->SortButton();
     sortCommands_ = new TSortCommands({database_, settings_, commands_, *recordPage_, *navigator_,
                                        sortButton, *viewOptions_, this},
@@ -218,6 +228,10 @@ void TBookWindow::CompleteCreation() {
     // 12 - 14.
     fields_->ApplyDateFormats();
     OpenBook();
+    // The templates' records are the open database's.
+    templateCommands_ = new TTemplateCommands(
+        {parts, *rightPage_->TemplateButton(), *menus_.RightPageMenu(), *menus_.TemplateMenu()},
+        this);
     ApplyMenuMode();
     ApplyColors();
     // 16. A right page width from "wnd.dat", but not below the designed width.

@@ -34,6 +34,7 @@ class TRightPage;
 class TSortCommands;
 class TSpeedBar;
 class TSplitter;
+class TTemplateCommands;
 class TViewOptionsMenu;
 
 // The book window as a frame (the generic window; the concrete record layout derives from
@@ -98,6 +99,7 @@ public:
     TNavigator* Navigator() const { return navigator_; }
     TSortCommands* SortCommands() const { return sortCommands_; }
     TLabelMenu* LabelMenu() const { return labelMenu_; }
+    TTemplateCommands* TemplateCommands() const { return templateCommands_; }
 
 protected:
     explicit TBookWindow(settings::Settings& settings);
@@ -160,6 +162,7 @@ private:
     TSortCommands* sortCommands_ = nullptr;
     TFilterCommands* filterCommands_ = nullptr;
     TLabelMenu* labelMenu_ = nullptr;
+    TTemplateCommands* templateCommands_ = nullptr;
     std::function<void()> closeHandler_;
 };
 

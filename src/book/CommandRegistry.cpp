@@ -2,7 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QShortcut>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QWidget>
 #include <vector>
 
@@ -29,10 +30,46 @@ template <typename Control> void Add(std::map<QString, Control*>& controls, Cont
 
 } // namespace
 
+// Sees the window's keys before its controls do; a shortcut would take every key it matches,
+// also those the focused control must get as well.
+class TCommandRegistry::KeyFilter : public QObject {
+public:
+    explicit KeyFilter(const TCommandRegistry& commands) : commands_(commands) {
+        qApp->installEventFilter(this);
+    }
+    ~KeyFilter() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QKeyEvent* key = WindowKeyPress(*commands_.window_, watched, event);
+        if (key == nullptr) {
+            return false;
+        }
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        return commands_.KeyPressed(QKeySequence(QKeyCombination(modifiers, Qt::Key(key->key()))));
+    }
+
+private:
+    const TCommandRegistry& commands_;
+};
+
+const QKeyEvent* WindowKeyPress(const QWidget& window, const QObject* watched,
+                                const QEvent* event) {
+    // The window's own focused control rather than the application's: it is the one that gets
+    // the window's keys, also while another window is in front.
+    const QWidget* focused = window.focusWidget();
+    if (event->type() != QEvent::KeyPress || watched != (focused != nullptr ? focused : &window)) {
+        return nullptr;
+    }
+    return static_cast<const QKeyEvent*>(event);
+}
+
 UnknownCommandName::UnknownCommandName(const QString& name)
     : std::logic_error("no command or control is registered as \"" + name.toStdString() + "\"") {}
 
-TCommandRegistry::TCommandRegistry(QWidget* window) : window_(window) {}
+TCommandRegistry::TCommandRegistry(QWidget* window)
+    : window_(window), keyFilter_(std::make_unique<KeyFilter>(*this)) {}
+
+TCommandRegistry::~TCommandRegistry() = default;
 
 void TCommandRegistry::AddItem(QAction* item) {
     Add(items_, item);
@@ -71,14 +108,15 @@ void TCommandRegistry::Define(const QString& command, std::initializer_list<cons
     for (const char* control : controls) {
         commandOfControl_.emplace(QString::fromLatin1(control), command);
     }
+    const auto start = [this, command] { Run(command); };
     for (QAbstractButton* button : made.Buttons) {
-        QObject::connect(button, &QAbstractButton::clicked, window_, made.Run);
+        QObject::connect(button, &QAbstractButton::clicked, window_, start);
         if (state == Controls::Enable) {
             button->setEnabled(true);
         }
     }
     for (QAction* item : made.Items) {
-        QObject::connect(item, &QAction::triggered, window_, made.Run);
+        QObject::connect(item, &QAction::triggered, window_, start);
         if (state == Controls::Enable) {
             item->setEnabled(true);
         }
@@ -87,26 +125,37 @@ void TCommandRegistry::Define(const QString& command, std::initializer_list<cons
 }
 
 void TCommandRegistry::AddKey(const QString& command, const QKeySequence& key,
-                              const char* whileEnabled) {
-    const std::function<void()>& run = Find(command).Run;
-    if (!commandOfKey_.emplace(key.toString(), command).second) {
+                              const char* whileEnabled, KeyUse use) {
+    Find(command);
+    QAbstractButton* button =
+        whileEnabled == nullptr ? nullptr : Button(QString::fromLatin1(whileEnabled));
+    if (!keys_.emplace(key.toString(), Key{command, button, use}).second) {
         throw std::logic_error("key used twice: " + key.toString().toStdString());
     }
-    auto* shortcut = new QShortcut(key, window_);
-    if (whileEnabled == nullptr) {
-        QObject::connect(shortcut, &QShortcut::activated, window_, run);
-        return;
+}
+
+bool TCommandRegistry::KeyPressed(const QKeySequence& key) const {
+    const auto bound = keys_.find(key.toString());
+    if (bound == keys_.end()) {
+        return false;
     }
-    QAbstractButton* button = Button(QString::fromLatin1(whileEnabled));
-    QObject::connect(shortcut, &QShortcut::activated, window_, [button, run] {
-        if (button->isEnabled()) {
-            run();
-        }
-    });
+    const Key& k = bound->second;
+    if (k.WhileEnabled == nullptr || k.WhileEnabled->isEnabled()) {
+        Run(k.Command);
+    }
+    return k.Use == KeyUse::Taken;
+}
+
+void TCommandRegistry::Await(const QString& command, std::initializer_list<const char*> controls) {
+    Define(command, controls, nullptr, Controls::AsTheyAre);
+    Enable(command, false);
 }
 
 void TCommandRegistry::Run(const QString& command) const {
-    Find(command).Run();
+    const Command& found = Find(command);
+    if ((!RunHook || RunHook(command)) && found.Run) {
+        found.Run();
+    }
 }
 
 void TCommandRegistry::Enable(const QString& command, bool enabled) const {
@@ -128,8 +177,8 @@ QString TCommandRegistry::CommandOf(const QString& control) const {
 }
 
 QString TCommandRegistry::CommandOfKey(const QKeySequence& key) const {
-    const auto bound = commandOfKey_.find(key.toString());
-    return bound == commandOfKey_.end() ? QString() : bound->second;
+    const auto bound = keys_.find(key.toString());
+    return bound == keys_.end() ? QString() : bound->second.Command;
 }
 
 const TCommandRegistry::Command& TCommandRegistry::Find(const QString& name) const {

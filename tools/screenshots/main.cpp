@@ -4,6 +4,7 @@
 #include "app/HintsDlg.h"
 #include "app/OptionsDlg.h"
 #include "app/ReminderDlg.h"
+#include "book/BookMenus.h"
 #include "book/DbEditDlg.h"
 #include "book/FilterCommands.h"
 #include "book/FindCommands.h"
@@ -20,6 +21,7 @@
 #include "book/RightPage.h"
 #include "book/SoftwareBookWindow.h"
 #include "book/SortCommands.h"
+#include "book/TemplateCommands.h"
 #include "book/UserDlgs.h"
 #include "db/Database.h"
 #include "db/RecordSchema.h"
@@ -47,6 +49,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -497,6 +501,48 @@ bool TakeTableView(const QString& outputDir) {
     return Save(viewer, outputDir, "table-view.png");
 }
 
+// Every menu of the book window opened in full: the main menu's, the context menus and the
+// template chooser's, over the catalogue with two record templates.
+bool TakeMenus(const QString& outputDir) {
+    QTemporaryDir programDir;
+    settings::Settings s = FreshProgramDir(programDir);
+    TSoftwareBookWindow window(s);
+    FillCatalogue(window);
+    window.resize(638, 519);
+    window.RecordPage()->ShowRecordAt(0);
+    auto& templates = window.TemplateCommands()->Templates();
+    for (const char* name : {"Office Tools", "Games"}) {
+        templates.Save(name, [&window](shelfwise::engine::Table& copy) {
+            return window.RecordPage()->WriteRecordFields(copy);
+        });
+    }
+    window.TemplateCommands()->RebuildTemplateMenus();
+    window.Commands().Item(QStringLiteral("CopyRecord1"))->trigger();
+    QApplication::processEvents();
+    std::vector<std::pair<QMenu*, QString>> menus;
+    for (QMenu* menu :
+         window.Menus().MainMenu()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
+        menus.emplace_back(menu, QStringLiteral("menu-%1.png").arg(menu->objectName().chopped(1)));
+    }
+    const auto& book = window.Menus();
+    menus.emplace_back(book.RowMenu(), QStringLiteral("menu-rows.png"));
+    menus.emplace_back(book.RightPageMenu(), QStringLiteral("menu-right-page.png"));
+    menus.emplace_back(book.TemplateMenu(), QStringLiteral("menu-template.png"));
+    menus.emplace_back(window.TemplateCommands()->ChooserMenu(),
+                       QStringLiteral("menu-template-chooser.png"));
+    bool all = true;
+    for (const auto& [menu, name] : menus) {
+        menu->popup(window.mapToGlobal(QPoint(40, 40)));
+        QApplication::processEvents();
+        const QString file = QDir(outputDir).filePath(name.toLower());
+        const bool saved = menu->grab().save(file, "PNG");
+        std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(file));
+        menu->hide();
+        all = saved && all;
+    }
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -613,5 +659,6 @@ int main(int argc, char** argv) {
     all = TakeTableView(outputDir) && all;
     all = TakeMaintenanceDialog(outputDir) && all;
     all = TakeListDialog(outputDir) && all;
+    all = TakeMenus(outputDir) && all;
     return all ? 0 : 1;
 }
