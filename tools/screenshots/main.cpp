@@ -522,6 +522,10 @@ bool TakeMenus(const QString& outputDir) {
     std::vector<std::pair<QMenu*, QString>> menus;
     for (QMenu* menu :
          window.Menus().MainMenu()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
+        // The menu bar's own overflow menu has no name.
+        if (menu->objectName().isEmpty()) {
+            continue;
+        }
         menus.emplace_back(menu, QStringLiteral("menu-%1.png").arg(menu->objectName().chopped(1)));
     }
     const auto& book = window.Menus();
