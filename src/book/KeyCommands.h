@@ -22,7 +22,7 @@ struct TKeyParts {
 
 // The keys that open the context menus from the keyboard (F3 to F8; they go on to the focused
 // control as well), Alt+1 to Alt+9 for the record pages, the help menu's mail command, and the
-// commands whose Parts are still to come (printing, the HTML report, the summary, the web
+// commands still to be built (printing, the HTML report, the summary, the web
 // links): their controls stay in the menus and bars, disabled, and their keys do nothing.
 class TKeyCommands : public QObject {
     Q_OBJECT

@@ -73,7 +73,7 @@ constexpr Control Working[] = {
     {"ViewOptionsHelp1", nullptr},
 };
 
-// Commands whose Parts are still to come: named, in place, disabled, their hints kept.
+// Commands still to be built: named, in place, disabled, their hints kept.
 constexpr Control Awaited[] = {
     {"Print1", "B_Print"},       {"HTMLFile1", "B_HTML"}, {"Summary1", "B_Summary"},
     {"HomePage1", "SponsorBtn"}, {"OnlineFAQ1", nullptr},
