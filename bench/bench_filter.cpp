@@ -4,6 +4,7 @@
 
 #include "CatalogueFiller.h"
 #include "CatalogueRecords.h"
+#include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
 #include "WaitCounters.h"
 #include "db/RecordSchema.h"
@@ -210,11 +211,5 @@ BENCHMARK(BM_SqliteSwitchLists)->Iterations(30)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return shelfwise::bench::RunBenchmarks(argc, argv);
 }

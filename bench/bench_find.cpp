@@ -5,6 +5,7 @@
 // user's input as the Find and Replace windows do (at most every 20 ms).
 
 #include "CatalogueFiller.h"
+#include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
 #include "WaitCounters.h"
 #include "db/RecordSchema.h"
@@ -244,11 +245,5 @@ BENCHMARK(BM_SqliteReplaceEveryRecord)->Iterations(2)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return shelfwise::bench::RunBenchmarks(argc, argv);
 }

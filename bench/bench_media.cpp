@@ -2,6 +2,7 @@
 // read into the picture control and drawn at the record page's picture size, the first time
 // (nothing decoded yet) and again (the value and its decoded picture kept). SQLite reading the same
 // bytes from a blob in the same run gives the storage side for comparison.
+#include "RunBenchmarks.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 #include "media/MultiImgControl.h"
@@ -154,8 +155,5 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return shelfwise::bench::RunBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // first page, the next page after the last rowid shown, and a page at a random offset.
 #include "CatalogueProgramDir.h"
 #include "CatalogueRecords.h"
+#include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
 #include "book/DbEditDlg.h"
 #include "book/TableViewModel.h"
@@ -194,11 +195,5 @@ BENCHMARK(BM_SqliteRandomScreenByOffset)->Iterations(200)->Unit(benchmark::kMill
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return shelfwise::bench::RunBenchmarks(argc, argv);
 }
