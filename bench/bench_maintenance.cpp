@@ -1,10 +1,14 @@
 // The maintenance operations on a catalogue of the template's layout (a memo on every tenth
 // record): pack with a tenth of the records deleted, repair, backup and restore, and deleting
-// the records of a filter, beside SQLite doing the equivalent in the same run: VACUUM after the
-// same deletions, a copy into a fresh indexed table, VACUUM INTO, and one DELETE.
-// Records: SHELFWISE_BENCH_RECORDS (default 1,000,000); deleted by the filter: a tenth of them.
+// the records of a filter (a tenth of them), each with its progress window open as the
+// maintenance dialog has it, beside SQLite doing the equivalent in the same run: VACUUM after
+// the same deletions, a copy into a fresh indexed table, VACUUM INTO, and one DELETE.
+// Records: --records=N (default 1,000,000); the other arguments are the benchmark library's.
 #include "CatalogueFiller.h"
+#include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
+#include "WaitCounters.h"
+#include "book/PercentDlg.h"
 #include "db/Database.h"
 #include "db/Maintenance.h"
 #include "engine/Table.h"
@@ -12,8 +16,10 @@
 #include "search/Filter.h"
 #include "settings/Settings.h"
 
+#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -24,10 +30,7 @@ using bench_sqlite::exec;
 
 namespace {
 
-int recordCount() {
-    const char* text = std::getenv("SHELFWISE_BENCH_RECORDS");
-    return text != nullptr ? std::atoi(text) : 1000000;
-}
+int records = 1000000;
 
 const std::filesystem::path& pristine() {
     static const std::filesystem::path dir = [] {
@@ -44,7 +47,7 @@ const std::filesystem::path& pristine() {
             database.OpenDatabase();
         }
         // Every tenth record passes the filter and is the one deleted before a pack.
-        bench::FillCatalogue(d, recordCount(),
+        bench::FillCatalogue(d, records,
                              [](int i) { return i % 10 == 0 ? db::MarkPassed : db::MarkFailed; });
         engine::Table t;
         t.setDirectory(d);
@@ -99,22 +102,24 @@ struct Work {
     }
 };
 
+// One run (the benchmarks are registered with one iteration): the preparation untimed, the
+// operation timed with its progress window open.
 void maintenance(benchmark::State& state, const std::function<void(Work&)>& prepare,
                  const std::function<bool(db::TMaintenance&, Work&)>& run) {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto work = std::make_unique<Work>();
-        prepare(*work);
-        db::TMaintenance m(*work->database, work->settings);
-        state.ResumeTiming();
-        if (!run(m, *work)) {
-            state.SkipWithError("the operation failed");
+    auto work = std::make_unique<Work>();
+    prepare(*work);
+    db::TMaintenance m(*work->database, work->settings);
+    {
+        bench_waits::Counters waits(state);
+        for (auto _ : state) {
+            book::TProgressWindow progress(*work->database, nullptr,
+                                           QString::fromStdString(state.name()));
+            if (!run(m, *work)) {
+                state.SkipWithError("the operation failed");
+            }
         }
-        state.PauseTiming();
-        work.reset();
-        state.ResumeTiming();
     }
-    state.counters["records"] = recordCount();
+    state.counters["records"] = records;
 }
 
 void BM_Pack(benchmark::State& state) {
@@ -167,7 +172,7 @@ void BM_DeleteSelected(benchmark::State& state) {
                 m.DeleteSelected(w.database->DataTable, [&](const engine::Table& t) {
                     return search::StillSelected(filter, t, db::FilterState::fsNormal);
                 });
-            return result.Deleted == static_cast<std::uint32_t>(recordCount() / 10);
+            return result.Deleted == static_cast<std::uint32_t>(records / 10);
         });
 }
 
@@ -189,7 +194,7 @@ struct Sqlite {
         sqlite3_prepare_v2(db.get(), "INSERT INTO data VALUES(?,?,?,?,?,?,?,?)", -1, &statement,
                            nullptr);
         insert.reset(statement);
-        for (int i = 1; i <= recordCount(); ++i) {
+        for (int i = 1; i <= records; ++i) {
             const std::string name = "Title " + std::to_string(i * 7919 % 1000003);
             sqlite3_bind_int(statement, 1, i);
             sqlite3_bind_text(statement, 2, i % 10 == 0 ? "2" : "0", -1, SQLITE_STATIC);
@@ -232,7 +237,7 @@ void sqlite(benchmark::State& state, const char* prepare, const char* run) {
         s.reset();
         state.ResumeTiming();
     }
-    state.counters["records"] = recordCount();
+    state.counters["records"] = records;
 }
 
 void BM_SqlitePack(benchmark::State& state) {
@@ -260,7 +265,7 @@ void BM_SqliteBackup(benchmark::State& state) {
         s.reset();
         state.ResumeTiming();
     }
-    state.counters["records"] = recordCount();
+    state.counters["records"] = records;
 }
 
 void BM_SqliteDeleteSelected(benchmark::State& state) {
@@ -278,3 +283,22 @@ BENCHMARK(BM_SqlitePack)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime()
 BENCHMARK(BM_SqliteCopyIntoFreshTable)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SqliteBackup)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SqliteDeleteSelected)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// --records=N is taken out of the arguments before the benchmark library sees them. The
+// progress window needs a QApplication; without a display it runs on the offscreen platform.
+int main(int argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--records=", 10) == 0) {
+            records = std::atoi(argv[i] + 10);
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    return shelfwise::bench::RunBenchmarks(argc, argv);
+}

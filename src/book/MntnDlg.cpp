@@ -25,6 +25,7 @@ using db::MaintenanceFailure;
 using platform::MessageKind;
 
 constexpr const char* kCannotBeUndone = "WARNING! This operation cannot be Undone!";
+constexpr const char* kStoppedUnchanged = "Operation Stopped. Nothing was changed.";
 
 struct ButtonSpec {
     const char* name;
@@ -191,13 +192,22 @@ void TMntnDlg::Pack() {
     }
     Busy busy(close_);
     db::TMaintenance maintenance(database_, settings_);
-    const bool done = maintenance.PackTable(database_.DataTable, true) &&
-                      maintenance.PackTable(database_.MasterTable, true);
+    bool done = false;
+    {
+        TProgressWindow progress(database_, this, QStringLiteral("Pack Progress"));
+        done = maintenance.PackTable(database_.DataTable, true) &&
+               maintenance.PackTable(database_.MasterTable, true);
+    }
+    DatabaseChanged = true;
+    if (maintenance.LastFailure == MaintenanceFailure::Stopped) {
+        platform::ShowInformation(kStoppedUnchanged);
+        Log(QStringLiteral("Database Pack Stopped."));
+        return;
+    }
     if (done) {
         settings::NoteReindexOrPack(settings_.Reminders);
     }
     Log(done ? QStringLiteral("Database Packed.") : QStringLiteral("Database Pack Failed."));
-    DatabaseChanged = true;
 }
 
 void TMntnDlg::DeleteAll() {
@@ -236,7 +246,17 @@ void TMntnDlg::DeleteSelected() {
         result = maintenance.DeleteSelected(database_.DataTable, selected);
     }
     DatabaseChanged = true;
-    if (result.Skipped == 0 && !result.Stopped) {
+    if (result.Stopped) {
+        platform::ShowInformation("Operation Stopped. " + std::to_string(result.Deleted) +
+                                  " Displayed Records were Deleted.");
+        Log(QStringLiteral("Selected Records Deleted - ") + number(result.Deleted) +
+            QStringLiteral(" records. Stopped by the user."));
+        return;
+    }
+    if (maintenance.LastFailure == MaintenanceFailure::Failed) {
+        platform::ShowWarning("Delete Failed! " + std::to_string(result.Deleted) +
+                              " Displayed Records were Deleted.");
+    } else if (result.Skipped == 0) {
         platform::ShowInformation("All Displayed Records Deleted.");
     } else {
         platform::ShowWarning(std::to_string(result.Deleted) + " Displayed Records Deleted. " +
@@ -265,6 +285,11 @@ void TMntnDlg::Repair() {
         platform::ShowInformation(
             "Data File Repaired Successfully. The original file is saved as TEMP$$$.DBF");
         Log(QStringLiteral("Database Repaired."));
+        return;
+    }
+    if (maintenance.LastFailure == MaintenanceFailure::Stopped) {
+        platform::ShowInformation(kStoppedUnchanged);
+        Log(QStringLiteral("Database Repair Stopped."));
         return;
     }
     if (maintenance.LastFailure == MaintenanceFailure::BadRecords) {
@@ -300,10 +325,15 @@ void TMntnDlg::Backup() {
             QStringLiteral(" records."));
         return;
     }
+    if (maintenance.LastFailure == MaintenanceFailure::Stopped) {
+        platform::ShowInformation(kStoppedUnchanged);
+        Log(QStringLiteral("Database Backup Stopped."));
+        return;
+    }
     if (maintenance.LastFailure == MaintenanceFailure::BadRecords) {
         platform::ShowWarning(std::to_string(bad) + " records could not be Backed Up!",
                               BackupHelpContext);
-    } else if (maintenance.LastFailure != MaintenanceFailure::Stopped) {
+    } else {
         platform::ShowWarning("Backup Failed! Check if you have enough free disk space.",
                               BackupHelpContext);
     }
@@ -335,6 +365,11 @@ void TMntnDlg::Restore() {
             "Data File Restored Successfully. Original File Renamed To: TEMP$$$.DBF");
         Log(QStringLiteral("Database Restored from backup - ") + number(maintenance.RecordsCopied) +
             QStringLiteral(" records."));
+        return;
+    }
+    if (failure == MaintenanceFailure::Stopped) {
+        platform::ShowInformation(kStoppedUnchanged);
+        Log(QStringLiteral("Database Restore Stopped."));
         return;
     }
     if (failure == MaintenanceFailure::BadRecords) {

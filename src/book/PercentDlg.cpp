@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <cmath>
 
@@ -13,6 +14,7 @@ namespace shelfwise::book {
 namespace {
 
 TPercentDlg* current = nullptr;
+constexpr qint64 kEventInterval = 30; // ms
 
 // The percent of `position` out of `total`, halves to even; a total of 0 is complete.
 int PercentOf(std::uint32_t position, std::uint32_t total) {
@@ -29,11 +31,19 @@ TPercentDlg::TPercentDlg(QWidget* owner)
                          Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("PercentDlg"));
     setWindowTitle(QStringLiteral("Progress"));
-    setFixedSize(357, 76);
+    setFixedSize(357, 110);
     percent_ = new TPercent(this);
     percent_->setObjectName(QStringLiteral("Percent1"));
     percent_->setGeometry(30, 21, 297, 33);
     percent_->SetPercentColor(Qt::green);
+    stop_ = new QPushButton(QStringLiteral("&Stop"), this);
+    stop_->setObjectName(QStringLiteral("StopBtn"));
+    stop_->setToolTip(QStringLiteral("Stop This Operation"));
+    stop_->setGeometry(138, 70, 80, 28);
+    connect(stop_, &QPushButton::clicked, this, [this] {
+        stopRequested_ = true;
+        stop_->setEnabled(false);
+    });
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->geometry().center() - rect().center());
     }
@@ -56,7 +66,10 @@ void TPercentDlg::SetProgressPosition(std::uint32_t position) {
 
 void TPercentDlg::StepProgress() {
     SetProgressPosition(position_ + 1);
-    QCoreApplication::processEvents();
+    if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventInterval) {
+        QCoreApplication::processEvents();
+        sinceEvents_.start();
+    }
 }
 
 void TPercentDlg::SetProgressPercent(int percent) {

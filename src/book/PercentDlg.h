@@ -4,8 +4,11 @@
 #include "db/Progress.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
+
+class QPushButton;
 
 namespace shelfwise::db {
 class TDatabase;
@@ -15,29 +18,35 @@ namespace shelfwise::book {
 
 class TPercent;
 
-// "Progress": the window of a long record loop, a green percent bar that the loop advances.
-// It stays on top and offers no way to cancel.
+// "Progress": the window of a long record loop, a green percent bar that the loop advances,
+// and "&Stop", which asks the loop to stop at its next record. It stays on top.
 class TPercentDlg : public QDialog, public db::TProgress {
     Q_OBJECT
 public:
     explicit TPercentDlg(QWidget* owner = nullptr);
 
     TPercent* Percent1() const { return percent_; }
+    QPushButton* StopBtn() const { return stop_; }
     std::uint32_t ProgressTotal() const { return total_; }
     std::uint32_t ProgressPosition() const { return position_; }
 
     // The count that means 100 percent; the bar starts again at 0 of it.
     void SetProgressTotal(std::uint32_t total) override;
     void SetProgressPosition(std::uint32_t position);
-    // One more done; pending events run so the window is painted.
+    // One more done; pending events run at most every 30 ms, so the window is painted and
+    // Stop is seen without slowing the loop.
     void StepProgress() override;
     // For callers that count by themselves.
     void SetProgressPercent(int percent);
+    bool StopRequested() const override { return stopRequested_; }
 
 private:
     void ShowPosition();
 
     TPercent* percent_;
+    QPushButton* stop_;
+    bool stopRequested_ = false;
+    QElapsedTimer sinceEvents_;
     std::uint32_t total_ = 0;
     std::uint32_t position_ = 0;
 };

@@ -136,7 +136,24 @@ bool TMaintenance::RegenerateIndexes(Table& table) {
 bool TMaintenance::PackTable(Table& table, bool regenerate) {
     // The engine's pack rebuilds every tag anyway.
     (void)regenerate;
-    return withExclusive(table, true, [&] { table.pack(); });
+    TProgress* progress = database_.CurrentProgress;
+    bool stopped = false;
+    const bool done = withExclusive(table, true, [&] {
+        stopped = !table.pack([&](std::uint32_t read, std::uint32_t total) {
+            if (progress) {
+                if (read == 1) {
+                    progress->SetProgressTotal(total);
+                }
+                progress->StepProgress();
+            }
+            return !stopRequested();
+        });
+    });
+    if (done && stopped) {
+        LastFailure = MaintenanceFailure::Stopped;
+        return false;
+    }
+    return done;
 }
 
 bool TMaintenance::EmptyTable(Table& table) {
@@ -465,6 +482,24 @@ bool TMaintenance::CopyLists(const std::filesystem::path& source,
     return allCopied;
 }
 
+// Deletes the records of `part` that `stillSelected` confirms. In one batch part the header
+// is ours and each record locked from its check to its deletion, so no other writer changes a
+// record in between. Records another user holds are passed by.
+std::uint32_t
+TMaintenance::deleteConfirmed(Table& table, const std::vector<std::uint32_t>& part,
+                              const std::function<bool(const Table&)>& stillSelected) {
+    std::vector<std::uint32_t> confirmed;
+    table.beginBatch(static_cast<std::uint32_t>(part.size()));
+    table.updateRecords(part, [&](const Table& record, std::size_t index) {
+        if (stillSelected(record)) {
+            confirmed.push_back(part[index]);
+        }
+    });
+    const std::uint32_t deleted = table.deleteRecords(std::move(confirmed));
+    table.endBatch();
+    return deleted;
+}
+
 TDeleteSelectedResult
 TMaintenance::DeleteSelected(Table& table, const std::function<bool(const Table&)>& stillSelected) {
     TDeleteSelectedResult result;
@@ -478,11 +513,7 @@ TMaintenance::DeleteSelected(Table& table, const std::function<bool(const Table&
     std::vector<std::uint32_t> numbers;
     for (table.first(); !table.atEnd();) {
         table.scan(kRecordsPerStretch, [&] {
-            if (stillSelected(table)) {
-                numbers.push_back(table.recordNumber());
-            } else {
-                ++result.Skipped;
-            }
+            numbers.push_back(table.recordNumber());
             return true;
         });
     }
@@ -498,32 +529,26 @@ TMaintenance::DeleteSelected(Table& table, const std::function<bool(const Table&
             break;
         }
         const std::size_t end = std::min(numbers.size(), start + kDeletionsPerBatch);
-        const std::vector<std::uint32_t> part(numbers.begin() + static_cast<std::ptrdiff_t>(start),
-                                              numbers.begin() + static_cast<std::ptrdiff_t>(end));
-        processed = end;
         try {
-            table.beginBatch(kDeletionsPerBatch);
-            const std::uint32_t deleted = table.deleteRecords(part);
-            table.endBatch();
-            result.Deleted += deleted;
-        } catch (const EngineError&) {
-            // A record another user holds refuses the batch: one at a time, passing it by.
-            for (const std::uint32_t number : part) {
-                try {
-                    result.Deleted += table.deleteRecords({number});
-                } catch (const EngineError& error) {
-                    LogFailure(table, error);
-                }
-            }
+            result.Deleted += deleteConfirmed(
+                table,
+                std::vector<std::uint32_t>(numbers.begin() + static_cast<std::ptrdiff_t>(start),
+                                           numbers.begin() + static_cast<std::ptrdiff_t>(end)),
+                stillSelected);
+        } catch (const EngineError& error) {
+            LogFailure(table, error);
+            LastFailure = MaintenanceFailure::Failed;
+            break;
         }
+        processed = end;
         if (progress) {
             for (std::size_t i = start; i < end; ++i) {
                 progress->StepProgress();
             }
         }
     }
-    // Records held by another user, or deleted by one meanwhile.
-    result.Skipped += static_cast<std::uint32_t>(processed) - result.Deleted;
+    // No longer selected, held by another user, or deleted by one meanwhile.
+    result.Skipped = static_cast<std::uint32_t>(processed) - result.Deleted;
     return result;
 }
 

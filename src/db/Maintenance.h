@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace shelfwise::settings {
 struct Settings;
@@ -26,7 +27,7 @@ enum class MaintenanceFailure {
     NotFound,   // no backup to restore
     NoSpace,    // the disk cannot hold the copy
     BadRecords, // done, but some records could not be copied
-    Stopped,    // the user stopped it; nothing changed
+    Stopped,    // the user stopped it; nothing changed (Delete Selected keeps its deletions)
     Failed      // the engine or the file system refused; the reason is in the log
 };
 
@@ -64,8 +65,9 @@ public:
     bool CopyLists(const std::filesystem::path& source, const std::filesystem::path& target);
     // Live records of the table's file, whatever range its cursor has; 0 on any error.
     std::uint32_t CountRecords(const engine::Table& table);
-    // Deletes the records of the filter range that `stillSelected` confirms; the letter range
-    // is lifted for it, so records of every letter go.
+    // Deletes the records of the filter range that `stillSelected` confirms, asking it of each
+    // record right before its deletion; the letter range is lifted for it, so records of every
+    // letter go. Stopped, it keeps what it deleted so far.
     TDeleteSelectedResult
     DeleteSelected(engine::Table& table,
                    const std::function<bool(const engine::Table&)>& stillSelected);
@@ -74,6 +76,8 @@ public:
     std::uint32_t RecordsCopied = 0;
 
 private:
+    std::uint32_t deleteConfirmed(engine::Table& table, const std::vector<std::uint32_t>& part,
+                                  const std::function<bool(const engine::Table&)>& stillSelected);
     bool withExclusive(engine::Table& table, bool keepTag, const std::function<void()>& work);
     bool freeToReplace(engine::Table& table);
     bool enoughSpace(const std::filesystem::path& directory, const std::filesystem::path& where,

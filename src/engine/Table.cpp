@@ -207,7 +207,8 @@ struct Table::Impl {
     bool editChangesNothing();
     void writeMemos();
     void deleteCurrent();
-    void rewrite(bool keepRecords);
+    using RewriteProgress = std::function<bool(std::uint32_t read, std::uint32_t total)>;
+    void rewrite(bool keepRecords, const RewriteProgress& proceed = {});
     void regenerate();
     void endBulkLoad();
     void changeTags(const std::function<void(TagSet&)>& change);
@@ -337,6 +338,9 @@ private:
 };
 
 namespace {
+
+// A whole-table rewrite its caller abandoned.
+struct RewriteAbandoned {};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -1223,7 +1227,7 @@ std::filesystem::path Table::Impl::stagedIndexCopy() {
 
 // Writes the table anew beside itself, with its live records (or none) and their memo
 // values, and rebuilt tags.
-void Table::Impl::rewrite(bool keepRecords) {
+void Table::Impl::rewrite(bool keepRecords, const RewriteProgress& proceed) {
     finishPending();
     const DbfHeader& header = dbf->header();
     const std::size_t length = header.recordLength();
@@ -1248,7 +1252,11 @@ void Table::Impl::rewrite(bool keepRecords) {
         std::uint32_t kept = 0;
         std::string chunk = head;
         RecordScan scan(*dbf);
+        std::uint32_t read = 0;
         while (const char* bytes = keepRecords ? scan.next() : nullptr) {
+            if (proceed && !proceed(++read, header.recordCount())) {
+                throw RewriteAbandoned{};
+            }
             if (bytes[0] == '*') {
                 continue;
             }
@@ -2038,12 +2046,18 @@ void Table::empty() {
     impl_->first();
 }
 
-void Table::pack() {
+bool Table::pack(const std::function<bool(std::uint32_t read, std::uint32_t total)>& proceed) {
     impl_->requireWritable();
     impl_->requireBrowse();
     impl_->requireExclusive("packing");
-    impl_->rewrite(true);
+    try {
+        impl_->rewrite(true, proceed);
+    } catch (const RewriteAbandoned&) {
+        impl_->first();
+        return false;
+    }
     impl_->first();
+    return true;
 }
 
 } // namespace shelfwise::engine

@@ -218,8 +218,10 @@ public:
     // tag.
     void empty();
     // Pack (exclusive opens only): drops deleted records, compacts the memo file and
-    // rebuilds every tag.
-    void pack();
+    // rebuilds every tag. `proceed`, when given, is called after each record read with the
+    // records read so far and the number the file holds; when it returns false the pack is
+    // abandoned, the table is left as it was and pack() returns false.
+    bool pack(const std::function<bool(std::uint32_t read, std::uint32_t total)>& proceed = {});
 
 private:
     void runBeforePost();

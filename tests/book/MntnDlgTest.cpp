@@ -3,6 +3,7 @@
 #include "BookFixture.h"
 #include "book/CommandRegistry.h"
 #include "book/ListDlg.h"
+#include "book/PercentDlg.h"
 #include "db/Database.h"
 #include "db/Maintenance.h"
 #include "engine/TableOperations.h"
@@ -10,6 +11,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -282,6 +285,42 @@ TEST_F(MntnDlgTest, BackupThenRestoreBringsTheRecordsBack) {
     EXPECT_EQ(names(), (std::vector<std::string>{"Ann", "Cid"}));
     EXPECT_EQ(flags, (Flags{true, true, true}));
     EXPECT_TRUE(engine::tableExists(dataDir, db::RepairAsideName));
+}
+
+TEST_F(MntnDlgTest, StopInTheProgressWindowEndsABackupAndKeepsTheOldOne) {
+    OpenWithRecords();
+    const std::filesystem::path backup = dataDir / "BACKUP" / "data.dbf";
+    std::string before;
+    bool pressed = false;
+    RunMaintenance([&](TMntnDlg& dialog) {
+        dialog.Button("BackupBtn")->click();
+        before = shelfwise::test::ReadText(backup);
+        auto data = OpenData();
+        data->append();
+        data->setNumber(db::RecordNumberField, ++numbered);
+        data->setText(AppName, "Dan");
+        data->post();
+        data.reset();
+        // The click lands while the backup runs: the window lets events run at its first step.
+        QTimer::singleShot(0, [&] {
+            TPercentDlg* progress = CurrentProgress();
+            ASSERT_NE(progress, nullptr);
+            EXPECT_EQ(progress->StopBtn()->objectName(), QStringLiteral("StopBtn"));
+            EXPECT_EQ(progress->StopBtn()->text(), QStringLiteral("&Stop"));
+            QTest::mouseClick(progress->StopBtn(), Qt::LeftButton);
+            pressed = true;
+        });
+        dialog.Button("BackupBtn")->click();
+    });
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(log, (std::vector<std::string>{"data.dbf: Database Backed Up - 2 records.",
+                                             "data.dbf: Database Backup Stopped."}));
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().text, "Operation Stopped. Nothing was changed.");
+    EXPECT_EQ(shelfwise::test::ReadText(backup), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dataDir / "BACKUP")) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("bak$$$")) << entry.path();
+    }
 }
 
 TEST_F(MntnDlgTest, OnlyUsersAllowedToMaintainGetTheCommand) {

@@ -1,6 +1,7 @@
 #include "db/Maintenance.h"
 
 #include "DatabaseFixture.h"
+#include "db/Progress.h"
 #include "engine/EngineError.h"
 #include "engine/PosixFile.h"
 #include "engine/TableOperations.h"
@@ -314,6 +315,145 @@ TEST_F(MaintenanceTest, DeleteSelectedTakesEveryLetterAndPassesHeldRecords) {
     other.cancel();
     other.close();
     EXPECT_EQ(live(), "3 Amy \n6 Dan \n7 Eve \n");
+}
+
+// A progress window whose Stop the user presses once it has shown `stopAfter` records.
+struct StoppingProgress : TProgress {
+    std::uint32_t stopAfter = 0;
+    std::uint32_t steps = 0;
+    // Runs when the loop sets the total, that is once it knows its records.
+    std::function<void()> onTotal;
+    void SetProgressTotal(std::uint32_t) override {
+        if (onTotal) {
+            onTotal();
+        }
+    }
+    void StepProgress() override { ++steps; }
+    bool StopRequested() const override { return steps >= stopAfter; }
+};
+
+// The files under a directory, with their sizes.
+std::string listing(const std::filesystem::path& dir) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files.push_back(std::filesystem::relative(entry.path(), dir).string() + " " +
+                            std::to_string(entry.file_size()));
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::string out;
+    for (const std::string& file : files) {
+        out += file + "\n";
+    }
+    return out;
+}
+
+TEST_F(MaintenanceTest, StoppedOperationsLeaveTheTablesAndTheBackupAsTheyWere) {
+    struct Case {
+        const char* name;
+        std::function<bool(TMaintenance&, Table&)> run;
+    };
+    int bad = 0;
+    const std::vector<Case> cases = {
+        {"pack", [](auto& m, auto& t) { return m.PackTable(t, true); }},
+        {"repair", [&](auto& m, auto& t) { return m.RepairTable(t, bad); }},
+        {"backup", [&](auto& m, auto& t) { return m.BackupTable(t, bad); }},
+        {"restore", [&](auto& m, auto& t) { return m.RestoreTable(t, bad, true); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        std::filesystem::remove_all(databaseDir);
+        std::filesystem::remove_all(programDir);
+        SetUp();
+        fill();
+        writeList(databaseDir, 1, "first");
+        ASSERT_TRUE(maintenance->BackupTable(database->DataTable, bad));
+        addRecord("Fay");
+        writeList(databaseDir, 1, "changed");
+        database->DataTable.close();
+        const std::string table = live(true);
+        const std::string backup = backedUp();
+        const std::string files = listing(root);
+        database->DataTable.open();
+        StoppingProgress progress;
+        progress.stopAfter = 1;
+        database->CurrentProgress = &progress;
+
+        EXPECT_FALSE(c.run(*maintenance, database->DataTable));
+
+        database->CurrentProgress = nullptr;
+        EXPECT_EQ(maintenance->LastFailure, MaintenanceFailure::Stopped);
+        EXPECT_EQ(progress.steps, 1u) << "it stops at the next record";
+        EXPECT_TRUE(database->DataTable.isOpen());
+        database->DataTable.close();
+        EXPECT_EQ(live(true), table);
+        EXPECT_EQ(backedUp(), backup);
+        EXPECT_EQ(listing(root), files) << "no file is left behind or changed";
+    }
+}
+
+TEST_F(MaintenanceTest, StoppedDeleteSelectedKeepsWhatItDeleted) {
+    Table& t = database->DataTable;
+    constexpr std::uint32_t kRecords = 1200;
+    t.beginBatch(kRecords);
+    for (std::uint32_t i = 1; i <= kRecords; ++i) {
+        t.append();
+        t.setNumber(RecordNumberField, i);
+        t.setText(FirstDataField, "Title " + std::to_string(i));
+        t.setText(MarkField, MarkPassed);
+        t.post();
+    }
+    t.endBatch();
+    ASSERT_TRUE(database->Index.ChangeFilter(FilterState::fsNormal));
+    StoppingProgress progress;
+    progress.stopAfter = 1;
+    database->CurrentProgress = &progress;
+
+    const TDeleteSelectedResult result =
+        maintenance->DeleteSelected(t, [](const Table&) { return true; });
+
+    database->CurrentProgress = nullptr;
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_EQ(maintenance->LastFailure, MaintenanceFailure::Stopped);
+    EXPECT_GT(result.Deleted, 0u);
+    EXPECT_LT(result.Deleted, kRecords);
+    EXPECT_EQ(result.Deleted, progress.steps);
+    EXPECT_EQ(result.Skipped, 0u);
+    EXPECT_EQ(maintenance->CountRecords(t), kRecords - result.Deleted);
+}
+
+TEST_F(MaintenanceTest, DeleteSelectedAsksAgainRightBeforeEachDeletion) {
+    for (const char* name : {"Ann", "Bob", "Cid"}) {
+        addRecord(name, "", MarkPassed);
+    }
+    Table& t = database->DataTable;
+    ASSERT_TRUE(database->Index.ChangeFilter(FilterState::fsNormal));
+    // Once the records are collected, another user renames "Bob", which takes him out of the
+    // selection.
+    StoppingProgress progress;
+    progress.stopAfter = UINT32_MAX;
+    progress.onTotal = [this] {
+        Table other;
+        other.setDirectory(databaseDir);
+        other.setFileName("data.dbf");
+        other.open();
+        for (other.first(); other.text(FirstDataField) != "Bob"; other.next()) {
+        }
+        other.edit();
+        other.setText(FirstDataField, "Bob renamed");
+        other.post();
+    };
+    database->CurrentProgress = &progress;
+
+    const TDeleteSelectedResult result = maintenance->DeleteSelected(
+        t, [](const Table& table) { return table.text(FirstDataField).size() == 3; });
+
+    database->CurrentProgress = nullptr;
+    EXPECT_EQ(result.Deleted, 2u);
+    EXPECT_EQ(result.Skipped, 1u);
+    EXPECT_EQ(live(), "3 Bob renamed \n");
 }
 
 // Kills or failures at every file call of the operations that replace a table.

@@ -665,5 +665,34 @@ TEST_F(IndexTest, PackEmptyBulkLoadAndRegenerateRebuildTheTags) {
     EXPECT_TRUE(t.checkIndexes().empty());
 }
 
+TEST_F(IndexTest, AnAbandonedPackLeavesTheTableAndNoStagedFiles) {
+    addTags({{"BYNAME", "UPPER(NAME)", false}});
+    Table t;
+    openOn(t, "data.dbf", true);
+    t.first();
+    t.deleteRecord();
+    t.setTag("BYNAME");
+    const Names before = names(t);
+    const auto dbfBefore = std::filesystem::file_size(dir / "data.dbf");
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
+
+    EXPECT_FALSE(t.pack([&](std::uint32_t read, std::uint32_t total) {
+        calls.emplace_back(read, total);
+        return read < 3;
+    }));
+
+    EXPECT_EQ(calls,
+              (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 8}, {2, 8}, {3, 8}}));
+    EXPECT_EQ(names(t), before);
+    EXPECT_EQ(std::filesystem::file_size(dir / "data.dbf"), dbfBefore);
+    EXPECT_TRUE(t.checkIndexes().empty());
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        EXPECT_FALSE(entry.path().string().ends_with("-new")) << entry.path();
+    }
+    EXPECT_TRUE(t.pack([](std::uint32_t, std::uint32_t) { return true; }));
+    EXPECT_EQ(names(t), before);
+    EXPECT_LT(std::filesystem::file_size(dir / "data.dbf"), dbfBefore);
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing
