@@ -113,7 +113,7 @@ void maintenance(benchmark::State& state, const std::function<void(Work&)>& prep
         bench_waits::Counters waits(state);
         for (auto _ : state) {
             book::TProgressWindow progress(*work->database, nullptr,
-                                           QString::fromStdString(state.name()));
+                                           QStringLiteral("Maintenance Progress"));
             if (!run(m, *work)) {
                 state.SkipWithError("the operation failed");
             }
