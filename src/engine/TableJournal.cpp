@@ -232,7 +232,7 @@ constexpr std::size_t kImageGap = 16;
 // no write touched). `keep`: a byte to journal even though it looks unchanged (the busy
 // mark, set on the disk only once the journal is flushed).
 void addChangedRanges(std::vector<BeforeImage>& images, std::uint32_t file,
-                      std::uint64_t pageOffset, const std::string& before, const std::string& after,
+                      std::uint64_t pageOffset, std::string_view before, std::string_view after,
                       std::optional<std::size_t> keep) {
     const std::size_t length = before.size();
     // The first byte from `from` on that the write changed (or `keep`), or `length`.
@@ -253,7 +253,8 @@ void addChangedRanges(std::vector<BeforeImage>& images, std::uint32_t file,
             end = next + 1;
             next = nextChange(end);
         }
-        images.push_back({file, pageOffset + start, before.substr(start, end - start)});
+        images.push_back(
+            {file, pageOffset + start, std::string(before.substr(start, end - start))});
         start = next;
     }
 }
@@ -473,20 +474,20 @@ void TableJournal::commit(const std::vector<PosixFile*>& files,
             const auto length =
                 static_cast<std::size_t>(std::min(page, w.diskSize - number * page));
             std::string read;
-            const std::string* before = nullptr;
+            std::string_view before;
             if (const auto kept = w.before.find(number);
                 kept != w.before.end() && kept->second.size() == length) {
-                before = &kept->second;
+                before = kept->second;
             } else {
                 read.resize(length);
                 changed[i].file->readAt(read.data(), length, number * page, "a page");
-                before = &read;
+                before = read;
             }
             std::optional<std::size_t> keep;
             if (busy && changed[i].file == busy->file && number == busyPage) {
                 keep = static_cast<std::size_t>(busy->offset - busyPage * page);
             }
-            addChangedRanges(rollback.images, i, number * page, *before, after, keep);
+            addChangedRanges(rollback.images, i, number * page, before, after, keep);
         }
     }
     body.u32(static_cast<std::uint32_t>(rollback.images.size()));
