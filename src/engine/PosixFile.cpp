@@ -168,7 +168,7 @@ bool coveredByPages(const BufferedWrites& b, std::uint64_t offset, std::size_t s
 }
 
 // Copies the part of each page that lies in [offset, offset + size) to `out`.
-void copyPages(const std::map<std::uint64_t, std::string>& pages, char* out, std::uint64_t offset,
+void copyPages(const BufferedWrites::Pages& pages, char* out, std::uint64_t offset,
                std::size_t size) {
     constexpr std::uint64_t page = BufferedWrites::kPageSize;
     const std::uint64_t end = offset + size;
@@ -223,7 +223,8 @@ void PosixFile::readForUpdate(void* buffer, std::size_t size, std::uint64_t offs
             if (!b.pages.contains(p)) {
                 const auto from = static_cast<std::size_t>((p - first) * page);
                 b.clean.insert_or_assign(
-                    p, disk.substr(from, std::min<std::size_t>(page, got - from)));
+                    p, std::pmr::string(disk.data() + from, std::min<std::size_t>(page, got - from),
+                                        &b.arena));
             }
         }
     }
@@ -261,7 +262,7 @@ void PosixFile::writeBuffered(const void* buffer, std::size_t size, std::uint64_
     const std::uint64_t end = offset + size;
     for (std::uint64_t p = offset / page; p * page < end; ++p) {
         auto [it, added] = b.pages.try_emplace(p);
-        std::string& image = it->second;
+        std::pmr::string& image = it->second;
         if (added) {
             image.assign(page, '\0');
             if (auto kept = b.clean.find(p); kept != b.clean.end()) {
@@ -270,7 +271,7 @@ void PosixFile::writeBuffered(const void* buffer, std::size_t size, std::uint64_
                 b.clean.erase(kept);
             } else if (p * page < b.diskSize) {
                 const std::size_t read = readDisk(image.data(), page, p * page);
-                b.before.emplace(p, image.substr(0, read));
+                b.before.emplace(p, std::pmr::string(image.data(), read, &b.arena));
             }
         }
         const std::uint64_t from = std::max(p * page, offset);

@@ -223,6 +223,42 @@ Rollback readRollback(Reader& in) {
     return rollback;
 }
 
+// Ranges of a page closer than this are kept as one image: each image costs 16 bytes of
+// the journal's body besides its bytes.
+constexpr std::size_t kImageGap = 16;
+
+// Adds the before-images of the bytes a write changes in one page: only the changed ranges,
+// since a write leaves the page's other bytes as they were (a rollback need not restore what
+// no write touched). `keep`: a byte to journal even though it looks unchanged (the busy
+// mark, set on the disk only once the journal is flushed).
+void addChangedRanges(std::vector<BeforeImage>& images, std::uint32_t file,
+                      std::uint64_t pageOffset, std::string_view before, std::string_view after,
+                      std::optional<std::size_t> keep) {
+    const std::size_t length = before.size();
+    // The first byte from `from` on that the write changed (or `keep`), or `length`.
+    auto nextChange = [&](std::size_t from) {
+        std::size_t at = from;
+        while (at + 8 <= length && std::memcmp(before.data() + at, after.data() + at, 8) == 0) {
+            at += 8;
+        }
+        while (at < length && before[at] == after[at]) {
+            ++at;
+        }
+        return keep && *keep >= from ? std::min(at, *keep) : at;
+    };
+    for (std::size_t start = nextChange(0); start < length;) {
+        std::size_t end = start + 1;
+        std::size_t next = nextChange(end);
+        while (next < length && next - end < kImageGap) {
+            end = next + 1;
+            next = nextChange(end);
+        }
+        images.push_back(
+            {file, pageOffset + start, std::string(before.substr(start, end - start))});
+        start = next;
+    }
+}
+
 void encodeIdentity(Writer& out, const std::filesystem::path& path) {
     const auto id = identityOf(path);
     if (!id) {
@@ -431,21 +467,27 @@ void TableJournal::commit(const std::vector<PosixFile*>& files,
         rollback.files.emplace_back(changed[i].file->path(), w.diskSize);
         body.name(changed[i].file->path());
         body.u64(w.diskSize);
-        for (const auto& [number, bytes] : w.pages) {
+        for (const auto& [number, after] : w.pages) {
             if (number * page >= w.diskSize) {
                 break;
             }
-            BeforeImage image{i, number * page, {}};
             const auto length =
                 static_cast<std::size_t>(std::min(page, w.diskSize - number * page));
+            std::string read;
+            std::string_view before;
             if (const auto kept = w.before.find(number);
                 kept != w.before.end() && kept->second.size() == length) {
-                image.bytes = kept->second;
+                before = kept->second;
             } else {
-                image.bytes.resize(length);
-                changed[i].file->readAt(image.bytes.data(), length, image.offset, "a page");
+                read.resize(length);
+                changed[i].file->readAt(read.data(), length, number * page, "a page");
+                before = read;
             }
-            rollback.images.push_back(std::move(image));
+            std::optional<std::size_t> keep;
+            if (busy && changed[i].file == busy->file && number == busyPage) {
+                keep = static_cast<std::size_t>(busy->offset - busyPage * page);
+            }
+            addChangedRanges(rollback.images, i, number * page, before, after, keep);
         }
     }
     body.u32(static_cast<std::uint32_t>(rollback.images.size()));

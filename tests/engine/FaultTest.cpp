@@ -339,6 +339,16 @@ const std::vector<Case>& cases() {
                  });
              });
          }},
+        {"updating one character of records in one pass", true,
+         [](const auto& d) {
+             withTable(d, false, [](Table& t) {
+                 t.updateRecords({1, 2, 4, 6}, [](Table& r, std::size_t) {
+                     std::string name = r.text(0);
+                     name.back() = '0';
+                     r.setText(0, name);
+                 });
+             });
+         }},
         {"batch of an edit and updating records in one pass", true,
          [](const auto& d) {
              withTable(d, false, [](Table& t) {
@@ -492,6 +502,48 @@ TEST_F(FaultTest, ACraftedJournalWritesNothingButTheTablesOwnFilesWithinThem) {
         EXPECT_TRUE(reasonOf([&] { withTable(work, false, [](Table&) {}); }).has_value());
         EXPECT_EQ(shelfwise::test::ReadText(work / "victim.txt"), "precious");
         EXPECT_EQ(sizes(), sizesBefore);
+    }
+}
+
+// A post's journal keeps the old bytes of everything the post changes: written back over the
+// finished post, it takes the whole post back. Cut short anywhere (a crash while it was
+// written, so before any page of the table was touched), it is ignored.
+TEST_F(FaultTest, APostsJournalTakesTheWholePostBackAndACutOneNothing) {
+    for (const Case& c : cases()) {
+        if (!c.post) {
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        fresh();
+        const std::string before = snapshot(work);
+        fresh();
+        FileFaults::disarm();
+        c.run(work);
+        const std::uint64_t calls = FileFaults::calls();
+        // Killed before the journal's flush, the writer leaves the whole journal.
+        std::string journal;
+        for (std::uint64_t n = 1; n <= calls && journal.empty(); ++n) {
+            runFaulted(c, n, FileFaults::Action::Kill);
+            if (marked(work / "data.jnl")) {
+                journal = shelfwise::test::ReadText(work / "data.jnl");
+            }
+        }
+        ASSERT_FALSE(journal.empty());
+
+        fresh();
+        c.run(work);
+        ASSERT_NE(snapshot(work), before);
+        shelfwise::test::WriteText(work / "data.jnl", journal);
+        EXPECT_EQ(snapshot(work), before);
+
+        const std::size_t step = std::max<std::size_t>(1, journal.size() / 40);
+        for (std::size_t length = 0; length < journal.size(); length += step) {
+            SCOPED_TRACE("journal cut at " + std::to_string(length));
+            fresh();
+            shelfwise::test::WriteText(work / "data.jnl", journal.substr(0, length));
+            EXPECT_EQ(snapshot(work), before);
+            EXPECT_TRUE(leftovers(work).empty()) << leftovers(work).front();
+        }
     }
 }
 
