@@ -22,6 +22,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -179,6 +180,103 @@ TEST(HotButtonTest, ADisabledButtonStaysGreyAfterThePointerPassed) {
         EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
                   QColor(Qt::black));
     }
+}
+
+// True when the button's picture shows red caption pixels.
+bool ShowsRed(QWidget& button) {
+    const QImage image = button.grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
+    enum Step { Enter, Move, Leave, StayInside, WaitForTimer, Disable };
+    const struct {
+        const char* Case;
+        bool Speed; // the template chooser's button, else a speed bar button
+        std::vector<Step> Steps;
+        bool Red;
+    } cases[] = {
+        {"enters", false, {Enter}, true},
+        {"enters and leaves", false, {Enter, Leave}, false},
+        {"left unseen, the timer fires", false, {Enter, WaitForTimer}, false},
+        {"still inside when the timer fires", false, {Enter, StayInside, WaitForTimer}, true},
+        {"disabled", false, {Disable, Enter}, false},
+        {"chooser: moves over it", true, {Enter, Move}, true},
+        {"chooser: enters without moving", true, {Enter}, false},
+        {"chooser: moves and leaves", true, {Enter, Move, Leave}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        std::unique_ptr<QToolButton> button;
+        if (c.Speed) {
+            button = std::make_unique<THotSpeedBtn>(QStringLiteral("TemplateBtn"), nullptr);
+            button->setText(QStringLiteral("Blank"));
+        } else {
+            button = std::make_unique<THotBtn>(QStringLiteral("B_Search"), QStringLiteral("Find"),
+                                               QIcon(), nullptr);
+        }
+        button->resize(80, 24);
+        button->show();
+        ASSERT_FALSE(ShowsRed(*button));
+        for (const Step step : c.Steps) {
+            switch (step) {
+            case Enter: {
+                QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+                QApplication::sendEvent(button.get(), &enter);
+                break;
+            }
+            case Move: {
+                QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(button.get(), &move);
+                break;
+            }
+            case Leave: {
+                QEvent leave(QEvent::Leave);
+                QApplication::sendEvent(button.get(), &leave);
+                break;
+            }
+            case StayInside:
+                button->setAttribute(Qt::WA_UnderMouse, true);
+                break;
+            case WaitForTimer:
+                QTest::qWait(700);
+                break;
+            case Disable:
+                button->setEnabled(false);
+                break;
+            }
+        }
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
+                  QColor(c.Red ? Qt::red : Qt::black));
+        EXPECT_EQ(ShowsRed(*button), c.Red);
+    }
+}
+
+TEST_F(BookWindowTest, HotButtonCaptionsStartBlackWhateverTheirPagesTextColour) {
+    settings.Colors[static_cast<std::size_t>(settings::Element::LabelText)] = 5; // red
+    auto& w = Open();
+    std::vector<QToolButton*> hot;
+    for (auto* button : w.findChildren<THotBtn*>()) {
+        hot.push_back(button);
+    }
+    hot.push_back(w.RightPage()->TemplateButton());
+    // Speed bar, paging buttons and the template chooser.
+    EXPECT_GE(hot.size(), 16u + 4u + 1u);
+    for (QToolButton* button : hot) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
+                  QColor(Qt::black));
+    }
+    EXPECT_FALSE(ShowsRed(*w.RightPage()->TemplateButton()));
 }
 
 TEST_F(BookWindowTest, LowWindowGivesFourteenPixelTabsAndScrollsThem) {
