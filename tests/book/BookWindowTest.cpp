@@ -13,6 +13,7 @@
 #include "db/RecordSchema.h"
 #include "settings/SettingsFiles.h"
 
+#include <QCursor>
 #include <QEnterEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -197,7 +198,7 @@ bool ShowsRed(QWidget& button) {
 }
 
 TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
-    enum Step { Enter, Move, Leave, StayInside, WaitForTimer, Disable };
+    enum Step { Enter, Move, Leave, PointerInside, PointerOutside, WaitForTimer, Disable };
     const struct {
         const char* Case;
         bool Speed; // the template chooser's button, else a speed bar button
@@ -206,8 +207,8 @@ TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
     } cases[] = {
         {"enters", false, {Enter}, true},
         {"enters and leaves", false, {Enter, Leave}, false},
-        {"left unseen, the timer fires", false, {Enter, WaitForTimer}, false},
-        {"still inside when the timer fires", false, {Enter, StayInside, WaitForTimer}, true},
+        {"left unseen, the timer fires", false, {Enter, PointerOutside, WaitForTimer}, false},
+        {"still inside when the timer fires", false, {Enter, PointerInside, WaitForTimer}, true},
         {"disabled", false, {Disable, Enter}, false},
         {"chooser: moves over it", true, {Enter, Move}, true},
         {"chooser: enters without moving", true, {Enter}, false},
@@ -224,6 +225,8 @@ TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
                                                QIcon(), nullptr);
         }
         button->resize(80, 24);
+        // Away from the pointer, so only the events below reach the button.
+        button->move(QCursor::pos() + QPoint(200, 200));
         button->show();
         ASSERT_FALSE(ShowsRed(*button));
         for (const Step step : c.Steps) {
@@ -244,8 +247,9 @@ TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
                 QApplication::sendEvent(button.get(), &leave);
                 break;
             }
-            case StayInside:
-                button->setAttribute(Qt::WA_UnderMouse, true);
+            case PointerInside:
+            case PointerOutside:
+                button->setAttribute(Qt::WA_UnderMouse, step == PointerInside);
                 break;
             case WaitForTimer:
                 QTest::qWait(700);
@@ -262,7 +266,7 @@ TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
 }
 
 TEST_F(BookWindowTest, HotButtonCaptionsStartBlackWhateverTheirPagesTextColour) {
-    settings.Colors[static_cast<std::size_t>(settings::Element::LabelText)] = 5; // red
+    settings.Colors[settings::Element::LabelText] = 5; // red
     auto& w = Open();
     std::vector<QToolButton*> hot;
     for (auto* button : w.findChildren<THotBtn*>()) {
