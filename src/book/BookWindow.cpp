@@ -49,6 +49,7 @@
 #include <QScreen>
 #include <QToolTip>
 #include <QUrl>
+#include <optional>
 
 namespace shelfwise::book {
 
@@ -286,6 +287,9 @@ void TBookWindow::OpenBook() {
     }
     leftPage_->Header()->SetListableFields(std::move(listable));
     recordPage_->Restart();
+    if (templateCommands_ != nullptr) {
+        templateCommands_->DatabaseOpened();
+    }
 }
 
 bool TBookWindow::CommitRecord() {
@@ -359,7 +363,10 @@ void TBookWindow::ConnectCommands() {
     define("RightPageHelp", {"RightPageHelp1"}, [] { platform::ShowHelp(RightPageHelpContext); });
     define("TemplateHelp", {"TemplateHelp1"}, [] { platform::ShowHelp(TemplateHelpContext); });
     define("LoadDatabase", {"Load1", "B_Load"}, [this] { LoadDatabaseCommand(); });
-    define("Password", {"Password1", "B_Password"}, [this] { ChangePassword(settings_, this); });
+    define("Password", {"Password1", "B_Password"}, [this] {
+        ChangePassword(settings_, this);
+        navigator_->FocusCurrentRow();
+    });
     define("Maintenance", {"Maintenance1", "B_Maintenance"}, [this] { MaintenanceCommand(); });
     commands_.Enable(QStringLiteral("Maintenance"), db::RightsOf(settings_).Maintenance);
 }
@@ -418,16 +425,18 @@ void TBookWindow::LoadDatabaseCommand() {
         return;
     }
     const std::filesystem::path openDir = settings_.DatabaseDir;
-    std::string chosen;
+    std::optional<std::string> chosen;
     {
         TLoadDbDlg dialog(database_, settings_, this);
         dialog.SecurityCheck = [this] { return SecurityCheck(settings_, this); };
-        if (platform::RunModal(dialog) != QDialog::Accepted) {
-            return;
+        if (platform::RunModal(dialog) == QDialog::Accepted) {
+            chosen = dialog.ChosenFile();
         }
-        chosen = dialog.ChosenFile();
     }
-    LoadDatabase(chosen, openDir);
+    if (chosen) {
+        LoadDatabase(*chosen, openDir);
+    }
+    navigator_->FocusCurrentRow();
 }
 
 void TBookWindow::MaintenanceCommand(bool fromReminder) {
@@ -473,6 +482,7 @@ void TBookWindow::MaintenanceCommand(bool fromReminder) {
     recordPage_->Restart();
     navigator_->SetRedrawAllowed(true);
     navigator_->RedrawPage();
+    navigator_->FocusCurrentRow();
 }
 
 void TBookWindow::LoadDatabase(const std::string& fileName, const std::filesystem::path& openDir) {

@@ -34,6 +34,7 @@ void Export(const TExchangeParts& parts) {
     window.setEnabled(true);
     window.activateWindow();
     parts.Navigator.RedrawPage();
+    parts.Navigator.FocusCurrentRow();
 }
 
 void Import(const TExchangeParts& parts) {
@@ -54,6 +55,7 @@ void Import(const TExchangeParts& parts) {
     window.setEnabled(true);
     window.activateWindow();
     parts.Navigator.RedrawPage();
+    parts.Navigator.FocusCurrentRow();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "book/CommandRegistry.h"
 #include "book/LoadLabelsDlg.h"
+#include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
@@ -151,6 +152,7 @@ void TFilterCommands::ShowFilter() {
         button.SetFilterState(dialog.Scope());
         ShowScope();
     }
+    parts_.Navigator.FocusCurrentRow();
 }
 
 void TFilterCommands::ApplyFilter() {

@@ -41,16 +41,18 @@ void TFindCommands::ShowFind() {
     if (find_ != nullptr) {
         find_->raise();
         find_->activateWindow();
-        return;
+    } else {
+        db::TDatabase& database = parts_.Database;
+        find_ =
+            new search::TFindDlg(database.DataTable, database.Fields, parts_.Settings.FieldLabels);
+        find_->SetHooks(this);
+        if (const QScreen* screen = parts_.Window.screen()) {
+            find_->move(search::BesideBookWindow(parts_.Window.frameGeometry(), find_->size(),
+                                                 screen->availableGeometry().size()));
+        }
+        find_->show();
     }
-    db::TDatabase& database = parts_.Database;
-    find_ = new search::TFindDlg(database.DataTable, database.Fields, parts_.Settings.FieldLabels);
-    find_->SetHooks(this);
-    if (const QScreen* screen = parts_.Window.screen()) {
-        find_->move(search::BesideBookWindow(parts_.Window.frameGeometry(), find_->size(),
-                                             screen->availableGeometry().size()));
-    }
-    find_->show();
+    parts_.Navigator.FocusCurrentRow();
 }
 
 bool TFindCommands::eventFilter(QObject* watched, QEvent* event) {

@@ -26,6 +26,8 @@ THotBtn::THotBtn(const QString& name, const QString& caption, const QIcon& icon,
     setIcon(icon);
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setFocusPolicy(Qt::NoFocus);
+    // Black from the start, whatever text colour the page around it takes.
+    SetHot(false);
     cooling_.setSingleShot(true);
     cooling_.setInterval(CoolingMs);
     connect(&cooling_, &QTimer::timeout, this, [this] {
@@ -64,6 +66,7 @@ THotSpeedBtn::THotSpeedBtn(const QString& name, QWidget* parent) : QToolButton(p
     setAutoRaise(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
+    SetCaptionColour(this, Qt::black);
 }
 
 void THotSpeedBtn::mouseMoveEvent(QMouseEvent* event) {

@@ -156,6 +156,20 @@ bool TRecordPage::FillEditors(const engine::Table& table) {
     return true;
 }
 
+bool TRecordPage::MemosReadable(const engine::Table& table) const {
+    try {
+        for (int position = db::FirstDataField; position < table.fieldCount(); ++position) {
+            if (IsMemoOrPicture(table.field(position).type)) {
+                table.bytes(position);
+            }
+        }
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(table, error);
+        return false;
+    }
+    return true;
+}
+
 bool TRecordPage::WriteRecordFields(engine::Table& table) {
     const bool isEditCursor = &table == &editCursor_.Table();
     // A record shown read-only is never written back; copying it elsewhere is fine.

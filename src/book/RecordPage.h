@@ -43,6 +43,9 @@ public:
     void ShowRecordAt(int position, const std::function<void()>& leaveRange = {});
     void LoadCurrentRecord(int position);
     bool FillEditors(const engine::Table& table);
+    // Every memo and picture of the table's record reads, so filling the editors from it cannot
+    // stop half-way (a record template is checked before it replaces what the editors hold).
+    bool MemosReadable(const engine::Table& table) const;
     bool WriteRecordFields(engine::Table& table);
     // Commands store the record without the focus leaving the field, so each editor does now
     // what it does when left; false when one refused its text (it showed why).

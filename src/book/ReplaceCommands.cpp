@@ -2,6 +2,7 @@
 
 #include "book/CommandRegistry.h"
 #include "book/FindCommands.h"
+#include "book/Navigator.h"
 #include "book/RecordPage.h"
 #include "book/SortButton.h"
 #include "book/SortCommands.h"
@@ -55,6 +56,7 @@ void TReplaceCommands::ShowReplace() {
     replace_->show();
     replace_->raise();
     replace_->activateWindow();
+    parts_.Navigator.FocusCurrentRow();
 }
 
 void TReplaceCommands::FreeReplace() {

@@ -4,8 +4,10 @@
 #include "book/RecordPage.h"
 #include "book/RecordTemplateForm.h"
 #include "db/Database.h"
+#include "db/FailureLog.h"
 #include "db/RecordSchema.h"
 #include "editors/DateEdit.h"
+#include "engine/EngineError.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
@@ -73,11 +75,24 @@ void TTemplateCommands::RebuildTemplateMenus() {
     }
 }
 
-void TTemplateCommands::FillFromTemplate() {
+bool TTemplateCommands::FillFromTemplate() {
     TRecordPage& page = parts_.RecordPage;
+    const engine::Table& copy = parts_.Database.CopyTable;
+    if (!page.MemosReadable(copy)) {
+        return false;
+    }
     page.FillingFromTemplate = true;
-    page.FillEditors(parts_.Database.CopyTable);
+    const bool filled = page.FillEditors(copy);
     page.FillingFromTemplate = false;
+    return filled;
+}
+
+void TTemplateCommands::DatabaseOpened() {
+    templates_.Load();
+    if (templates_.Find(text::ToWindowsText(parts_.Chooser.text())) < 0) {
+        parts_.Chooser.setText(Blank());
+    }
+    RebuildTemplateMenus();
 }
 
 void TTemplateCommands::FillNewRecord() {
@@ -100,11 +115,9 @@ void TTemplateCommands::ApplyTemplate(const QString& name) {
         parts_.RecordPage.ClearEditors();
         return;
     }
-    if (t < 0 || !templates_.MoveTo(t)) {
+    if (t < 0 || !templates_.MoveTo(t) || !FillFromTemplate()) {
         platform::ShowError("Template could not be loaded!\nYou should delete this template");
-        return;
     }
-    FillFromTemplate();
 }
 
 void TTemplateCommands::SaveRecordToTemplate() {
@@ -126,8 +139,13 @@ void TTemplateCommands::SaveRecordToTemplate() {
     }
     TRecordTemplateForm dialog(names, std::move(dates), &parts_.Window);
     dialog.StoresMarker = [this, &database](int t, int position) {
-        return templates_.MoveTo(t) &&
-               database.CopyTable.date(position) == editors::TemplateDateMarker;
+        try {
+            return templates_.MoveTo(t) &&
+                   database.CopyTable.date(position) == editors::TemplateDateMarker;
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(database.CopyTable, error);
+            return false;
+        }
     };
     dialog.DeleteTemplate = [this](int t) {
         return templates_.Delete(t) != db::TRecordTemplates::Deleted::No;

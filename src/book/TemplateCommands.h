@@ -39,10 +39,15 @@ public:
     void SaveRecordToTemplate();
     // Refills the chooser menu and both replace submenus from the template list.
     void RebuildTemplateMenus();
+    // Another database is open: the names are read again, with a template delete left
+    // unfinished in that database finished or undone. A chosen template that is gone gives way
+    // to "Blank".
+    void DatabaseOpened();
 
 private:
     bool RecordEditable() const;
-    void FillFromTemplate();
+    // False, with the editors as they were, when the template's record cannot be read whole.
+    bool FillFromTemplate();
     void FillReplaceMenu(QMenu* menu);
 
     TTemplateParts parts_;

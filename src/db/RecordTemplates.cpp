@@ -72,8 +72,13 @@ bool TRecordTemplates::SaveNames() {
 bool TRecordTemplates::MoveTo(int t) {
     engine::Table& copy = database_.CopyTable;
     const auto position = static_cast<std::uint32_t>(t + 1);
-    return t >= 0 && position < database_.RecordCount(copy) &&
-           database_.MoveToRecord(copy, position);
+    try {
+        return t >= 0 && position < database_.RecordCount(copy) &&
+               database_.MoveToRecord(copy, position) && !copy.atEnd();
+    } catch (const engine::EngineError& error) {
+        LogFailure(copy, error);
+        return false;
+    }
 }
 
 bool TRecordTemplates::Save(const std::string& name,

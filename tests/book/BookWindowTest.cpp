@@ -13,6 +13,7 @@
 #include "db/RecordSchema.h"
 #include "settings/SettingsFiles.h"
 
+#include <QCursor>
 #include <QEnterEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -22,6 +23,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -179,6 +181,106 @@ TEST(HotButtonTest, ADisabledButtonStaysGreyAfterThePointerPassed) {
         EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
                   QColor(Qt::black));
     }
+}
+
+// True when the button's picture shows red caption pixels.
+bool ShowsRed(QWidget& button) {
+    const QImage image = button.grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 150 && c.green() < 90 && c.blue() < 90) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(HotButtonTest, TheCaptionIsRedWhileThePointerIsOverAndBlackOnceItLeft) {
+    enum Step { Enter, Move, Leave, PointerInside, PointerOutside, WaitForTimer, Disable };
+    const struct {
+        const char* Case;
+        bool Speed; // the template chooser's button, else a speed bar button
+        std::vector<Step> Steps;
+        bool Red;
+    } cases[] = {
+        {"enters", false, {Enter}, true},
+        {"enters and leaves", false, {Enter, Leave}, false},
+        {"left unseen, the timer fires", false, {Enter, PointerOutside, WaitForTimer}, false},
+        {"still inside when the timer fires", false, {Enter, PointerInside, WaitForTimer}, true},
+        {"disabled", false, {Disable, Enter}, false},
+        {"chooser: moves over it", true, {Enter, Move}, true},
+        {"chooser: enters without moving", true, {Enter}, false},
+        {"chooser: moves and leaves", true, {Enter, Move, Leave}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        std::unique_ptr<QToolButton> button;
+        if (c.Speed) {
+            button = std::make_unique<THotSpeedBtn>(QStringLiteral("TemplateBtn"), nullptr);
+            button->setText(QStringLiteral("Blank"));
+        } else {
+            button = std::make_unique<THotBtn>(QStringLiteral("B_Search"), QStringLiteral("Find"),
+                                               QIcon(), nullptr);
+        }
+        button->resize(80, 24);
+        // Away from the pointer, so only the events below reach the button.
+        button->move(QCursor::pos() + QPoint(200, 200));
+        button->show();
+        ASSERT_FALSE(ShowsRed(*button));
+        for (const Step step : c.Steps) {
+            switch (step) {
+            case Enter: {
+                QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+                QApplication::sendEvent(button.get(), &enter);
+                break;
+            }
+            case Move: {
+                QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(button.get(), &move);
+                break;
+            }
+            case Leave: {
+                QEvent leave(QEvent::Leave);
+                QApplication::sendEvent(button.get(), &leave);
+                break;
+            }
+            case PointerInside:
+            case PointerOutside:
+                button->setAttribute(Qt::WA_UnderMouse, step == PointerInside);
+                break;
+            case WaitForTimer:
+                QTest::qWait(700);
+                break;
+            case Disable:
+                button->setEnabled(false);
+                break;
+            }
+        }
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
+                  QColor(c.Red ? Qt::red : Qt::black));
+        EXPECT_EQ(ShowsRed(*button), c.Red);
+    }
+}
+
+TEST_F(BookWindowTest, HotButtonCaptionsStartBlackWhateverTheirPagesTextColour) {
+    settings.Colors[settings::Element::LabelText] = 5; // red
+    auto& w = Open();
+    std::vector<QToolButton*> hot;
+    for (auto* button : w.findChildren<THotBtn*>()) {
+        hot.push_back(button);
+    }
+    hot.push_back(w.RightPage()->TemplateButton());
+    // Speed bar, paging buttons and the template chooser.
+    EXPECT_GE(hot.size(), 16u + 4u + 1u);
+    for (QToolButton* button : hot) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        EXPECT_EQ(button->palette().color(QPalette::Active, QPalette::ButtonText),
+                  QColor(Qt::black));
+    }
+    EXPECT_FALSE(ShowsRed(*w.RightPage()->TemplateButton()));
 }
 
 TEST_F(BookWindowTest, LowWindowGivesFourteenPixelTabsAndScrollsThem) {

@@ -221,5 +221,33 @@ TEST_F(SettleTest, ALetterTabWhoseStoreFailsPartWayLeavesTheRecordWholeBeforeOrA
     }
 }
 
+TEST_F(SettleTest, CommandsThatRanGiveTheFocusBackToTheCurrentRow) {
+    OpenWith({{"Alpha", "", 0}, {"Apple", "", 0}, {"Avocado", "", 0}});
+    SortBy(test::NameField);
+    platform::SetDialogHook([](QDialog&) { return int(QDialog::Rejected); });
+    const auto currentRow = [this] {
+        return window->LeftPage()
+            ->RowButtons()[static_cast<std::size_t>(window->Navigator()->CurrentRow())];
+    };
+    for (const char* command : {"Find", "Replace", "Password", "LoadDatabase", "Maintenance",
+                                "Filter", "Export", "Import"}) {
+        SCOPED_TRACE(command);
+        ShowFirstOfA();
+        window->RecordPage()->ShowRecordAt(1);
+        ASSERT_EQ(window->Navigator()->CurrentRow(), 1);
+        Find<QWidget>("L1")->setFocus();
+        window->Commands().Run(QString::fromLatin1(command));
+        EXPECT_EQ(window->focusWidget(), currentRow());
+    }
+    // A command the shown record stops leaves the focus where the record needs mending.
+    window->RecordPage()->ShowRecordAt(1);
+    messages.clear();
+    TypeDate("02301999");
+    window->Commands().Run(QStringLiteral("Filter"));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Invalid Date!"});
+    EXPECT_EQ(window->focusWidget(), Find<QWidget>("L8"));
+    platform::SetDialogHook(nullptr);
+}
+
 } // namespace
 } // namespace shelfwise::book
