@@ -3,6 +3,7 @@
 // (nothing decoded yet) and again (the value and its decoded picture kept). SQLite reading the same
 // bytes from a blob in the same run gives the storage side for comparison.
 #include "RunBenchmarks.h"
+#include "WaitCounters.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
 #include "media/MultiImgControl.h"
@@ -86,6 +87,8 @@ void Show(media::TDbMultiImgControl& control, engine::Table& table) {
 
 // Argument 0: the picture at its own size (the part in sight); 1: stretched to the view.
 void ShowFirstTime(benchmark::State& state, Record& record) {
+    // The waits include those of making each control, outside the timed part.
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         state.PauseTiming();
         auto control = Control(state.range(0) != 0);
@@ -97,6 +100,7 @@ void ShowFirstTime(benchmark::State& state, Record& record) {
 void ShowAgain(benchmark::State& state, Record& record) {
     auto control = Control(state.range(0) != 0);
     Show(*control, record.table);
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         Show(*control, record.table);
     }

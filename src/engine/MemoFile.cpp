@@ -109,9 +109,23 @@ std::string MemoFile::readValue(std::uint64_t offset, std::uint64_t length) cons
 }
 
 std::uint64_t MemoFile::size(std::uint32_t block) const {
+    return extent(block).length;
+}
+
+MemoFile::Extent MemoFile::extent(std::uint32_t block) const {
     const std::uint64_t fileSize = file_.size();
     const std::uint64_t offset = blockOffset(block, fileSize);
-    return dbaseThree_ ? dbaseThreeLength(offset, fileSize) : valueLength(block, offset, fileSize);
+    if (dbaseThree_) {
+        return {offset, dbaseThreeLength(offset, fileSize)};
+    }
+    return {offset + kValueHeaderSize, valueLength(block, offset, fileSize)};
+}
+
+void MemoFile::readPart(const Extent& value, std::uint64_t at, std::span<char> into) const {
+    if (at > value.length || into.size() > value.length - at) {
+        file_.fail("a read past the end of a memo value", EngineError::Reason::Usage);
+    }
+    file_.readAt(into.data(), into.size(), value.offset + at, "a memo");
 }
 
 std::string MemoFile::readDbaseThree(std::uint64_t offset, std::uint64_t fileSize) const {

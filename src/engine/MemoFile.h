@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,15 @@ public:
     // The length of the value at `block` from its header alone, checked as read() checks it.
     // A dBASE III value has no header and is read to its end mark.
     std::uint64_t size(std::uint32_t block) const;
+    // Where the value at `block` lies in the file, checked as read() checks it.
+    struct Extent {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    Extent extent(std::uint32_t block) const;
+    // `into.size()` bytes of a value from `at` on; throws (Usage) for bytes past its end, and as
+    // read() does when the file no longer holds them.
+    void readPart(const Extent& value, std::uint64_t at, std::span<char> into) const;
     // Stores `data` and returns its block (0 for an empty value), freeing the blocks of
     // `oldBlock`, the value it replaces (0 for none). A value that fits in the old blocks is
     // written over them, and blocks it no longer needs are freed; otherwise it goes to free

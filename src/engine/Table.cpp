@@ -1561,6 +1561,55 @@ Table::StoredValue Table::storedValue(int position) const {
     return {block, impl_->memo.size(block), impl_->dbf->header().changeCounter()};
 }
 
+void Table::readBytes(int position, std::span<const ByteRange> ranges, std::span<char> into) const {
+    impl_->requireOpen();
+    if (!impl_->isMemo(position)) {
+        impl_->fail("field " + field(position).name + " is not a memo or binary field");
+    }
+    std::uint64_t total = 0;
+    for (const ByteRange& range : ranges) {
+        total += range.size;
+        if (range.size > into.size() || total > into.size()) {
+            impl_->fail("the parts of a value do not fit the room given");
+        }
+    }
+    if (total != into.size()) {
+        impl_->fail("the parts of a value do not fill the room given");
+    }
+    const auto place = [&](const ByteRange& range) {
+        const std::span<char> part = into.first(range.size);
+        into = into.subspan(range.size);
+        return part;
+    };
+    const auto outside = [&](std::uint64_t length) {
+        impl_->fail("field " + field(position).name + ": a part past the end of its " +
+                    std::to_string(length) + "-byte value");
+    };
+    if (const auto pending = impl_->pendingMemos.find(position);
+        pending != impl_->pendingMemos.end()) {
+        const std::string& value = pending->second;
+        for (const ByteRange& range : ranges) {
+            if (range.offset > value.size() || range.size > value.size() - range.offset) {
+                outside(value.size());
+            }
+            std::copy_n(value.data() + range.offset, range.size, place(range).data());
+        }
+        return;
+    }
+    const std::uint32_t block = impl_->current->memoBlock(position);
+    if (block == 0) {
+        if (total != 0) {
+            outside(0);
+        }
+        return;
+    }
+    Impl::ReadGuard guard(*impl_);
+    const MemoFile::Extent value = impl_->memo.extent(block);
+    for (const ByteRange& range : ranges) {
+        impl_->memo.readPart(value, range.offset, place(range));
+    }
+}
+
 bool Table::isEmpty(int position) const {
     impl_->requireOpen();
     if (const auto pending = impl_->pendingMemos.find(position);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,14 @@ public:
         std::uint32_t changeCounter = 0;
     };
     StoredValue storedValue(int position) const;
+    // Parts of a memo or binary value of the current record, read without the rest of it: the
+    // bytes of each range in turn into `into`, which is exactly as long as the ranges together.
+    // Throws as bytes() does, and (Usage) for a range past the value's end.
+    struct ByteRange {
+        std::uint64_t offset = 0;
+        std::uint64_t size = 0;
+    };
+    void readBytes(int position, std::span<const ByteRange> ranges, std::span<char> into) const;
     bool isEmpty(int position) const;
     // Setters need edit or insert state. Text wider than a character field is cut; a number
     // that does not fit its field throws.

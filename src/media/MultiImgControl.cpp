@@ -1,11 +1,13 @@
 #include "media/MultiImgControl.h"
 
+#include "engine/EngineError.h"
 #include "engine/Table.h"
 #include "media/CaptureForm.h"
 #include "media/FullSlide.h"
 #include "media/PictureIo.h"
 #include "media/PictureLayout.h"
 #include "media/SaneScanner.h"
+#include "media/StoredBitmap.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
@@ -47,6 +49,9 @@ constexpr int OwnerHiddenTag = 1000;
 constexpr std::size_t KeptPictures = 4;
 // Field values kept for the same, within this many bytes (a 12-megapixel bitmap is 36 MB).
 constexpr std::size_t KeptValueBytes = 96u << 20;
+// Bitmaps from this size on are read in parts when shown: a 12-megapixel one is 36 MB, of which
+// a look at it needs a few rows.
+constexpr std::uint64_t PartsFromBytes = 4u << 20;
 constexpr int ScanProgressMs = 100;
 const QColor Silver(192, 192, 192);
 
@@ -197,17 +202,25 @@ void TDbMultiImgControl::Read(const engine::Table& table, int position) {
         if (found != kept_.end()) {
             bytes = found->second;
             kept_.erase(found);
+        } else if (auto bitmap = TStoredBitmap::Find(table, position, value, PartsFromBytes)) {
+            SetStored(nullptr, key, std::move(bitmap));
+            // The first look is read now, while the table is on the record.
+            if (const QSize shown = ShownSize(); !shown.isEmpty()) {
+                Piece(shown, shown == size_ ? Sight() : QRect(), nullptr, &table);
+            }
         } else {
             bytes = std::make_shared<const std::string>(table.bytes(position));
         }
-        kept_.emplace_front(key, bytes);
-        std::size_t total = 0;
-        const auto over = std::find_if(kept_.begin(), kept_.end(), [&total](const auto& kept) {
-            total += kept.second->size();
-            return total > KeptValueBytes;
-        });
-        kept_.erase(over == kept_.begin() ? over + 1 : over, kept_.end());
-        SetStored(std::move(bytes), key);
+        if (bytes) {
+            kept_.emplace_front(key, bytes);
+            std::size_t total = 0;
+            const auto over = std::find_if(kept_.begin(), kept_.end(), [&total](const auto& kept) {
+                total += kept.second->size();
+                return total > KeptValueBytes;
+            });
+            kept_.erase(over == kept_.begin() ? over + 1 : over, kept_.end());
+            SetStored(std::move(bytes), key);
+        }
     }
     modified_ = false;
     fromFile_ = false;
@@ -218,13 +231,15 @@ void TDbMultiImgControl::SetPicture(std::string bytes) {
     SetStored(std::make_shared<const std::string>(std::move(bytes)), key);
 }
 
-void TDbMultiImgControl::SetStored(std::shared_ptr<const std::string> bytes, std::size_t key) {
+void TDbMultiImgControl::SetStored(std::shared_ptr<const std::string> bytes, std::size_t key,
+                                   std::shared_ptr<const TStoredBitmap> bitmap) {
     stored_ = std::move(bytes);
+    bitmap_ = std::move(bitmap);
     storedKey_ = key;
     picture_ = QImage();
     scaled_ = QImage();
-    size_ = stored_->empty() ? QSize() : media::PictureSize(*stored_);
-    damaged_ = !stored_->empty() && !size_.isValid();
+    size_ = bitmap_ ? bitmap_->Size() : HasBytes() ? media::PictureSize(*stored_) : QSize();
+    damaged_ = HasBytes() && !size_.isValid();
     imageName_.clear();
     modified_ = true;
     fromFile_ = false;
@@ -233,12 +248,18 @@ void TDbMultiImgControl::SetStored(std::shared_ptr<const std::string> bytes, std
 
 const std::string& TDbMultiImgControl::Picture() const {
     static const std::string none;
+    if (!stored_ && bitmap_) {
+        stored_ = std::make_shared<const std::string>(bitmap_->Bytes(nullptr));
+    }
     return stored_ ? *stored_ : none;
 }
 
 void TDbMultiImgControl::ReadFromTemplate(const engine::Table& table, int position) {
     Read(table, position);
-    // The new record takes the template's picture.
+    // The new record takes the template's picture, read whole while the template is at hand.
+    if (bitmap_ && !stored_) {
+        stored_ = std::make_shared<const std::string>(bitmap_->Bytes(&table));
+    }
     modified_ = HasPicture();
 }
 
@@ -251,7 +272,7 @@ void TDbMultiImgControl::Write(engine::Table& table, int position) const {
     }
     if (!picture_.isNull()) {
         table.setBytes(position, BitmapBytes(picture_));
-    } else if (!Picture().empty()) {
+    } else if (HasBytes()) {
         table.setBytes(position, Picture());
     } else {
         table.clear(position);
@@ -270,6 +291,7 @@ void TDbMultiImgControl::Replace(const QImage& image) {
     picture_ = OnWhite(image);
     scaled_ = QImage();
     stored_.reset();
+    bitmap_.reset();
     damaged_ = false;
     size_ = picture_.size();
     Layout();
@@ -307,6 +329,7 @@ void TDbMultiImgControl::ClearPicture() {
     picture_ = QImage();
     scaled_ = QImage();
     stored_.reset();
+    bitmap_.reset();
     damaged_ = false;
     size_ = QSize();
     modified_ = true;
@@ -584,7 +607,8 @@ void TDbMultiImgControl::ShowFullScreen() {
     platform::RunModal(slide);
 }
 
-QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
+QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered,
+                                 const engine::Table* atHand) const {
     const QRect whole(QPoint(0, 0), size);
     bool seen = false;
     for (auto it = decoded_.begin(); it != decoded_.end(); ++it) {
@@ -605,8 +629,22 @@ QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
     // The first view of a large picture decodes the part in sight only; scrolling decodes it
     // whole.
     const QRect wanted = seen || !part.isValid() || size != size_ ? whole : part;
-    const QImage image = DecodePicture(Picture(), size != size_ ? size : QSize(),
-                                       wanted == whole ? QRect() : wanted);
+    const QSize scaled = size != size_ ? size : QSize();
+    const QRect clip = wanted == whole ? QRect() : wanted;
+    QImage image;
+    if (stored_ || !bitmap_) {
+        image = DecodePicture(Picture(), scaled, clip);
+    } else {
+        try {
+            image = bitmap_->Decode(atHand, scaled, clip);
+        } catch (const engine::EngineError&) {
+            // Read from the record: the caller reports it. Later the table was closed to us
+            // or the record written over; the record shown again reads it anew.
+            if (atHand != nullptr) {
+                throw;
+            }
+        }
+    }
     if (image.isNull()) {
         damaged_ = true;
         return {};
@@ -619,6 +657,10 @@ QImage TDbMultiImgControl::Piece(QSize size, QRect part, QRect* covered) const {
         *covered = wanted;
     }
     return decoded_.front().second.Image;
+}
+
+QRect TDbMultiImgControl::Sight() const {
+    return QRect(-view_->pos(), scrollBox_->viewport()->size()).intersected(view_->rect());
 }
 
 void TDbMultiImgControl::Paint(QPainter& painter, const QRect& area) const {
@@ -643,12 +685,8 @@ void TDbMultiImgControl::Paint(QPainter& painter, const QRect& area) const {
         painter.drawImage(0, 0, scaled_);
         return;
     }
-    // The part in sight, in the view's coordinates.
-    const QRect sight = QRect(-view_->pos(), scrollBox_->viewport()->size())
-                            .intersected(view_->rect())
-                            .united(area);
     QRect covered;
-    const QImage piece = Piece(shown, shown == size_ ? sight : QRect(), &covered);
+    const QImage piece = Piece(shown, shown == size_ ? Sight().united(area) : QRect(), &covered);
     if (piece.isNull()) {
         // Bytes that do not decode: say so, and keep them.
         const_cast<TDbMultiImgControl*>(this)->Layout();

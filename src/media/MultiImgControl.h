@@ -17,6 +17,7 @@ class QToolButton;
 namespace shelfwise::media {
 
 class TPictureView;
+class TStoredBitmap;
 
 // The picture field of a record. A picture read from the field stays as its stored bytes and
 // is decoded only at the size and part shown; the field is written only when the user changed
@@ -31,9 +32,9 @@ public:
     const QString& Caption() const { return caption_; }
 
     // The field's bytes, a picture brought in, or bytes that do not decode.
-    bool HasPicture() const { return !picture_.isNull() || !Picture().empty(); }
+    bool HasPicture() const { return !picture_.isNull() || HasBytes(); }
     // Nothing that shows.
-    bool IsEmpty() const { return picture_.isNull() && (Picture().empty() || damaged_); }
+    bool IsEmpty() const { return picture_.isNull() && (!HasBytes() || damaged_); }
     // Stored bytes that did not decode.
     bool IsDamaged() const { return damaged_; }
     bool PictureModified() const { return modified_ && !IsEmpty(); }
@@ -57,7 +58,7 @@ public:
     // A picture as a file holds it: the field takes these bytes as they are.
     void SetPicture(std::string bytes);
     // The bytes read from the field or given to SetPicture; empty for a picture brought in
-    // otherwise.
+    // otherwise. A large bitmap shown from its parts is read whole here (engine errors pass).
     const std::string& Picture() const;
 
     bool AutoStretch() const { return autoStretch_; }
@@ -113,14 +114,22 @@ private:
     void Layout();
     void UpdateButtons();
     void Replace(const QImage& image);
-    void SetStored(std::shared_ptr<const std::string> bytes, std::size_t key);
+    bool HasBytes() const { return bitmap_ != nullptr || (stored_ && !stored_->empty()); }
+    void SetStored(std::shared_ptr<const std::string> bytes, std::size_t key,
+                   std::shared_ptr<const TStoredBitmap> bitmap = nullptr);
     // The decoded piece of the stored picture that covers `part` at `size`, decoding it when
-    // none does; null when the bytes do not decode.
-    QImage Piece(QSize size, QRect part, QRect* covered) const;
+    // none does; null when the bytes do not decode. `atHand` is the table on the record while
+    // it is read.
+    QImage Piece(QSize size, QRect part, QRect* covered,
+                 const engine::Table* atHand = nullptr) const;
+    // The part of the view in sight, in the view's coordinates.
+    QRect Sight() const;
     void Paint(QPainter& painter, const QRect& area) const;
 
     QString caption_;
-    std::shared_ptr<const std::string> stored_;
+    // Read whole when first needed for a large bitmap read in parts.
+    mutable std::shared_ptr<const std::string> stored_;
+    std::shared_ptr<const TStoredBitmap> bitmap_;
     std::size_t storedKey_ = 0;
     // Values read from the field, so that showing a record again reads nothing: keyed by the
     // table, the value's place and size and the table's change counter.

@@ -10,7 +10,10 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstdint>
+#include <stdexcept>
+#include <vector>
 
 namespace shelfwise::media {
 namespace {
@@ -32,59 +35,142 @@ std::uint32_t Le(std::string_view bytes, std::size_t at, int size) {
     return value;
 }
 
-// The stored form, an uncompressed 24- or 32-bit bitmap, read straight from its rows: only the
-// rows and columns shown are touched, where a full decode of a 12-megapixel picture takes
-// most of a second. Null when the bytes are any other kind of bitmap.
-QImage DecodePlainBitmap(std::string_view bytes, QSize scaled, QRect clip) {
+// Stored rows read at a time: a whole decode holds this much of them, not the whole value.
+constexpr std::uint64_t RowBandBytes = 4u << 20;
+
+ReadParts FromMemory(std::string_view bytes) {
+    return [bytes](std::span<const BytePart> parts, std::span<char> into) {
+        for (const BytePart& part : parts) {
+            if (part.Offset > bytes.size() || part.Size > bytes.size() - part.Offset ||
+                part.Size > into.size()) {
+                throw std::out_of_range("a part past the end of a picture");
+            }
+            std::copy_n(bytes.data() + part.Offset, part.Size, into.data());
+            into = into.subspan(part.Size);
+        }
+    };
+}
+
+// An uncompressed 24- or 32-bit bitmap's layout, from its headers.
+struct PlainBitmap {
+    std::uint64_t Offset = 0; // of the pixel rows
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool TopDown = false;
+    std::uint64_t PixelBytes = 0;
+    std::uint64_t Stride = 0;
+};
+
+// None when the bytes are any other kind of picture or their `size` cannot hold the rows.
+std::optional<PlainBitmap> ParsePlainBitmap(std::string_view head, std::uint64_t size) {
     constexpr std::size_t FileHeader = 14;
-    if (bytes.size() < FileHeader + 40 || bytes.substr(0, 2) != "BM") {
-        return {};
+    if (head.size() < FileHeader + 40 || head.substr(0, 2) != "BM") {
+        return std::nullopt;
     }
-    const std::uint32_t offset = Le(bytes, 10, 4);
-    const auto width = static_cast<std::int32_t>(Le(bytes, 18, 4));
-    const auto rawHeight = static_cast<std::int32_t>(Le(bytes, 22, 4));
-    const std::uint32_t bits = Le(bytes, 28, 2);
-    const std::uint32_t compression = Le(bytes, 30, 4);
-    if (Le(bytes, 14, 4) < 40 || (bits != 24 && bits != 32) || compression != 0 || width <= 0 ||
+    const auto width = static_cast<std::int32_t>(Le(head, 18, 4));
+    const auto rawHeight = static_cast<std::int32_t>(Le(head, 22, 4));
+    const std::uint32_t bits = Le(head, 28, 2);
+    if (Le(head, 14, 4) < 40 || (bits != 24 && bits != 32) || Le(head, 30, 4) != 0 || width <= 0 ||
         rawHeight == 0 || rawHeight == INT32_MIN) {
+        return std::nullopt;
+    }
+    PlainBitmap bitmap;
+    bitmap.Offset = Le(head, 10, 4);
+    bitmap.Width = width;
+    bitmap.TopDown = rawHeight < 0;
+    bitmap.Height = bitmap.TopDown ? -rawHeight : rawHeight;
+    bitmap.PixelBytes = bits / 8;
+    bitmap.Stride = (static_cast<std::uint64_t>(width) * bitmap.PixelBytes + 3) & ~3ULL;
+    if (bitmap.Offset > size ||
+        bitmap.Stride > (size - bitmap.Offset) / static_cast<std::uint64_t>(bitmap.Height)) {
+        return std::nullopt;
+    }
+    return bitmap;
+}
+
+// Only the rows and columns shown are read and touched, where a full decode of a
+// 12-megapixel picture takes most of a second: each pixel shown is picked from one stored.
+QImage PickBitmap(std::string_view head, std::uint64_t size, const ReadParts& read, QSize scaled,
+                  QRect clip) {
+    const std::optional<PlainBitmap> bitmap = ParsePlainBitmap(head, size);
+    if (!bitmap) {
         return {};
     }
-    const bool topDown = rawHeight < 0;
-    const std::int32_t height = topDown ? -rawHeight : rawHeight;
-    const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits / 8 + 3) & ~3ULL;
-    if (offset > bytes.size() ||
-        stride * static_cast<std::uint64_t>(height) > bytes.size() - offset) {
-        return {};
-    }
+    const auto [offset, width, height, topDown, pixelBytes, stride] = *bitmap;
     const QRect whole(0, 0, width, height);
     const QRect part = clip.isValid() ? clip.intersected(whole) : whole;
-    const QSize size = scaled.isValid() ? scaled : part.size();
-    if (part.isEmpty() || size.isEmpty()) {
+    const QSize shown = scaled.isValid() ? scaled : part.size();
+    if (part.isEmpty() || shown.isEmpty()) {
         return {};
     }
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(shown, QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
     }
-    const std::size_t pixelBytes = bits / 8;
-    for (int y = 0; y < size.height(); ++y) {
-        const int sourceY = part.y() + static_cast<int>(static_cast<std::int64_t>(y) *
-                                                        part.height() / size.height());
-        const int row = topDown ? sourceY : height - 1 - sourceY;
-        const char* line = bytes.data() + offset + static_cast<std::uint64_t>(row) * stride;
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int sourceX = part.x() + static_cast<int>(static_cast<std::int64_t>(x) *
-                                                            part.width() / size.width());
-            const auto* p = reinterpret_cast<const unsigned char*>(line) +
-                            static_cast<std::size_t>(sourceX) * pixelBytes;
-            out[x] = qRgb(p[2], p[1], p[0]);
+    std::vector<std::uint64_t> columns(static_cast<std::size_t>(shown.width()));
+    for (int x = 0; x < shown.width(); ++x) {
+        columns[static_cast<std::size_t>(x)] =
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(x) * part.width() /
+                                       shown.width()) *
+            pixelBytes;
+    }
+    const std::uint64_t spanBytes = static_cast<std::uint64_t>(part.width()) * pixelBytes;
+    const std::size_t bandRows = std::max<std::uint64_t>(1, RowBandBytes / spanBytes);
+    std::vector<BytePart> band;
+    std::vector<std::size_t> rowOf(static_cast<std::size_t>(shown.height()));
+    std::string rows;
+    for (int y = 0; y < shown.height();) {
+        band.clear();
+        int next = y;
+        int lastSource = -1;
+        for (; next < shown.height(); ++next) {
+            const int sourceY = part.y() + static_cast<int>(static_cast<std::int64_t>(next) *
+                                                            part.height() / shown.height());
+            if (sourceY != lastSource) {
+                if (band.size() == bandRows) {
+                    break;
+                }
+                const auto row =
+                    static_cast<std::uint64_t>(topDown ? sourceY : height - 1 - sourceY);
+                band.push_back(
+                    {offset + row * stride + static_cast<std::uint64_t>(part.x()) * pixelBytes,
+                     spanBytes});
+                lastSource = sourceY;
+            }
+            rowOf[static_cast<std::size_t>(next)] = band.size() - 1;
+        }
+        rows.resize(band.size() * spanBytes);
+        read(band, rows);
+        for (; y < next; ++y) {
+            const auto* line = reinterpret_cast<const unsigned char*>(rows.data()) +
+                               rowOf[static_cast<std::size_t>(y)] * spanBytes;
+            auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < shown.width(); ++x) {
+                const unsigned char* p = line + columns[static_cast<std::size_t>(x)];
+                out[x] = qRgb(p[2], p[1], p[0]);
+            }
         }
     }
     return image;
 }
 
 } // namespace
+
+QImage DecodeBitmapParts(std::string_view head, std::uint64_t size, const ReadParts& read,
+                         QSize scaled, QRect clip) {
+    if (!scaled.isValid()) {
+        return PickBitmap(head, size, read, {}, clip);
+    }
+    // Picked at twice the size and smoothed down: close to a full decode's look.
+    const QImage picked = PickBitmap(head, size, read, scaled * 2, clip);
+    return picked.isNull() ? picked
+                           : picked.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QSize PlainBitmapSize(std::string_view head, std::uint64_t size) {
+    const std::optional<PlainBitmap> bitmap = ParsePlainBitmap(head, size);
+    return bitmap ? QSize(bitmap->Width, bitmap->Height) : QSize();
+}
 
 std::optional<PictureFormat> FormatOfPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toUpper();
@@ -128,13 +214,8 @@ QImage DecodePicture(std::string_view bytes, QSize scaled, QRect clip) {
                    ? image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                    : image;
     }
-    if (scaled.isValid()) {
-        // Picked at twice the size and smoothed down: close to a full decode's look.
-        const QImage picked = DecodePlainBitmap(bytes, scaled * 2, clip);
-        if (!picked.isNull()) {
-            return picked.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        }
-    } else if (QImage plain = DecodePlainBitmap(bytes, {}, clip); !plain.isNull()) {
+    if (QImage plain = DecodeBitmapParts(bytes, bytes.size(), FromMemory(bytes), scaled, clip);
+        !plain.isNull()) {
         return plain;
     }
     QImageReader::setAllocationLimit(AllocationLimitMb);

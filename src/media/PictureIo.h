@@ -4,7 +4,10 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +21,24 @@ std::optional<PictureFormat> FormatOfPath(const QString& path);
 
 // The picture's size from its header alone; invalid when the bytes are no picture we read.
 QSize PictureSize(std::string_view bytes);
+
+// A part of a stored picture: `Size` bytes from `Offset` on.
+struct BytePart {
+    std::uint64_t Offset = 0;
+    std::uint64_t Size = 0;
+};
+// Fills `into` with the bytes of the parts, one after the other, or throws.
+using ReadParts = std::function<void(std::span<const BytePart> parts, std::span<char> into)>;
+
+// The size of an uncompressed 24- or 32-bit bitmap of `size` bytes beginning with `head`;
+// invalid for any other picture or when its rows do not fit that size.
+QSize PlainBitmapSize(std::string_view head, std::uint64_t size);
+
+// The stored form, an uncompressed 24- or 32-bit bitmap of `size` bytes beginning with `head`
+// (at least its headers), decoded from the rows shown only: `scaled` and `clip` as for
+// DecodePicture. Null when the bytes are any other kind of picture or do not hold its rows.
+QImage DecodeBitmapParts(std::string_view head, std::uint64_t size, const ReadParts& read,
+                         QSize scaled = {}, QRect clip = {});
 
 // Decodes stored or file bytes of any format we read. A valid `scaled` decodes straight to that
 // size (a JPEG is then decoded at a fraction of its size); a valid `clip` decodes that part

@@ -10,10 +10,12 @@
 #include "engine/Table.h"
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +51,25 @@ inline std::vector<std::uint8_t> PackTableInput(const std::string& dbf, const st
     return input;
 }
 
+// The first and last bytes of a memo value read as parts must be those of the whole value.
+inline void ReadValueParts(Table& table, int position) {
+    const std::string whole = table.bytes(position);
+    const std::uint64_t size = std::min<std::uint64_t>(whole.size(), 16);
+    const Table::ByteRange ranges[] = {{0, size}, {whole.size() - size, size}};
+    std::string parts(2 * size, '\0');
+    table.readBytes(position, ranges, parts);
+    if (parts != whole.substr(0, size) + whole.substr(whole.size() - size)) {
+        throw std::logic_error("parts of a value differ from the value");
+    }
+}
+
 // Reads every field of the current record in every way the cursor offers.
 inline void ReadFields(Table& table) {
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        if (table.field(i).type == 'M' || table.field(i).type == 'B') {
+            ReadValueParts(table, i);
+        }
+    }
     for (int i = 0; i < table.fieldCount(); ++i) {
         table.text(i);
         table.bytes(i);

@@ -106,5 +106,97 @@ TEST_F(StoredValueTest, AHostileMemoFileIsRefusedAsDamagedAndTheRecordStaysReada
     }
 }
 
+// A value whose bytes tell where they stand.
+std::string Numbered(std::size_t size) {
+    std::string value(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        value[i] = static_cast<char>(i * 7 % 251);
+    }
+    return value;
+}
+
+TEST_F(StoredValueTest, PartsOfAValueAreItsBytesAndNothingPastItsEndIsRead) {
+    const std::string stored = Numbered(1500);
+    Table t;
+    openOn(t, "data.dbf");
+    t.first();
+    t.edit();
+    t.setBytes(Picture, stored);
+    t.post();
+    const auto read = [&t](std::vector<Table::ByteRange> ranges) {
+        std::uint64_t total = 0;
+        for (const Table::ByteRange& range : ranges) {
+            total += range.size;
+        }
+        std::string into(total, '?');
+        t.readBytes(Picture, ranges, into);
+        return into;
+    };
+    const std::vector<Table::ByteRange> parts = {{0, 10}, {1490, 10}, {700, 0}, {512, 300}};
+    const std::string expected =
+        stored.substr(0, 10) + stored.substr(1490) + stored.substr(512, 300);
+    EXPECT_EQ(read(parts), expected);
+
+    // A value set but not yet posted is read from what was set.
+    t.edit();
+    const std::string pending = Numbered(2000).substr(3);
+    t.setBytes(Picture, pending);
+    EXPECT_EQ(read({{1990, 7}}), pending.substr(1990));
+    t.cancel();
+
+    const Table::ByteRange outside[] = {
+        {1491, 10},                 // one byte past the end
+        {1501, 0},                  // a start past the end
+        {~std::uint64_t(0) - 4, 8}, // a start and size that wrap around
+    };
+    for (const Table::ByteRange& range : outside) {
+        SCOPED_TRACE(range.offset);
+        std::string into(range.size, '?');
+        EXPECT_EQ(reasonOf([&] { t.readBytes(Picture, std::span(&range, 1), into); }),
+                  EngineError::Reason::Usage);
+    }
+    std::string room(5, '?');
+    EXPECT_EQ(reasonOf([&] { t.readBytes(Picture, parts, room); }), EngineError::Reason::Usage)
+        << "room that does not fit the parts";
+    EXPECT_EQ(reasonOf([&] { t.readBytes(Name, {}, {}); }), EngineError::Reason::Usage);
+    t.edit();
+    t.clear(Picture);
+    t.post();
+    EXPECT_EQ(read({}), "");
+    EXPECT_EQ(reasonOf([&] { read({{0, 1}}); }), EngineError::Reason::Usage);
+}
+
+TEST_F(StoredValueTest, PartsOfAValueCutShortOrWithADamagedHeaderAreRefusedAsDamaged) {
+    const std::string sound = shelfwise::test::ReadText(dir / "data.dbt");
+    const std::string cases[] = {
+        sound.substr(0, FirstValue + 1000), // the file ends inside it
+        sound.substr(0, FirstValue) + "abcd" + sound.substr(FirstValue + 4), // no memo header
+    };
+    for (const std::string& memo : cases) {
+        shelfwise::test::WriteText(dir / "data.dbt", memo);
+        Table t;
+        t.setReadOnly(true);
+        openOn(t, "data.dbf");
+        t.first();
+        std::string into(10, '?');
+        const std::vector<Table::ByteRange> start = {{0, 10}};
+        EXPECT_EQ(reasonOf([&] { t.readBytes(Picture, start, into); }),
+                  EngineError::Reason::Damaged);
+        EXPECT_EQ(t.text(Name), "Scanner");
+    }
+
+    // Cut short after the cursor learnt its size.
+    shelfwise::test::WriteText(dir / "data.dbt", sound);
+    Table t;
+    t.setReadOnly(true);
+    openOn(t, "data.dbf");
+    t.first();
+    ASSERT_EQ(t.storedValue(Picture).size, 1500u);
+    shelfwise::test::WriteText(dir / "data.dbt", sound.substr(0, FirstValue + 1000));
+    std::string into(10, '?');
+    const std::vector<Table::ByteRange> end = {{1490, 10}};
+    EXPECT_EQ(reasonOf([&] { t.readBytes(Picture, end, into); }), EngineError::Reason::Damaged);
+}
+
 } // namespace
 } // namespace shelfwise::engine::testing

@@ -1,4 +1,5 @@
 #include "PictureBytes.h"
+#include "engine/EngineError.h"
 #include "engine/PosixFile.h"
 #include "engine/TableFixture.h"
 #include "engine/TableOperations.h"
@@ -364,6 +365,88 @@ TEST_F(PictureControlTest, ALargeStoredPictureShowsTheSamePixelsWholeStretchedAn
     EXPECT_LE(control.ShownSize().width(), box->viewport()->width());
     EXPECT_EQ(view->size(), control.ShownSize());
     EXPECT_EQ(view->grab().toImage().size(), control.ShownSize());
+}
+
+TEST_F(PictureControlTest, ALargeBitmapShownFromItsRowsIsWholeWhenTheCursorHasMovedOn) {
+    // Over the size from which a bitmap is read in parts when shown.
+    const QImage big = Pattern(1400, 1100);
+    const std::string bytes = BitmapBytes(big);
+    ASSERT_GT(bytes.size(), 4u << 20);
+    Store(bytes);
+    table.append();
+    table.post();
+    for (const bool stretched : {true, false}) {
+        SCOPED_TRACE(stretched);
+        TDbMultiImgControl control(QString(), nullptr);
+        control.resize(260, 305);
+        control.SetAutoStretch(stretched);
+        control.show();
+        table.first();
+        control.Read(table, Picture);
+        table.last();
+        auto* view = control.findChild<QWidget*>(QStringLiteral("Image"));
+        ASSERT_NE(view, nullptr);
+        if (stretched) {
+            EXPECT_EQ(view->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                      DecodePicture(bytes, control.ShownSize()));
+        } else {
+            EXPECT_EQ(
+                view->grab(QRect(0, 0, 50, 40)).toImage().convertToFormat(QImage::Format_RGB32),
+                big.copy(0, 0, 50, 40));
+            // Scrolled, with the cursor elsewhere: read from the table opened again.
+            EXPECT_EQ(view->grab(QRect(1300, 1000, 100, 100))
+                          .toImage()
+                          .convertToFormat(QImage::Format_RGB32),
+                      big.copy(1300, 1000, 100, 100));
+        }
+        EXPECT_EQ(control.FullPicture(), big);
+        // Copied into a new record, the value goes over byte for byte.
+        table.append();
+        control.Write(table, Picture);
+        table.post();
+        EXPECT_EQ(table.bytes(Picture), bytes);
+        table.first();
+    }
+}
+
+TEST_F(PictureControlTest, ALargeBitmapWrittenOverOrCutShortIsNeverShownMixed) {
+    const QImage big = Pattern(1400, 1100);
+    const std::string bytes = BitmapBytes(big);
+    Store(bytes);
+    TDbMultiImgControl control(QString(), nullptr);
+    control.resize(260, 305);
+    control.SetAutoStretch(true);
+    control.show();
+    table.first();
+    control.Read(table, Picture);
+    const QImage shown = control.findChild<QWidget*>(QStringLiteral("Image"))->grab().toImage();
+
+    // Another open stores a smaller picture: the rows shown are not read from it.
+    const std::string other = BitmapBytes(Pattern(30, 20));
+    {
+        engine::Table writer;
+        openOn(writer, "data.dbf");
+        writer.first();
+        writer.edit();
+        writer.setBytes(Picture, other);
+        writer.post();
+    }
+    table.last();
+    EXPECT_EQ(control.findChild<QWidget*>(QStringLiteral("Image"))->grab().toImage(), shown);
+    EXPECT_TRUE(control.FullPicture().isNull());
+    EXPECT_THROW(control.Picture(), engine::EngineError);
+    table.first();
+    control.Read(table, Picture);
+    EXPECT_EQ(control.FullPicture(), Pattern(30, 20));
+
+    // A header that claims more rows than the value holds: no part past its end is asked
+    // for, and the value stays in the record.
+    const std::string cut = bytes.substr(0, bytes.size() - 4200);
+    Store(cut);
+    table.first();
+    control.Read(table, Picture);
+    control.grab();
+    EXPECT_EQ(Leave(control), cut);
 }
 
 TEST(PictureLayoutTest, StretchAndPrintSizes) {
