@@ -16,6 +16,8 @@
 #include <fstream>
 #include <memory>
 #include <sqlite3.h>
+#include <string>
+#include <unistd.h>
 
 using namespace shelfwise;
 
@@ -24,7 +26,10 @@ namespace {
 constexpr int kRecords = 1'000'000;
 
 std::filesystem::path Root() {
-    return std::filesystem::temp_directory_path() / "bench_exchange";
+    // One folder a process: runs from several build trees on one machine do not share files.
+    static const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("bench_exchange_" + std::to_string(getpid()));
+    return root;
 }
 std::filesystem::path TextFile() {
     return Root() / "export.txt";
