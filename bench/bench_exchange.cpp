@@ -16,6 +16,8 @@
 #include <fstream>
 #include <memory>
 #include <sqlite3.h>
+#include <string>
+#include <unistd.h>
 
 using namespace shelfwise;
 
@@ -24,7 +26,10 @@ namespace {
 constexpr int kRecords = 1'000'000;
 
 std::filesystem::path Root() {
-    return std::filesystem::temp_directory_path() / "bench_exchange";
+    // One folder a process: runs from several build trees on one machine do not share files.
+    static const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("bench_exchange_" + std::to_string(getpid()));
+    return root;
 }
 std::filesystem::path TextFile() {
     return Root() / "export.txt";
@@ -64,14 +69,19 @@ Catalogue& Source() {
     return catalogue;
 }
 
-void BM_ExportText(benchmark::State& state) {
+bool ExportSource() {
     Catalogue& source = Source();
+    const auto result =
+        exchange::ExportText(*source.database, source.settings, Options(*source.database),
+                             QString::fromStdString(TextFile().string()), nullptr);
+    return result.Records == kRecords;
+}
+
+void BM_ExportText(benchmark::State& state) {
+    Source();
     bench_waits::Counters waits(state);
     for (auto _ : state) {
-        const auto result =
-            exchange::ExportText(*source.database, source.settings, Options(*source.database),
-                                 QString::fromStdString(TextFile().string()), nullptr);
-        if (result.Records != kRecords) {
+        if (!ExportSource()) {
             state.SkipWithError("not every record was written");
         }
     }
@@ -79,6 +89,11 @@ void BM_ExportText(benchmark::State& state) {
 }
 
 void BM_ImportText(benchmark::State& state) {
+    // Run alone, the import makes its file first.
+    if (!std::filesystem::exists(TextFile()) && !ExportSource()) {
+        state.SkipWithError("the file to import could not be written");
+        return;
+    }
     bench_waits::Counters waits(state);
     for (auto _ : state) {
         state.PauseTiming();
@@ -139,42 +154,54 @@ sqlite3* SqliteSource() {
     return db.get();
 }
 
+std::filesystem::path SqliteCsv() {
+    return Root() / "sqlite.csv";
+}
+
+void WriteSqliteCsv(sqlite3* db) {
+    FILE* out = std::fopen(SqliteCsv().c_str(), "wb");
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT * FROM data ORDER BY rowid", -1, &select, nullptr);
+    std::string line;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        line.clear();
+        for (int c = 0; c < 7; ++c) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, c));
+            line += c > 0 ? ",\"" : "\"";
+            for (const char* p = text != nullptr ? text : ""; *p != 0; ++p) {
+                line += *p;
+                if (*p == '"') {
+                    line += '"';
+                }
+            }
+            line += '"';
+        }
+        line += "\r\n";
+        std::fwrite(line.data(), 1, line.size(), out);
+    }
+    sqlite3_finalize(select);
+    std::fclose(out);
+}
+
 void BM_SqliteExportCsv(benchmark::State& state) {
     sqlite3* db = SqliteSource();
     bench_waits::Counters waits(state);
     for (auto _ : state) {
-        FILE* out = std::fopen((Root() / "sqlite.csv").c_str(), "wb");
-        sqlite3_stmt* select = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM data ORDER BY rowid", -1, &select, nullptr);
-        std::string line;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            line.clear();
-            for (int c = 0; c < 7; ++c) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, c));
-                line += c > 0 ? ",\"" : "\"";
-                for (const char* p = text != nullptr ? text : ""; *p != 0; ++p) {
-                    line += *p;
-                    if (*p == '"') {
-                        line += '"';
-                    }
-                }
-                line += '"';
-            }
-            line += "\r\n";
-            std::fwrite(line.data(), 1, line.size(), out);
-        }
-        sqlite3_finalize(select);
-        std::fclose(out);
+        WriteSqliteCsv(db);
     }
 }
 
 void BM_SqliteImportCsv(benchmark::State& state) {
+    // Run alone, the import makes its file first.
+    if (!std::filesystem::exists(SqliteCsv())) {
+        WriteSqliteCsv(SqliteSource());
+    }
     bench_waits::Counters waits(state);
     for (auto _ : state) {
         state.PauseTiming();
         Sqlite db = OpenSqlite(Root() / "target.sqlite");
         state.ResumeTiming();
-        std::ifstream in(Root() / "sqlite.csv", std::ios::binary);
+        std::ifstream in(SqliteCsv(), std::ios::binary);
         exchange::TExchangeOptions options;
         options.Separator = ',';
         options.Delimiter = '"';

@@ -27,7 +27,8 @@ public:
 
     std::uint32_t RecordsPerBatch() const { return recordsPerBatch_; }
 
-    // Sets the fields of the index-th record of a batch in the data table's new record.
+    // Sets the fields of the index-th record of a batch in the data table's new record, blank
+    // but for its number and mark.
     using Fill = std::function<void(engine::Table& table, std::size_t index)>;
     // Appends `count` records (at most RecordsPerBatch) with their number and the mark of a
     // record that passes; returns how many could not be written. A record whose fields or

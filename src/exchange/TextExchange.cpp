@@ -146,9 +146,12 @@ TImportResult ImportText(db::TDatabase& database, const settings::Settings& sett
         progress->SetPosition(0);
     }
     std::vector<std::vector<std::string>> batch(appender.RecordsPerBatch());
+    // The appender hands a blank new record: an empty value leaves its field as it is.
     const auto fill = [&](engine::Table& target, std::size_t index) {
         for (std::size_t i = 0; i < options.Fields.size(); ++i) {
-            codec.Store(target, options.Fields[i], batch[index][i]);
+            if (!batch[index][i].empty()) {
+                codec.Store(target, options.Fields[i], batch[index][i]);
+            }
         }
     };
     try {

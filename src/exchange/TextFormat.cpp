@@ -112,7 +112,11 @@ int TTextRecordReader::readValue(std::string& value, bool memo) {
 
 bool TTextRecordReader::Next(std::vector<std::string>& values) {
     const std::size_t fields = memo_.size();
-    values.assign(fields, std::string());
+    // Cleared rather than replaced, so the strings keep their room from record to record.
+    values.resize(fields);
+    for (std::string& value : values) {
+        value.clear();
+    }
     for (;;) {
         if (peek() == kEnd) {
             return false;
