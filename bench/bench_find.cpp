@@ -217,6 +217,7 @@ void BM_ReplaceEveryRecord(benchmark::State& state) {
     replacer.ShouldStop = [] { return false; };
     replacer.LetEventsRun = run.finder->LetEventsRun;
     int pass = 0;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         run.table.setTag(db::MasterTag);
         search::TReplaceSettings settings;
@@ -233,6 +234,7 @@ BENCHMARK(BM_ReplaceEveryRecord)->Iterations(2)->Unit(benchmark::kMillisecond);
 void BM_SqliteReplaceEveryRecord(benchmark::State& state) {
     sqlite3* db = Records().db.get();
     int pass = 0;
+    bench_waits::Counters waits(state);
     for (auto _ : state) {
         const std::string update =
             std::string("UPDATE data SET producer = '") + kProducers[pass++ % 2] + "'";

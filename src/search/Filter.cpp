@@ -23,6 +23,8 @@ using namespace std::chrono;
 
 // Records read under one lock between two progress reports.
 constexpr std::uint32_t StretchRecords = 2048;
+// Marks written between two flushes of a pass.
+constexpr std::uint32_t MarksPerFlush = 500;
 
 // An empty date field counts as earlier than every date.
 constexpr int NoDate = INT_MIN;
@@ -436,8 +438,7 @@ TApplyResult TFilterList::ApplyToAll(engine::Table& table,
     TApplyResult result;
     // Records of a stretch whose mark must change, and whether they pass.
     std::vector<std::pair<std::uint32_t, bool>> changes;
-    table.beginBatch();
-    try {
+    WriteInBatch(table, MarksPerFlush, [&] {
         while (table.recordNumber() != 0 && !table.atEnd()) {
             if (progress && !progress(static_cast<int>(done * 100 / total))) {
                 result.Stopped = true;
@@ -473,13 +474,8 @@ TApplyResult TFilterList::ApplyToAll(engine::Table& table,
                 break;
             }
         }
-        table.endBatch();
-    } catch (...) {
-        if (table.inBatch()) {
-            table.endBatch();
-        }
-        throw;
-    }
+        return true;
+    });
     if (progress && !result.Stopped) {
         progress(100);
     }

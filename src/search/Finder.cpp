@@ -73,6 +73,23 @@ MarksWritten WriteMarks(engine::Table& table,
     return result;
 }
 
+void WriteInBatch(engine::Table& table, std::uint32_t recordsPerFlush,
+                  const std::function<bool()>& writes) {
+    table.beginBatch(recordsPerFlush);
+    try {
+        if (!writes()) {
+            return;
+        }
+    } catch (...) {
+        // A failed engine call has already dropped the writes since the last flush.
+        if (table.inBatch()) {
+            table.endBatch();
+        }
+        throw;
+    }
+    table.endBatch();
+}
+
 TFinder::TFinder(engine::Table& table, const db::TFieldClasses& fields)
     : table_(table), fields_(fields) {}
 
@@ -344,13 +361,12 @@ NonStopResult TFinder::MarkAll() {
     NonStopResult result;
     // The records of a stretch whose mark must change, and whether they match.
     std::vector<std::pair<std::uint32_t, bool>> changes;
-    table_.beginBatch(MarksPerFlush);
-    try {
+    WriteInBatch(table_, MarksPerFlush, [&] {
         for (bool more = table_.recordNumber() != 0; more;) {
             if (EventsAbandoned()) {
                 // Closing the table ended the batch.
                 result.Stopped = true;
-                return result;
+                return false;
             }
             changes.clear();
             const bool carryOn = ScanStretch([&] {
@@ -377,13 +393,8 @@ NonStopResult TFinder::MarkAll() {
             }
             more = !atEnd && Resume(stoppedOn);
         }
-        table_.endBatch();
-    } catch (...) {
-        if (table_.inBatch()) {
-            table_.endBatch();
-        }
-        throw;
-    }
+        return true;
+    });
     return result;
 }
 

@@ -43,6 +43,13 @@ struct MarksWritten {
 MarksWritten WriteMarks(engine::Table& table,
                         const std::vector<std::pair<std::uint32_t, bool>>& changes);
 
+// Runs `writes` in a batch of the table's writes, flushed every `recordsPerFlush` records, and
+// ends the batch after it. Should `writes` throw, the batch ends all the same, with what the
+// engine has not dropped, and the error goes on. `writes` returns false when the table went
+// away under it (closing it ended the batch): the table is then not touched again.
+void WriteInBatch(engine::Table& table, std::uint32_t recordsPerFlush,
+                  const std::function<bool()>& writes);
+
 class TFinder {
 public:
     TFinder(engine::Table& table, const db::TFieldClasses& fields);

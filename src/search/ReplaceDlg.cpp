@@ -1,7 +1,6 @@
 #include "search/ReplaceDlg.h"
 
 #include "editors/DateEdit.h"
-#include "engine/EngineError.h"
 #include "platform/Help.h"
 #include "platform/MessageBox.h"
 #include "search/FieldChoice.h"
@@ -265,13 +264,7 @@ void TReplaceDlg::RunReplace(const TReplaceScope& scope) {
     counterCaption_->setEnabled(true);
     counterLabel_->setEnabled(true);
     counterLabel_->clear();
-    TReplaceResult result;
-    try {
-        result = replacer_.Run(Settings(scope));
-    } catch (const engine::EngineError& e) {
-        platform::ShowError(e.what());
-        result.Stopped = true;
-    }
+    const TReplaceResult result = replacer_.Run(Settings(scope));
     run_.End(stop_);
     running_ = false;
     if (abandoned_) {
@@ -287,7 +280,11 @@ void TReplaceDlg::Report(const TReplaceResult& result) {
         result.Held > 0 ? "\n" + std::to_string(result.Held) +
                               " record(s) could not be changed: another user is editing them."
                         : std::string();
-    if (result.Stopped) {
+    if (!result.Error.empty()) {
+        // The batches written before the failure stay written.
+        platform::ShowError(result.Error + "\n" + std::to_string(result.Replaced) +
+                            " records were Replaced." + held);
+    } else if (result.Stopped) {
         counterLabel_->setText(QStringLiteral("1"));
     } else if (result.Replaced == 0) {
         platform::ShowInformation("No records were replaced!" + held);

@@ -6,13 +6,15 @@
 #include "search/Finder.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <limits>
 
 namespace shelfwise::search {
 
 namespace {
 
-// Records read under one lock while the walk is listed: few enough that events run often.
+// Records read under one lock while the walk is listed, and records of the walk written with
+// one engine call: few enough that events run often.
 constexpr std::uint32_t StretchRecords = 256;
 
 // A number as the user types it (the locale's form) or as a numeric field reads.
@@ -78,7 +80,8 @@ bool TReplacer::EventsAbandoned() {
     return abandoned_;
 }
 
-bool TReplacer::ListWalk(std::vector<std::uint32_t>& walk) {
+bool TReplacer::ListWalk(const TReplaceSettings& settings, std::vector<std::uint32_t>& walk,
+                         std::vector<bool>& selected) {
     // Records already listed, by record number: a record met twice is listed once.
     std::vector<bool> listed;
     while (table_.recordNumber() != 0 && !table_.atEnd()) {
@@ -108,6 +111,7 @@ bool TReplacer::ListWalk(std::vector<std::uint32_t>& walk) {
             if (!listed[record]) {
                 listed[record] = true;
                 walk.push_back(record);
+                selected.push_back(InScope(settings));
             }
             return true;
         });
@@ -164,7 +168,7 @@ bool TReplacer::StoreText(int position, std::string_view text) {
     return true;
 }
 
-TReplacer::Change TReplacer::ChangeRecord(const TReplaceSettings& settings) {
+TReplacer::Change TReplacer::ChangeRecord(const TReplaceSettings& settings, std::int64_t counter) {
     const int position = settings.Field;
     const char type = table_.field(position).type;
     try {
@@ -191,16 +195,13 @@ TReplacer::Change TReplacer::ChangeRecord(const TReplaceSettings& settings) {
             return StoreText(position, text) ? Change::Made : Change::Failed;
         }
         case ReplaceMode::Increment:
-        case ReplaceMode::Decrement: {
-            const std::int64_t value = counterValue_;
-            counterValue_ = Stepped(value, settings.Mode == ReplaceMode::Increment ? 1 : -1);
+        case ReplaceMode::Decrement:
             if (db::IsNumericType(type)) {
-                table_.setNumber(position, static_cast<double>(value));
+                table_.setNumber(position, static_cast<double>(counter));
                 return Change::Made;
             }
-            return StoreText(position, CounterText(value, counterWidth_)) ? Change::Made
-                                                                          : Change::Failed;
-        }
+            return StoreText(position, CounterText(counter, counterWidth_)) ? Change::Made
+                                                                            : Change::Failed;
         }
     } catch (const engine::EngineError&) {
         // A value the field cannot hold (a number too wide for it).
@@ -212,77 +213,88 @@ TReplacer::Change TReplacer::ChangeRecord(const TReplaceSettings& settings) {
 TReplaceResult TReplacer::Run(const TReplaceSettings& settings) {
     TReplaceResult result;
     counter_ = 0;
-    counterValue_ = settings.Start;
     upperSubstring_ = UpperCaseAscii(settings.Substring);
+    try {
+        Replace(settings, result);
+    } catch (const engine::EngineError& e) {
+        result.Error = e.what();
+    }
+    return result;
+}
+
+void TReplacer::Replace(const TReplaceSettings& settings, TReplaceResult& result) {
     const std::uint32_t start = table_.recordNumber();
     // Lifting the range goes to the first record.
     table_.cancelRange();
     counterWidth_ = DigitCount(table_.recordCount());
     if (!settings.FromFirst && (start == 0 || !table_.goToRecord(start))) {
         table_.setTag("");
-        return result;
+        return;
     }
     std::vector<std::uint32_t> walk;
-    if (!ListWalk(walk)) {
+    std::vector<bool> selected;
+    if (!ListWalk(settings, walk, selected)) {
         result.Stopped = true;
         if (!abandoned_) {
             table_.setTag("");
         }
-        return result;
+        return;
     }
-    // In natural order going to a record costs no index search.
+    // In natural order the cursor's own record is found again without an index search.
     table_.setTag("");
-    table_.beginBatch(RecordsPerFlush);
-    try {
-        for (std::size_t i = 0; i < walk.size(); ++i) {
-            counter_ = static_cast<std::int64_t>(i);
-            if (EventsAbandoned()) {
-                // Closing the table ended the batch.
-                result.Stopped = true;
-                return result;
-            }
-            if (Stopping()) {
-                result.Stopped = true;
-                break;
-            }
-            // Skipped records take no lock and write nothing.
-            if (!table_.goToRecord(walk[i]) || !InScope(settings)) {
-                continue;
-            }
-            try {
-                table_.edit();
-            } catch (const engine::EngineError& e) {
-                if (e.reason() == engine::EngineError::Reason::Locked) {
-                    ++result.Held;
-                    ++result.Failed;
-                    continue;
+    const int step = settings.Mode == ReplaceMode::Decrement ? -1 : 1;
+    std::int64_t counter = settings.Start;
+    const std::size_t perFlush = std::max<std::uint32_t>(RecordsPerFlush, 1);
+    // The records of a stretch in scope, and their counter values.
+    std::vector<std::uint32_t> records;
+    std::vector<std::int64_t> counters;
+    for (std::size_t part = 0; part < walk.size() && !result.Stopped; part += perFlush) {
+        const std::size_t partEnd = std::min(walk.size(), part + perFlush);
+        // Counted once the part is on the disk.
+        std::uint32_t replaced = 0;
+        WriteInBatch(table_, RecordsPerFlush, [&] {
+            for (std::size_t from = part; from < partEnd; from += StretchRecords) {
+                if (EventsAbandoned()) {
+                    // Closing the table ended the batch.
+                    result.Stopped = true;
+                    return false;
                 }
-                if (e.reason() == engine::EngineError::Reason::NotFound) {
-                    continue;
+                if (Stopping()) {
+                    result.Stopped = true;
+                    break;
                 }
-                throw;
+                const std::size_t to = std::min<std::size_t>(partEnd, from + StretchRecords);
+                records.clear();
+                counters.clear();
+                for (std::size_t i = from; i < to; ++i) {
+                    if (selected[i]) {
+                        records.push_back(walk[i]);
+                        counters.push_back(counter);
+                        counter = Stepped(counter, step);
+                    }
+                }
+                const engine::Table::UpdateResult written =
+                    table_.updateRecords(records, [&](engine::Table&, std::size_t i) {
+                        // The record as it is now: another user may have changed it since
+                        // the walk was listed.
+                        if (!InScope(settings)) {
+                            return;
+                        }
+                        const Change change = ChangeRecord(settings, counters[i]);
+                        replaced += change == Change::Made ? 1 : 0;
+                        result.Failed += change == Change::Failed ? 1 : 0;
+                    });
+                result.Held += written.locked;
+                result.Failed += written.locked;
+                counter_ = static_cast<std::int64_t>(to);
             }
-            // The record as it is now: another user may have changed it since it was read.
-            const Change change = InScope(settings) ? ChangeRecord(settings) : Change::Skipped;
-            if (change != Change::Made) {
-                table_.cancel();
-                result.Failed += change == Change::Failed ? 1 : 0;
-                continue;
-            }
-            table_.post();
-            ++result.Replaced;
+            return true;
+        });
+        if (abandoned_) {
+            return;
         }
-        table_.endBatch();
-    } catch (...) {
-        if (table_.state() == engine::Table::State::Edit) {
-            table_.cancel();
-        }
-        if (table_.inBatch()) {
-            table_.endBatch();
-        }
-        throw;
+        result.Replaced += replaced;
     }
-    return result;
 }
 
 } // namespace shelfwise::search

@@ -54,6 +54,9 @@ struct TReplaceResult {
     std::uint32_t Failed = 0;   // records whose change could not be made, the held ones too
     std::uint32_t Held = 0;     // records another user was editing, left as they were
     bool Stopped = false;
+    // The engine's message when a failure ended the run; Replaced then counts the records of
+    // the batches written before it.
+    std::string Error;
 };
 
 class TReplacer {
@@ -62,19 +65,23 @@ public:
     TReplacer(const TReplacer&) = delete;
     TReplacer& operator=(const TReplacer&) = delete;
 
-    // Asked before every record, also while the table is read a stretch at a time, so it must
-    // neither touch the table nor let events run: true stops the run there.
+    // Asked before every record while the walk is listed and before every stretch of writes,
+    // also while the table is read or written, so it must neither touch the table nor let
+    // events run: true stops the run there.
     std::function<bool()> ShouldStop;
-    // Called between records with the table free: the place to let pending events run.
+    // Called between stretches of records with the table free: the place to let pending
+    // events run.
     std::function<void()> LetEventsRun;
-    // Records written between two flushes: each flush costs several disk syncs, and other
-    // writers wait for the header only while one part is under way.
+    // Records of the walk written between two flushes: each flush costs several disk syncs,
+    // and other writers wait for the header only while one part is under way.
     std::uint32_t RecordsPerFlush = 5000;
 
-    // Walks the table's order (its range lifted) from the start record to the end, then
-    // changes the records of the walk one by one in that order, each at most once however a
-    // change moves it. The writes go in batches, each on the disk all or nothing. The table is
-    // left in natural order without a range.
+    // Walks the table's order (its range lifted) from the start record to the end, listing
+    // the records in scope, then changes them a stretch at a time, each at most once however
+    // a change moves it; counters follow the walk's order. Each record is checked against the
+    // scope again as it is changed. The writes go in batches of the walk, each on the disk all
+    // or nothing. The table is left in natural order without a range. An engine failure ends
+    // the run with its message in the result.
     TReplaceResult Run(const TReplaceSettings& settings);
 
     // The table is going away under a running loop: the loop ends without touching it again.
@@ -86,16 +93,19 @@ public:
 private:
     bool Stopping();
     bool EventsAbandoned();
-    // The record numbers of the walk, in order; false when it was stopped.
-    bool ListWalk(std::vector<std::uint32_t>& walk);
+    void Replace(const TReplaceSettings& settings, TReplaceResult& result);
+    // The record numbers of the walk in order, and whether each was in scope; false when it
+    // was stopped.
+    bool ListWalk(const TReplaceSettings& settings, std::vector<std::uint32_t>& walk,
+                  std::vector<bool>& selected);
     bool InScope(const TReplaceSettings& settings) const;
     enum class Change { Made, Skipped, Failed };
-    Change ChangeRecord(const TReplaceSettings& settings);
+    // Changes the current record; `counter` is its value in the counting modes.
+    Change ChangeRecord(const TReplaceSettings& settings, std::int64_t counter);
     bool StoreText(int position, std::string_view text);
 
     engine::Table& table_;
     std::int64_t counter_ = 0;
-    std::int64_t counterValue_ = 0;
     int counterWidth_ = 1;
     std::string upperSubstring_;
     bool abandoned_ = false;

@@ -135,6 +135,48 @@ TEST_F(RecordPageTest, ARecordLoadsIntoItsEditorsAndIsStoredBackIntact) {
     EXPECT_EQ(data->text(Internet), std::string(254, 'w'));
 }
 
+TEST_F(RecordPageTest, APriceTooBigForItsFieldKeepsTheRecordAndItsOtherEdits) {
+    auto& w = Open();
+    AddRecord("Compiler");
+    AddRecord("Debugger");
+    w.RecordPage()->ShowRecordAt(0);
+    const int id = w.RecordPage()->CurrentRecordId();
+    // The record as another program reads it: name and price.
+    const auto stored = [&] {
+        auto data = OpenData();
+        for (data->first(); !data->atEnd(); data->next()) {
+            if (data->number(db::RecordNumberField) == id) {
+                return std::pair(data->text(AppName), data->number(Price));
+            }
+        }
+        return std::pair(std::string(), 0.0);
+    };
+    Editor(1)->setText(QStringLiteral("Assembler"));
+    Editor(14)->setText(QStringLiteral("example.com"));
+    auto* price = Editor<TCurrencyEdit>(6);
+    price->setFocus();
+    price->selectAll();
+    QTest::keyClicks(price, QStringLiteral("1000000000"));
+
+    w.Commands().Button(QStringLiteral("B_Next"))->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(messages[0].text, "The number 1,000,000,000.00 is too big for this field.\nThe "
+                                "largest it can hold is 999,999,999.99.");
+    EXPECT_EQ(w.RecordPage()->CurrentRecordId(), id);
+    EXPECT_EQ(Editor(1)->text(), QStringLiteral("Assembler"));
+    EXPECT_EQ(Editor(14)->text(), QStringLiteral("example.com"));
+    EXPECT_EQ(price->text(), QStringLiteral("1,000,000,000.00"));
+    EXPECT_EQ(stored(), std::pair(std::string("Compiler"), 12.5));
+
+    // A price that fits lets the move go on with every edit stored.
+    price->setText(QStringLiteral("999999999.99"));
+    w.Commands().Button(QStringLiteral("B_Next"))->click();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_NE(w.RecordPage()->CurrentRecordId(), id);
+    EXPECT_EQ(stored(), std::pair(std::string("Assembler"), 999999999.99));
+}
+
 TEST_F(RecordPageTest, AValueWiderThanItsEditorShowsItsBeginning) {
     auto& w = Open();
     AddRecord(std::string(90, 'n') + " end");

@@ -1,6 +1,7 @@
 #include "SortedBook.h"
 #include "book/FindCommands.h"
 #include "book/ReplaceCommands.h"
+#include "engine/PosixFile.h"
 #include "search/FindDlg.h"
 #include "search/ReplaceDlg.h"
 
@@ -270,6 +271,23 @@ TEST_F(ReplaceTest, StopEndsTheRunQuietly) {
     EXPECT_EQ(Column(NameField), (std::vector<std::string>{"Windows 95", "Linux", "winamp"}));
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(Button("BitBtn2")->isEnabled());
+}
+
+TEST_F(ReplaceTest, ADiskFailureIsReportedWithTheRecordsWrittenBeforeIt) {
+    OpenTitles();
+    std::vector<QString> log;
+    Commands()->AddLogEntry = [&](const QString&, const QString& text) { log.push_back(text); };
+    Choose(NameField, 0, "", "Same");
+    // The run's first change of a file fails: its only batch is dropped.
+    DuringRun([] { engine::FileFaults::arm(1, engine::FileFaults::Action::Fail); });
+    Button("BitBtn1")->click();
+    engine::FileFaults::disarm();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].kind, platform::MessageKind::Error);
+    EXPECT_TRUE(messages[1].text.ends_with("\n0 records were Replaced.")) << messages[1].text;
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(Column(NameField), (std::vector<std::string>{"Windows 95", "Linux", "winamp"}));
+    EXPECT_TRUE(window->isEnabled());
 }
 
 TEST_F(ReplaceTest, FindAndReplaceFreeEachOther) {

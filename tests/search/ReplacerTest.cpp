@@ -1,7 +1,6 @@
 #include "search/Replacer.h"
 
 #include "db/RecordSchema.h"
-#include "engine/EngineError.h"
 #include "engine/PosixFile.h"
 #include "engine/Table.h"
 #include "engine/TableOperations.h"
@@ -188,6 +187,8 @@ TEST_F(ReplacerTest, ModesAndScopes) {
     memoSubstring.Substring = "x";
     TReplaceSettings hugeCounter = with(Price, ReplaceMode::Increment, "");
     hugeCounter.Start = 9998;
+    TReplaceSettings filteredUp = with(City, ReplaceMode::Increment, "", db::FilterState::fsNormal);
+    filteredUp.Start = 1;
     const std::vector<Case> cases = {
         {"a value into every record",
          with(City, ReplaceMode::Entire, "Oslo"),
@@ -233,6 +234,13 @@ TEST_F(ReplacerTest, ModesAndScopes) {
          0},
         {"a text counter up, in name order", up, 0, City, {"5", "3", "4", "1", "2"}, 5, 0},
         {"a text counter down across zero", down, 0, City, {"-3", "-1", "-2", "1", "0"}, 5, 0},
+        {"a counter counts only the records in scope",
+         filteredUp,
+         0,
+         City,
+         {"3", "Rome", "2", "Rome", "1"},
+         3,
+         0},
         {"a number counter up",
          priceUp,
          0,
@@ -311,7 +319,10 @@ TEST_F(ReplacerTest, ModesAndScopes) {
             ASSERT_TRUE(table.goToRecord(c.startRecord));
         }
         TReplacer replacer(table);
+        // Batches end inside the walk: counters and counts go on across them.
+        replacer.RecordsPerFlush = 2;
         const TReplaceResult result = replacer.Run(c.settings);
+        EXPECT_TRUE(result.Error.empty()) << c.what;
         EXPECT_EQ(result.Replaced, c.replaced) << c.what;
         EXPECT_EQ(result.Failed, c.failed) << c.what;
         EXPECT_FALSE(result.Stopped) << c.what;
@@ -352,7 +363,9 @@ TEST_F(ReplacerTest, StopLeavesTheDoneRecordsDoneAndTheRestUntouched) {
     s.Start = 1;
     s.FromFirst = true;
     TReplacer replacer(table);
-    // The first three records of the name order (4, 5, 2) are done when Stop is pressed.
+    // Stop is pressed once the first batch, the first three records of the name order
+    // (4, 5, 2), is written.
+    replacer.RecordsPerFlush = 3;
     replacer.ShouldStop = [&] { return replacer.RecordCounter() == 3; };
     const TReplaceResult result = replacer.Run(s);
     EXPECT_TRUE(result.Stopped);
@@ -375,27 +388,32 @@ TEST_F(ReplacerTest, ARecordAnotherUserHoldsIsSkippedAndCounted) {
     EXPECT_EQ(Column(City), (std::vector<std::string>{"Oslo", "Oslo", "Rome", "Oslo", "Oslo"}));
 }
 
-TEST_F(ReplacerTest, ARecordDeletedDuringTheRunIsPassedOver) {
+TEST_F(ReplacerTest, ARecordDeletedOrUnmarkedDuringTheRunIsPassedOver) {
     engine::Table other;
     Open(other, false);
-    const TReplaceSettings s = OsloEverywhere();
+    TReplaceSettings s = OsloEverywhere();
+    s.Scope = db::FilterState::fsNormal;
     TReplacer replacer(table);
-    bool deleted = false;
+    bool changed = false;
     int calls = 0;
-    // Another user deletes record 3 once the walk is listed, before the first record is
-    // written (the writes then hold the table until their flush).
+    // Once the walk of the marked records (5, 3, 1) is listed, before the first record is
+    // written, another user deletes record 3 and unmarks record 5.
     replacer.LetEventsRun = [&] {
         if (++calls == 2) {
-            deleted = true;
+            changed = true;
             ASSERT_TRUE(other.goToRecord(3));
             other.deleteRecord();
+            ASSERT_TRUE(other.goToRecord(5));
+            other.edit();
+            other.setText(db::MarkField, db::MarkFailed);
+            other.post();
         }
     };
     const TReplaceResult result = replacer.Run(s);
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(result.Replaced, 4u);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(result.Replaced, 1u);
     EXPECT_EQ(result.Failed, 0u);
-    EXPECT_EQ(Column(City), (std::vector<std::string>{"Oslo", "Oslo", "Oslo", "Oslo"}));
+    EXPECT_EQ(Column(City), (std::vector<std::string>{"Oslo", "Rome", "Rome", "Rome"}));
 }
 
 TEST_F(ReplacerTest, AFailureOrKillPartWayLeavesEachBatchBeforeOrAfter) {
@@ -422,14 +440,12 @@ TEST_F(ReplacerTest, AFailureOrKillPartWayLeavesEachBatchBeforeOrAfter) {
             const std::vector<std::uint32_t> order = walkOrder();
             TReplacer replacer(table);
             replacer.RecordsPerFlush = PerFlush;
+            TReplaceResult result;
             if (action == engine::FileFaults::Action::Kill) {
                 const pid_t pid = ::fork();
                 if (pid == 0) {
                     engine::FileFaults::arm(nth, action);
-                    try {
-                        replacer.Run(s);
-                    } catch (...) {
-                    }
+                    replacer.Run(s);
                     ::_exit(0);
                 }
                 int status = 0;
@@ -437,13 +453,10 @@ TEST_F(ReplacerTest, AFailureOrKillPartWayLeavesEachBatchBeforeOrAfter) {
                 struck += WIFSIGNALED(status) ? 1 : 0;
             } else {
                 engine::FileFaults::arm(nth, action);
-                try {
-                    replacer.Run(s);
-                    completed = true;
-                } catch (const engine::EngineError&) {
-                    ++struck;
-                }
+                result = replacer.Run(s);
                 engine::FileFaults::disarm();
+                completed = result.Error.empty();
+                struck += completed ? 0 : 1;
             }
             table.close();
             // Done: a whole number of batches from the start of the walk, the rest as it was.
@@ -455,6 +468,10 @@ TEST_F(ReplacerTest, AFailureOrKillPartWayLeavesEachBatchBeforeOrAfter) {
             }
             EXPECT_TRUE(done % PerFlush == 0 || done == Records)
                 << done << " records done, struck at call " << nth;
+            // A failed run counts what its written batches changed.
+            if (action == engine::FileFaults::Action::Fail) {
+                EXPECT_EQ(result.Replaced, done) << "struck at call " << nth;
+            }
             for (std::size_t i = done; i < order.size(); ++i) {
                 EXPECT_EQ(city[order[i] - 1], "Rome") << "record " << order[i] << ", call " << nth;
             }
