@@ -1553,6 +1553,12 @@ Table::StoredValue Table::storedValue(int position) const {
     return {block, impl_->memo.size(block), impl_->dbf->header().changeCounter()};
 }
 
+std::uint32_t Table::changeCounter() const {
+    impl_->requireOpen();
+    Impl::ReadGuard guard(*impl_);
+    return impl_->dbf->header().changeCounter();
+}
+
 bool Table::isEmpty(int position) const {
     impl_->requireOpen();
     if (const auto pending = impl_->pendingMemos.find(position);
