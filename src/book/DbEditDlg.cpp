@@ -15,8 +15,8 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -274,8 +274,7 @@ QList<QWidget*> TDbEditDlg::CellEditors() const {
     // The grid's only children on its viewport are the editors it opened; one it closed is
     // hidden until it goes.
     QList<QWidget*> open;
-    for (QWidget* editor :
-         grid_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* editor : grid_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!editor->isHidden()) {
             open.push_back(editor);
         }

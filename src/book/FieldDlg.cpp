@@ -122,7 +122,8 @@ bool TFieldDlg::Store() {
         return model_.EditRow() != row_ || model_.Post();
     }
     const QString typed = model_.IsMemo(column_) ? memo_->toPlainText() : edit_->text();
-    return typed == stored_ || (model_.setData(model_.index(row_, column_), typed) && model_.Post());
+    return typed == stored_ ||
+           (model_.setData(model_.index(row_, column_), typed) && model_.Post());
 }
 
 void TFieldDlg::done(int result) {

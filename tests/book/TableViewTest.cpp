@@ -387,12 +387,13 @@ TEST_F(TableViewTest, TheFieldEditorStoresAMemoAndKeepsItsWrapSetting) {
 TEST_F(TableViewTest, TheFieldEditorLoadsPastesAndClearsAPicture) {
     OpenOn(2);
     const std::filesystem::path file = programDir / "logo.png";
-    WriteBytes(file, media::test::PngBytes());
+    ASSERT_TRUE(media::test::Pattern(8, 6).save(QString::fromStdString(file.string())));
     using Step = std::function<void(media::TDbMultiImgControl&)>;
     View([&](TDbEditDlg& viewer) {
         const auto edit = [&](const Step& step) {
             fieldEditor = [&](TFieldDlg& editor) {
-                auto* picture = editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"));
+                auto* picture =
+                    editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"));
                 ASSERT_NE(picture, nullptr);
                 EXPECT_TRUE(picture->isVisibleTo(&editor));
                 EXPECT_FALSE(
@@ -406,7 +407,9 @@ TEST_F(TableViewTest, TheFieldEditorLoadsPastesAndClearsAPicture) {
         };
         const auto stored = [&] { return media::PictureSize(Stored(2, Picture)); };
 
-        edit([&](auto& picture) { ASSERT_TRUE(picture.LoadPicture(QString::fromStdString(file.string()))); });
+        edit([&](auto& picture) {
+            ASSERT_TRUE(picture.LoadPicture(QString::fromStdString(file.string())));
+        });
         EXPECT_EQ(stored(), QSize(8, 6));
         EXPECT_EQ(Cell(viewer, 1, Picture), QStringLiteral("<PICTURE>"));
         // The editor opens on the stored picture; one pasted over it takes its place.
@@ -435,8 +438,8 @@ TEST_F(TableViewTest, APictureThatFailsPartWayIsStoredWholeOrNotAtAllAndTheEdito
             const QSize after(static_cast<int>(nth) + 1, 4);
             bool accepted = false;
             fieldEditor = [&](TFieldDlg& editor) {
-                editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"))->TakePicture(
-                    media::test::Pattern(after.width(), after.height()));
+                editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"))
+                    ->TakePicture(media::test::Pattern(after.width(), after.height()));
                 messages.clear();
                 engine::FileFaults::arm(nth, engine::FileFaults::Action::Fail);
                 editor.accept();
@@ -474,7 +477,11 @@ TEST_F(TableViewTest, OtherUsersChangesShowWithoutLosingARowBeingEdited) {
     };
     View([&](TDbEditDlg& viewer) {
         Model& model = viewer.Model();
+        const auto cell = [&](std::uint32_t recordNumber) {
+            return Cell(viewer, model.RowOfRecord(recordNumber), AppName);
+        };
         Click(viewer, "Next");
+        const std::uint32_t shown = model.RecordNumberAt(CurrentRow(viewer));
         EXPECT_FALSE(model.TableChanged());
         write(2, "Theirs");
         other->append();
@@ -484,24 +491,25 @@ TEST_F(TableViewTest, OtherUsersChangesShowWithoutLosingARowBeingEdited) {
         viewer.PickUpChanges();
         EXPECT_FALSE(model.TableChanged());
         EXPECT_EQ(model.rowCount(), 4);
-        EXPECT_EQ(Cell(viewer, 1, AppName), QStringLiteral("Theirs"));
-        EXPECT_EQ(Cell(viewer, 3, AppName), QStringLiteral("Added"));
-        EXPECT_EQ(CurrentRow(viewer), 1);
+        EXPECT_EQ(cell(2), QStringLiteral("Theirs"));
+        EXPECT_EQ(cell(4), QStringLiteral("Added"));
+        EXPECT_EQ(model.RecordNumberAt(CurrentRow(viewer)), shown);
 
         // A row being edited is kept as typed; the others' change shows once it is written.
-        ASSERT_TRUE(SetCell(viewer, 0, AppName, "Mine"));
+        const int mine = model.RowOfRecord(1);
+        ASSERT_TRUE(SetCell(viewer, mine, AppName, "Mine"));
         write(3, "Theirs too");
         viewer.PickUpChanges();
-        EXPECT_EQ(model.EditRow(), 0);
-        EXPECT_EQ(Cell(viewer, 0, AppName), QStringLiteral("Mine"));
+        EXPECT_EQ(model.EditRow(), mine);
+        EXPECT_EQ(Cell(viewer, mine, AppName), QStringLiteral("Mine"));
         ASSERT_TRUE(model.Post());
-        EXPECT_EQ(Cell(viewer, 2, AppName), QStringLiteral("Theirs too"));
+        EXPECT_EQ(cell(3), QStringLiteral("Theirs too"));
 
         // So is text typed into a cell and not yet stored; closing the viewer stores it.
         QTableView* grid = viewer.Grid();
-        const QModelIndex cell = model.index(1, AppName - Model::HiddenFields);
-        grid->setCurrentIndex(cell);
-        grid->edit(cell);
+        const QModelIndex typed = model.index(model.RowOfRecord(2), AppName - Model::HiddenFields);
+        grid->setCurrentIndex(typed);
+        grid->edit(typed);
         auto* typing = grid->viewport()->findChild<QLineEdit*>();
         ASSERT_NE(typing, nullptr);
         typing->setText(QStringLiteral("Typed"));
