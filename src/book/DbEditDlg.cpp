@@ -9,12 +9,14 @@
 #include "platform/MessageBox.h"
 #include "settings/Settings.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -112,6 +114,10 @@ TDbEditDlg::TDbEditDlg(db::TDatabase& database, db::TEditCursor& writer,
     }
     FitColumns();
     GoToRow(0);
+
+    auto* changes = new QTimer(this);
+    connect(changes, &QTimer::timeout, this, &TDbEditDlg::PickUpChanges);
+    changes->start(ChangeCheckMs);
 }
 
 void TDbEditDlg::AddNavigatorButton(const char* action, const QString& glyph, const char* hint,
@@ -264,6 +270,35 @@ void TDbEditDlg::Refresh() {
     GoToRow(std::max(model_->RowOfRecord(shown), 0));
 }
 
+QList<QWidget*> TDbEditDlg::CellEditors() const {
+    // The grid's only children on its viewport are the editors it opened; one it closed is
+    // hidden until it goes.
+    QList<QWidget*> open;
+    for (QWidget* editor : grid_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isHidden()) {
+            open.push_back(editor);
+        }
+    }
+    return open;
+}
+
+void TDbEditDlg::PickUpChanges() {
+    // A field editor or a question above the viewer works on the rows as they are.
+    const QWidget* front = QApplication::activeModalWidget();
+    if ((front != nullptr && front != this) || !CellEditors().isEmpty() ||
+        model_->GridState() != TTableViewModel::State::Browse || !model_->TableChanged()) {
+        return;
+    }
+    Refresh();
+}
+
+void TDbEditDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        PickUpChanges();
+    }
+}
+
 void TDbEditDlg::EditField(int row, int column) {
     if (row < 0 || column < 0) {
         return;
@@ -284,11 +319,8 @@ void TDbEditDlg::EditField(int row, int column) {
 void TDbEditDlg::done(int result) {
     // What is typed into a cell, and the row being edited, are written before the viewer goes;
     // when that fails it stays.
-    for (QWidget* editor :
-         grid_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (editor->isVisible()) {
-            QMetaObject::invokeMethod(grid_, "commitData", Q_ARG(QWidget*, editor));
-        }
+    for (QWidget* editor : CellEditors()) {
+        QMetaObject::invokeMethod(grid_, "commitData", Q_ARG(QWidget*, editor));
     }
     if (!model_->Post()) {
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <cstdint>
 
 class QTableView;
@@ -23,8 +24,9 @@ class TTableViewModel;
 // "Table Viewer": the record table as a grid under a navigator (first, prior, next, last,
 // insert, delete, edit, post, cancel, refresh). Cells are edited in place; a double click opens
 // the field editor. A row being edited is written when the grid leaves it, on Post and on
-// Close; when that fails the row stays in edit state and the viewer stays open. Read-only, the
-// grid is silver and only the moving buttons and refresh remain.
+// Close; when that fails the row stays in edit state and the viewer stays open. Other programs'
+// changes show by themselves while no row is being edited. Read-only, the grid is silver and
+// only the moving buttons and refresh remain.
 class TDbEditDlg : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +44,15 @@ public:
     void EditField(int row, int column);
 
     void done(int result) override;
+
+    // Reads the grid afresh, on the record shown, when the table was written since it was
+    // read; not while a row or cell is being edited nor under another window of the viewer's.
+    // Runs every `ChangeCheckMs` and whenever the viewer becomes active.
+    void PickUpChanges();
+    static constexpr int ChangeCheckMs = 1000;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     void AddNavigatorButton(const char* action, const QString& glyph, const char* hint,
@@ -63,6 +74,8 @@ private:
     void ShowReloaded(int row);
     void UpdateButtons();
     void FitColumns();
+    // Cell editors open in the grid, with what was typed into them.
+    QList<QWidget*> CellEditors() const;
 
     const settings::Settings& settings_;
     TTableViewModel* model_;

@@ -1,12 +1,13 @@
 #include "book/FieldDlg.h"
 
 #include "book/TableViewModel.h"
+#include "db/FailureLog.h"
+#include "engine/EngineError.h"
+#include "media/MultiImgControl.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -41,9 +42,9 @@ TFieldDlg::TFieldDlg(TTableViewModel& model, int row, int column, QWidget* paren
     memo_->setReadOnly(readOnly);
     wrap_ = new QCheckBox(QStringLiteral("Auto-Wrap"), this);
     wrap_->setObjectName(QStringLiteral("CheckBox1"));
-    picture_ = new QLabel(this);
+    picture_ = new media::TDbMultiImgControl(QString(), this);
     picture_->setObjectName(QStringLiteral("Img1"));
-    picture_->setAlignment(Qt::AlignCenter);
+    picture_->SetRecordReadOnly(readOnly);
 
     auto* fields = new QVBoxLayout;
     fields->addWidget(edit_);
@@ -72,9 +73,14 @@ TFieldDlg::TFieldDlg(TTableViewModel& model, int row, int column, QWidget* paren
     wrap_->setVisible(isMemo);
     picture_->setVisible(isPicture);
     if (isPicture) {
-        QPixmap shown;
-        shown.loadFromData(model.PictureBytes(row, column));
-        picture_->setPixmap(shown);
+        if (const engine::Table* record = model.RecordOfRow(row)) {
+            try {
+                picture_->Read(*record, model.FieldPosition(column));
+            } catch (const engine::EngineError& error) {
+                // A picture that cannot be read shows none; OK then stores only a new one.
+                db::LogFailure(*record, error);
+            }
+        }
     } else if (isMemo) {
         memo_->setFocus();
         wrap_->setChecked(rememberedWrap);
@@ -97,16 +103,27 @@ void TFieldDlg::ApplyWrap(bool wrap) {
 }
 
 void TFieldDlg::accept() {
-    // A picture is shown as stored; nothing of it changes here.
-    if (!model_.ReadOnly() && !model_.IsPicture(column_)) {
-        const QString typed = model_.IsMemo(column_) ? memo_->toPlainText() : edit_->text();
-        if (typed != stored_ &&
-            (!model_.setData(model_.index(row_, column_), typed) || !model_.Post())) {
-            // The reason was shown; what was typed stays here.
-            return;
-        }
+    if (!model_.ReadOnly() && !Store()) {
+        // The reason was shown; what was typed or brought in stays here.
+        return;
     }
     QDialog::accept();
+}
+
+bool TFieldDlg::Store() {
+    if (model_.IsPicture(column_)) {
+        // As on the record page, only a picture brought in or cleared is written. After a
+        // failed post the row still holds it, and OK posts again.
+        if (picture_->PictureChanged()) {
+            return model_.WriteField(row_, column_, [this](engine::Table& record, int position) {
+                picture_->Write(record, position);
+            });
+        }
+        return model_.EditRow() != row_ || model_.Post();
+    }
+    const QString typed = model_.IsMemo(column_) ? memo_->toPlainText() : edit_->text();
+    return typed == stored_ ||
+           (model_.setData(model_.index(row_, column_), typed) && model_.Post());
 }
 
 void TFieldDlg::done(int result) {

@@ -36,9 +36,9 @@ TTableViewModel::TTableViewModel(db::TDatabase& database, db::TEditCursor& write
       reader_(settings.FieldLabels, settings.DateFormats) {
     const Table& table = database_.DataTable;
     if (table.isOpen()) {
-        count_ = static_cast<int>(table.recordCount());
         columns_ = std::max(table.fieldCount() - HiddenFields, 0);
     }
+    ReadAfresh();
 }
 
 int TTableViewModel::rowCount(const QModelIndex& parent) const {
@@ -162,34 +162,23 @@ QVariant TTableViewModel::data(const QModelIndex& index, int role) const {
     if (row == EditRow()) {
         return whole ? text::FieldText(record, FieldPosition(column)) : CellText(record, column);
     }
-    const Row* read = RowAt(row);
-    if (read == nullptr) {
-        return {};
-    }
-    if (whole && state_ == State::Browse && writer_.MoveToRecordNumber(read->RecordNumber)) {
-        try {
-            return text::FieldText(record, FieldPosition(column));
-        } catch (const engine::EngineError& error) {
-            db::LogFailure(record, error);
+    if (whole) {
+        if (const Table* stored = RecordOfRow(row)) {
+            try {
+                return text::FieldText(*stored, FieldPosition(column));
+            } catch (const engine::EngineError& error) {
+                db::LogFailure(*stored, error);
+            }
         }
     }
-    return read->Cells[static_cast<std::size_t>(column)];
+    const Row* read = RowAt(row);
+    return read == nullptr ? QVariant() : read->Cells[static_cast<std::size_t>(column)];
 }
 
-QByteArray TTableViewModel::PictureBytes(int row, int column) const {
-    Table& record = writer_.Table();
+const Table* TTableViewModel::RecordOfRow(int row) const {
     const bool onRecord = row == EditRow() || (state_ == State::Browse &&
                                                writer_.MoveToRecordNumber(RecordNumberAt(row)));
-    if (!onRecord) {
-        return {};
-    }
-    try {
-        const std::string bytes = record.bytes(FieldPosition(column));
-        return {bytes.data(), static_cast<qsizetype>(bytes.size())};
-    } catch (const engine::EngineError& error) {
-        db::LogFailure(record, error);
-        return {};
-    }
+    return onRecord ? &writer_.Table() : nullptr;
 }
 
 QVariant TTableViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -275,6 +264,23 @@ bool TTableViewModel::Edit(int row) {
     state_ = State::Edit;
     editRow_ = row;
     return true;
+}
+
+bool TTableViewModel::WriteField(int row, int column,
+                                 const std::function<void(Table&, int)>& write) {
+    if (!Edit(row)) {
+        return false;
+    }
+    Table& record = writer_.Table();
+    try {
+        write(record, FieldPosition(column));
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(record, error);
+        platform::ShowError(error.what());
+        return false;
+    }
+    emit dataChanged(index(row, column), index(row, column));
+    return Post();
 }
 
 bool TTableViewModel::Post() {
@@ -381,12 +387,31 @@ void TTableViewModel::Refresh() {
     }
 }
 
+bool TTableViewModel::TableChanged() const {
+    const Table& table = database_.DataTable;
+    try {
+        return table.isOpen() && table.changeCounter() != readAt_;
+    } catch (const engine::EngineError& error) {
+        db::LogFailure(table, error);
+        return false;
+    }
+}
+
 void TTableViewModel::ReadAfresh() {
     beginResetModel();
     pages_.clear();
     recentPages_.clear();
     const Table& table = database_.DataTable;
-    count_ = table.isOpen() ? static_cast<int>(table.recordCount()) : 0;
+    count_ = 0;
+    if (table.isOpen()) {
+        try {
+            // The counter first: a change made between the two is picked up at the next look.
+            readAt_ = table.changeCounter();
+            count_ = static_cast<int>(table.recordCount());
+        } catch (const engine::EngineError& error) {
+            db::LogFailure(table, error);
+        }
+    }
     endResetModel();
 }
 

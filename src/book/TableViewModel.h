@@ -61,8 +61,9 @@ public:
     // Whether a column's field is edited in the field editor rather than in the grid.
     bool IsMemo(int column) const;
     bool IsPicture(int column) const;
-    // A picture field's bytes for that row.
-    QByteArray PictureBytes(int row, int column) const;
+    // The record behind a row, current in the cursor that writes: the row being edited, or
+    // (in browse state) the row's stored record. Null when there is none.
+    const engine::Table* RecordOfRow(int row) const;
 
     State GridState() const { return state_; }
     // The row in edit or insert state; -1 in browse state.
@@ -73,6 +74,10 @@ public:
     int RowOfRecord(std::uint32_t recordNumber) const;
 
     bool Edit(int row);
+    // Puts the row into edit state, lets `write` set the column's field of its record (given
+    // the table and the field's position) and posts; false, with the reason shown, when any
+    // step fails.
+    bool WriteField(int row, int column, const std::function<void(engine::Table&, int)>& write);
     // Writes the row being edited; false, with the engine's reason shown, and the row still
     // in edit state when that fails.
     bool Post();
@@ -84,6 +89,9 @@ public:
     void Refresh();
     // Rows read and kept at the moment.
     std::size_t CachedRows() const;
+    // Whether anyone (another program, another cursor) wrote to the table since the grid was
+    // last read. One look at the table's header.
+    bool TableChanged() const;
 
     // System fields before the data fields.
     static constexpr int HiddenFields = 2;
@@ -113,6 +121,8 @@ private:
     int editRow_ = -1;
     int count_ = 0;
     int columns_ = 0;
+    // The table's change counter when the grid was last read.
+    std::uint32_t readAt_ = 0;
     // Pages read, by page number, and the order they were last used in (most recent first).
     mutable std::map<int, std::vector<Row>> pages_;
     mutable std::list<int> recentPages_;

@@ -1610,6 +1610,12 @@ void Table::readBytes(int position, std::span<const ByteRange> ranges, std::span
     }
 }
 
+std::uint32_t Table::changeCounter() const {
+    impl_->requireOpen();
+    Impl::ReadGuard guard(*impl_);
+    return impl_->dbf->header().changeCounter();
+}
+
 bool Table::isEmpty(int position) const {
     impl_->requireOpen();
     if (const auto pending = impl_->pendingMemos.find(position);

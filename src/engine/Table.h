@@ -130,6 +130,9 @@ public:
     std::uint32_t scan(std::uint32_t count, const std::function<bool()>& visit);
     // Records in the current order and range, deleted ones not counted.
     std::uint32_t recordCount() const;
+    // The table's change counter as the file holds it now: every post and deletion, by any
+    // cursor in this program or another, advances it. One read of the header.
+    std::uint32_t changeCounter() const;
     // Place of the current record in the current order and range, counted from 0, deleted
     // records not counted: the count moveBy() takes from first() to reach it. A tag takes it
     // from the index's counts; physical order from the record number, reading the deletion

@@ -38,6 +38,8 @@ public:
     // Stored bytes that did not decode.
     bool IsDamaged() const { return damaged_; }
     bool PictureModified() const { return modified_ && !IsEmpty(); }
+    // Brought in, loaded or cleared since it was read: Write would store it.
+    bool PictureChanged() const { return modified_ || fromFile_; }
     bool LoadedFromFile() const { return fromFile_; }
     QString PictureFileName() const { return imageName_; }
     QSize PictureSize() const { return size_; }

@@ -5,6 +5,9 @@
 #include "book/TableViewCommand.h"
 #include "book/TableViewModel.h"
 #include "engine/PosixFile.h"
+#include "media/MultiImgControl.h"
+#include "media/PictureBytes.h"
+#include "media/PictureIo.h"
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
@@ -379,6 +382,146 @@ TEST_F(TableViewTest, TheFieldEditorStoresAMemoAndKeepsItsWrapSetting) {
     auto data = OpenData();
     ASSERT_TRUE(data->goToRecord(2));
     EXPECT_EQ(data->bytes(Notes), "line one\r\nline two");
+}
+
+TEST_F(TableViewTest, TheFieldEditorLoadsPastesAndClearsAPicture) {
+    OpenOn(2);
+    const std::filesystem::path file = programDir / "logo.png";
+    ASSERT_TRUE(media::test::Pattern(8, 6).save(QString::fromStdString(file.string())));
+    using Step = std::function<void(media::TDbMultiImgControl&)>;
+    View([&](TDbEditDlg& viewer) {
+        const auto edit = [&](const Step& step) {
+            fieldEditor = [&](TFieldDlg& editor) {
+                auto* picture =
+                    editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"));
+                ASSERT_NE(picture, nullptr);
+                EXPECT_TRUE(picture->isVisibleTo(&editor));
+                EXPECT_FALSE(
+                    editor.findChild<QLineEdit*>(QStringLiteral("DBEdit1"))->isVisibleTo(&editor));
+                step(*picture);
+                editor.accept();
+                EXPECT_EQ(editor.result(), QDialog::Accepted);
+            };
+            viewer.EditField(1, Picture - Model::HiddenFields);
+            EXPECT_EQ(viewer.Model().GridState(), Model::State::Browse);
+        };
+        const auto stored = [&] { return media::PictureSize(Stored(2, Picture)); };
+
+        edit([&](auto& picture) {
+            ASSERT_TRUE(picture.LoadPicture(QString::fromStdString(file.string())));
+        });
+        EXPECT_EQ(stored(), QSize(8, 6));
+        EXPECT_EQ(Cell(viewer, 1, Picture), QStringLiteral("<PICTURE>"));
+        // The editor opens on the stored picture; one pasted over it takes its place.
+        edit([&](auto& picture) {
+            EXPECT_EQ(picture.PictureSize(), QSize(8, 6));
+            picture.TakePicture(media::test::Pattern(5, 3));
+        });
+        EXPECT_EQ(stored(), QSize(5, 3));
+        const QImage kept = media::DecodePicture(Stored(2, Picture));
+        EXPECT_EQ(kept.pixel(4, 2), media::test::Pattern(5, 3).pixel(4, 2));
+        edit([](auto& picture) { picture.ClearPicture(); });
+        EXPECT_TRUE(Stored(2, Picture).empty());
+        EXPECT_TRUE(Cell(viewer, 1, Picture).isEmpty());
+    });
+    EXPECT_TRUE(Stored(1, Picture).empty());
+}
+
+TEST_F(TableViewTest, APictureThatFailsPartWayIsStoredWholeOrNotAtAllAndTheEditorStays) {
+    OpenOn(2);
+    View([&](TDbEditDlg& viewer) {
+        Model& model = viewer.Model();
+        bool struck = true;
+        for (std::uint64_t nth = 1; struck; ++nth) {
+            SCOPED_TRACE(nth);
+            const QSize before = media::PictureSize(Stored(1, Picture));
+            const QSize after(static_cast<int>(nth) + 1, 4);
+            bool accepted = false;
+            fieldEditor = [&](TFieldDlg& editor) {
+                editor.findChild<media::TDbMultiImgControl*>(QStringLiteral("Img1"))
+                    ->TakePicture(media::test::Pattern(after.width(), after.height()));
+                messages.clear();
+                engine::FileFaults::arm(nth, engine::FileFaults::Action::Fail);
+                editor.accept();
+                struck = engine::FileFaults::calls() >= nth;
+                engine::FileFaults::disarm();
+                accepted = editor.result() == QDialog::Accepted;
+            };
+            viewer.EditField(0, Picture - Model::HiddenFields);
+            const QSize seen = media::PictureSize(Stored(1, Picture));
+            EXPECT_TRUE(seen == before || seen == after) << seen.width();
+            EXPECT_TRUE(OpenData()->checkIndexes().empty());
+            if (struck) {
+                // The engine's reason is shown; the editor stays and the row is still edited.
+                EXPECT_FALSE(accepted);
+                EXPECT_EQ(messages.size(), 1u);
+                EXPECT_EQ(model.EditRow(), 0);
+                model.Cancel();
+            } else {
+                EXPECT_TRUE(accepted);
+                EXPECT_EQ(seen, after);
+            }
+        }
+    });
+    EXPECT_EQ(StoredCount(), 2u);
+}
+
+TEST_F(TableViewTest, OtherUsersChangesShowWithoutLosingARowBeingEdited) {
+    OpenOn(3);
+    auto other = OpenData();
+    const auto write = [&](std::uint32_t recordNumber, const char* name) {
+        ASSERT_TRUE(other->goToRecord(recordNumber));
+        other->edit();
+        other->setText(AppName, name);
+        other->post();
+    };
+    View([&](TDbEditDlg& viewer) {
+        Model& model = viewer.Model();
+        const auto cell = [&](std::uint32_t recordNumber) {
+            return Cell(viewer, model.RowOfRecord(recordNumber), AppName);
+        };
+        Click(viewer, "Next");
+        const std::uint32_t shown = model.RecordNumberAt(CurrentRow(viewer));
+        EXPECT_FALSE(model.TableChanged());
+        write(2, "Theirs");
+        other->append();
+        other->setText(AppName, "Added");
+        other->post();
+        EXPECT_TRUE(model.TableChanged());
+        viewer.PickUpChanges();
+        EXPECT_FALSE(model.TableChanged());
+        EXPECT_EQ(model.rowCount(), 4);
+        EXPECT_EQ(cell(2), QStringLiteral("Theirs"));
+        EXPECT_EQ(cell(4), QStringLiteral("Added"));
+        EXPECT_EQ(model.RecordNumberAt(CurrentRow(viewer)), shown);
+
+        // A row being edited is kept as typed; the others' change shows once it is written.
+        const int mine = model.RowOfRecord(1);
+        ASSERT_TRUE(SetCell(viewer, mine, AppName, "Mine"));
+        write(3, "Theirs too");
+        viewer.PickUpChanges();
+        EXPECT_EQ(model.EditRow(), mine);
+        EXPECT_EQ(Cell(viewer, mine, AppName), QStringLiteral("Mine"));
+        ASSERT_TRUE(model.Post());
+        EXPECT_EQ(cell(3), QStringLiteral("Theirs too"));
+
+        // So is text typed into a cell and not yet stored; closing the viewer stores it.
+        QTableView* grid = viewer.Grid();
+        const QModelIndex typed = model.index(model.RowOfRecord(2), AppName - Model::HiddenFields);
+        grid->setCurrentIndex(typed);
+        grid->edit(typed);
+        auto* typing = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(typing, nullptr);
+        typing->setText(QStringLiteral("Typed"));
+        write(3, "Later");
+        viewer.PickUpChanges();
+        EXPECT_TRUE(model.TableChanged());
+        EXPECT_EQ(grid->viewport()->findChild<QLineEdit*>(), typing);
+        EXPECT_EQ(typing->text(), QStringLiteral("Typed"));
+    });
+    EXPECT_EQ(Stored(1), "Mine");
+    EXPECT_EQ(Stored(2), "Typed");
+    EXPECT_EQ(Stored(3), "Later");
 }
 
 class TableViewLetterTest : public test::SortedBook {
