@@ -286,28 +286,4 @@ void deleteTable(const std::filesystem::path& directory, const std::string& file
     syncDirectory(paths.directory());
 }
 
-std::filesystem::path stagedTableFile(const std::filesystem::path& directory,
-                                      const std::string& fileName, const std::string& extension) {
-    return TablePaths(directory, fileName).staged(extension);
-}
-
-void replaceTable(const std::filesystem::path& directory, const std::string& fileName) {
-    const TablePaths paths(directory, fileName);
-    if (!identityOf(paths.staged(".dbf"))) {
-        throw EngineError(paths.staged(".dbf").string() + ": there is no staged table",
-                          EngineError::Reason::NotFound);
-    }
-    std::optional<ExclusiveHold> hold;
-    if (paths.tableExists()) {
-        hold.emplace(paths.table());
-    }
-    TableJournal(paths.journal()).recover();
-    try {
-        swapStaged(paths);
-    } catch (...) {
-        discardStaged(paths);
-        throw;
-    }
-}
-
 } // namespace shelfwise::engine
