@@ -52,6 +52,21 @@ protected:
         }
     }
 
+    // The records of "data.dbf" another program could not lock now.
+    std::vector<std::uint32_t> lockedRecords() const {
+        PosixFile file(dir / "data.dbf", PosixFile::Access::ReadWrite);
+        TableLocks probe(file);
+        std::vector<std::uint32_t> locked;
+        for (std::uint32_t n = 1; n <= 8; ++n) {
+            if (probe.tryLockRecord(n)) {
+                probe.unlockRecord(n);
+            } else {
+                locked.push_back(n);
+            }
+        }
+        return locked;
+    }
+
     void addTags(std::initializer_list<TagInfo> tags) {
         Table t;
         openOn(t, "data.dbf", true);
@@ -286,19 +301,6 @@ TEST_F(IndexTest, DeletingManyRecordsInOnePassDropsTheirKeysAlone) {
 // Another user's record lock refuses the whole deletion; in a batch the records written keep
 // their locks until the batch flushes them, the one being edited until its post or cancel.
 TEST_F(IndexTest, RecordLocksGuardDeletionsAndBatchWrites) {
-    const auto lockedRecords = [this] {
-        PosixFile file(dir / "data.dbf", PosixFile::Access::ReadWrite);
-        TableLocks probe(file);
-        std::vector<std::uint32_t> locked;
-        for (std::uint32_t n = 1; n <= 8; ++n) {
-            if (probe.tryLockRecord(n)) {
-                probe.unlockRecord(n);
-            } else {
-                locked.push_back(n);
-            }
-        }
-        return locked;
-    };
     using Numbers = std::vector<std::uint32_t>;
     Table holder;
     openOn(holder, "data.dbf");
@@ -383,19 +385,6 @@ TEST_F(IndexTest, UpdatingManyRecordsInOnePassMovesTheirKeys) {
 // the call ends, or in a batch until its flush. The before-post hook runs on every record;
 // `change` may not move or post, and whatever it throws leaves every record as it was.
 TEST_F(IndexTest, UpdatingManyRecordsRespectsLocksHooksAndFailures) {
-    const auto lockedRecords = [this] {
-        PosixFile file(dir / "data.dbf", PosixFile::Access::ReadWrite);
-        TableLocks probe(file);
-        std::vector<std::uint32_t> locked;
-        for (std::uint32_t n = 1; n <= 8; ++n) {
-            if (probe.tryLockRecord(n)) {
-                probe.unlockRecord(n);
-            } else {
-                locked.push_back(n);
-            }
-        }
-        return locked;
-    };
     using Numbers = std::vector<std::uint32_t>;
     const auto upper = [](Table& r, std::size_t) {
         std::string name = r.text(2);
