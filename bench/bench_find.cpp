@@ -5,6 +5,7 @@
 // user's input as the Find and Replace windows do (at most every 20 ms).
 
 #include "CatalogueFiller.h"
+#include "CatalogueSqlite.h"
 #include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
 #include "WaitCounters.h"
@@ -59,28 +60,7 @@ struct Catalogue {
         sqlite3* raw = nullptr;
         sqlite3_open((dir / "find.sqlite").c_str(), &raw);
         db.reset(raw);
-        exec(raw, "CREATE TABLE data(number INTEGER, mark TEXT, name TEXT, producer TEXT, "
-                  "serial TEXT, price REAL, released TEXT)");
-        exec(raw, "BEGIN");
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(raw, "INSERT INTO data VALUES(?, ?, ?, ?, ?, ?, ?)", -1, &insert,
-                           nullptr);
-        for (table.first(); !table.atEnd(); table.next()) {
-            sqlite3_bind_int64(insert, 1, static_cast<sqlite3_int64>(table.number(0)));
-            const std::string texts[] = {table.text(db::MarkField), table.text(db::FirstDataField),
-                                         table.text(db::FirstDataField + 1),
-                                         table.text(db::FirstDataField + 4)};
-            for (int i = 0; i < 4; ++i) {
-                sqlite3_bind_text(insert, i + 2, texts[i].c_str(), -1, SQLITE_TRANSIENT);
-            }
-            sqlite3_bind_double(insert, 6, table.number(db::FirstDataField + 5));
-            const std::string released = table.text(db::FirstDataField + 6);
-            sqlite3_bind_text(insert, 7, released.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-        exec(raw, "COMMIT");
+        bench_sqlite::CopyCatalogue(raw, table);
     }
     ~Catalogue() {
         db.reset();

@@ -4,6 +4,7 @@
 // first page, the next page after the last rowid shown, and a page at a random offset.
 #include "CatalogueProgramDir.h"
 #include "CatalogueRecords.h"
+#include "CatalogueSqlite.h"
 #include "RunBenchmarks.h"
 #include "SqliteHelpers.h"
 #include "book/DbEditDlg.h"
@@ -23,7 +24,6 @@
 
 using namespace shelfwise;
 using bench_sqlite::Closer;
-using bench_sqlite::exec;
 
 namespace {
 
@@ -50,32 +50,7 @@ struct Catalogue {
         sqlite3* raw = nullptr;
         sqlite3_open((programDir / "data.sqlite").c_str(), &raw);
         sqlite.reset(raw);
-        exec(raw, "CREATE TABLE data(number INTEGER, mark TEXT, name TEXT, producer TEXT, "
-                  "serial TEXT, price REAL, released TEXT)");
-        exec(raw, "BEGIN");
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(raw, "INSERT INTO data VALUES(?, ?, ?, ?, ?, ?, ?)", -1, &insert,
-                           nullptr);
-        engine::Table& table = database->DataTable;
-        for (table.first(); !table.atEnd();) {
-            table.scan(1000, [&] {
-                sqlite3_bind_int64(insert, 1, static_cast<sqlite3_int64>(table.number(0)));
-                const std::string texts[] = {
-                    table.text(db::MarkField), table.text(db::FirstDataField),
-                    table.text(db::FirstDataField + 1), table.text(db::FirstDataField + 4),
-                    table.text(db::FirstDataField + 6)};
-                for (int i = 0; i < 4; ++i) {
-                    sqlite3_bind_text(insert, i + 2, texts[i].c_str(), -1, SQLITE_TRANSIENT);
-                }
-                sqlite3_bind_double(insert, 6, table.number(db::FirstDataField + 5));
-                sqlite3_bind_text(insert, 7, texts[4].c_str(), -1, SQLITE_TRANSIENT);
-                sqlite3_step(insert);
-                sqlite3_reset(insert);
-                return true;
-            });
-        }
-        sqlite3_finalize(insert);
-        exec(raw, "COMMIT");
+        bench_sqlite::CopyCatalogue(raw, database->DataTable);
     }
     ~Catalogue() {
         sqlite.reset();
